@@ -1,0 +1,33 @@
+# velt_add_gtest(NAME SOURCES... LIBS ...)
+# One GoogleTest executable, registered with CTest. Tests run headless.
+function(velt_add_gtest name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELT_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELT_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    TIMEOUT 300)
+  if(T_LABELS)
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
+
+# velt_add_panels(TARGET UIRFILE)
+# Copies the panel resource file beside the executable and generates the
+# header of panel and control identifiers from it, so the two never drift.
+function(velt_add_panels target uir)
+  get_filename_component(base ${uir} NAME_WE)
+  set(src ${CMAKE_CURRENT_SOURCE_DIR}/${uir})
+  set(hdr ${CMAKE_CURRENT_BINARY_DIR}/gen/${base}.h)
+  add_custom_command(OUTPUT ${hdr}
+    COMMAND uirgen ${src} ${hdr}
+    DEPENDS uirgen ${src}
+    COMMENT "Generating control identifiers from ${uir}")
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/${uir}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${src} ${CMAKE_BINARY_DIR}/bin/${uir}
+    DEPENDS ${src})
+  target_sources(${target} PRIVATE ${hdr} ${CMAKE_BINARY_DIR}/bin/${uir})
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/gen)
+endfunction()

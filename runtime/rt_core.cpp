@@ -1,0 +1,181 @@
+// Application object, event servicing, time and locks.
+#include "rt_internal.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace rt {
+
+namespace {
+std::unique_ptr<QApplication> g_app;
+int g_argc = 1;
+char g_arg0[] = "velt";
+char *g_argv[] = {g_arg0, nullptr};
+} // namespace
+
+QApplication *ensureApp()
+{
+    if (!QApplication::instance()) {
+        g_app = std::make_unique<QApplication>(g_argc, g_argv);
+    }
+    return qobject_cast<QApplication *>(QApplication::instance());
+}
+
+} // namespace rt
+
+int InitRuntime(int argc, char **argv)
+{
+    rt::ensureApp();
+    std::string script;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--ui-script" && i + 1 < argc)
+            script = argv[++i];
+        else if (a.rfind("--ui-script=", 0) == 0)
+            script = a.substr(12);
+    }
+    if (script.empty()) {
+        if (const char *env = std::getenv("VELTRA_UI_SCRIPT"))
+            script = env;
+    }
+    if (!script.empty())
+        return rt::startUiScript(script);
+    return 0;
+}
+
+int ProcessSystemEvents()
+{
+    rt::ensureApp();
+    QCoreApplication::sendPostedEvents();
+    QAbstractEventDispatcher *d = QThread::currentThread()->eventDispatcher();
+    if (!d)
+        return 0;
+    if (d->processEvents(QEventLoop::AllEvents))
+        return 0;
+    // Nothing was pending: sleep in the event loop until I/O or a timer wakes
+    // the thread, at the latest after a short guard interval, so that callers'
+    // polling loops cost almost no CPU and add almost no latency.
+    static QTimer *guard = nullptr;
+    if (!guard) {
+        guard = new QTimer(QCoreApplication::instance());
+        guard->setSingleShot(true);
+        guard->setTimerType(Qt::PreciseTimer);
+        QObject::connect(guard, &QTimer::timeout, [] {});
+    }
+    guard->start(rt::kGuardIntervalMs);
+    d->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    return 0;
+}
+
+void Sleep(int ms)
+{
+    rt::ensureApp();
+    if (ms <= 0) {
+        ProcessSystemEvents();
+        return;
+    }
+    QElapsedTimer t;
+    t.start();
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&wake, &QTimer::timeout, [] {});
+    wake.start(ms);
+    QAbstractEventDispatcher *d = QThread::currentThread()->eventDispatcher();
+    while (t.elapsed() < ms && d) {
+        QCoreApplication::sendPostedEvents();
+        d->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+}
+
+double Timer()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer c;
+        c.start();
+        return c;
+    }();
+    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
+}
+
+const char *DateStr()
+{
+    static char buf[16];
+    const QByteArray s = QDate::currentDate().toString("MM-dd-yyyy").toLatin1();
+    std::snprintf(buf, sizeof buf, "%s", s.constData());
+    return buf;
+}
+
+const char *TimeStr()
+{
+    static char buf[16];
+    const QByteArray s = QTime::currentTime().toString("HH:mm:ss").toLatin1();
+    std::snprintf(buf, sizeof buf, "%s", s.constData());
+    return buf;
+}
+
+// ---- locks: the programs have one thread, so a lock is a counter that
+// detects misuse rather than a mutex that could deadlock the GUI thread.
+namespace {
+struct LockState {
+    int depth = 0;
+};
+std::map<int, LockState> g_locks;
+int g_nextLock = 1;
+} // namespace
+
+int NewLock(int *lockHandle)
+{
+    if (!lockHandle)
+        return UIEValueInvalid;
+    *lockHandle = g_nextLock++;
+    g_locks[*lockHandle] = LockState{};
+    return 0;
+}
+
+int GetLock(int lockHandle, int *obtained)
+{
+    auto it = g_locks.find(lockHandle);
+    if (it == g_locks.end())
+        return UIEHandleInvalid;
+    ++it->second.depth; // re-entrant on the one thread, as the callbacks nest
+    if (obtained)
+        *obtained = 1;
+    return 0;
+}
+
+int ReleaseLock(int lockHandle)
+{
+    auto it = g_locks.find(lockHandle);
+    if (it == g_locks.end() || it->second.depth == 0)
+        return UIEHandleInvalid;
+    --it->second.depth;
+    return 0;
+}
+
+int DiscardLock(int lockHandle)
+{
+    return g_locks.erase(lockHandle) ? 0 : UIEHandleInvalid;
+}
+
+int GetCurrentThreadID()
+{
+    return static_cast<int>(reinterpret_cast<quintptr>(QThread::currentThreadId()) & 0x7fffffff);
+}
+
+int PostDeferredCallToThread(DeferredCallbackPtr fn, void *callbackData, int /*threadId*/)
+{
+    if (!fn)
+        return UIEValueInvalid;
+    rt::ensureApp();
+    QTimer::singleShot(0, QCoreApplication::instance(), [fn, callbackData] { fn(callbackData); });
+    return 0;
+}
