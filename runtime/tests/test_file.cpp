@@ -1,0 +1,383 @@
+// File services: the text layouts of the programs' files byte for byte,
+// reading back, short and malformed files, line reading and directories.
+#include "rt_file.h"
+#include "rt_ui.h"
+#include "support_io.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using testio::fixture;
+using testio::readBytes;
+using testio::TempDir;
+using testio::writeBytes;
+
+namespace {
+
+// The values the fixtures were written from.
+std::vector<uint16_t> parameterValues()
+{
+    std::vector<uint16_t> v = {500, 1, 0, 0, 0, 1, 12, 100, 0, 1, 3, 0, 40, 2, 0, 1};
+    for (int r = 0; r < 31; ++r) {
+        const int row[6] = {1000 + 37 * r, 2000 - 23 * r, 10 + r, 4000 - 100 * r, 50, r % 8};
+        for (int x : row)
+            v.push_back(static_cast<uint16_t>(x));
+    }
+    std::fill(v.begin() + 16, v.begin() + 22, 0);
+    const uint16_t last[6] = {4095, 4095, 65535, 65535, 255, 7};
+    std::copy(last, last + 6, v.end() - 6);
+    return v;
+}
+
+std::vector<uint16_t> eepromWords()
+{
+    std::vector<uint16_t> w(3328);
+    for (uint64_t a = 0; a < w.size(); ++a)
+        w[a] = static_cast<uint16_t>((a * 2654435761ull >> 7) % 65536);
+    w[0] = 0;
+    w[1] = 65535;
+    w[3327] = 4660;
+    return w;
+}
+
+const std::array<int32_t, 15> kColourCycle = {0xFF0000, 0x80FF00, 0x0000FF, 0x000000, 0xFF80C0,
+                                              0xFFFF00, 0x808000, 0x800080, 0x80FFFF, 0xFF0080,
+                                              0x400080, 0xFF00FF, 0x008000, 0x408080, 0x800000};
+
+const std::array<double, 15> kEquation = {-1.25e-07, 3.5e-05, -0.0021, 0.118, 1000, 2e-08, -4.75e-06, 0.000125,
+                                          0.5, 980.5, 0.1 + 0.2, -1e-10, 123456789.125, -7, 0};
+
+class FileTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitRuntime(0, nullptr); }
+    TempDir tmp;
+};
+
+TEST_F(FileTest, ParameterFileIsOneValuePerLineInTenCharacters)
+{
+    const auto pp = parameterValues();
+    const std::string out = tmp.path("init.dat");
+    ASSERT_EQ(ArrayToFile(out.c_str(), pp.data(), VAL_UNSIGNED_SHORT_INTEGER, 202, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE),
+              0);
+    EXPECT_EQ(readBytes(out), readBytes(fixture("param.dat")));
+
+    std::vector<uint16_t> back(202, 0xBEEF);
+    EXPECT_EQ(FileToArray(fixture("param.dat").c_str(), back.data(), VAL_UNSIGNED_SHORT_INTEGER, 202, 1,
+                          VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              202);
+    EXPECT_EQ(back, pp);
+}
+
+TEST_F(FileTest, RewriteReplacesLongerContentAndLeavesNoTemporaryFile)
+{
+    const std::string out = tmp.path("init.dat");
+    ASSERT_TRUE(writeBytes(out, std::string(5000, 'x')));
+    const uint16_t one[1] = {7};
+    ASSERT_EQ(ArrayToFile(out.c_str(), one, VAL_UNSIGNED_SHORT_INTEGER, 1, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE),
+              0);
+    EXPECT_EQ(readBytes(out), "         7\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);
+}
+
+TEST_F(FileTest, EepromBackupIs256LinesOf13TabSeparatedWords)
+{
+    const auto words = eepromWords();
+    const std::string out = tmp.path("EEPROM_Backup.dat");
+    ASSERT_EQ(ArrayToFile(out.c_str(), words.data(), VAL_UNSIGNED_SHORT_INTEGER, 3328, 13, VAL_DATA_MULTIPLEXED,
+                          VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_TAB, 10, VAL_ASCII, VAL_TRUNCATE),
+              0);
+    EXPECT_EQ(readBytes(out), readBytes(fixture("eeprom_backup.dat")));
+
+    // The restore reads the file as one group in file order.
+    std::vector<uint16_t> back(3328, 1);
+    EXPECT_EQ(FileToArray(out.c_str(), back.data(), VAL_UNSIGNED_SHORT_INTEGER, 3328, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              3328);
+    EXPECT_EQ(back, words);
+}
+
+TEST_F(FileTest, ColourArrayRoundTripsAndReaderAcceptsBlanksAndBareLineFeeds)
+{
+    std::vector<int32_t> colours;
+    for (int i = 0; i < 3; ++i)
+        colours.insert(colours.end(), kColourCycle.begin(), kColourCycle.end());
+    const std::string out = tmp.path("ColorArray.car");
+    ASSERT_EQ(ArrayToFile(out.c_str(), colours.data(), VAL_INTEGER, 45, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE),
+              0);
+    EXPECT_EQ(readBytes(out), readBytes(fixture("colors.car")));
+
+    std::string lf;
+    for (int32_t c : colours)
+        lf += "  " + std::to_string(c) + " \n";
+    ASSERT_TRUE(writeBytes(tmp.path("lf.car"), lf));
+    std::vector<int32_t> back(45, -1);
+    EXPECT_EQ(FileToArray(tmp.path("lf.car").c_str(), back.data(), VAL_INTEGER, 45, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              45);
+    EXPECT_EQ(back, colours);
+}
+
+TEST_F(FileTest, EquationFileLoadsBackToTheIdenticalDoubles)
+{
+    const std::string out = tmp.path("equation.equ");
+    ASSERT_EQ(ArrayToFile(out.c_str(), kEquation.data(), VAL_DOUBLE, 15, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE),
+              0);
+    EXPECT_EQ(readBytes(out), readBytes(fixture("equation.equ")));
+    std::array<double, 15> back{};
+    ASSERT_EQ(FileToArray(out.c_str(), back.data(), VAL_DOUBLE, 15, 1, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS,
+                          VAL_ASCII),
+              15);
+    EXPECT_EQ(std::memcmp(back.data(), kEquation.data(), sizeof back), 0);
+}
+
+TEST_F(FileTest, RecordLinesAreAppendedAsOneTabSeparatedRow)
+{
+    const std::string out = tmp.path("record.dat");
+    ASSERT_TRUE(writeBytes(out, std::string("12-06-2024\0\0\t", 13)));
+    const uint16_t frame1[7] = {100, 200, 300, 1365, 1400, 4095, 65535};
+    const uint16_t frame2[7] = {0, 1, 2, 3, 4, 5, 6};
+    for (const uint16_t *f : {frame1, frame2})
+        ASSERT_EQ(ArrayToFile(out.c_str(), f, VAL_UNSIGNED_SHORT_INTEGER, 7, 7, VAL_DATA_MULTIPLEXED,
+                              VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_TAB, 11, VAL_ASCII, VAL_APPEND),
+                  0);
+    EXPECT_EQ(readBytes(out), std::string("12-06-2024\0\0\t", 13) +
+                                  "100\t200\t300\t1365\t1400\t4095\t65535\r\n0\t1\t2\t3\t4\t5\t6\r\n");
+}
+
+TEST_F(FileTest, GroupOrderAndLayoutPlaceEveryValue)
+{
+    // Two groups of three: {1,2,3} and {4,5,6}.
+    const int together[6] = {1, 2, 3, 4, 5, 6};
+    const int multiplexed[6] = {1, 4, 2, 5, 3, 6};
+    const std::string out = tmp.path("a.txt");
+    struct Case {
+        const int *array;
+        int order, layout, sep, width;
+        const char *text;
+    } cases[] = {
+        {together, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_ROWS, VAL_SEP_BY_COMMA, 0, "1,2,3\r\n4,5,6\r\n"},
+        {together, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 3, "  1  4\r\n  2  5\r\n  3  6\r\n"},
+        {multiplexed, VAL_DATA_MULTIPLEXED, VAL_GROUPS_AS_ROWS, VAL_SEP_BY_TAB, 5, "1\t2\t3\r\n4\t5\t6\r\n"},
+        {multiplexed, VAL_DATA_MULTIPLEXED, VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_COMMA, 0, "1,4\r\n2,5\r\n3,6\r\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        ASSERT_EQ(ArrayToFile(out.c_str(), c.array, VAL_INTEGER, 6, 2, c.order, c.layout, c.sep, c.width, VAL_ASCII,
+                              VAL_TRUNCATE),
+                  0);
+        EXPECT_EQ(readBytes(out), c.text);
+        int back[6] = {};
+        ASSERT_EQ(FileToArray(out.c_str(), back, VAL_INTEGER, 6, 2, c.order, c.layout, VAL_ASCII), 6);
+        EXPECT_EQ(std::memcmp(back, c.array, sizeof back), 0);
+    }
+    // A value wider than its field stays readable: it is set off by a blank.
+    const int wide[2] = {123456, -7};
+    ASSERT_EQ(ArrayToFile(out.c_str(), wide, VAL_INTEGER, 2, 2, VAL_DATA_MULTIPLEXED, VAL_GROUPS_AS_COLUMNS,
+                          VAL_CONST_WIDTH, 4, VAL_ASCII, VAL_TRUNCATE),
+              0);
+    EXPECT_EQ(readBytes(out), "123456  -7\r\n");
+    const int wide2[2] = {-7, 123456};
+    ASSERT_EQ(ArrayToFile(out.c_str(), wide2, VAL_INTEGER, 2, 2, VAL_DATA_MULTIPLEXED, VAL_GROUPS_AS_COLUMNS,
+                          VAL_CONST_WIDTH, 4, VAL_ASCII, VAL_TRUNCATE),
+              0);
+    int back[2] = {};
+    EXPECT_EQ(FileToArray(out.c_str(), back, VAL_INTEGER, 2, 2, VAL_DATA_MULTIPLEXED, VAL_GROUPS_AS_COLUMNS,
+                          VAL_ASCII),
+              2);
+    EXPECT_EQ(back[0], -7);
+    EXPECT_EQ(back[1], 123456);
+}
+
+TEST_F(FileTest, ShortFileReportsItsCountAndLeavesTheRestUntouched)
+{
+    ASSERT_TRUE(writeBytes(tmp.path("short.dat"), "        11\r\n        22\r\n        33"));
+    std::vector<uint16_t> a(202, 0xABCD);
+    EXPECT_EQ(FileToArray(tmp.path("short.dat").c_str(), a.data(), VAL_UNSIGNED_SHORT_INTEGER, 202, 1,
+                          VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              3);
+    EXPECT_EQ(a[0], 11);
+    EXPECT_EQ(a[2], 33);
+    for (size_t i = 3; i < a.size(); ++i)
+        ASSERT_EQ(a[i], 0xABCD) << i;
+
+    ASSERT_TRUE(writeBytes(tmp.path("empty.dat"), ""));
+    EXPECT_EQ(FileToArray(tmp.path("empty.dat").c_str(), a.data(), VAL_UNSIGNED_SHORT_INTEGER, 202, 1,
+                          VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              0);
+    EXPECT_EQ(a[0], 11);
+    // More values than asked for: the first ones are read, the rest ignored.
+    EXPECT_EQ(FileToArray(fixture("param.dat").c_str(), a.data(), VAL_UNSIGNED_SHORT_INTEGER, 4, 1,
+                          VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              4);
+    EXPECT_EQ(a[0], 500);
+    EXPECT_EQ(a[4], 0xABCD);
+}
+
+TEST_F(FileTest, MalformedOrMissingFileIsAnErrorAndTouchesNothing)
+{
+    struct Case {
+        const char *text;
+        int type;
+    } cases[] = {
+        {"1\n2\nthree\n4\n", VAL_UNSIGNED_SHORT_INTEGER},
+        {"1\n70000\n", VAL_UNSIGNED_SHORT_INTEGER}, // beyond 16 bits
+        {"1\n-1\n", VAL_UNSIGNED_SHORT_INTEGER},
+        {"1\n2.5\n", VAL_INTEGER},
+        {"1\n2147483648\n", VAL_INTEGER},
+        {"1.5\n2x\n", VAL_DOUBLE},
+        {"1e999\n", VAL_DOUBLE},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        ASSERT_TRUE(writeBytes(tmp.path("bad.dat"), c.text));
+        unsigned char a[64];
+        std::memset(a, 0x5A, sizeof a);
+        EXPECT_EQ(FileToArray(tmp.path("bad.dat").c_str(), a, c.type, 4, 1, VAL_GROUPS_TOGETHER,
+                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+                  kFileNotNumeric);
+        for (unsigned char b : a)
+            ASSERT_EQ(b, 0x5A);
+    }
+    int a[4] = {9, 9, 9, 9};
+    EXPECT_EQ(FileToArray(tmp.path("missing.dat").c_str(), a, VAL_INTEGER, 4, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              kFileError);
+    EXPECT_EQ(a[0], 9);
+    EXPECT_EQ(FileToArray(fixture("param.dat").c_str(), a, VAL_INTEGER, 4, 3, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
+              kFileBadArgument);
+    EXPECT_LT(FileToArray(fixture("param.dat").c_str(), a, VAL_INTEGER, 4, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_BINARY),
+              0);
+}
+
+TEST_F(FileTest, FailedWritesAreReported)
+{
+    const uint16_t v[3] = {1, 2, 3};
+    // A full device: the append and the line write must both fail, not pretend.
+    EXPECT_EQ(ArrayToFile("/dev/full", v, VAL_UNSIGNED_SHORT_INTEGER, 3, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_APPEND),
+              kFileError);
+    const int h = OpenFile("/dev/full", VAL_WRITE_ONLY, VAL_APPEND, VAL_ASCII);
+    ASSERT_GE(h, 0);
+    EXPECT_EQ(WriteLine(h, "abc", -1), kFileError);
+    EXPECT_EQ(WriteFile(h, "abc", 3), kFileError);
+    CloseFile(h);
+    // A rewrite into a folder that does not exist fails and creates nothing.
+    const std::string nowhere = tmp.path("no/such/dir/init.dat");
+    EXPECT_EQ(ArrayToFile(nowhere.c_str(), v, VAL_UNSIGNED_SHORT_INTEGER, 3, 1, VAL_GROUPS_TOGETHER,
+                          VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE),
+              kFileError);
+    EXPECT_FALSE(std::filesystem::exists(tmp.path("no")));
+}
+
+TEST_F(FileTest, ReadLineHandlesLineEndsLongLinesAndEndOfFile)
+{
+    const std::string path = tmp.path("lines.s");
+    ASSERT_TRUE(writeBytes(path, "S0030000FC\r\nS1130000\n\r\nABCDEFGHIJ\nx\ry\r\nlast"));
+    const int h = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
+    ASSERT_GE(h, 0);
+    char buf[8];
+    EXPECT_EQ(ReadLine(h, buf, 7), 7);
+    EXPECT_STREQ(buf, "S003000"); // the rest of the long line is skipped
+    EXPECT_EQ(ReadLine(h, buf, 7), 7);
+    EXPECT_STREQ(buf, "S113000");
+    EXPECT_EQ(ReadLine(h, buf, 7), 0); // an empty CR LF line
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(ReadLine(h, buf, 3), 3);
+    EXPECT_STREQ(buf, "ABC");
+    EXPECT_EQ(ReadLine(h, buf, 7), 3); // a CR inside a line is content
+    EXPECT_STREQ(buf, "x\ry");
+    EXPECT_EQ(ReadLine(h, buf, 7), 4); // last line without line end
+    EXPECT_STREQ(buf, "last");
+    EXPECT_EQ(ReadLine(h, buf, 7), kFileEof);
+    EXPECT_EQ(ReadLine(h, buf, 7), kFileEof);
+    EXPECT_EQ(CloseFile(h), 0);
+    EXPECT_EQ(ReadLine(h, buf, 7), kFileError); // closed handle
+    EXPECT_EQ(CloseFile(h), kFileError);
+}
+
+TEST_F(FileTest, LineWritesAppendAndFixedRecordsReadBack)
+{
+    // Records of a 20-byte NUL-padded field and a line feed, as the address history keeps them.
+    const std::string path = tmp.path("hist.ipa");
+    int h = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII);
+    ASSERT_GE(h, 0);
+    char rec[20] = {};
+    std::memcpy(rec, "192.168.0.10", 12);
+    EXPECT_EQ(WriteLine(h, rec, 20), 20);
+    std::memset(rec, 0, sizeof rec);
+    std::memcpy(rec, "sensor-in-hall-three", 20);
+    EXPECT_EQ(WriteLine(h, rec, 20), 20);
+    EXPECT_EQ(CloseFile(h), 0);
+    long size = -1;
+    EXPECT_EQ(GetFileInfo(path.c_str(), &size), 1);
+    EXPECT_EQ(size, 42);
+
+    h = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
+    char buf[21];
+    EXPECT_EQ(ReadLine(h, buf, 20), 20);
+    EXPECT_STREQ(buf, "192.168.0.10");
+    EXPECT_EQ(ReadLine(h, buf, 20), 20);
+    EXPECT_STREQ(buf, "sensor-in-hall-three");
+    EXPECT_EQ(ReadLine(h, buf, 20), kFileEof);
+    CloseFile(h);
+
+    h = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_APPEND, VAL_ASCII);
+    EXPECT_EQ(WriteFile(h, "\tX", 2), 2);
+    EXPECT_EQ(WriteLine(h, "yz", -1), 2);
+    CloseFile(h);
+    EXPECT_EQ(readBytes(path).substr(42), "\tXyz\n");
+
+    h = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
+    char raw[64];
+    EXPECT_EQ(ReadFile(h, raw, 64), 47);
+    EXPECT_EQ(ReadFile(h, raw, 64), 0);
+    CloseFile(h);
+
+    EXPECT_EQ(DeleteFile(path.c_str()), 0);
+    EXPECT_EQ(GetFileInfo(path.c_str(), &size), 0);
+    EXPECT_EQ(DeleteFile(path.c_str()), kFileError);
+    EXPECT_EQ(OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII), kFileError);
+}
+
+TEST_F(FileTest, ProjectDirectoryIsTheExecutablesOrAPerUserOne)
+{
+    char dir[260];
+    ASSERT_EQ(GetProjectDir(dir), 0);
+    EXPECT_EQ(std::filesystem::path(dir), std::filesystem::canonical("/proc/self/exe").parent_path());
+
+    EXPECT_EQ(rt::projectDirFor(tmp.path()), tmp.path());
+    const char *oldXdg = std::getenv("XDG_DATA_HOME");
+    const std::string saved = oldXdg ? oldXdg : "";
+    ::setenv("XDG_DATA_HOME", tmp.path("xdg").c_str(), 1);
+    const std::string fallback = rt::projectDirFor("/nonexistent/install/dir");
+    if (oldXdg)
+        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(fallback, tmp.path("xdg/veltra"));
+    EXPECT_TRUE(std::filesystem::is_directory(fallback));
+
+    char cwd[260];
+    ASSERT_EQ(GetDir(cwd), 0);
+    ASSERT_EQ(SetDir(tmp.path().c_str()), 0);
+    char now[260];
+    EXPECT_EQ(GetDir(now), 0);
+    EXPECT_EQ(std::filesystem::canonical(now), std::filesystem::canonical(tmp.path()));
+    EXPECT_EQ(SetDir(tmp.path("missing").c_str()), kFileError);
+    ASSERT_EQ(SetDir(cwd), 0);
+}
+
+} // namespace
