@@ -3,9 +3,14 @@
 
 #include "rt_ui.h"
 
+#include <QPointer>
+#include <QWidget>
+#include <map>
+#include <memory>
 #include <string>
 
 class QApplication;
+class QLabel;
 
 namespace rt {
 
@@ -17,5 +22,52 @@ QApplication *ensureApp();
 int startUiScript(const std::string &path);
 // True while a UI script drives the program: pop-ups then never block.
 bool scriptActive();
+// Pop-up answers queued by the UI script (false when none is queued).
+bool takeConfirmAnswer(int *answer);
+bool takeFileAnswer(std::string *path, int *result);
+
+struct Control {
+    int id = 0;
+    std::string name;
+    int kind = 0;
+    QPointer<QWidget> widget;
+    QPointer<QLabel> label; // separate label above the control, where the kind has one
+    CtrlCallbackPtr callback = nullptr;
+    void *callbackData = nullptr;
+    int mode = VAL_HOT;
+    int dataType = VAL_INTEGER; // numerics and table cells
+    int z = 0;                  // stacking: 0 in front
+    int order = 0;              // creation order
+    int textColor = -1, bgColor = -1, buttonColor = -1;
+    std::map<int, int> columnModes; // tables: column (1-based) -> VAL_HOT / VAL_INDICATOR
+};
+
+struct Panel {
+    int handle = 0;
+    int resourceId = 0;
+    std::string name;
+    QPointer<QWidget> window;
+    PanelCallbackPtr callback = nullptr;
+    void *callbackData = nullptr;
+    std::map<int, std::unique_ptr<Control>> controls;
+    int nextId = 2;
+    int nextOrder = 0;
+};
+
+Panel *findPanel(int handle);
+Control *findControl(int panel, int control);
+// Handle of the first loaded panel with the given resource name, or 0.
+int panelByName(const std::string &name);
+// The panels in load order (handles).
+std::vector<int> panelHandles();
+// Calls a control's callback; returns its result (0 without callback).
+int dispatchCtrl(int panel, int control, int event, int d1 = 0, int d2 = 0);
+int dispatchPanel(int panel, int event);
+// Text form of a control's value as the UI script prints it.
+std::string ctrlValueText(int panel, int control);
+// True when a user could operate the control now (visible, not dimmed, hot).
+bool ctrlOperable(int panel, int control);
+// Exit code forced by a UI script's quit (or -1).
+int &forcedExitCode();
 
 } // namespace rt

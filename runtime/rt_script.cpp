@@ -1,19 +1,456 @@
-// UI scripts: actions that run inside the program's event processing.
+// UI scripts: a list of actions that run inside the program's event
+// processing as a user's would, so that programs can be driven without a
+// person (end-to-end tests, demonstrations). One action a line; '#' starts a
+// comment. The actions are listed in the README.
 #include "rt_internal.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QShortcut>
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
 #include <cstdio>
+#include <deque>
+#include <sstream>
+#include <vector>
 
 namespace rt {
 
+namespace {
+
+struct Action {
+    int line = 0;
+    std::vector<std::string> args; // args[0] is the verb
+};
+
+struct Script {
+    std::vector<Action> actions;
+    size_t next = 0;
+    bool active = false;
+    double waitUntil = -1;     // for wait
+    double waitforDeadline = -1; // for waitfor
+    QTimer *timer = nullptr;
+    std::deque<int> confirms;
+    std::deque<std::pair<std::string, int>> files;
+};
+
+Script &script()
+{
+    static Script s;
+    return s;
+}
+
+void say(const char *fmt, const std::string &a, const std::string &b = "")
+{
+    std::printf(fmt, a.c_str(), b.c_str());
+    std::fflush(stdout);
+}
+
+std::vector<std::string> split(const std::string &line)
+{
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    std::string w;
+    while (in >> w)
+        out.push_back(w);
+    return out;
+}
+
+// The value written after "set": the rest of the line keeps its blanks.
+std::string restOf(const std::string &line, int skipWords)
+{
+    size_t pos = 0;
+    for (int i = 0; i < skipWords; ++i) {
+        pos = line.find_first_not_of(" \t", pos);
+        pos = line.find_first_of(" \t", pos);
+        if (pos == std::string::npos)
+            return "";
+    }
+    pos = line.find_first_not_of(" \t", pos);
+    return pos == std::string::npos ? "" : line.substr(pos);
+}
+
+void finish(int code)
+{
+    Script &s = script();
+    s.next = s.actions.size();
+    if (s.timer)
+        s.timer->stop();
+    forcedExitCode() = code;
+    // End the program as closing its main panel does, so that its own
+    // shut-down runs; the first loaded panel with a callback is the main panel.
+    for (int h : panelHandles()) {
+        Panel *p = findPanel(h);
+        if (p && p->callback) {
+            dispatchPanel(h, EVENT_CLOSE);
+            QuitUserInterface(code); // in case the callback does not end the loop
+            return;
+        }
+    }
+    QuitUserInterface(code);
+}
+
+bool fail(const Action &a, const std::string &why)
+{
+    std::fprintf(stderr, "ui script line %d: %s\n", a.line, why.c_str());
+    return false;
+}
+
+// Resolves PANEL CTRL; reports and returns false when either is unknown.
+bool resolve(const Action &a, size_t at, int *panel, int *ctrl)
+{
+    if (a.args.size() <= at + 1)
+        return fail(a, "missing panel or control name");
+    *panel = panelByName(a.args[at]);
+    if (!*panel)
+        return fail(a, "no panel " + a.args[at]);
+    *ctrl = CtrlIdFromName(*panel, a.args[at + 1].c_str());
+    if (*ctrl <= 0)
+        return fail(a, "no control " + a.args[at + 1] + " on " + a.args[at]);
+    return true;
+}
+
+bool valuesEqual(const std::string &have, const std::string &want)
+{
+    if (have == want)
+        return true;
+    char *e1 = nullptr, *e2 = nullptr;
+    const double a = std::strtod(have.c_str(), &e1);
+    const double b = std::strtod(want.c_str(), &e2);
+    return !have.empty() && !want.empty() && *e1 == '\0' && *e2 == '\0' && std::fabs(a - b) < 1e-9;
+}
+
+int keyFromName(const std::string &name)
+{
+    if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
+        const int n = std::atoi(name.c_str() + 1);
+        if (n >= 1 && n <= 12)
+            return VAL_F1_VKEY + n - 1;
+    }
+    if (name == "Enter" || name == "Return")
+        return VAL_ENTER_VKEY;
+    if (name == "Esc" || name == "Escape")
+        return VAL_ESC_VKEY;
+    if (name == "Tab")
+        return VAL_TAB_VKEY;
+    if (name == "Backspace")
+        return VAL_BACKSPACE_VKEY;
+    if (name == "Up")
+        return VAL_UP_ARROW_VKEY;
+    if (name == "Down")
+        return VAL_DOWN_ARROW_VKEY;
+    if (name.size() == 1)
+        return static_cast<unsigned char>(name[0]);
+    return 0;
+}
+
+// A key pressed on a panel: a command button's shortcut, else the active control.
+void pressKey(int panel, const std::string &keyName)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return;
+    const QKeySequence seq(QString::fromStdString(keyName));
+    for (QShortcut *sc : p->window->findChildren<QShortcut *>())
+        if (sc->key() == seq) {
+            emit sc->activated();
+            return;
+        }
+    const int code = keyFromName(keyName);
+    if (code && QApplication::focusWidget() && p->window->isAncestorOf(QApplication::focusWidget()))
+        FakeKeystroke(code);
+}
+
+// Executes one action; returns false when the script must stop with an error.
+// Wait actions leave the step pending and return true.
+bool run(const Action &a, const std::string &rawLine, bool *pending)
+{
+    Script &s = script();
+    const std::string &verb = a.args[0];
+    int panel = 0, ctrl = 0;
+    *pending = false;
+    if (verb == "click") {
+        if (!resolve(a, 1, &panel, &ctrl))
+            return false;
+        Control *c = findControl(panel, ctrl);
+        auto *b = qobject_cast<QAbstractButton *>(c->widget.data());
+        if (b && ctrlOperable(panel, ctrl))
+            b->click(); // as a user's click: toggles, then the button's own events
+        else if (!b && ctrlOperable(panel, ctrl))
+            dispatchCtrl(panel, ctrl, EVENT_COMMIT);
+        return true;
+    }
+    if (verb == "set") {
+        if (!resolve(a, 1, &panel, &ctrl))
+            return false;
+        if (!ctrlOperable(panel, ctrl))
+            return true;
+        const std::string value = restOf(rawLine, 3);
+        Control *c = findControl(panel, ctrl);
+        int r = 0;
+        if (c->kind == CTRL_STRING || c->kind == CTRL_TEXT_BOX)
+            r = SetCtrlVal(panel, ctrl, value.c_str());
+        else if (c->kind == CTRL_RING && SetCtrlVal(panel, ctrl, value.c_str()) == 0)
+            r = 0;
+        else
+            r = SetCtrlVal(panel, ctrl, std::strtod(value.c_str(), nullptr));
+        if (r < 0)
+            return fail(a, "cannot set " + a.args[2] + " to " + value);
+        dispatchCtrl(panel, ctrl, EVENT_VAL_CHANGED);
+        if (findControl(panel, ctrl))
+            dispatchCtrl(panel, ctrl, EVENT_COMMIT);
+        return true;
+    }
+    if (verb == "setcell") {
+        if (a.args.size() < 6 || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: setcell PANEL CTRL COL ROW VALUE");
+        const Point cell{std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())};
+        Control *c = findControl(panel, ctrl);
+        int mode = VAL_HOT;
+        GetTableCellAttribute(panel, ctrl, cell, ATTR_CELL_MODE, &mode);
+        if (!ctrlOperable(panel, ctrl) || mode == VAL_INDICATOR)
+            return true;
+        const std::string value = restOf(rawLine, 5);
+        if (SetTableCellVal(panel, ctrl, cell, value.c_str()) < 0)
+            return fail(a, "no such cell");
+        (void)c;
+        dispatchCtrl(panel, ctrl, EVENT_VAL_CHANGED, cell.y, cell.x);
+        if (findControl(panel, ctrl))
+            dispatchCtrl(panel, ctrl, EVENT_COMMIT, cell.y, cell.x);
+        return true;
+    }
+    if (verb == "rightclick") {
+        if (!resolve(a, 1, &panel, &ctrl))
+            return false;
+        Control *c = findControl(panel, ctrl);
+        if (c->widget->isVisible() && c->widget->isEnabled())
+            dispatchCtrl(panel, ctrl, EVENT_RIGHT_CLICK);
+        return true;
+    }
+    if (verb == "close") {
+        if (a.args.size() < 2 || !(panel = panelByName(a.args[1])))
+            return fail(a, "no such panel");
+        findPanel(panel)->window->close();
+        return true;
+    }
+    if (verb == "key") {
+        if (a.args.size() < 3 || !(panel = panelByName(a.args[1])))
+            return fail(a, "usage: key PANEL KEY");
+        pressKey(panel, a.args[2]);
+        return true;
+    }
+    if (verb == "answer") {
+        if (a.args.size() < 2 || (a.args[1] != "yes" && a.args[1] != "no"))
+            return fail(a, "usage: answer yes|no");
+        s.confirms.push_back(a.args[1] == "yes" ? 1 : 0);
+        return true;
+    }
+    if (verb == "file") {
+        if (a.args.size() < 3)
+            return fail(a, "usage: file PATH existing|new|cancel");
+        const std::string &kind = a.args[2];
+        const int r = kind == "existing" ? VAL_EXISTING_FILE_SELECTED
+                      : kind == "new"    ? VAL_NEW_FILE_SELECTED
+                                         : VAL_NO_FILE_SELECTED;
+        s.files.emplace_back(QFileInfo(QString::fromStdString(a.args[1])).absoluteFilePath().toStdString(), r);
+        return true;
+    }
+    if (verb == "wait") {
+        if (s.waitUntil < 0) {
+            s.waitUntil = Timer() + (a.args.size() > 1 ? std::atof(a.args[1].c_str()) : 0);
+        }
+        if (Timer() < s.waitUntil) {
+            *pending = true;
+            return true;
+        }
+        s.waitUntil = -1;
+        return true;
+    }
+    if (verb == "waitfor") {
+        if (a.args.size() < 6 || a.args[3] != "==" || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: waitfor PANEL CTRL == VALUE TIMEOUT");
+        if (s.waitforDeadline < 0)
+            s.waitforDeadline = Timer() + std::atof(a.args.back().c_str());
+        // VALUE may hold blanks: everything between "==" and the time-out.
+        std::string want = restOf(rawLine, 4);
+        want = want.substr(0, want.find_last_of(" \t"));
+        while (!want.empty() && (want.back() == ' ' || want.back() == '\t'))
+            want.pop_back();
+        const std::string have = ctrlValueText(panel, ctrl);
+        if (valuesEqual(have, want)) {
+            s.waitforDeadline = -1;
+            return true;
+        }
+        if (Timer() > s.waitforDeadline) {
+            s.waitforDeadline = -1;
+            std::printf("WAITFOR TIMEOUT %s.%s=%s (wanted %s)\n", a.args[1].c_str(), a.args[2].c_str(), have.c_str(),
+                        want.c_str());
+            std::fflush(stdout);
+            finish(3);
+            *pending = true; // nothing more runs
+            return true;
+        }
+        *pending = true;
+        return true;
+    }
+    if (verb == "print") {
+        if (!resolve(a, 1, &panel, &ctrl))
+            return false;
+        std::string v = ctrlValueText(panel, ctrl);
+        for (size_t i = 0; (i = v.find('\n', i)) != std::string::npos;)
+            v.replace(i, 1, "\\n");
+        std::printf("%s.%s=%s\n", a.args[1].c_str(), a.args[2].c_str(), v.c_str());
+        std::fflush(stdout);
+        return true;
+    }
+    if (verb == "printcell") {
+        if (a.args.size() < 5 || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: printcell PANEL CTRL COL ROW");
+        char buf[256] = "";
+        GetTableCellVal(panel, ctrl, Point{std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())}, buf,
+                        sizeof buf);
+        std::printf("%s.%s[%s,%s]=%s\n", a.args[1].c_str(), a.args[2].c_str(), a.args[3].c_str(), a.args[4].c_str(),
+                    buf);
+        std::fflush(stdout);
+        return true;
+    }
+    if (verb == "printattr") {
+        if (a.args.size() < 4 || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: printattr PANEL CTRL dimmed|visible|label|bgcolor");
+        const std::string &attr = a.args[3];
+        std::string out;
+        int v = 0;
+        if (attr == "dimmed" && GetCtrlAttribute(panel, ctrl, ATTR_DIMMED, &v) == 0)
+            out = std::to_string(v);
+        else if (attr == "visible" && GetCtrlAttribute(panel, ctrl, ATTR_VISIBLE, &v) == 0)
+            out = std::to_string(v);
+        else if (attr == "bgcolor" && GetCtrlAttribute(panel, ctrl, ATTR_TEXT_BGCOLOR, &v) == 0) {
+            char buf[16];
+            std::snprintf(buf, sizeof buf, "0x%06X", v & 0xFFFFFF);
+            out = buf;
+        } else if (attr == "label") {
+            char buf[1024] = "";
+            GetCtrlAttribute(panel, ctrl, ATTR_LABEL_TEXT, buf);
+            out = buf;
+        } else
+            return fail(a, "unknown attribute " + attr);
+        std::printf("%s.%s.%s=%s\n", a.args[1].c_str(), a.args[2].c_str(), attr.c_str(), out.c_str());
+        std::fflush(stdout);
+        return true;
+    }
+    if (verb == "screenshot") {
+        if (a.args.size() < 3 || !(panel = panelByName(a.args[1])))
+            return fail(a, "usage: screenshot PANEL FILE.png");
+        QWidget *win = findPanel(panel)->window;
+        const QString file = QString::fromStdString(a.args[2]);
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        if (!win->grab().save(file, "PNG"))
+            return fail(a, "cannot write " + a.args[2]);
+        say("SCREENSHOT %s %s\n", a.args[1], a.args[2]);
+        return true;
+    }
+    if (verb == "quit") {
+        finish(a.args.size() > 1 ? std::atoi(a.args[1].c_str()) : 0);
+        *pending = true; // nothing more runs
+        return true;
+    }
+    return fail(a, "unknown action " + verb);
+}
+
+std::vector<std::string> g_rawLines;
+
+// Runs actions until one waits. Re-entered from nested event loops (a
+// callback's own loop services events), which is how a click on Stop can end
+// a loop that a click on Go started.
+void step()
+{
+    Script &s = script();
+    while (s.next < s.actions.size()) {
+        const size_t i = s.next;
+        const Action &a = s.actions[i];
+        bool pending = false;
+        const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor";
+        if (!waiting)
+            ++s.next; // advance first: the action may run a loop that steps again
+        const bool ok = run(a, g_rawLines[i], &pending);
+        if (!ok) {
+            finish(2);
+            return;
+        }
+        if (pending)
+            return;
+        if (waiting && s.next == i)
+            ++s.next;
+    }
+    if (s.timer)
+        s.timer->stop();
+}
+
+} // namespace
+
 int startUiScript(const std::string &path)
 {
-    std::fprintf(stderr, "ui script %s: not supported in this build\n", path.c_str());
-    return -1;
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        std::fprintf(stderr, "ui script: cannot read %s\n", path.c_str());
+        return -1;
+    }
+    Script &s = script();
+    int lineNo = 0;
+    while (!f.atEnd()) {
+        std::string line = f.readLine().toStdString();
+        ++lineNo;
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos)
+            line.erase(hash);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        Action a;
+        a.line = lineNo;
+        a.args = split(line);
+        if (a.args.empty())
+            continue;
+        s.actions.push_back(a);
+        g_rawLines.push_back(line);
+    }
+    s.active = true;
+    s.timer = new QTimer(QCoreApplication::instance());
+    s.timer->setInterval(20);
+    QObject::connect(s.timer, &QTimer::timeout, [] { step(); });
+    s.timer->start();
+    return 0;
 }
 
 bool scriptActive()
 {
-    return false;
+    return script().active;
+}
+
+bool takeConfirmAnswer(int *answer)
+{
+    Script &s = script();
+    if (s.confirms.empty())
+        return false;
+    *answer = s.confirms.front();
+    s.confirms.pop_front();
+    return true;
+}
+
+bool takeFileAnswer(std::string *path, int *result)
+{
+    Script &s = script();
+    if (s.files.empty())
+        return false;
+    *path = s.files.front().first;
+    *result = s.files.front().second;
+    s.files.pop_front();
+    return true;
 }
 
 } // namespace rt

@@ -159,7 +159,9 @@ Point MakePoint(int x, int y);
 // Creates the application object. argv may hold --ui-script FILE; the
 // environment variable VELTRA_UI_SCRIPT names a script too.
 int InitRuntime(int argc, char **argv);
-void CloseRuntime();
+// Ends the run-time; returns the code the process should exit with: the
+// program's own result, or the code a UI script's quit asked for.
+int CloseRuntime(int programResult);
 
 int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId);
 int DisplayPanel(int panel);

@@ -1,0 +1,2346 @@
+// Panels and controls: loading from panel resource files, events, values and attributes.
+#include "rt_internal.h"
+#include "rt_widgets.h"
+#include "uirindex.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QUiLoader>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace rt {
+
+namespace {
+
+std::map<int, std::unique_ptr<Panel>> g_panels;
+int g_nextPanel = 1;
+std::map<std::string, RtCallbackEntry> g_callbacks;
+int g_waitCursor = 0;
+
+constexpr int kLabelHeight = 16;
+constexpr int kTextBoxMaxLines = 5000; // a text box never grows without bound
+
+// ---- panel window ---------------------------------------------------------------
+class PanelWindow : public QWidget {
+public:
+    explicit PanelWindow(int handle) : handle_(handle) {}
+
+protected:
+    void closeEvent(QCloseEvent *e) override
+    {
+        e->ignore();
+        Panel *p = findPanel(handle_);
+        if (!p)
+            return;
+        if (p->callback)
+            dispatchPanel(handle_, EVENT_CLOSE);
+        else
+            hide();
+    }
+
+private:
+    int handle_;
+};
+
+// ---- widget creation for our own classes -------------------------------------------
+class Loader : public QUiLoader {
+public:
+    QWidget *createWidget(const QString &className, QWidget *parent, const QString &name) override
+    {
+        QWidget *w = nullptr;
+        if (className == "RtLed")
+            w = new RtLed(parent);
+        else if (className == "RtColorBox")
+            w = new RtColorBox(parent);
+        else if (className == "RtColorBar")
+            w = new RtColorBar(parent);
+        else if (className == "RtGraph")
+            w = new RtGraph(parent);
+        else if (className == "RtStripChart")
+            w = new RtStripChart(parent);
+        else if (className == "RtPicture")
+            w = new RtPicture(parent);
+        else
+            return QUiLoader::createWidget(className, parent, name);
+        w->setObjectName(name);
+        return w;
+    }
+};
+
+QColor toQColor(int rgb)
+{
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+int fromQColor(const QColor &c)
+{
+    return (c.red() << 16) | (c.green() << 8) | c.blue();
+}
+
+QColor propColor(QWidget *w, const char *name, QColor fallback)
+{
+    const QVariant v = w->property(name);
+    if (!v.isValid())
+        return fallback;
+    const QColor c(v.toString());
+    return c.isValid() ? c : fallback;
+}
+
+int kindOf(QWidget *w)
+{
+    if (auto *b = qobject_cast<QPushButton *>(w))
+        return b->isCheckable() ? CTRL_TOGGLE_BUTTON : CTRL_COMMAND_BUTTON;
+    if (qobject_cast<QCheckBox *>(w) || qobject_cast<QRadioButton *>(w))
+        return CTRL_BINARY_SWITCH;
+    if (qobject_cast<QAbstractSpinBox *>(w))
+        return CTRL_NUMERIC;
+    if (qobject_cast<QSlider *>(w))
+        return CTRL_SLIDER;
+    if (qobject_cast<QComboBox *>(w))
+        return CTRL_RING;
+    if (qobject_cast<QLineEdit *>(w))
+        return CTRL_STRING;
+    if (qobject_cast<QPlainTextEdit *>(w))
+        return CTRL_TEXT_BOX;
+    if (qobject_cast<QTableWidget *>(w))
+        return CTRL_TABLE;
+    if (qobject_cast<RtLed *>(w))
+        return CTRL_LED;
+    if (qobject_cast<RtColorBox *>(w))
+        return CTRL_COLOR_BOX;
+    if (qobject_cast<RtColorBar *>(w))
+        return CTRL_COLOR_BAR;
+    if (qobject_cast<RtGraph *>(w))
+        return CTRL_GRAPH;
+    if (qobject_cast<RtStripChart *>(w))
+        return CTRL_STRIP_CHART;
+    if (qobject_cast<RtPicture *>(w))
+        return CTRL_PICTURE;
+    if (qobject_cast<QLabel *>(w))
+        return CTRL_TEXT_MSG;
+    return CTRL_DECORATION;
+}
+
+bool hasSeparateLabel(int kind)
+{
+    switch (kind) {
+    case CTRL_COMMAND_BUTTON:
+    case CTRL_TOGGLE_BUTTON:
+    case CTRL_BINARY_SWITCH:
+    case CTRL_TEXT_MSG:
+    case CTRL_DECORATION:
+    case CTRL_PICTURE:
+        return false;
+    default:
+        return true;
+    }
+}
+
+void placeLabel(Control &c)
+{
+    if (!c.label || !c.widget)
+        return;
+    const QRect g = c.widget->geometry();
+    c.label->adjustSize();
+    if (c.kind == CTRL_LED) {
+        c.label->move(g.right() + 4, g.top() + (g.height() - c.label->height()) / 2);
+    } else {
+        c.label->move(g.left(), g.top() - kLabelHeight);
+    }
+    c.label->setVisible(c.widget->isVisibleTo(c.widget->parentWidget()) && !c.label->text().isEmpty());
+}
+
+// Style sheet from the colours set on a control.
+void applyColors(Control &c)
+{
+    if (!c.widget)
+        return;
+    QStringList css;
+    if (c.textColor >= 0)
+        css << QString("color: %1;").arg(toQColor(c.textColor).name());
+    const int bg = c.kind == CTRL_COMMAND_BUTTON || c.kind == CTRL_TOGGLE_BUTTON ? c.buttonColor : c.bgColor;
+    if (bg >= 0) {
+        if (c.kind == CTRL_TEXT_MSG)
+            c.widget->setAutoFillBackground(true);
+        css << QString("background-color: %1;").arg(toQColor(bg).name());
+        if (c.kind == CTRL_COMMAND_BUTTON || c.kind == CTRL_TOGGLE_BUTTON)
+            css << "border: 1px solid #606060; border-radius: 3px; padding: 2px;";
+    }
+    c.widget->setStyleSheet(css.join(' '));
+}
+
+void restack(Panel &p)
+{
+    std::vector<Control *> all;
+    for (auto &[id, c] : p.controls)
+        if (c->widget)
+            all.push_back(c.get());
+    std::stable_sort(all.begin(), all.end(), [](Control *a, Control *b) {
+        if (a->z != b->z)
+            return a->z > b->z;
+        return a->order < b->order;
+    });
+    for (Control *c : all) {
+        c->widget->raise();
+        if (c->label)
+            c->label->raise();
+    }
+}
+
+int keyCodeOf(const QKeyEvent *e)
+{
+    int code = 0;
+    switch (e->key()) {
+    case Qt::Key_Tab: code = VAL_TAB_VKEY; break;
+    case Qt::Key_Backtab: code = VAL_TAB_VKEY | VAL_SHIFT_MODIFIER; break;
+    case Qt::Key_Backspace: code = VAL_BACKSPACE_VKEY; break;
+    case Qt::Key_Escape: code = VAL_ESC_VKEY; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: code = VAL_ENTER_VKEY; break;
+    case Qt::Key_Up: code = VAL_UP_ARROW_VKEY; break;
+    case Qt::Key_Down: code = VAL_DOWN_ARROW_VKEY; break;
+    case Qt::Key_Left: code = VAL_LEFT_ARROW_VKEY; break;
+    case Qt::Key_Right: code = VAL_RIGHT_ARROW_VKEY; break;
+    default:
+        if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12)
+            code = VAL_F1_VKEY + (e->key() - Qt::Key_F1);
+        else if (!e->text().isEmpty())
+            return e->text().at(0).unicode();
+        else
+            return 0;
+    }
+    if ((e->modifiers() & Qt::ShiftModifier) && e->key() != Qt::Key_Backtab)
+        code |= VAL_SHIFT_MODIFIER;
+    if (e->modifiers() & Qt::ControlModifier)
+        code |= VAL_MENUKEY_MODIFIER;
+    return code;
+}
+
+QKeyEvent makeKeyEvent(int code, QEvent::Type type)
+{
+    Qt::KeyboardModifiers mods;
+    if (code & VAL_SHIFT_MODIFIER)
+        mods |= Qt::ShiftModifier;
+    if (code & VAL_MENUKEY_MODIFIER)
+        mods |= Qt::ControlModifier;
+    const int base = code & 0xFFFF;
+    int key = 0;
+    QString text;
+    switch (base) {
+    case VAL_TAB_VKEY: key = (mods & Qt::ShiftModifier) ? Qt::Key_Backtab : Qt::Key_Tab; break;
+    case VAL_BACKSPACE_VKEY: key = Qt::Key_Backspace; break;
+    case VAL_ESC_VKEY: key = Qt::Key_Escape; break;
+    case VAL_ENTER_VKEY: key = Qt::Key_Return; text = "\r"; break;
+    case VAL_UP_ARROW_VKEY: key = Qt::Key_Up; break;
+    case VAL_DOWN_ARROW_VKEY: key = Qt::Key_Down; break;
+    case VAL_LEFT_ARROW_VKEY: key = Qt::Key_Left; break;
+    case VAL_RIGHT_ARROW_VKEY: key = Qt::Key_Right; break;
+    default:
+        if (base >= VAL_F1_VKEY && base < VAL_F1_VKEY + 12) {
+            key = Qt::Key_F1 + (base - VAL_F1_VKEY);
+        } else {
+            text = QString(QChar(base));
+            key = text.toUpper().at(0).unicode();
+            if (base == ' ')
+                key = Qt::Key_Space;
+        }
+    }
+    return QKeyEvent(type, key, mods, text);
+}
+
+// ---- event routing ---------------------------------------------------------------
+// One filter object watches every control widget and its descendants: right
+// clicks, key presses, focus, and input to controls in indicator mode.
+class EventRouter : public QObject {
+public:
+    bool eventFilter(QObject *obj, QEvent *ev) override
+    {
+        int panel = 0, ctrl = 0;
+        for (QObject *o = obj; o; o = o->parent()) {
+            const QVariant p = o->property("rt_panel");
+            if (p.isValid()) {
+                panel = p.toInt();
+                ctrl = o->property("rt_ctrl").toInt();
+                break;
+            }
+        }
+        Control *c = findControl(panel, ctrl);
+        if (!c)
+            return false;
+        switch (ev->type()) {
+        case QEvent::ContextMenu:
+            return true; // right clicks are the help convention, not a menu
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            auto *me = static_cast<QMouseEvent *>(ev);
+            if (me->button() == Qt::RightButton) {
+                if (ev->type() == QEvent::MouseButtonPress)
+                    dispatchCtrl(panel, ctrl, EVENT_RIGHT_CLICK);
+                return true;
+            }
+            if (c->mode == VAL_INDICATOR)
+                return true;
+            if (c->kind != CTRL_GRAPH && c->kind != CTRL_TABLE && ev->type() == QEvent::MouseButtonPress &&
+                obj == c->widget)
+                dispatchCtrl(panel, ctrl, EVENT_LEFT_CLICK);
+            return false;
+        }
+        case QEvent::MouseButtonRelease:
+            return c->mode == VAL_INDICATOR && static_cast<QMouseEvent *>(ev)->button() != Qt::RightButton;
+        case QEvent::KeyPress: {
+            if (c->mode == VAL_INDICATOR)
+                return false;
+            auto *ke = static_cast<QKeyEvent *>(ev);
+            const int code = keyCodeOf(ke);
+            if (code != 0 && c->callback)
+                return dispatchCtrl(panel, ctrl, EVENT_KEYPRESS, code, 0) != 0;
+            return false;
+        }
+        case QEvent::FocusIn:
+            if (obj == c->widget || obj == c->widget->focusProxy())
+                dispatchCtrl(panel, ctrl, EVENT_GOT_FOCUS);
+            return false;
+        default:
+            return false;
+        }
+    }
+};
+
+EventRouter *router()
+{
+    static EventRouter *r = new EventRouter;
+    return r;
+}
+
+void watchTree(QWidget *w)
+{
+    w->installEventFilter(router());
+    for (QWidget *child : w->findChildren<QWidget *>())
+        child->installEventFilter(router());
+}
+
+// The value-changed then commit pair that a user's change produces.
+void userChanged(int panel, int ctrl, int d1 = 0, int d2 = 0)
+{
+    dispatchCtrl(panel, ctrl, EVENT_VAL_CHANGED, d1, d2);
+    if (findControl(panel, ctrl))
+        dispatchCtrl(panel, ctrl, EVENT_COMMIT, d1, d2);
+}
+
+void ensureTableItems(QTableWidget *t)
+{
+    const QSignalBlocker block(t);
+    for (int r = 0; r < t->rowCount(); ++r) {
+        if (!t->verticalHeaderItem(r))
+            t->setVerticalHeaderItem(r, new QTableWidgetItem(QString::number(r + 1)));
+        for (int col = 0; col < t->columnCount(); ++col)
+            if (!t->item(r, col))
+                t->setItem(r, col, new QTableWidgetItem(QString()));
+    }
+}
+
+void applyTableModes(Control &c)
+{
+    auto *t = qobject_cast<QTableWidget *>(c.widget.data());
+    if (!t)
+        return;
+    const QSignalBlocker block(t);
+    for (int col = 0; col < t->columnCount(); ++col) {
+        auto it = c.columnModes.find(col + 1);
+        const int mode = it != c.columnModes.end() ? it->second : c.mode;
+        for (int r = 0; r < t->rowCount(); ++r)
+            if (QTableWidgetItem *item = t->item(r, col)) {
+                Qt::ItemFlags f = item->flags();
+                if (mode == VAL_INDICATOR)
+                    f &= ~Qt::ItemIsEditable;
+                else
+                    f |= Qt::ItemIsEditable;
+                item->setFlags(f);
+            }
+    }
+}
+
+bool cellTextValid(const Control &c, const QString &text)
+{
+    bool ok = true;
+    if (c.dataType == VAL_INTEGER)
+        text.trimmed().toLongLong(&ok);
+    else if (c.dataType == VAL_DOUBLE)
+        text.trimmed().toDouble(&ok);
+    return ok;
+}
+
+void setIndicator(Control &c, bool indicator)
+{
+    c.mode = indicator ? VAL_INDICATOR : VAL_HOT;
+    QWidget *w = c.widget;
+    if (!w)
+        return;
+    if (auto *s = qobject_cast<QAbstractSpinBox *>(w)) {
+        s->setReadOnly(indicator);
+        s->setButtonSymbols(indicator ? QAbstractSpinBox::NoButtons : QAbstractSpinBox::UpDownArrows);
+    } else if (auto *l = qobject_cast<QLineEdit *>(w)) {
+        l->setReadOnly(indicator);
+    } else if (auto *t = qobject_cast<QPlainTextEdit *>(w)) {
+        t->setReadOnly(indicator);
+    } else if (c.kind == CTRL_TABLE) {
+        applyTableModes(c);
+    } else if (c.kind == CTRL_GRAPH) {
+        static_cast<RtGraph *>(w)->setInteractive(!indicator);
+    }
+    if (c.kind != CTRL_TABLE && c.kind != CTRL_TEXT_BOX && c.kind != CTRL_STRING && c.kind != CTRL_NUMERIC)
+        w->setFocusPolicy(indicator ? Qt::NoFocus : Qt::StrongFocus);
+}
+
+// Connects the widget's own signals to the control's events.
+void wire(int panel, Control &c)
+{
+    QWidget *w = c.widget;
+    const int id = c.id;
+    w->setProperty("rt_panel", panel);
+    w->setProperty("rt_ctrl", id);
+    watchTree(w);
+    switch (c.kind) {
+    case CTRL_COMMAND_BUTTON:
+        QObject::connect(static_cast<QPushButton *>(w), &QPushButton::clicked,
+                         [panel, id] { dispatchCtrl(panel, id, EVENT_COMMIT); });
+        break;
+    case CTRL_TOGGLE_BUTTON:
+    case CTRL_BINARY_SWITCH:
+        QObject::connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked,
+                         [panel, id] { userChanged(panel, id); });
+        break;
+    case CTRL_NUMERIC:
+        if (auto *s = qobject_cast<QSpinBox *>(w)) {
+            s->setKeyboardTracking(false);
+            QObject::connect(s, &QSpinBox::valueChanged, [panel, id] { userChanged(panel, id); });
+        } else if (auto *d = qobject_cast<QDoubleSpinBox *>(w)) {
+            d->setKeyboardTracking(false);
+            QObject::connect(d, &QDoubleSpinBox::valueChanged, [panel, id] { userChanged(panel, id); });
+        }
+        break;
+    case CTRL_SLIDER: {
+        auto *s = static_cast<QSlider *>(w);
+        s->setTracking(false);
+        QObject::connect(s, &QSlider::valueChanged, [panel, id] { userChanged(panel, id); });
+        break;
+    }
+    case CTRL_RING:
+        QObject::connect(static_cast<QComboBox *>(w), &QComboBox::activated, [panel, id] { userChanged(panel, id); });
+        break;
+    case CTRL_STRING: {
+        auto *l = static_cast<QLineEdit *>(w);
+        QObject::connect(l, &QLineEdit::textEdited, [panel, id] { dispatchCtrl(panel, id, EVENT_VAL_CHANGED); });
+        QObject::connect(l, &QLineEdit::returnPressed, [panel, id] { dispatchCtrl(panel, id, EVENT_COMMIT); });
+        break;
+    }
+    case CTRL_TABLE: {
+        auto *t = static_cast<QTableWidget *>(w);
+        QObject::connect(t, &QTableWidget::cellChanged, [panel, id, t](int row, int col) {
+            Control *c = findControl(panel, id);
+            QTableWidgetItem *item = t->item(row, col);
+            if (!c || !item)
+                return;
+            if (!cellTextValid(*c, item->text())) {
+                const QSignalBlocker block(t);
+                item->setText(item->data(Qt::UserRole).toString());
+                return;
+            }
+            item->setData(Qt::UserRole, item->text());
+            userChanged(panel, id, row + 1, col + 1);
+        });
+        QObject::connect(t, &QTableWidget::cellClicked,
+                         [panel, id](int row, int col) { dispatchCtrl(panel, id, EVENT_LEFT_CLICK, row + 1, col + 1); });
+        break;
+    }
+    case CTRL_GRAPH: {
+        auto *g = static_cast<RtGraph *>(w);
+        QObject::connect(g, &RtGraph::cursorMoved, [panel, id] { dispatchCtrl(panel, id, EVENT_VAL_CHANGED); });
+        QObject::connect(g, &RtGraph::leftClicked, [panel, id] { dispatchCtrl(panel, id, EVENT_LEFT_CLICK); });
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// Reads the loader's dynamic properties into the control and its widget.
+void configure(Panel &p, Control &c)
+{
+    QWidget *w = c.widget;
+    c.kind = kindOf(w);
+    if (auto *d = qobject_cast<QDoubleSpinBox *>(w)) {
+        c.dataType = VAL_DOUBLE;
+        d->setAlignment(Qt::AlignRight);
+    } else if (auto *s = qobject_cast<QSpinBox *>(w)) {
+        s->setAlignment(Qt::AlignRight);
+    }
+    if (auto *r = qobject_cast<QRadioButton *>(w))
+        r->setAutoExclusive(false);
+    if (auto *t = qobject_cast<QPlainTextEdit *>(w))
+        t->setMaximumBlockCount(kTextBoxMaxLines);
+    if (auto *t = qobject_cast<QTableWidget *>(w)) {
+        const QString type = w->property("cellType").toString();
+        c.dataType = type == "double" ? VAL_DOUBLE : type == "string" ? VAL_STRING : VAL_INTEGER;
+        ensureTableItems(t);
+        const QSignalBlocker block(t);
+        for (int r = 0; r < t->rowCount(); ++r)
+            for (int col = 0; col < t->columnCount(); ++col) {
+                QTableWidgetItem *item = t->item(r, col);
+                if (item->text().isEmpty() && c.dataType != VAL_STRING)
+                    item->setText("0");
+                item->setData(Qt::UserRole, item->text());
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+    }
+    if (auto *combo = qobject_cast<QComboBox *>(w)) {
+        const QStringList values = w->property("values").toStringList();
+        for (int i = 0; i < combo->count(); ++i) {
+            QVariant v = i;
+            if (i < values.size()) {
+                bool isInt = false, isDouble = false;
+                const int iv = values[i].toInt(&isInt);
+                const double dv = values[i].toDouble(&isDouble);
+                v = isInt ? QVariant(iv) : isDouble ? QVariant(dv) : QVariant(values[i]);
+            }
+            combo->setItemData(i, v);
+        }
+    }
+    if (auto *led = qobject_cast<RtLed *>(w))
+        led->setColors(propColor(w, "onColor", led->onColor()), propColor(w, "offColor", led->offColor()));
+    if (auto *box = qobject_cast<RtColorBox *>(w))
+        box->setColor(propColor(w, "color", box->color()));
+    if (auto *bar = qobject_cast<RtColorBar *>(w)) {
+        const QVariant max = w->property("maximum");
+        bar->setRange(0, max.isValid() ? max.toDouble() : 4095);
+        bar->setFillColor(propColor(w, "fillColor", bar->fillColor()));
+    }
+    if (auto *g = qobject_cast<RtGraph *>(w)) {
+        auto num = [w](const char *n, double def) {
+            const QVariant v = w->property(n);
+            return v.isValid() ? v.toDouble() : def;
+        };
+        g->setAxis(0, RtAxis{false, num("xMin", 0), num("xMax", 4095)});
+        g->setAxis(1, RtAxis{false, num("yMin", 0), num("yMax", 4095)});
+        g->setCursorEnabled(w->property("cursors").toInt() > 0);
+        g->setCursorColor(propColor(w, "cursorColor", Qt::white));
+        g->setPlotBackground(propColor(w, "plotBgColor", Qt::black));
+        g->setAxisLabels(w->property("xLabel").toString(), w->property("yLabel").toString());
+    }
+    if (auto *s = qobject_cast<RtStripChart *>(w)) {
+        const QVariant traces = w->property("traces");
+        s->setTraces(traces.isValid() ? traces.toInt() : 1);
+        const QVariant pps = w->property("pointsPerScreen");
+        s->setPointsPerScreen(pps.isValid() ? pps.toInt() : 100);
+        const QVariant ymin = w->property("yMin"), ymax = w->property("yMax");
+        s->setYRange(false, ymin.isValid() ? ymin.toDouble() : 0, ymax.isValid() ? ymax.toDouble() : 4095);
+        const QStringList colors = w->property("traceColors").toStringList();
+        for (int i = 0; i < colors.size(); ++i)
+            s->setTraceColor(i, QColor(colors[i]));
+        s->setPlotBackground(propColor(w, "plotBgColor", Qt::black));
+        s->setAxisLabels(w->property("xLabel").toString(), w->property("yLabel").toString());
+    }
+    if (hasSeparateLabel(c.kind)) {
+        c.label = new QLabel(w->property("label").toString(), p.window);
+        c.label->setObjectName(QString::fromStdString(c.name) + "_label");
+    }
+    if (w->property("textColor").isValid())
+        c.textColor = fromQColor(propColor(w, "textColor", Qt::black));
+    if (w->property("bgColor").isValid())
+        c.bgColor = fromQColor(propColor(w, "bgColor", Qt::white));
+    if (w->property("buttonColor").isValid())
+        c.buttonColor = fromQColor(propColor(w, "buttonColor", Qt::lightGray));
+    applyColors(c);
+    setIndicator(c, w->property("indicator").toBool());
+    if (w->property("dimmed").toBool())
+        w->setEnabled(false);
+    if (w->property("hidden").toBool())
+        w->setVisible(false);
+    const QString shortcut = w->property("shortcut").toString();
+    if (!shortcut.isEmpty() && qobject_cast<QAbstractButton *>(w)) {
+        auto *sc = new QShortcut(QKeySequence(shortcut), p.window);
+        QPointer<QAbstractButton> button = static_cast<QAbstractButton *>(w);
+        QObject::connect(sc, &QShortcut::activated, [button] {
+            if (button && button->isEnabled() && button->isVisible())
+                button->click();
+        });
+    }
+    placeLabel(c);
+}
+
+QString resolveResource(const char *file)
+{
+    const QString name = QString::fromLocal8Bit(file);
+    if (QFileInfo(name).isAbsolute())
+        return name;
+    const QString beside = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    if (QFileInfo::exists(beside))
+        return beside;
+    return name;
+}
+
+double readArray(const void *array, int type, int i)
+{
+    switch (type) {
+    case VAL_DOUBLE: return static_cast<const double *>(array)[i];
+    case VAL_FLOAT: return static_cast<const float *>(array)[i];
+    case VAL_INTEGER: return static_cast<const int *>(array)[i];
+    case VAL_UNSIGNED_INTEGER: return static_cast<const unsigned *>(array)[i];
+    case VAL_SHORT_INTEGER: return static_cast<const short *>(array)[i];
+    case VAL_UNSIGNED_SHORT_INTEGER: return static_cast<const unsigned short *>(array)[i];
+    case VAL_CHAR: return static_cast<const unsigned char *>(array)[i];
+    default: return 0;
+    }
+}
+
+bool knownDataType(int type)
+{
+    return type == VAL_DOUBLE || type == VAL_FLOAT || type == VAL_INTEGER || type == VAL_UNSIGNED_INTEGER ||
+           type == VAL_SHORT_INTEGER || type == VAL_UNSIGNED_SHORT_INTEGER || type == VAL_CHAR;
+}
+
+void copyText(char *dst, const QString &text, int bufSize = -1)
+{
+    const QByteArray b = text.toLatin1();
+    if (bufSize < 0) {
+        std::memcpy(dst, b.constData(), static_cast<size_t>(b.size()) + 1);
+        return;
+    }
+    if (bufSize == 0)
+        return;
+    const int n = std::min<int>(static_cast<int>(b.size()), bufSize - 1);
+    std::memcpy(dst, b.constData(), static_cast<size_t>(n));
+    dst[n] = '\0';
+}
+
+} // namespace
+
+// ---- lookup --------------------------------------------------------------------
+Panel *findPanel(int handle)
+{
+    auto it = g_panels.find(handle);
+    return it == g_panels.end() ? nullptr : it->second.get();
+}
+
+Control *findControl(int panel, int control)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return nullptr;
+    auto it = p->controls.find(control);
+    return it == p->controls.end() || !it->second->widget ? nullptr : it->second.get();
+}
+
+int panelByName(const std::string &name)
+{
+    for (auto &[h, p] : g_panels)
+        if (p->name == name)
+            return h;
+    return 0;
+}
+
+std::vector<int> panelHandles()
+{
+    std::vector<int> out;
+    for (auto &[h, p] : g_panels)
+        out.push_back(h);
+    return out;
+}
+
+int dispatchCtrl(int panel, int control, int event, int d1, int d2)
+{
+    Control *c = findControl(panel, control);
+    if (!c || !c->callback)
+        return 0;
+    return c->callback(panel, control, event, c->callbackData, d1, d2);
+}
+
+int dispatchPanel(int panel, int event)
+{
+    Panel *p = findPanel(panel);
+    if (!p || !p->callback)
+        return 0;
+    return p->callback(panel, event, p->callbackData, 0, 0);
+}
+
+bool ctrlOperable(int panel, int control)
+{
+    Control *c = findControl(panel, control);
+    return c && c->widget->isVisible() && c->widget->isEnabled() && c->mode != VAL_INDICATOR;
+}
+
+std::string ctrlValueText(int panel, int control)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return "";
+    char buf[4096];
+    switch (c->kind) {
+    case CTRL_NUMERIC:
+    case CTRL_COLOR_BAR:
+        if (c->dataType == VAL_DOUBLE || c->kind == CTRL_COLOR_BAR) {
+            double d = 0;
+            GetCtrlVal(panel, control, &d);
+            std::snprintf(buf, sizeof buf, "%.10g", d);
+            return buf;
+        }
+        [[fallthrough]];
+    case CTRL_TOGGLE_BUTTON:
+    case CTRL_BINARY_SWITCH:
+    case CTRL_SLIDER:
+    case CTRL_LED:
+    case CTRL_COLOR_BOX: {
+        int v = 0;
+        GetCtrlVal(panel, control, &v);
+        return std::to_string(v);
+    }
+    case CTRL_RING: {
+        auto *combo = static_cast<QComboBox *>(c->widget.data());
+        return combo->currentData().toString().toStdString();
+    }
+    case CTRL_STRING:
+    case CTRL_TEXT_MSG:
+    case CTRL_TEXT_BOX:
+    case CTRL_COMMAND_BUTTON:
+    case CTRL_DECORATION:
+        GetCtrlVal(panel, control, buf, sizeof buf);
+        return buf;
+    default:
+        return "";
+    }
+}
+
+} // namespace rt
+
+using namespace rt;
+
+// ---- panels --------------------------------------------------------------------
+void RegisterCallbackTable(const RtCallbackEntry *entries, int count)
+{
+    for (int i = 0; i < count && entries[i].name; ++i)
+        g_callbacks[entries[i].name] = entries[i];
+}
+
+int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId)
+{
+    ensureApp();
+    const QString path = resolveResource(resourceFile);
+    const UirIndex index = ReadUirIndex(path.toStdString());
+    if (!index.error.empty()) {
+        std::fprintf(stderr, "LoadPanel: %s\n", index.error.c_str());
+        return QFileInfo::exists(path) ? UIEBadFile : UIEHandleInvalid;
+    }
+    const UirPanel *def = nullptr;
+    for (const auto &p : index.panels)
+        if (p.resourceId == panelResourceId)
+            def = &p;
+    if (!def) {
+        std::fprintf(stderr, "LoadPanel: %s has no panel %d\n", resourceFile, panelResourceId);
+        return UIEHandleInvalid;
+    }
+    // Every callback the file names must be known before anything is built.
+    for (const auto &c : def->controls)
+        if (!c.callback.empty() && (!g_callbacks.count(c.callback) || !g_callbacks[c.callback].ctrl)) {
+            std::fprintf(stderr, "LoadPanel: %s: callback %s of %s.%s is not defined by the program\n",
+                         resourceFile, c.callback.c_str(), def->name.c_str(), c.name.c_str());
+            return UIECallbackNotFound;
+        }
+    if (!def->callback.empty() && (!g_callbacks.count(def->callback) || !g_callbacks[def->callback].panel)) {
+        std::fprintf(stderr, "LoadPanel: %s: panel callback %s of %s is not defined by the program\n",
+                     resourceFile, def->callback.c_str(), def->name.c_str());
+        return UIECallbackNotFound;
+    }
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return UIEHandleInvalid;
+    Loader loader;
+    std::unique_ptr<QWidget> form(loader.load(&file));
+    if (!form) {
+        std::fprintf(stderr, "LoadPanel: %s: %s\n", resourceFile, loader.errorString().toLocal8Bit().constData());
+        return UIEBadFile;
+    }
+    auto *tabs = form->findChild<QTabWidget *>("panels");
+    QWidget *page = nullptr;
+    for (int i = 0; tabs && i < tabs->count(); ++i)
+        if (tabs->widget(i)->objectName().toStdString() == def->name)
+            page = tabs->widget(i);
+    if (!page)
+        return UIEBadFile;
+
+    const int handle = g_nextPanel++;
+    auto panel = std::make_unique<Panel>();
+    panel->handle = handle;
+    panel->resourceId = panelResourceId;
+    panel->name = def->name;
+    auto *win = new PanelWindow(handle);
+    win->setObjectName(QString::fromStdString(def->name));
+    win->setWindowTitle(QString::fromStdString(def->title));
+    panel->window = win;
+    if (!def->callback.empty())
+        panel->callback = g_callbacks[def->callback].panel;
+    const QColor bg = propColor(page, "bgColor", QColor());
+    if (bg.isValid()) {
+        QPalette pal = win->palette();
+        pal.setColor(QPalette::Window, bg);
+        win->setPalette(pal);
+        win->setAutoFillBackground(true);
+    }
+    // Move the page's widgets into the panel window, keeping their stacking order.
+    for (QObject *child : page->children())
+        if (auto *w = qobject_cast<QWidget *>(child)) {
+            const QRect g = w->geometry();
+            const bool hidden = w->isHidden();
+            w->setParent(win);
+            w->setGeometry(g);
+            w->setVisible(!hidden);
+        }
+    Panel &p = *panel;
+    g_panels[handle] = std::move(panel);
+    for (const auto &cdef : def->controls) {
+        auto *w = win->findChild<QWidget *>(QString::fromStdString(cdef.name));
+        if (!w)
+            continue;
+        auto c = std::make_unique<Control>();
+        c->id = cdef.id;
+        c->name = cdef.name;
+        c->widget = w;
+        c->order = p.nextOrder++;
+        if (!cdef.callback.empty())
+            c->callback = g_callbacks[cdef.callback].ctrl;
+        configure(p, *c);
+        wire(handle, *c);
+        p.nextId = std::max(p.nextId, cdef.id + 1);
+        p.controls[cdef.id] = std::move(c);
+    }
+    for (auto &[id, c] : p.controls)
+        c->z = p.nextOrder - c->order; // later controls lie in front, as in the file
+    // Panel size: the file's explicit size or the bounding box of the controls.
+    const QVariant pw = page->property("panelWidth"), ph = page->property("panelHeight");
+    QRect box;
+    for (QWidget *w : win->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        box = box.united(w->geometry());
+    win->resize(pw.isValid() ? pw.toInt() : box.right() + 9, ph.isValid() ? ph.toInt() : box.bottom() + 9);
+    return handle;
+}
+
+int DisplayPanel(int panel)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    p->window->show();
+    p->window->raise();
+    for (auto &[id, c] : p->controls)
+        placeLabel(*c);
+    return 0;
+}
+
+int HidePanel(int panel)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    p->window->hide();
+    return 0;
+}
+
+int DiscardPanel(int panel)
+{
+    auto it = g_panels.find(panel);
+    if (it == g_panels.end())
+        return UIEHandleInvalid;
+    QWidget *win = it->second->window;
+    g_panels.erase(it);
+    if (win) {
+        win->hide();
+        win->deleteLater();
+    }
+    return 0;
+}
+
+int InstallPanelCallback(int panel, PanelCallbackPtr fn, void *callbackData)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    p->callback = fn;
+    p->callbackData = callbackData;
+    return 0;
+}
+
+std::string PanelName(int panel)
+{
+    Panel *p = findPanel(panel);
+    return p ? p->name : std::string();
+}
+
+int GetPanelAttribute(int panel, int attribute, int *value)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    switch (attribute) {
+    case ATTR_VISIBLE: *value = p->window->isVisible(); break;
+    case ATTR_LEFT: *value = p->window->x(); break;
+    case ATTR_TOP: *value = p->window->y(); break;
+    case ATTR_WIDTH: *value = p->window->width(); break;
+    case ATTR_HEIGHT: *value = p->window->height(); break;
+    default: return UIEAttributeInvalid;
+    }
+    return 0;
+}
+
+int GetPanelAttribute(int panel, int attribute, char *value)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    if (attribute != ATTR_PANEL_TITLE)
+        return UIEAttributeInvalid;
+    copyText(value, p->window->windowTitle());
+    return 0;
+}
+
+int SetPanelAttribute(int panel, int attribute, int value)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    switch (attribute) {
+    case ATTR_VISIBLE: p->window->setVisible(value != 0); break;
+    case ATTR_LEFT: p->window->move(value, p->window->y()); break;
+    case ATTR_TOP: p->window->move(p->window->x(), value); break;
+    case ATTR_WIDTH: p->window->resize(value, p->window->height()); break;
+    case ATTR_HEIGHT: p->window->resize(p->window->width(), value); break;
+    case ATTR_TEXT_BGCOLOR: {
+        QPalette pal = p->window->palette();
+        pal.setColor(QPalette::Window, toQColor(value));
+        p->window->setPalette(pal);
+        p->window->setAutoFillBackground(true);
+        break;
+    }
+    default: return UIEAttributeInvalid;
+    }
+    return 0;
+}
+
+int SetPanelAttribute(int panel, int attribute, const char *value)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    if (attribute != ATTR_PANEL_TITLE)
+        return UIEAttributeInvalid;
+    p->window->setWindowTitle(QString::fromLatin1(value));
+    return 0;
+}
+
+// ---- control values ------------------------------------------------------------
+int SetCtrlVal(int panel, int control, double value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    const QSignalBlocker block(w);
+    switch (c->kind) {
+    case CTRL_NUMERIC:
+        if (auto *d = qobject_cast<QDoubleSpinBox *>(w)) {
+            if (value < d->minimum() || value > d->maximum())
+                d->setRange(std::min(d->minimum(), value), std::max(d->maximum(), value));
+            d->setValue(value);
+        } else if (auto *s = qobject_cast<QSpinBox *>(w)) {
+            const int iv = static_cast<int>(std::lround(value));
+            s->setValue(std::clamp(iv, s->minimum(), s->maximum()));
+        }
+        return 0;
+    case CTRL_SLIDER: {
+        auto *s = static_cast<QSlider *>(w);
+        s->setValue(std::clamp(static_cast<int>(std::lround(value)), s->minimum(), s->maximum()));
+        return 0;
+    }
+    case CTRL_COLOR_BAR:
+        static_cast<RtColorBar *>(w)->setValue(value);
+        return 0;
+    case CTRL_TOGGLE_BUTTON:
+    case CTRL_BINARY_SWITCH:
+        static_cast<QAbstractButton *>(w)->setChecked(value != 0);
+        return 0;
+    case CTRL_LED:
+        static_cast<RtLed *>(w)->setOn(value != 0);
+        return 0;
+    case CTRL_COLOR_BOX:
+        static_cast<RtColorBox *>(w)->setColor(toQColor(static_cast<int>(value)));
+        return 0;
+    case CTRL_RING: {
+        auto *combo = static_cast<QComboBox *>(w);
+        for (int i = 0; i < combo->count(); ++i) {
+            bool ok = false;
+            const double v = combo->itemData(i).toDouble(&ok);
+            if (ok && v == value) {
+                combo->setCurrentIndex(i);
+                return 0;
+            }
+        }
+        return UIEValueInvalid;
+    }
+    case CTRL_STRING:
+    case CTRL_TEXT_MSG:
+    case CTRL_TEXT_BOX: {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, c->dataType == VAL_DOUBLE ? "%g" : "%.0f", value);
+        return SetCtrlVal(panel, control, static_cast<const char *>(buf));
+    }
+    default:
+        return UIEWrongCtrlType;
+    }
+}
+
+int SetCtrlVal(int panel, int control, int value)
+{
+    Control *c = findControl(panel, control);
+    if (c && c->kind == CTRL_RING) {
+        // Rings compare item values exactly; string-valued rings take the number's text.
+        return SetCtrlVal(panel, control, static_cast<double>(value));
+    }
+    if (c && (c->kind == CTRL_STRING || c->kind == CTRL_TEXT_MSG || c->kind == CTRL_TEXT_BOX))
+        return SetCtrlVal(panel, control, std::to_string(value).c_str());
+    return SetCtrlVal(panel, control, static_cast<double>(value));
+}
+
+int SetCtrlVal(int panel, int control, unsigned int value)
+{
+    return SetCtrlVal(panel, control, static_cast<double>(value));
+}
+
+int SetCtrlVal(int panel, int control, const char *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    if (!value)
+        return UIEValueInvalid;
+    QWidget *w = c->widget;
+    const QSignalBlocker block(w);
+    const QString text = QString::fromLatin1(value);
+    switch (c->kind) {
+    case CTRL_STRING:
+        static_cast<QLineEdit *>(w)->setText(text);
+        return 0;
+    case CTRL_TEXT_MSG:
+        static_cast<QLabel *>(w)->setText(text);
+        return 0;
+    case CTRL_TEXT_BOX: {
+        // A text box appends what it is given, as a running log.
+        auto *t = static_cast<QPlainTextEdit *>(w);
+        QTextCursor cur(t->document());
+        cur.movePosition(QTextCursor::End);
+        cur.insertText(text);
+        t->moveCursor(QTextCursor::End);
+        return 0;
+    }
+    case CTRL_RING: {
+        auto *combo = static_cast<QComboBox *>(w);
+        for (int i = 0; i < combo->count(); ++i)
+            if (combo->itemData(i).toString() == text) {
+                combo->setCurrentIndex(i);
+                return 0;
+            }
+        return UIEValueInvalid;
+    }
+    case CTRL_COMMAND_BUTTON:
+    case CTRL_TOGGLE_BUTTON:
+    case CTRL_BINARY_SWITCH:
+        return UIEWrongCtrlType;
+    default: {
+        bool ok = false;
+        const double d = text.trimmed().toDouble(&ok);
+        return ok ? SetCtrlVal(panel, control, d) : UIEValueInvalid;
+    }
+    }
+}
+
+int GetCtrlVal(int panel, int control, double *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    switch (c->kind) {
+    case CTRL_NUMERIC:
+        if (auto *d = qobject_cast<QDoubleSpinBox *>(w))
+            *value = d->value();
+        else
+            *value = static_cast<QSpinBox *>(w)->value();
+        return 0;
+    case CTRL_SLIDER: *value = static_cast<QSlider *>(w)->value(); return 0;
+    case CTRL_COLOR_BAR: *value = static_cast<RtColorBar *>(w)->value(); return 0;
+    case CTRL_TOGGLE_BUTTON:
+    case CTRL_BINARY_SWITCH: *value = static_cast<QAbstractButton *>(w)->isChecked() ? 1 : 0; return 0;
+    case CTRL_LED: *value = static_cast<RtLed *>(w)->isOn() ? 1 : 0; return 0;
+    case CTRL_COLOR_BOX: *value = fromQColor(static_cast<RtColorBox *>(w)->color()); return 0;
+    case CTRL_RING: {
+        bool ok = false;
+        *value = static_cast<QComboBox *>(w)->currentData().toDouble(&ok);
+        return ok ? 0 : UIEWrongCtrlType;
+    }
+    case CTRL_STRING:
+    case CTRL_TEXT_MSG: {
+        char buf[512];
+        GetCtrlVal(panel, control, buf, sizeof buf);
+        *value = std::atof(buf);
+        return 0;
+    }
+    default: return UIEWrongCtrlType;
+    }
+}
+
+int GetCtrlVal(int panel, int control, int *value)
+{
+    double d = 0;
+    const int r = GetCtrlVal(panel, control, &d);
+    if (r == 0)
+        *value = static_cast<int>(std::lround(d));
+    return r;
+}
+
+int GetCtrlVal(int panel, int control, unsigned short *value)
+{
+    double d = 0;
+    const int r = GetCtrlVal(panel, control, &d);
+    if (r == 0)
+        *value = static_cast<unsigned short>(static_cast<long>(std::lround(d)) & 0xFFFF);
+    return r;
+}
+
+int GetCtrlVal(int panel, int control, short *value)
+{
+    double d = 0;
+    const int r = GetCtrlVal(panel, control, &d);
+    if (r == 0)
+        *value = static_cast<short>(std::lround(d));
+    return r;
+}
+
+int GetCtrlVal(int panel, int control, unsigned int *value)
+{
+    double d = 0;
+    const int r = GetCtrlVal(panel, control, &d);
+    if (r == 0)
+        *value = static_cast<unsigned>(std::llround(d));
+    return r;
+}
+
+int GetCtrlVal(int panel, int control, char *value, int bufSize)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    QString text;
+    switch (c->kind) {
+    case CTRL_STRING: text = static_cast<QLineEdit *>(w)->text(); break;
+    case CTRL_TEXT_MSG: text = static_cast<QLabel *>(w)->text(); break;
+    case CTRL_TEXT_BOX: text = static_cast<QPlainTextEdit *>(w)->toPlainText(); break;
+    case CTRL_RING: text = static_cast<QComboBox *>(w)->currentData().toString(); break;
+    case CTRL_COMMAND_BUTTON:
+    case CTRL_TOGGLE_BUTTON:
+    case CTRL_BINARY_SWITCH: text = static_cast<QAbstractButton *>(w)->text(); break;
+    case CTRL_DECORATION:
+        if (auto *g = qobject_cast<QGroupBox *>(w))
+            text = g->title();
+        break;
+    default: {
+        double d = 0;
+        const int r = GetCtrlVal(panel, control, &d);
+        if (r < 0)
+            return r;
+        text = QString::number(d, 'g', 10);
+    }
+    }
+    copyText(value, text, bufSize);
+    return 0;
+}
+
+int GetCtrlVal(int panel, int control, char *value)
+{
+    return GetCtrlVal(panel, control, value, -1);
+}
+
+// ---- control attributes --------------------------------------------------------
+int SetCtrlAttribute(int panel, int control, int attribute, int value)
+{
+    Panel *p = findPanel(panel);
+    Control *c = findControl(panel, control);
+    if (!p || !c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    switch (attribute) {
+    case ATTR_DIMMED:
+        w->setEnabled(value == 0);
+        if (c->label)
+            c->label->setEnabled(value == 0);
+        return 0;
+    case ATTR_VISIBLE:
+        w->setVisible(value != 0);
+        placeLabel(*c);
+        return 0;
+    case ATTR_TEXT_COLOR: c->textColor = value; applyColors(*c); return 0;
+    case ATTR_TEXT_BGCOLOR: c->bgColor = value; applyColors(*c); return 0;
+    case ATTR_CMD_BUTTON_COLOR: c->buttonColor = value; applyColors(*c); return 0;
+    case ATTR_FRAME_COLOR: c->bgColor = value; applyColors(*c); return 0;
+    case ATTR_ZPLANE_POSITION: c->z = value; restack(*p); return 0;
+    case ATTR_LEFT: w->move(value, w->y()); placeLabel(*c); return 0;
+    case ATTR_TOP: w->move(w->x(), value); placeLabel(*c); return 0;
+    case ATTR_WIDTH: w->resize(value, w->height()); placeLabel(*c); return 0;
+    case ATTR_HEIGHT: w->resize(w->width(), value); placeLabel(*c); return 0;
+    case ATTR_CTRL_MODE: setIndicator(*c, value == VAL_INDICATOR); return 0;
+    case ATTR_TEXT_POINT_SIZE: {
+        QFont f = w->font();
+        f.setPointSize(std::max(1, value));
+        w->setFont(f);
+        return 0;
+    }
+    case ATTR_TEXT_BOLD: {
+        QFont f = w->font();
+        f.setBold(value != 0);
+        w->setFont(f);
+        return 0;
+    }
+    case ATTR_TEXT_ITALIC: {
+        QFont f = w->font();
+        f.setItalic(value != 0);
+        w->setFont(f);
+        return 0;
+    }
+    case ATTR_MAX_ENTRY_LENGTH:
+        if (auto *l = qobject_cast<QLineEdit *>(w)) {
+            l->setMaxLength(value < 0 ? 32767 : value);
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_CTRL_TAB_POSITION: w->setProperty("rt_tab", value); return 0;
+    case ATTR_TEXT_SELECTION_START:
+        if (auto *l = qobject_cast<QLineEdit *>(w)) {
+            l->setSelection(value, std::max(0, l->selectionLength()));
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_TEXT_SELECTION_LENGTH:
+        if (auto *l = qobject_cast<QLineEdit *>(w)) {
+            const int start = l->hasSelectedText() ? l->selectionStart() : l->cursorPosition();
+            if (value > 0)
+                l->setSelection(start, value);
+            else
+                l->setCursorPosition(start);
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_POINTS_PER_SCREEN:
+        if (auto *s = qobject_cast<RtStripChart *>(w)) {
+            s->setPointsPerScreen(value);
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_ON_COLOR:
+    case ATTR_OFF_COLOR:
+        if (auto *led = qobject_cast<RtLed *>(w)) {
+            if (attribute == ATTR_ON_COLOR)
+                led->setColors(toQColor(value), led->offColor());
+            else
+                led->setColors(led->onColor(), toQColor(value));
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_FILL_COLOR:
+        if (auto *bar = qobject_cast<RtColorBar *>(w)) {
+            bar->setFillColor(toQColor(value));
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_PLOT_BGCOLOR:
+        if (auto *g = qobject_cast<RtGraph *>(w))
+            g->setPlotBackground(toQColor(value));
+        else if (auto *s = qobject_cast<RtStripChart *>(w))
+            s->setPlotBackground(toQColor(value));
+        else
+            return UIEAttributeInvalid;
+        return 0;
+    case ATTR_MIN_VALUE:
+    case ATTR_MAX_VALUE:
+        return SetCtrlAttribute(panel, control, attribute, static_cast<double>(value));
+    case ATTR_DATA_TYPE:
+        c->dataType = value;
+        return 0;
+    default:
+        return UIEAttributeInvalid;
+    }
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, double value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    if (attribute == ATTR_MIN_VALUE || attribute == ATTR_MAX_VALUE) {
+        const QSignalBlocker block(w);
+        const bool isMin = attribute == ATTR_MIN_VALUE;
+        if (auto *d = qobject_cast<QDoubleSpinBox *>(w))
+            isMin ? d->setMinimum(value) : d->setMaximum(value);
+        else if (auto *s = qobject_cast<QSpinBox *>(w))
+            isMin ? s->setMinimum(static_cast<int>(value)) : s->setMaximum(static_cast<int>(value));
+        else if (auto *sl = qobject_cast<QSlider *>(w))
+            isMin ? sl->setMinimum(static_cast<int>(value)) : sl->setMaximum(static_cast<int>(value));
+        else if (auto *bar = qobject_cast<RtColorBar *>(w))
+            isMin ? bar->setRange(value, bar->maximum()) : bar->setRange(bar->minimum(), value);
+        else
+            return UIEAttributeInvalid;
+        return 0;
+    }
+    return SetCtrlAttribute(panel, control, attribute, static_cast<int>(std::lround(value)));
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    if (!value)
+        return UIEValueInvalid;
+    QWidget *w = c->widget;
+    const QString text = QString::fromLatin1(value);
+    switch (attribute) {
+    case ATTR_LABEL_TEXT:
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            b->setText(text);
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            g->setTitle(text);
+        else if (c->label) {
+            c->label->setText(text);
+            placeLabel(*c);
+        } else if (auto *l = qobject_cast<QLabel *>(w))
+            l->setText(text);
+        else
+            return UIEAttributeInvalid;
+        return 0;
+    case ATTR_TEXT_FONT: {
+        QFont f = w->font();
+        f.setFamily(text);
+        w->setFont(f);
+        return 0;
+    }
+    case ATTR_XAXIS_LABEL:
+    case ATTR_YAXIS_LABEL:
+        return UIEAttributeInvalid;
+    default:
+        return UIEAttributeInvalid;
+    }
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, void *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    if (attribute != ATTR_CALLBACK_DATA)
+        return UIEAttributeInvalid;
+    c->callbackData = value;
+    return 0;
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, CtrlCallbackPtr value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    if (attribute != ATTR_CALLBACK_FUNCTION_POINTER)
+        return UIEAttributeInvalid;
+    c->callback = value;
+    return 0;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, int *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    switch (attribute) {
+    case ATTR_DIMMED: *value = w->isEnabled() ? 0 : 1; return 0;
+    case ATTR_VISIBLE: *value = w->isVisibleTo(w->parentWidget()) ? 1 : 0; return 0;
+    case ATTR_TEXT_COLOR: *value = c->textColor >= 0 ? c->textColor : fromQColor(w->palette().color(QPalette::WindowText)); return 0;
+    case ATTR_TEXT_BGCOLOR:
+    case ATTR_FRAME_COLOR: *value = c->bgColor >= 0 ? c->bgColor : fromQColor(w->palette().color(QPalette::Base)); return 0;
+    case ATTR_CMD_BUTTON_COLOR: *value = c->buttonColor >= 0 ? c->buttonColor : fromQColor(w->palette().color(QPalette::Button)); return 0;
+    case ATTR_ZPLANE_POSITION: *value = c->z; return 0;
+    case ATTR_LEFT: *value = w->x(); return 0;
+    case ATTR_TOP: *value = w->y(); return 0;
+    case ATTR_WIDTH: *value = w->width(); return 0;
+    case ATTR_HEIGHT: *value = w->height(); return 0;
+    case ATTR_CTRL_MODE: *value = c->mode; return 0;
+    case ATTR_CTRL_STYLE: *value = c->kind; return 0;
+    case ATTR_TEXT_POINT_SIZE: *value = w->font().pointSize(); return 0;
+    case ATTR_TEXT_BOLD: *value = w->font().bold(); return 0;
+    case ATTR_TEXT_ITALIC: *value = w->font().italic(); return 0;
+    case ATTR_CTRL_TAB_POSITION: *value = w->property("rt_tab").isValid() ? w->property("rt_tab").toInt() : c->order; return 0;
+    case ATTR_DATA_TYPE: *value = c->dataType; return 0;
+    case ATTR_MAX_ENTRY_LENGTH:
+        if (auto *l = qobject_cast<QLineEdit *>(w)) {
+            *value = l->maxLength() >= 32767 ? -1 : l->maxLength();
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_TEXT_SELECTION_START:
+        if (auto *l = qobject_cast<QLineEdit *>(w)) {
+            *value = l->hasSelectedText() ? l->selectionStart() : l->cursorPosition();
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_TEXT_SELECTION_LENGTH:
+        if (auto *l = qobject_cast<QLineEdit *>(w)) {
+            *value = l->selectionLength();
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_POINTS_PER_SCREEN:
+        if (auto *s = qobject_cast<RtStripChart *>(w)) {
+            *value = s->pointsPerScreen();
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_NUM_ROWS:
+    case ATTR_NUM_COLUMNS:
+        if (auto *t = qobject_cast<QTableWidget *>(w)) {
+            *value = attribute == ATTR_NUM_ROWS ? t->rowCount() : t->columnCount();
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_PLOT_BGCOLOR:
+        if (auto *g = qobject_cast<RtGraph *>(w)) {
+            *value = fromQColor(g->plotBackground());
+            return 0;
+        }
+        if (auto *s = qobject_cast<RtStripChart *>(w)) {
+            *value = fromQColor(s->plotBackground());
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    case ATTR_FILL_COLOR:
+        if (auto *bar = qobject_cast<RtColorBar *>(w)) {
+            *value = fromQColor(bar->fillColor());
+            return 0;
+        }
+        return UIEAttributeInvalid;
+    default:
+        return UIEAttributeInvalid;
+    }
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, double *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    if (attribute == ATTR_MIN_VALUE || attribute == ATTR_MAX_VALUE) {
+        const bool isMin = attribute == ATTR_MIN_VALUE;
+        if (auto *d = qobject_cast<QDoubleSpinBox *>(w))
+            *value = isMin ? d->minimum() : d->maximum();
+        else if (auto *s = qobject_cast<QSpinBox *>(w))
+            *value = isMin ? s->minimum() : s->maximum();
+        else if (auto *sl = qobject_cast<QSlider *>(w))
+            *value = isMin ? sl->minimum() : sl->maximum();
+        else if (auto *bar = qobject_cast<RtColorBar *>(w))
+            *value = isMin ? bar->minimum() : bar->maximum();
+        else
+            return UIEAttributeInvalid;
+        return 0;
+    }
+    int iv = 0;
+    const int r = GetCtrlAttribute(panel, control, attribute, &iv);
+    if (r == 0)
+        *value = iv;
+    return r;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, char *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    QWidget *w = c->widget;
+    switch (attribute) {
+    case ATTR_LABEL_TEXT:
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            copyText(value, b->text());
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            copyText(value, g->title());
+        else if (c->label)
+            copyText(value, c->label->text());
+        else if (auto *l = qobject_cast<QLabel *>(w))
+            copyText(value, l->text());
+        else
+            value[0] = '\0';
+        return 0;
+    case ATTR_TEXT_FONT:
+        copyText(value, w->font().family());
+        return 0;
+    default:
+        return UIEAttributeInvalid;
+    }
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, void **value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    if (attribute != ATTR_CALLBACK_DATA)
+        return UIEAttributeInvalid;
+    *value = c->callbackData;
+    return 0;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, CtrlCallbackPtr *value)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    if (attribute != ATTR_CALLBACK_FUNCTION_POINTER)
+        return UIEAttributeInvalid;
+    *value = c->callback;
+    return 0;
+}
+
+// ---- focus, creation, callbacks -------------------------------------------------
+int SetActiveCtrl(int panel, int control)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    c->widget->setFocus(Qt::OtherFocusReason);
+    return 0;
+}
+
+int GetActiveCtrl(int panel)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    QWidget *focus = p->window->focusWidget();
+    for (auto &[id, c] : p->controls)
+        if (c->widget && (c->widget == focus || c->widget->isAncestorOf(focus)))
+            return id;
+    return 0;
+}
+
+int NewCtrl(int panel, int style, const char *label, int top, int left)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    QWidget *parent = p->window;
+    QWidget *w = nullptr;
+    const QString text = QString::fromLatin1(label ? label : "");
+    switch (style) {
+    case CTRL_COMMAND_BUTTON: w = new QPushButton(text, parent); break;
+    case CTRL_TOGGLE_BUTTON: {
+        auto *b = new QPushButton(text, parent);
+        b->setCheckable(true);
+        w = b;
+        break;
+    }
+    case CTRL_BINARY_SWITCH: w = new QCheckBox(text, parent); break;
+    case CTRL_NUMERIC: w = new QSpinBox(parent); break;
+    case CTRL_SLIDER: w = new QSlider(Qt::Horizontal, parent); break;
+    case CTRL_RING: w = new QComboBox(parent); break;
+    case CTRL_STRING: w = new QLineEdit(parent); break;
+    case CTRL_TEXT_BOX: w = new QPlainTextEdit(parent); break;
+    case CTRL_TEXT_MSG: w = new QLabel(text, parent); break;
+    case CTRL_LED: w = new RtLed(parent); break;
+    case CTRL_COLOR_BOX: w = new RtColorBox(parent); break;
+    case CTRL_COLOR_BAR: w = new RtColorBar(parent); break;
+    case CTRL_GRAPH: w = new RtGraph(parent); break;
+    case CTRL_STRIP_CHART: w = new RtStripChart(parent); break;
+    case CTRL_PICTURE: w = new RtPicture(parent); break;
+    case CTRL_DECORATION: {
+        auto *f = new QFrame(parent);
+        f->setFrameShape(QFrame::Box);
+        w = f;
+        break;
+    }
+    default: return UIEValueInvalid;
+    }
+    w->setProperty("label", text);
+    w->move(left, top);
+    if (style == CTRL_TEXT_MSG)
+        w->adjustSize();
+    else if (style == CTRL_DECORATION || style == CTRL_PICTURE)
+        w->resize(40, 40);
+    else
+        w->resize(w->sizeHint());
+    auto c = std::make_unique<Control>();
+    c->id = p->nextId++;
+    c->name = "ctrl" + std::to_string(c->id);
+    w->setObjectName(QString::fromStdString(c->name));
+    c->widget = w;
+    c->order = p->nextOrder++;
+    c->z = 0;
+    configure(*p, *c);
+    wire(panel, *c);
+    const int id = c->id;
+    p->controls[id] = std::move(c);
+    w->show();
+    placeLabel(*p->controls[id]);
+    return id;
+}
+
+int DiscardCtrl(int panel, int control)
+{
+    Panel *p = findPanel(panel);
+    if (!p)
+        return UIEHandleInvalid;
+    auto it = p->controls.find(control);
+    if (it == p->controls.end())
+        return UIECtrlNotFound;
+    if (it->second->widget) {
+        it->second->widget->hide();
+        it->second->widget->deleteLater();
+    }
+    if (it->second->label)
+        it->second->label->deleteLater();
+    p->controls.erase(it);
+    return 0;
+}
+
+int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr fn, void *callbackData)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    c->callback = fn;
+    c->callbackData = callbackData;
+    return 0;
+}
+
+int FakeKeystroke(int keyCode)
+{
+    QWidget *target = QApplication::focusWidget();
+    if (!target)
+        return UIEValueInvalid;
+    QKeyEvent press = makeKeyEvent(keyCode, QEvent::KeyPress);
+    QKeyEvent release = makeKeyEvent(keyCode, QEvent::KeyRelease);
+    QCoreApplication::sendEvent(target, &press);
+    QCoreApplication::sendEvent(target, &release);
+    return 0;
+}
+
+int SetWaitCursor(int on)
+{
+    ensureApp();
+    if (on && g_waitCursor == 0)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (!on && g_waitCursor != 0)
+        QApplication::restoreOverrideCursor();
+    const int old = g_waitCursor;
+    g_waitCursor = on ? 1 : 0;
+    return old;
+}
+
+int DisplayImageFile(int panel, int control, const char *fileName)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    auto *pic = qobject_cast<RtPicture *>(c->widget.data());
+    if (!pic)
+        return UIEWrongCtrlType;
+    QString path = QString::fromLocal8Bit(fileName);
+    if (QFileInfo(path).isRelative() && !QFileInfo::exists(path))
+        path = QDir(QCoreApplication::applicationDirPath()).filePath(path);
+    return pic->loadImage(path) ? 0 : UIEValueInvalid;
+}
+
+std::string CtrlName(int panel, int control)
+{
+    Control *c = findControl(panel, control);
+    return c ? c->name : std::string();
+}
+
+int CtrlIdFromName(int panel, const char *name)
+{
+    Panel *p = findPanel(panel);
+    if (!p || !name)
+        return UIEHandleInvalid;
+    for (auto &[id, c] : p->controls)
+        if (c->name == name)
+            return id;
+    return UIECtrlNotFound;
+}
+
+int MakeColor(int red, int green, int blue)
+{
+    return ((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF);
+}
+
+Point MakePoint(int x, int y)
+{
+    return Point{x, y};
+}
+
+// ---- rings --------------------------------------------------------------------
+namespace {
+QComboBox *ringOf(int panel, int control)
+{
+    Control *c = findControl(panel, control);
+    return c ? qobject_cast<QComboBox *>(c->widget.data()) : nullptr;
+}
+
+int insertItem(int panel, int control, int index, const char *label, const QVariant &value)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    const QSignalBlocker block(combo);
+    if (index < 0 || index > combo->count())
+        index = combo->count();
+    combo->insertItem(index, QString::fromLatin1(label ? label : ""), value);
+    return index;
+}
+} // namespace
+
+int InsertListItem(int panel, int control, int index, const char *label, int value)
+{
+    return insertItem(panel, control, index, label, QVariant(value));
+}
+
+int InsertListItem(int panel, int control, int index, const char *label, double value)
+{
+    return insertItem(panel, control, index, label, QVariant(value));
+}
+
+int InsertListItem(int panel, int control, int index, const char *label, const char *value)
+{
+    return insertItem(panel, control, index, label, QVariant(QString::fromLatin1(value ? value : "")));
+}
+
+int DeleteListItem(int panel, int control, int index, int count)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    if (index < 0 || index >= combo->count())
+        return UIEIndexOutOfRange;
+    const QSignalBlocker block(combo);
+    const int n = count < 0 ? combo->count() - index : std::min(count, combo->count() - index);
+    for (int i = 0; i < n; ++i)
+        combo->removeItem(index);
+    return 0;
+}
+
+int ReplaceListItem(int panel, int control, int index, const char *label, const char *value)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    if (index < 0 || index >= combo->count())
+        return UIEIndexOutOfRange;
+    combo->setItemText(index, QString::fromLatin1(label ? label : ""));
+    combo->setItemData(index, QString::fromLatin1(value ? value : ""));
+    return 0;
+}
+
+int ReplaceListItem(int panel, int control, int index, const char *label, int value)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    if (index < 0 || index >= combo->count())
+        return UIEIndexOutOfRange;
+    combo->setItemText(index, QString::fromLatin1(label ? label : ""));
+    combo->setItemData(index, value);
+    return 0;
+}
+
+int GetNumListItems(int panel, int control, int *count)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    *count = combo->count();
+    return 0;
+}
+
+int GetIndexFromValue(int panel, int control, int *index, const char *value)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    *index = -1;
+    for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemData(i).toString() == QString::fromLatin1(value ? value : "")) {
+            *index = i;
+            break;
+        }
+    return 0;
+}
+
+int GetIndexFromValue(int panel, int control, int *index, int value)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    *index = -1;
+    for (int i = 0; i < combo->count(); ++i) {
+        bool ok = false;
+        if (combo->itemData(i).toInt(&ok) == value && ok) {
+            *index = i;
+            break;
+        }
+    }
+    return 0;
+}
+
+int GetValueFromIndex(int panel, int control, int index, char *value)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    if (index < 0 || index >= combo->count())
+        return UIEIndexOutOfRange;
+    copyText(value, combo->itemData(index).toString());
+    return 0;
+}
+
+int GetValueFromIndex(int panel, int control, int index, int *value)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    if (index < 0 || index >= combo->count())
+        return UIEIndexOutOfRange;
+    *value = combo->itemData(index).toInt();
+    return 0;
+}
+
+int GetValueLengthFromIndex(int panel, int control, int index, int *length)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    if (index < 0 || index >= combo->count())
+        return UIEIndexOutOfRange;
+    *length = static_cast<int>(combo->itemData(index).toString().toLatin1().size());
+    return 0;
+}
+
+int GetCtrlIndex(int panel, int control, int *index)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    *index = combo->currentIndex();
+    return 0;
+}
+
+int SetCtrlIndex(int panel, int control, int index)
+{
+    QComboBox *combo = ringOf(panel, control);
+    if (!combo)
+        return UIECtrlNotFound;
+    if (index < 0 || index >= combo->count())
+        return UIEIndexOutOfRange;
+    const QSignalBlocker block(combo);
+    combo->setCurrentIndex(index);
+    return 0;
+}
+
+// ---- text boxes ------------------------------------------------------------------
+int ResetTextBox(int panel, int control, const char *text)
+{
+    Control *c = findControl(panel, control);
+    auto *t = c ? qobject_cast<QPlainTextEdit *>(c->widget.data()) : nullptr;
+    if (!t)
+        return UIECtrlNotFound;
+    const QSignalBlocker block(t);
+    t->setPlainText(QString::fromLatin1(text ? text : ""));
+    return 0;
+}
+
+int GetTextBoxLine(int panel, int control, int lineIndex, char *buf, int bufSize)
+{
+    Control *c = findControl(panel, control);
+    auto *t = c ? qobject_cast<QPlainTextEdit *>(c->widget.data()) : nullptr;
+    if (!t)
+        return UIECtrlNotFound;
+    const QTextBlock b = t->document()->findBlockByNumber(lineIndex);
+    if (!b.isValid())
+        return UIEIndexOutOfRange;
+    copyText(buf, b.text(), bufSize);
+    return 0;
+}
+
+int GetNumTextBoxLines(int panel, int control, int *count)
+{
+    Control *c = findControl(panel, control);
+    auto *t = c ? qobject_cast<QPlainTextEdit *>(c->widget.data()) : nullptr;
+    if (!t)
+        return UIECtrlNotFound;
+    *count = t->document()->isEmpty() ? 0 : t->document()->blockCount();
+    return 0;
+}
+
+// ---- tables ------------------------------------------------------------------------
+namespace {
+QTableWidgetItem *cellOf(int panel, int control, Point cell, Control **out = nullptr)
+{
+    Control *c = findControl(panel, control);
+    auto *t = c ? qobject_cast<QTableWidget *>(c->widget.data()) : nullptr;
+    if (!t || cell.x < 1 || cell.y < 1 || cell.x > t->columnCount() || cell.y > t->rowCount())
+        return nullptr;
+    if (out)
+        *out = c;
+    return t->item(cell.y - 1, cell.x - 1);
+}
+
+int setCellText(int panel, int control, Point cell, const QString &text)
+{
+    QTableWidgetItem *item = cellOf(panel, control, cell);
+    if (!item)
+        return UIEIndexOutOfRange;
+    const QSignalBlocker block(item->tableWidget());
+    item->setText(text);
+    item->setData(Qt::UserRole, text);
+    return 0;
+}
+
+QTableWidget *tableOf(int panel, int control, Control **out = nullptr)
+{
+    Control *c = findControl(panel, control);
+    if (out)
+        *out = c;
+    return c ? qobject_cast<QTableWidget *>(c->widget.data()) : nullptr;
+}
+} // namespace
+
+int SetTableCellVal(int panel, int control, Point cell, int value)
+{
+    return setCellText(panel, control, cell, QString::number(value));
+}
+
+int SetTableCellVal(int panel, int control, Point cell, double value)
+{
+    return setCellText(panel, control, cell, QString::number(value, 'g', 10));
+}
+
+int SetTableCellVal(int panel, int control, Point cell, const char *value)
+{
+    return setCellText(panel, control, cell, QString::fromLatin1(value ? value : ""));
+}
+
+int GetTableCellVal(int panel, int control, Point cell, double *value)
+{
+    QTableWidgetItem *item = cellOf(panel, control, cell);
+    if (!item)
+        return UIEIndexOutOfRange;
+    *value = item->text().trimmed().toDouble();
+    return 0;
+}
+
+int GetTableCellVal(int panel, int control, Point cell, int *value)
+{
+    double d = 0;
+    const int r = GetTableCellVal(panel, control, cell, &d);
+    if (r == 0)
+        *value = static_cast<int>(std::lround(d));
+    return r;
+}
+
+int GetTableCellVal(int panel, int control, Point cell, char *value, int bufSize)
+{
+    QTableWidgetItem *item = cellOf(panel, control, cell);
+    if (!item)
+        return UIEIndexOutOfRange;
+    copyText(value, item->text(), bufSize);
+    return 0;
+}
+
+int SetTableCellAttribute(int panel, int control, Point cell, int attribute, int value)
+{
+    Control *c = nullptr;
+    QTableWidgetItem *item = cellOf(panel, control, cell, &c);
+    if (!item)
+        return UIEIndexOutOfRange;
+    const QSignalBlocker block(item->tableWidget());
+    switch (attribute) {
+    case ATTR_TEXT_BGCOLOR: item->setBackground(toQColor(value)); return 0;
+    case ATTR_TEXT_COLOR: item->setForeground(toQColor(value)); return 0;
+    case ATTR_CELL_MODE:
+    case ATTR_CTRL_MODE: {
+        Qt::ItemFlags f = item->flags();
+        item->setFlags(value == VAL_INDICATOR ? f & ~Qt::ItemIsEditable : f | Qt::ItemIsEditable);
+        return 0;
+    }
+    default: return UIEAttributeInvalid;
+    }
+}
+
+int GetTableCellAttribute(int panel, int control, Point cell, int attribute, int *value)
+{
+    QTableWidgetItem *item = cellOf(panel, control, cell);
+    if (!item)
+        return UIEIndexOutOfRange;
+    switch (attribute) {
+    case ATTR_TEXT_BGCOLOR:
+        *value = item->background().style() == Qt::NoBrush ? VAL_WHITE : fromQColor(item->background().color());
+        return 0;
+    case ATTR_TEXT_COLOR:
+        *value = item->foreground().style() == Qt::NoBrush ? VAL_BLACK : fromQColor(item->foreground().color());
+        return 0;
+    case ATTR_CELL_MODE:
+    case ATTR_CTRL_MODE: *value = (item->flags() & Qt::ItemIsEditable) ? VAL_HOT : VAL_INDICATOR; return 0;
+    default: return UIEAttributeInvalid;
+    }
+}
+
+int SetTableRowAttribute(int panel, int control, int row, int attribute, int value)
+{
+    QTableWidget *t = tableOf(panel, control);
+    if (!t)
+        return UIECtrlNotFound;
+    if (row < 1 || row > t->rowCount())
+        return UIEIndexOutOfRange;
+    QTableWidgetItem *h = t->verticalHeaderItem(row - 1);
+    switch (attribute) {
+    case ATTR_LABEL_COLOR: h->setForeground(toQColor(value)); return 0;
+    case ATTR_TEXT_BGCOLOR:
+        for (int col = 1; col <= t->columnCount(); ++col)
+            SetTableCellAttribute(panel, control, Point{col, row}, attribute, value);
+        return 0;
+    default: return UIEAttributeInvalid;
+    }
+}
+
+int SetTableRowAttribute(int panel, int control, int row, int attribute, const char *value)
+{
+    QTableWidget *t = tableOf(panel, control);
+    if (!t)
+        return UIECtrlNotFound;
+    if (row < 1 || row > t->rowCount())
+        return UIEIndexOutOfRange;
+    if (attribute != ATTR_ROW_LABEL_TEXT)
+        return UIEAttributeInvalid;
+    t->verticalHeaderItem(row - 1)->setText(QString::fromLatin1(value ? value : ""));
+    return 0;
+}
+
+int GetTableRowAttribute(int panel, int control, int row, int attribute, int *value)
+{
+    QTableWidget *t = tableOf(panel, control);
+    if (!t)
+        return UIECtrlNotFound;
+    if (row < 1 || row > t->rowCount())
+        return UIEIndexOutOfRange;
+    if (attribute != ATTR_LABEL_COLOR)
+        return UIEAttributeInvalid;
+    const QBrush b = t->verticalHeaderItem(row - 1)->foreground();
+    *value = b.style() == Qt::NoBrush ? VAL_BLACK : fromQColor(b.color());
+    return 0;
+}
+
+int SetTableColumnAttribute(int panel, int control, int column, int attribute, int value)
+{
+    Control *c = nullptr;
+    QTableWidget *t = tableOf(panel, control, &c);
+    if (!t)
+        return UIECtrlNotFound;
+    if (column < 1 || column > t->columnCount())
+        return UIEIndexOutOfRange;
+    switch (attribute) {
+    case ATTR_CELL_MODE:
+    case ATTR_CTRL_MODE:
+        c->columnModes[column] = value;
+        applyTableModes(*c);
+        return 0;
+    case ATTR_LABEL_COLOR: {
+        QTableWidgetItem *h = t->horizontalHeaderItem(column - 1);
+        if (!h) {
+            h = new QTableWidgetItem(QString::number(column));
+            t->setHorizontalHeaderItem(column - 1, h);
+        }
+        h->setForeground(toQColor(value));
+        return 0;
+    }
+    case ATTR_WIDTH: t->setColumnWidth(column - 1, value); return 0;
+    default: return UIEAttributeInvalid;
+    }
+}
+
+int SetTableColumnAttribute(int panel, int control, int column, int attribute, const char *value)
+{
+    QTableWidget *t = tableOf(panel, control);
+    if (!t)
+        return UIECtrlNotFound;
+    if (column < 1 || column > t->columnCount())
+        return UIEIndexOutOfRange;
+    if (attribute != ATTR_COLUMN_LABEL_TEXT && attribute != ATTR_LABEL_TEXT)
+        return UIEAttributeInvalid;
+    QTableWidgetItem *h = t->horizontalHeaderItem(column - 1);
+    if (!h) {
+        h = new QTableWidgetItem;
+        t->setHorizontalHeaderItem(column - 1, h);
+    }
+    h->setText(QString::fromLatin1(value ? value : ""));
+    return 0;
+}
+
+int GetTableColumnAttribute(int panel, int control, int column, int attribute, int *value)
+{
+    Control *c = nullptr;
+    QTableWidget *t = tableOf(panel, control, &c);
+    if (!t)
+        return UIECtrlNotFound;
+    if (column < 1 || column > t->columnCount())
+        return UIEIndexOutOfRange;
+    switch (attribute) {
+    case ATTR_CELL_MODE:
+    case ATTR_CTRL_MODE: {
+        auto it = c->columnModes.find(column);
+        *value = it != c->columnModes.end() ? it->second : c->mode;
+        return 0;
+    }
+    case ATTR_WIDTH: *value = t->columnWidth(column - 1); return 0;
+    default: return UIEAttributeInvalid;
+    }
+}
+
+int SetActiveTableCell(int panel, int control, Point cell)
+{
+    QTableWidget *t = tableOf(panel, control);
+    if (!t)
+        return UIECtrlNotFound;
+    if (cell.x < 1 || cell.y < 1 || cell.x > t->columnCount() || cell.y > t->rowCount())
+        return UIEIndexOutOfRange;
+    const QSignalBlocker block(t);
+    t->setCurrentCell(cell.y - 1, cell.x - 1);
+    return 0;
+}
+
+int GetActiveTableCell(int panel, int control, Point *cell)
+{
+    QTableWidget *t = tableOf(panel, control);
+    if (!t)
+        return UIECtrlNotFound;
+    *cell = Point{std::max(0, t->currentColumn()) + 1, std::max(0, t->currentRow()) + 1};
+    return 0;
+}
+
+// ---- graphs ------------------------------------------------------------------------
+namespace {
+RtGraph *graphOf(int panel, int control)
+{
+    Control *c = findControl(panel, control);
+    return c ? qobject_cast<RtGraph *>(c->widget.data()) : nullptr;
+}
+} // namespace
+
+int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numPoints, int xDataType,
+           int yDataType, int plotStyle, int pointStyle, int lineStyle, int /*pointFrequency*/, int color)
+{
+    RtGraph *g = graphOf(panel, control);
+    if (!g)
+        return UIECtrlNotFound;
+    if (numPoints < 0 || !knownDataType(xDataType) || !knownDataType(yDataType) ||
+        (numPoints > 0 && (!xArray || !yArray)))
+        return UIEValueInvalid;
+    RtGraph::Plot p;
+    p.kind = plotStyle == VAL_SCATTER ? RtGraph::Kind::Scatter : RtGraph::Kind::Line;
+    p.points.reserve(static_cast<size_t>(numPoints));
+    for (int i = 0; i < numPoints; ++i)
+        p.points.emplace_back(readArray(xArray, xDataType, i), readArray(yArray, yDataType, i));
+    p.color = toQColor(color);
+    p.pointStyle = pointStyle;
+    p.lineStyle = lineStyle;
+    return g->addPlot(std::move(p));
+}
+
+int PlotArc(int panel, int control, double x1, double y1, double x2, double y2, int beginAngle, int arcAngle,
+            int lineColor, int fillColor)
+{
+    RtGraph *g = graphOf(panel, control);
+    if (!g)
+        return UIECtrlNotFound;
+    RtGraph::Plot p;
+    p.kind = RtGraph::Kind::Arc;
+    p.points = {QPointF(x1, y1), QPointF(x2, y2)};
+    p.beginAngle = beginAngle;
+    p.arcAngle = arcAngle;
+    p.color = toQColor(lineColor);
+    p.fill = fillColor == VAL_TRANSPARENT ? QColor(Qt::transparent) : toQColor(fillColor);
+    return g->addPlot(std::move(p));
+}
+
+int DeleteGraphPlot(int panel, int control, int plotHandle, int /*refresh*/)
+{
+    RtGraph *g = graphOf(panel, control);
+    if (!g)
+        return UIECtrlNotFound;
+    if (plotHandle == VAL_ALL_PLOTS) {
+        g->deleteAllPlots();
+        return 0;
+    }
+    return g->deletePlot(plotHandle) ? 0 : UIEValueInvalid;
+}
+
+int GetNumGraphPlots(int panel, int control, int *count)
+{
+    RtGraph *g = graphOf(panel, control);
+    if (!g)
+        return UIECtrlNotFound;
+    *count = g->plotCount();
+    return 0;
+}
+
+int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    if (mode == VAL_MANUAL && !(max > min))
+        return UIEValueInvalid;
+    if (auto *g = qobject_cast<RtGraph *>(c->widget.data())) {
+        if (axis != VAL_XAXIS && axis != VAL_LEFT_YAXIS)
+            return UIEValueInvalid;
+        g->setAxis(axis == VAL_XAXIS ? 0 : 1, RtAxis{mode == VAL_AUTOSCALE, min, max});
+        return 0;
+    }
+    if (auto *s = qobject_cast<RtStripChart *>(c->widget.data())) {
+        if (axis != VAL_LEFT_YAXIS)
+            return UIEValueInvalid;
+        s->setYRange(mode == VAL_AUTOSCALE, min, max);
+        return 0;
+    }
+    return UIEWrongCtrlType;
+}
+
+int GetAxisScalingMode(int panel, int control, int axis, int *mode, double *min, double *max)
+{
+    Control *c = findControl(panel, control);
+    if (!c)
+        return UIECtrlNotFound;
+    RtAxis a;
+    if (auto *g = qobject_cast<RtGraph *>(c->widget.data()))
+        a = g->axis(axis == VAL_XAXIS ? 0 : 1);
+    else if (auto *s = qobject_cast<RtStripChart *>(c->widget.data()))
+        a = s->yAxis();
+    else
+        return UIEWrongCtrlType;
+    if (mode)
+        *mode = a.autoscale ? VAL_AUTOSCALE : VAL_MANUAL;
+    if (min)
+        *min = a.min;
+    if (max)
+        *max = a.max;
+    return 0;
+}
+
+int SetGraphCursor(int panel, int control, int cursor, double x, double y)
+{
+    RtGraph *g = graphOf(panel, control);
+    if (!g)
+        return UIECtrlNotFound;
+    if (cursor != 1)
+        return UIEIndexOutOfRange;
+    g->setCursor(x, y);
+    return 0;
+}
+
+int GetGraphCursor(int panel, int control, int cursor, double *x, double *y)
+{
+    RtGraph *g = graphOf(panel, control);
+    if (!g)
+        return UIECtrlNotFound;
+    if (cursor != 1)
+        return UIEIndexOutOfRange;
+    *x = g->cursorPos().x();
+    *y = g->cursorPos().y();
+    return 0;
+}
+
+int PlotStripChart(int panel, int control, const void *array, int numPoints, int start, int skip, int dataType)
+{
+    Control *c = findControl(panel, control);
+    auto *s = c ? qobject_cast<RtStripChart *>(c->widget.data()) : nullptr;
+    if (!s)
+        return UIECtrlNotFound;
+    if (!array || numPoints < 0 || start < 0 || skip < 0 || !knownDataType(dataType))
+        return UIEValueInvalid;
+    std::vector<double> values;
+    values.reserve(static_cast<size_t>(numPoints));
+    for (int i = 0, idx = start; i < numPoints; ++i, idx += 1 + skip)
+        values.push_back(readArray(array, dataType, idx));
+    s->append(values);
+    return 0;
+}
+
+int ClearStripChart(int panel, int control)
+{
+    Control *c = findControl(panel, control);
+    auto *s = c ? qobject_cast<RtStripChart *>(c->widget.data()) : nullptr;
+    if (!s)
+        return UIECtrlNotFound;
+    s->clear();
+    return 0;
+}
+
+int SetTraceAttribute(int panel, int control, int trace, int attribute, int value)
+{
+    Control *c = findControl(panel, control);
+    auto *s = c ? qobject_cast<RtStripChart *>(c->widget.data()) : nullptr;
+    if (!s)
+        return UIECtrlNotFound;
+    if (trace < 1 || trace > s->traces())
+        return UIEIndexOutOfRange;
+    if (attribute != ATTR_TEXT_COLOR && attribute != ATTR_FILL_COLOR)
+        return UIEAttributeInvalid;
+    s->setTraceColor(trace - 1, toQColor(value));
+    return 0;
+}
+
+int GetStripChartPointCount(int panel, int control, int *count)
+{
+    Control *c = findControl(panel, control);
+    auto *s = c ? qobject_cast<RtStripChart *>(c->widget.data()) : nullptr;
+    if (!s)
+        return UIECtrlNotFound;
+    *count = s->pointCount();
+    return 0;
+}

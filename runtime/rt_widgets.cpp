@@ -1,0 +1,504 @@
+#include "rt_widgets.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Axis tick values: about five "nice" steps across the range.
+std::vector<double> ticks(double min, double max)
+{
+    std::vector<double> out;
+    const double span = max - min;
+    if (!(span > 0) || !std::isfinite(span))
+        return out;
+    const double raw = span / 5;
+    const double mag = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = mag;
+    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0})
+        if (raw <= m * mag) {
+            step = m * mag;
+            break;
+        }
+    for (double v = std::ceil(min / step) * step; v <= max + step * 1e-9; v += step)
+        out.push_back(std::abs(v) < step * 1e-9 ? 0 : v);
+    return out;
+}
+
+constexpr int kLeftMargin = 44;
+constexpr int kBottomMargin = 22;
+constexpr int kTopMargin = 6;
+constexpr int kRightMargin = 8;
+
+void drawFrame(QPainter &p, const QRectF &area, QColor bg, double xmin, double xmax, double ymin,
+               double ymax, const QString &xl, const QString &yl, const QPalette &pal)
+{
+    p.fillRect(area, bg);
+    p.setPen(pal.color(QPalette::WindowText));
+    p.drawRect(area.adjusted(-1, -1, 0, 0));
+    QFont f = p.font();
+    f.setPointSizeF(std::max(6.0, f.pointSizeF() - 2));
+    p.setFont(f);
+    const QColor grid = bg.lightness() > 128 ? QColor(0, 0, 0, 40) : QColor(255, 255, 255, 40);
+    for (double v : ticks(ymin, ymax)) {
+        const double y = area.bottom() - (v - ymin) / (ymax - ymin) * area.height();
+        p.setPen(grid);
+        p.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
+        p.setPen(pal.color(QPalette::WindowText));
+        p.drawText(QRectF(0, y - 8, area.left() - 3, 16), Qt::AlignRight | Qt::AlignVCenter,
+                   QString::number(v, 'g', 6));
+    }
+    for (double v : ticks(xmin, xmax)) {
+        const double x = area.left() + (v - xmin) / (xmax - xmin) * area.width();
+        p.setPen(grid);
+        p.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+        p.setPen(pal.color(QPalette::WindowText));
+        p.drawText(QRectF(x - 30, area.bottom() + 2, 60, 14), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::number(v, 'g', 6));
+    }
+    if (!xl.isEmpty())
+        p.drawText(QRectF(area.right() - 120, area.bottom() + 2, 120, 14), Qt::AlignRight, xl);
+    if (!yl.isEmpty())
+        p.drawText(QRectF(area.left() + 3, area.top() + 1, 120, 14), Qt::AlignLeft, yl);
+}
+
+} // namespace
+
+// ---- LED -----------------------------------------------------------------------
+RtLed::RtLed(QWidget *parent) : QWidget(parent) {}
+
+void RtLed::setOn(bool on)
+{
+    if (on_ != on) {
+        on_ = on;
+        update();
+    }
+}
+
+void RtLed::setColors(QColor onColor, QColor offColor)
+{
+    on_color_ = onColor;
+    off_color_ = offColor;
+    update();
+}
+
+void RtLed::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const int d = std::min(width(), height()) - 2;
+    const QRectF r((width() - d) / 2.0, (height() - d) / 2.0, d, d);
+    p.setPen(QPen(Qt::darkGray, 1));
+    p.setBrush(isEnabled() ? (on_ ? on_color_ : off_color_) : QColor(Qt::lightGray));
+    p.drawEllipse(r);
+}
+
+// ---- colour box ----------------------------------------------------------------
+RtColorBox::RtColorBox(QWidget *parent) : QWidget(parent) {}
+
+void RtColorBox::setColor(QColor c)
+{
+    color_ = c;
+    update();
+}
+
+void RtColorBox::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), color_);
+    p.setPen(Qt::darkGray);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+// ---- colour bar ----------------------------------------------------------------
+RtColorBar::RtColorBar(QWidget *parent) : QWidget(parent) {}
+
+void RtColorBar::setValue(double v)
+{
+    value_ = v;
+    update();
+}
+
+void RtColorBar::setRange(double min, double max)
+{
+    min_ = min;
+    max_ = max > min ? max : min + 1;
+    update();
+}
+
+void RtColorBar::setFillColor(QColor c)
+{
+    fill_ = c;
+    update();
+}
+
+void RtColorBar::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QRect r = rect().adjusted(0, 0, -1, -1);
+    p.fillRect(r, palette().color(QPalette::Base));
+    const double frac = std::clamp((value_ - min_) / (max_ - min_), 0.0, 1.0);
+    if (height() >= width()) {
+        const int h = static_cast<int>(frac * r.height());
+        p.fillRect(QRect(r.left(), r.bottom() - h, r.width(), h), fill_);
+    } else {
+        const int w = static_cast<int>(frac * r.width());
+        p.fillRect(QRect(r.left(), r.top(), w, r.height()), fill_);
+    }
+    p.setPen(Qt::darkGray);
+    p.drawRect(r);
+}
+
+// ---- picture -------------------------------------------------------------------
+RtPicture::RtPicture(QWidget *parent) : QWidget(parent) {}
+
+bool RtPicture::loadImage(const QString &file)
+{
+    QPixmap pm;
+    if (!pm.load(file))
+        return false;
+    pixmap_ = pm;
+    update();
+    return true;
+}
+
+void RtPicture::paintEvent(QPaintEvent *)
+{
+    if (pixmap_.isNull())
+        return;
+    QPainter p(this);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QPixmap scaled = pixmap_.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    p.drawPixmap((width() - scaled.width()) / 2, (height() - scaled.height()) / 2, scaled);
+}
+
+// ---- graph ---------------------------------------------------------------------
+RtGraph::RtGraph(QWidget *parent) : QWidget(parent)
+{
+    setMouseTracking(false);
+}
+
+int RtGraph::addPlot(Plot p)
+{
+    const int h = next_handle_++;
+    plots_.emplace(h, std::move(p));
+    invalidate();
+    return h;
+}
+
+bool RtGraph::deletePlot(int handle)
+{
+    const bool found = plots_.erase(handle) != 0;
+    if (found)
+        invalidate();
+    return found;
+}
+
+void RtGraph::deleteAllPlots()
+{
+    plots_.clear();
+    invalidate();
+}
+
+const RtGraph::Plot *RtGraph::plot(int handle) const
+{
+    auto it = plots_.find(handle);
+    return it == plots_.end() ? nullptr : &it->second;
+}
+
+void RtGraph::setAxis(int axis, const RtAxis &a)
+{
+    (axis == 0 ? x_ : y_) = a;
+    invalidate();
+}
+
+void RtGraph::setCursorEnabled(bool on)
+{
+    cursor_enabled_ = on;
+    update();
+}
+
+void RtGraph::setCursor(double x, double y)
+{
+    cursor_ = QPointF(x, y);
+    update(); // the cursor is painted over the cached plots
+}
+
+void RtGraph::setCursorColor(QColor c)
+{
+    cursor_color_ = c;
+    update();
+}
+
+void RtGraph::setPlotBackground(QColor c)
+{
+    plot_bg_ = c;
+    invalidate();
+}
+
+void RtGraph::setAxisLabels(const QString &x, const QString &y)
+{
+    x_label_ = x;
+    y_label_ = y;
+    invalidate();
+}
+
+void RtGraph::invalidate()
+{
+    cache_valid_ = false;
+    update();
+}
+
+QRectF RtGraph::plotArea() const
+{
+    return QRectF(kLeftMargin, kTopMargin, std::max(10, width() - kLeftMargin - kRightMargin),
+                  std::max(10, height() - kTopMargin - kBottomMargin));
+}
+
+RtAxis RtGraph::effective(int axis) const
+{
+    RtAxis a = axis == 0 ? x_ : y_;
+    if (!a.autoscale)
+        return a;
+    double lo = INFINITY, hi = -INFINITY;
+    for (const auto &[h, p] : plots_)
+        for (const QPointF &pt : p.points) {
+            const double v = axis == 0 ? pt.x() : pt.y();
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        }
+    if (!(lo <= hi))
+        return RtAxis{true, 0, 10};
+    if (lo == hi) {
+        lo -= 1;
+        hi += 1;
+    }
+    return RtAxis{true, lo, hi};
+}
+
+QPointF RtGraph::toPixel(QPointF d, const RtAxis &x, const RtAxis &y) const
+{
+    const QRectF a = plotArea();
+    const double sx = (x.max - x.min) != 0 ? a.width() / (x.max - x.min) : 1;
+    const double sy = (y.max - y.min) != 0 ? a.height() / (y.max - y.min) : 1;
+    return QPointF(a.left() + (d.x() - x.min) * sx, a.bottom() - (d.y() - y.min) * sy);
+}
+
+QPointF RtGraph::toData(QPointF px) const
+{
+    const QRectF a = plotArea();
+    const RtAxis x = effective(0), y = effective(1);
+    return QPointF(x.min + (px.x() - a.left()) / a.width() * (x.max - x.min),
+                   y.min + (a.bottom() - px.y()) / a.height() * (y.max - y.min));
+}
+
+void RtGraph::resizeEvent(QResizeEvent *)
+{
+    cache_valid_ = false;
+}
+
+void RtGraph::paintEvent(QPaintEvent *)
+{
+    const RtAxis x = effective(0), y = effective(1);
+    if (!cache_valid_ || cache_.size() != size() * devicePixelRatioF()) {
+        cache_ = QPixmap(size() * devicePixelRatioF());
+        cache_.setDevicePixelRatio(devicePixelRatioF());
+        cache_.fill(palette().color(QPalette::Window));
+        QPainter p(&cache_);
+        const QRectF area = plotArea();
+        drawFrame(p, area, plot_bg_, x.min, x.max, y.min, y.max, x_label_, y_label_, palette());
+        p.setClipRect(area);
+        p.setRenderHint(QPainter::Antialiasing, plots_.size() < 200);
+        std::vector<QPointF> px;
+        for (const auto &[h, pl] : plots_) {
+            QPen pen(pl.color, 1);
+            if (pl.lineStyle == 1)
+                pen.setStyle(Qt::DashLine);
+            else if (pl.lineStyle == 2)
+                pen.setStyle(Qt::DotLine);
+            p.setPen(pen);
+            if (pl.kind == Kind::Arc) {
+                if (pl.points.size() < 2)
+                    continue;
+                const QPointF a = toPixel(pl.points[0], x, y), b = toPixel(pl.points[1], x, y);
+                const QRectF r = QRectF(a, b).normalized();
+                p.setBrush(pl.fill.alpha() ? QBrush(pl.fill) : Qt::NoBrush);
+                // Angles in tenths of degrees; QPainter takes sixteenths.
+                p.drawArc(r, pl.beginAngle * 16 / 10, pl.arcAngle * 16 / 10);
+                continue;
+            }
+            px.resize(pl.points.size());
+            for (size_t i = 0; i < pl.points.size(); ++i)
+                px[i] = toPixel(pl.points[i], x, y);
+            if (pl.kind == Kind::Line && px.size() > 1)
+                p.drawPolyline(px.data(), static_cast<int>(px.size()));
+            if (pl.kind == Kind::Scatter || pl.pointStyle != 0) {
+                p.setBrush(pl.color);
+                for (const QPointF &pt : px) {
+                    if (pl.pointStyle == 4 || pl.pointStyle == 0)
+                        p.drawPoint(pt);
+                    else
+                        p.drawEllipse(pt, 2.0, 2.0);
+                }
+                p.setBrush(Qt::NoBrush);
+            }
+        }
+        cache_valid_ = true;
+    }
+    QPainter p(this);
+    p.drawPixmap(0, 0, cache_);
+    if (cursor_enabled_) {
+        const QRectF area = plotArea();
+        const QPointF c = toPixel(cursor_, x, y);
+        p.setClipRect(area);
+        p.setPen(QPen(cursor_color_, 1, Qt::DashLine));
+        p.drawLine(QPointF(area.left(), c.y()), QPointF(area.right(), c.y()));
+        p.drawLine(QPointF(c.x(), area.top()), QPointF(c.x(), area.bottom()));
+        p.setPen(QPen(cursor_color_, 2));
+        p.drawEllipse(c, 4.0, 4.0);
+    }
+}
+
+void RtGraph::moveCursorTo(QPointF pixel)
+{
+    const QRectF a = plotArea();
+    const QPointF clamped(std::clamp(pixel.x(), a.left(), a.right()), std::clamp(pixel.y(), a.top(), a.bottom()));
+    cursor_ = toData(clamped);
+    update();
+    emit cursorMoved();
+}
+
+void RtGraph::mousePressEvent(QMouseEvent *e)
+{
+    if (e->button() == Qt::RightButton) {
+        emit rightClicked();
+        return;
+    }
+    if (e->button() == Qt::LeftButton) {
+        if (interactive_ && cursor_enabled_)
+            moveCursorTo(e->position());
+        emit leftClicked();
+    }
+}
+
+void RtGraph::mouseMoveEvent(QMouseEvent *e)
+{
+    if (interactive_ && cursor_enabled_ && (e->buttons() & Qt::LeftButton))
+        moveCursorTo(e->position());
+}
+
+// ---- strip chart ---------------------------------------------------------------
+RtStripChart::RtStripChart(QWidget *parent) : QWidget(parent)
+{
+    setTraces(1);
+}
+
+void RtStripChart::setTraces(int n)
+{
+    n = std::clamp(n, 1, 16);
+    data_.assign(static_cast<size_t>(n), {});
+    static const QColor defaults[] = {Qt::red, Qt::green, QColor(80, 140, 255), Qt::yellow, Qt::cyan, Qt::magenta};
+    colors_.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        colors_[static_cast<size_t>(i)] = defaults[i % 6];
+    update();
+}
+
+void RtStripChart::setPointsPerScreen(int n)
+{
+    points_per_screen_ = std::clamp(n, 3, 100000);
+    for (auto &t : data_)
+        if (static_cast<int>(t.size()) > points_per_screen_)
+            t.erase(t.begin(), t.end() - points_per_screen_);
+    update();
+}
+
+void RtStripChart::setYRange(bool autoscale, double min, double max)
+{
+    y_ = RtAxis{autoscale, min, max};
+    update();
+}
+
+void RtStripChart::setTraceColor(int trace, QColor c)
+{
+    if (trace >= 0 && trace < traces()) {
+        colors_[static_cast<size_t>(trace)] = c;
+        update();
+    }
+}
+
+void RtStripChart::append(const std::vector<double> &values)
+{
+    const size_t n = data_.size();
+    for (size_t i = 0; i + n <= values.size(); i += n)
+        for (size_t t = 0; t < n; ++t) {
+            auto &tr = data_[t];
+            tr.push_back(values[i + t]);
+            if (static_cast<int>(tr.size()) > points_per_screen_)
+                tr.erase(tr.begin());
+        }
+    update();
+}
+
+void RtStripChart::clear()
+{
+    for (auto &t : data_)
+        t.clear();
+    update();
+}
+
+void RtStripChart::setPlotBackground(QColor c)
+{
+    plot_bg_ = c;
+    update();
+}
+
+void RtStripChart::setAxisLabels(const QString &x, const QString &y)
+{
+    x_label_ = x;
+    y_label_ = y;
+    update();
+}
+
+void RtStripChart::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QRectF area(kLeftMargin, kTopMargin, std::max(10, width() - kLeftMargin - kRightMargin),
+                      std::max(10, height() - kTopMargin - kBottomMargin));
+    double lo = y_.min, hi = y_.max;
+    if (y_.autoscale) {
+        lo = INFINITY;
+        hi = -INFINITY;
+        for (const auto &t : data_)
+            for (double v : t) {
+                lo = std::min(lo, v);
+                hi = std::max(hi, v);
+            }
+        if (!(lo <= hi)) {
+            lo = 0;
+            hi = 10;
+        } else if (lo == hi) {
+            lo -= 1;
+            hi += 1;
+        }
+    }
+    if (hi <= lo)
+        hi = lo + 1;
+    drawFrame(p, area, plot_bg_, 0, points_per_screen_ - 1, lo, hi, x_label_, y_label_, palette());
+    p.setClipRect(area);
+    std::vector<QPointF> px;
+    const double sx = points_per_screen_ > 1 ? area.width() / (points_per_screen_ - 1) : 1;
+    for (size_t t = 0; t < data_.size(); ++t) {
+        const auto &tr = data_[t];
+        px.resize(tr.size());
+        for (size_t i = 0; i < tr.size(); ++i)
+            px[i] = QPointF(area.left() + static_cast<double>(i) * sx,
+                            area.bottom() - (tr[i] - lo) / (hi - lo) * area.height());
+        p.setPen(QPen(colors_[t], 1));
+        if (px.size() > 1)
+            p.drawPolyline(px.data(), static_cast<int>(px.size()));
+    }
+}
