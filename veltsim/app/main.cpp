@@ -1,0 +1,275 @@
+// veltsim: the event loop around one simulated sensor. It owns the transports
+// (a TCP listener with at most one client, a pseudo-terminal), the log, state
+// and firmware files and the pacing; all sensor behaviour is in veltsim_core.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <algorithm>
+#include <deque>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "device.h"
+#include "options.h"
+#include "statefile.h"
+#include "transports.h"
+
+using namespace veltsim;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+void onSignal(int) {
+  const char c = 1;
+  [[maybe_unused]] auto n = write(signalPipe[1], &c, 1);
+}
+
+double monotonicSeconds() {
+  static const auto start = std::chrono::steady_clock::now();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::optional<std::string> readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// One open line to a peer: its descriptor, the replies waiting to go out, its pacing.
+struct Endpoint {
+  int fd = -1;  // -1: no peer connected (TCP between clients)
+  int channel = 0;
+  bool ownsFd = true;  // false for the pty master, which outlives clients
+  std::deque<Emission> queue;
+  size_t sentOfHead = 0;
+  Pacer out, in;
+  Endpoint(int ch, bool pace) : channel(ch), out(pace), in(pace) {}
+};
+
+class Simulator {
+public:
+  Simulator(Options options, Sensor& sensor) : o_(std::move(options)), sensor_(sensor), device_(sensor, o_.device) {}
+
+  int run();
+
+private:
+  bool open();
+  void dispatch(Outbox out);
+  void closeClient(Endpoint& e, double now);
+  void readFrom(Endpoint& e, double now);
+  void writeTo(Endpoint& e, double now);
+  void saveState();
+
+  Options o_;
+  Sensor& sensor_;
+  Device device_;
+  std::optional<TcpListener> listener_;
+  std::optional<Pty> pty_;
+  std::deque<Endpoint> endpoints_;  // [tcp] [pty], stable addresses
+  Endpoint* tcp_ = nullptr;
+  Endpoint* serial_ = nullptr;
+  FILE* log_ = nullptr;
+};
+
+bool Simulator::open() {
+  std::string error;
+  if (o_.tcpHost) {
+    listener_ = listenTcp(*o_.tcpHost, o_.tcpPort, &error);
+    if (!listener_) return std::cerr << "veltsim: " << error << "\n", false;
+    tcp_ = &endpoints_.emplace_back(device_.addChannel(ChannelKind::Tcp, "tcp"), o_.pace);
+    std::printf("TCP %d\n", listener_->port);
+  }
+  if (o_.ptyLink) {
+    pty_ = openPty(*o_.ptyLink, &error);
+    if (!pty_) return std::cerr << "veltsim: " << error << "\n", false;
+    serial_ = &endpoints_.emplace_back(device_.addChannel(ChannelKind::Serial, "pty"), o_.pace);
+    serial_->fd = pty_->master;
+    serial_->ownsFd = false;
+    device_.connected(serial_->channel, monotonicSeconds());
+    std::printf("PTY %s\n", pty_->device.c_str());
+  }
+  std::fflush(stdout);
+  return true;
+}
+
+void Simulator::saveState() {
+  if (o_.stateFile && !writeFileAtomically(*o_.stateFile, veltsim::saveState(sensor_)))
+    std::cerr << "veltsim: cannot write state file " << *o_.stateFile << "\n";
+}
+
+void Simulator::dispatch(Outbox out) {
+  if (log_)
+    for (const auto& line : out.log) std::fprintf(log_, "%s\n", line.c_str());
+  if (log_ && !out.log.empty()) std::fflush(log_);
+  for (auto& e : out.emissions)
+    for (auto& ep : endpoints_)
+      if (ep.channel == e.channel && ep.fd >= 0) ep.queue.push_back(std::move(e));
+  if (out.saveState) saveState();
+  if (out.firmware && o_.firmwareOut) {
+    const std::string image(out.firmware->begin(), out.firmware->end());
+    if (!writeFileAtomically(*o_.firmwareOut, image)) std::cerr << "veltsim: cannot write " << *o_.firmwareOut << "\n";
+  }
+}
+
+void Simulator::closeClient(Endpoint& e, double now) {
+  if (e.ownsFd && e.fd >= 0) close(e.fd);
+  e.fd = -1;
+  e.queue.clear();
+  e.sentOfHead = 0;
+  device_.disconnected(e.channel, now);
+}
+
+void Simulator::readFrom(Endpoint& e, double now) {
+  const size_t limit = std::min<size_t>({device_.acceptLimit(e.channel), e.in.allowance(now, device_.baud(e.channel)), 4096});
+  if (limit == 0) return;
+  uint8_t buf[4096];
+  const ssize_t n = read(e.fd, buf, limit);
+  if (n > 0) {
+    e.in.consume(static_cast<size_t>(n));
+    device_.receive(e.channel, std::span(buf, static_cast<size_t>(n)), now);
+  } else if (e.ownsFd && (n == 0 || (errno != EAGAIN && errno != EINTR))) {
+    closeClient(e, now);  // the TCP client went away
+  }
+}
+
+void Simulator::writeTo(Endpoint& e, double now) {
+  while (!e.queue.empty() && e.queue.front().at <= now && e.fd >= 0) {
+    Emission& head = e.queue.front();
+    if (head.kind == Emission::Close) {
+      e.queue.pop_front();
+      closeClient(e, now);
+      return;
+    }
+    const size_t left = head.bytes.size() - e.sentOfHead;
+    const size_t n = std::min(left, e.out.allowance(now, device_.baud(e.channel)));
+    if (n == 0) return;
+    const ssize_t w = write(e.fd, head.bytes.data() + e.sentOfHead, n);
+    if (w < 0) {
+      if (errno != EAGAIN && errno != EINTR && e.ownsFd) closeClient(e, now);
+      return;
+    }
+    e.out.consume(static_cast<size_t>(w));
+    e.sentOfHead += static_cast<size_t>(w);
+    if (e.sentOfHead < head.bytes.size()) return;
+    e.queue.pop_front();
+    e.sentOfHead = 0;
+  }
+}
+
+int Simulator::run() {
+  if (o_.logFile && !(log_ = std::fopen(o_.logFile->c_str(), "a")))
+    return std::cerr << "veltsim: cannot open log " << *o_.logFile << "\n", 1;
+  if (!open()) return 1;
+
+  bool quit = false;
+  while (!quit) {
+    double now = monotonicSeconds();
+    device_.tick(now);
+    dispatch(device_.take());
+
+    // What to wait for, and until when.
+    std::vector<pollfd> fds{{signalPipe[0], POLLIN, 0}};
+    std::vector<Endpoint*> polled;
+    double wake = now + 1.0;
+    if (auto d = device_.nextDeadline()) wake = std::min(wake, *d);
+    if (listener_ && tcp_->fd < 0) fds.push_back({listener_->fd, POLLIN, 0});
+    const size_t firstEndpoint = fds.size();
+    for (auto& e : endpoints_) {
+      if (e.fd < 0) continue;
+      short events = 0;
+      const int baud = device_.baud(e.channel);
+      if (device_.acceptLimit(e.channel) > 0) {
+        const double w = e.in.wait(now, baud);
+        if (w == 0) events |= POLLIN;
+        else wake = std::min(wake, now + w);
+      }
+      if (!e.queue.empty()) {
+        const double due = std::max(e.queue.front().at, now + e.out.wait(now, baud));
+        if (due <= now) events |= POLLOUT;
+        else wake = std::min(wake, due);
+      }
+      fds.push_back({e.fd, events, 0});
+      polled.push_back(&e);
+    }
+    const int timeoutMs = std::max(0, static_cast<int>(std::ceil((wake - now) * 1000)));
+    if (poll(fds.data(), fds.size(), timeoutMs) < 0 && errno != EINTR) {
+      std::perror("veltsim: poll");
+      break;
+    }
+    now = monotonicSeconds();
+    if (fds[0].revents & POLLIN) quit = true;
+    if (listener_ && tcp_->fd < 0 && (fds[1].revents & POLLIN)) {
+      tcp_->fd = acceptClient(listener_->fd);
+      if (tcp_->fd >= 0) device_.connected(tcp_->channel, now);
+    }
+    for (size_t i = 0; i < polled.size(); ++i) {
+      Endpoint& e = *polled[i];
+      const short rev = fds[firstEndpoint + i].revents;
+      if (e.fd >= 0 && (rev & (POLLIN | POLLHUP | POLLERR))) readFrom(e, now);
+      if (e.fd >= 0) writeTo(e, now);
+    }
+    dispatch(device_.take());
+  }
+
+  saveState();
+  for (auto& e : endpoints_)
+    if (e.fd >= 0 && e.ownsFd) close(e.fd);
+  if (pty_) closePty(*pty_);
+  if (listener_) close(listener_->fd);
+  if (log_) std::fclose(log_);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
+  if (!options) {
+    std::cerr << "veltsim: " << error << "\n";
+    return 2;
+  }
+  if (options->help) {
+    std::cout << helpText();
+    return 0;
+  }
+
+  Scene scene = Scene::builtIn();
+  if (options->sceneFile) {
+    const auto text = readFile(*options->sceneFile);
+    auto parsed = text ? Scene::parse(*text, &error) : std::nullopt;
+    if (!parsed) {
+      std::cerr << "veltsim: --scene " << *options->sceneFile << ": " << (text ? error : "cannot read") << "\n";
+      return 2;
+    }
+    scene = std::move(*parsed);
+  }
+  Sensor sensor(options->sensor, MeasurementModel(scene, options->model, options->seed));
+  if (options->stateFile) {
+    if (const auto text = readFile(*options->stateFile)) {
+      if (!loadState(sensor, *text, &error)) {
+        std::cerr << "veltsim: --state " << *options->stateFile << ": " << error << "\n";
+        return 2;
+      }
+    }
+  }
+
+  if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return std::perror("veltsim: pipe"), 1;
+  struct sigaction sa{};
+  sa.sa_handler = onSignal;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  Simulator simulator(std::move(*options), sensor);
+  return simulator.run();
+}

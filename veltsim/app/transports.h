@@ -1,0 +1,48 @@
+// The two ways in to the simulated sensor, and the pacing of a serial line.
+#pragma once
+#include <optional>
+#include <string>
+
+namespace veltsim {
+
+// A listening TCP socket (non-blocking). nullopt and *error on failure.
+struct TcpListener {
+  int fd = -1;
+  int port = 0;
+};
+std::optional<TcpListener> listenTcp(const std::string& host, int port, std::string* error);
+// Accepts one pending client as a non-blocking socket, or -1.
+int acceptClient(int listenFd);
+
+// A pseudo-terminal in raw mode with LINKPATH pointing at its device. The simulator
+// keeps the slave side open itself so that clients may close and reopen it.
+struct Pty {
+  int master = -1;
+  int slave = -1;
+  std::string device;
+  std::string link;
+};
+std::optional<Pty> openPty(const std::string& linkPath, std::string* error);
+void closePty(Pty& pty);
+
+// Token bucket at the wire rate of a serial line: 10 bits a byte (8N1).
+class Pacer {
+public:
+  explicit Pacer(bool enabled) : enabled_(enabled) {}
+  // Bytes that may pass now.
+  size_t allowance(double now, int baud);
+  void consume(size_t bytes) { tokens_ -= static_cast<double>(bytes); }
+  // Seconds from now until at least one byte may pass (0 when one may pass now).
+  double wait(double now, int baud);
+
+private:
+  void refill(double now, int baud);
+  bool enabled_;
+  double tokens_ = 0;
+  double last_ = -1;
+};
+
+// Writes `text` to `path` through a temporary file and a rename.
+bool writeFileAtomically(const std::string& path, const std::string& text);
+
+}  // namespace veltsim
