@@ -2,6 +2,7 @@
 
 #include "rt_ui.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -9,7 +10,10 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
 #include <pty.h>
+#include <sys/socket.h>
 #include <sstream>
 #include <termios.h>
 #include <unistd.h>
@@ -112,6 +116,83 @@ bool Pty::writeMaster(const std::string &bytes)
             ::usleep(1000); // the pty is full: give the reader a moment
     }
     return true;
+}
+
+ScriptServer::ScriptServer(std::function<void(int fd)> script)
+{
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 ||
+        ::listen(listenFd_, 1) != 0 || ::getsockname(listenFd_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+        return;
+    port_ = ntohs(a.sin_port);
+    thread_ = std::thread([this, script = std::move(script)] {
+        pollfd p{listenFd_, POLLIN, 0};
+        if (::poll(&p, 1, 5000) != 1)
+            return;
+        const int fd = ::accept(listenFd_, nullptr, nullptr);
+        if (fd < 0)
+            return;
+        script(fd);
+        ::close(fd);
+    });
+}
+
+void ScriptServer::join()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+ScriptServer::~ScriptServer()
+{
+    join();
+    if (listenFd_ >= 0)
+        ::close(listenFd_);
+}
+
+std::string readExactly(int fd, size_t n, int timeoutMs)
+{
+    std::string got;
+    char buf[4096];
+    while (got.size() < n) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, timeoutMs) != 1)
+            break;
+        const ssize_t r = ::read(fd, buf, std::min(sizeof buf, n - got.size()));
+        if (r <= 0)
+            break;
+        got.append(buf, static_cast<size_t>(r));
+    }
+    return got;
+}
+
+bool writeAll(int fd, const std::string &bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+unsigned closedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    ::close(fd); // bound but never listening: connections are refused
+    return ntohs(a.sin_port);
 }
 
 } // namespace testio

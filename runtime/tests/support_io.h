@@ -1,7 +1,9 @@
 // Helpers shared by the run-time's link and file tests.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <thread>
 
 namespace testio {
 
@@ -35,5 +37,28 @@ struct Pty {
     std::string readMaster(size_t want, int waitMs);
     bool writeMaster(const std::string &bytes);
 };
+
+// A loopback TCP server on its own thread that accepts one client and runs
+// a script on the connected socket (blocking calls), then closes it.
+class ScriptServer {
+public:
+    explicit ScriptServer(std::function<void(int fd)> script);
+    ~ScriptServer();
+    ScriptServer(const ScriptServer &) = delete;
+    ScriptServer &operator=(const ScriptServer &) = delete;
+    unsigned port() const { return port_; }
+    void join();
+
+private:
+    int listenFd_ = -1;
+    unsigned port_ = 0;
+    std::thread thread_;
+};
+// Blocking helpers for the server side: read exactly n bytes (or fewer on
+// time-out / close), write everything.
+std::string readExactly(int fd, size_t n, int timeoutMs);
+bool writeAll(int fd, const std::string &bytes);
+// A port on 127.0.0.1 that nothing listens on.
+unsigned closedPort();
 
 } // namespace testio

@@ -1,0 +1,252 @@
+// TCP client against loopback servers run by the test: replies in pieces,
+// unsolicited data, server close, refused connections, read time-outs.
+#include "rt_tcp.h"
+#include "rt_ui.h"
+#include "support_io.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+using namespace std::chrono_literals;
+using testio::readExactly;
+using testio::ScriptServer;
+using testio::writeAll;
+
+namespace {
+
+void serviceEventsFor(std::chrono::milliseconds d)
+{
+    const auto end = std::chrono::steady_clock::now() + d;
+    while (std::chrono::steady_clock::now() < end)
+        ProcessSystemEvents();
+}
+
+// The client side of an exchange as the programs run it: the callback fills
+// the reply buffer while the waiting loop services events.
+struct Exchange {
+    char reply[64] = {};
+    int dataSize = 0;
+    int bytesToRead = 0;
+    int dataReadyCalls = 0;
+    int disconnects = 0;
+    int depth = 0;
+    int maxDepth = 0;
+    std::string discarded;
+    bool serviceEventsInCallback = true;
+    bool disconnectAfterData = false; // order of events at a close
+};
+
+int clientCallback(unsigned handle, int xType, int /*errCode*/, void *data)
+{
+    auto *x = static_cast<Exchange *>(data);
+    if (xType == TCP_DISCONNECT) {
+        ++x->disconnects;
+        x->disconnectAfterData = x->dataReadyCalls > 0;
+        return 0;
+    }
+    if (xType != TCP_DATAREADY)
+        return 0;
+    ++x->dataReadyCalls;
+    x->maxDepth = std::max(x->maxDepth, ++x->depth);
+    if (x->bytesToRead < 1) {
+        char scratch[1024];
+        const int n = ClientTCPRead(handle, scratch, sizeof scratch, 5000);
+        if (n > 0)
+            x->discarded.append(scratch, static_cast<size_t>(n));
+    } else {
+        while (x->bytesToRead > 0) {
+            const int n = ClientTCPRead(handle, x->reply + (x->dataSize - x->bytesToRead),
+                                        static_cast<size_t>(x->bytesToRead), 5000);
+            if (n <= 0)
+                break;
+            x->bytesToRead -= n;
+            if (x->serviceEventsInCallback)
+                ProcessSystemEvents(); // the programs do this; no nested data-ready may follow
+        }
+    }
+    --x->depth;
+    return 0;
+}
+
+// Writes the 36-byte request and services events until the reply is in or 3 s pass.
+bool runExchange(unsigned h, Exchange &x, const std::string &request)
+{
+    x.bytesToRead = 36;
+    x.dataSize = 36;
+    if (ClientTCPWrite(h, request.data(), request.size(), 2000) != static_cast<int>(request.size()))
+        return false;
+    const auto start = std::chrono::steady_clock::now();
+    while (x.bytesToRead > 0 && std::chrono::steady_clock::now() - start < 3s)
+        ProcessSystemEvents();
+    return x.bytesToRead == 0;
+}
+
+std::string telegram(char fill)
+{
+    std::string t(36, fill);
+    t[0] = 0;
+    t[1] = 0x55;
+    return t;
+}
+
+class TcpTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { InitRuntime(0, nullptr); }
+};
+
+TEST_F(TcpTest, ReplyInTwoPiecesLandsContiguouslyWithoutNestedDelivery)
+{
+    const std::string reply = "ABCDEFGHIJKLMNOPQRST" + std::string("0123456789abcdef");
+    std::string request;
+    ScriptServer server([&](int fd) {
+        request = readExactly(fd, 36, 3000);
+        writeAll(fd, reply.substr(0, 20));
+        std::this_thread::sleep_for(30ms);
+        writeAll(fd, reply.substr(20));
+        readExactly(fd, 1, 3000); // until the client closes
+    });
+    Exchange x;
+    unsigned h = 0;
+    ASSERT_EQ(ConnectToTCPServer(&h, server.port(), "127.0.0.1", clientCallback, &x, 5000), 0);
+    EXPECT_NE(h, 0u);
+    ASSERT_TRUE(runExchange(h, x, telegram('q')));
+    EXPECT_EQ(std::string(x.reply, 36), reply);
+    EXPECT_EQ(x.maxDepth, 1);
+    EXPECT_GE(x.dataReadyCalls, 1);
+    EXPECT_EQ(DisconnectFromTCPServer(h), 0);
+    server.join();
+    EXPECT_EQ(request, telegram('q'));
+    EXPECT_EQ(x.disconnects, 0); // our own disconnect never calls back
+}
+
+// A callback that takes what is there and then services events for a while:
+// bytes arriving meanwhile must be offered after it returns, not inside it.
+int slowCallback(unsigned handle, int xType, int, void *data)
+{
+    auto *x = static_cast<Exchange *>(data);
+    if (xType != TCP_DATAREADY)
+        return 0;
+    ++x->dataReadyCalls;
+    x->maxDepth = std::max(x->maxDepth, ++x->depth);
+    const int n = ClientTCPRead(handle, x->reply + (x->dataSize - x->bytesToRead),
+                                static_cast<size_t>(x->bytesToRead), 0);
+    if (n > 0)
+        x->bytesToRead -= n;
+    serviceEventsFor(80ms);
+    --x->depth;
+    return 0;
+}
+
+TEST_F(TcpTest, BytesArrivingWhileTheCallbackServicesEventsComeInTheNextCall)
+{
+    ScriptServer server([&](int fd) {
+        readExactly(fd, 36, 3000);
+        writeAll(fd, std::string(20, 'a'));
+        std::this_thread::sleep_for(30ms);
+        writeAll(fd, std::string(16, 'b'));
+        readExactly(fd, 1, 3000);
+    });
+    Exchange x;
+    unsigned h = 0;
+    ASSERT_EQ(ConnectToTCPServer(&h, server.port(), "127.0.0.1", slowCallback, &x, 5000), 0);
+    ASSERT_TRUE(runExchange(h, x, telegram('c')));
+    EXPECT_EQ(std::string(x.reply, 36), std::string(20, 'a') + std::string(16, 'b'));
+    EXPECT_EQ(x.maxDepth, 1);
+    EXPECT_EQ(x.dataReadyCalls, 2);
+    DisconnectFromTCPServer(h);
+}
+
+TEST_F(TcpTest, DataWhileNobodyWaitsIsOfferedAndDoesNotSpoilTheNextReply)
+{
+    ScriptServer server([&](int fd) {
+        writeAll(fd, "unasked!"); // e.g. the echo of a write the program does not read
+        const std::string req = readExactly(fd, 36, 3000);
+        writeAll(fd, std::string(36, 'R'));
+        readExactly(fd, 1, 3000);
+    });
+    Exchange x;
+    unsigned h = 0;
+    ASSERT_EQ(ConnectToTCPServer(&h, server.port(), "localhost", clientCallback, &x, 5000), 0);
+    serviceEventsFor(100ms); // the idle user-interface loop
+    EXPECT_EQ(x.discarded, "unasked!");
+    ASSERT_TRUE(runExchange(h, x, telegram('a')));
+    EXPECT_EQ(std::string(x.reply, 36), std::string(36, 'R'));
+    DisconnectFromTCPServer(h);
+}
+
+TEST_F(TcpTest, ServerCloseGivesDataFirstThenExactlyOneDisconnect)
+{
+    ScriptServer server([&](int fd) { writeAll(fd, "last words"); });
+    Exchange x;
+    unsigned h = 0;
+    ASSERT_EQ(ConnectToTCPServer(&h, server.port(), "127.0.0.1", clientCallback, &x, 5000), 0);
+    server.join();
+    serviceEventsFor(150ms);
+    EXPECT_EQ(x.discarded, "last words");
+    EXPECT_EQ(x.disconnects, 1);
+    EXPECT_TRUE(x.disconnectAfterData);
+    // The conversation is gone: later exchanges fail at once and nothing calls back again.
+    const std::string t = telegram('z');
+    EXPECT_LT(ClientTCPWrite(h, t.data(), t.size(), 2000), 0);
+    char buf[4];
+    EXPECT_LT(ClientTCPRead(h, buf, sizeof buf, 10), 0);
+    EXPECT_LT(DisconnectFromTCPServer(h), 0);
+    serviceEventsFor(50ms);
+    EXPECT_EQ(x.disconnects, 1);
+}
+
+TEST_F(TcpTest, CloseDuringAnExchangeWaitsForTheDataReadyCallToEnd)
+{
+    ScriptServer server([&](int fd) {
+        readExactly(fd, 36, 3000);
+        writeAll(fd, std::string(36, 'S'));
+    }); // closes right after the reply
+    Exchange x;
+    unsigned h = 0;
+    ASSERT_EQ(ConnectToTCPServer(&h, server.port(), "127.0.0.1", clientCallback, &x, 5000), 0);
+    ASSERT_TRUE(runExchange(h, x, telegram('b')));
+    serviceEventsFor(100ms);
+    EXPECT_EQ(std::string(x.reply, 36), std::string(36, 'S'));
+    EXPECT_EQ(x.disconnects, 1);
+    EXPECT_EQ(x.maxDepth, 1);
+}
+
+TEST_F(TcpTest, ReadWaitsOnlyUntilItsTimeOut)
+{
+    ScriptServer server([&](int fd) { readExactly(fd, 1, 3000); });
+    unsigned h = 0;
+    ASSERT_EQ(ConnectToTCPServer(&h, server.port(), "127.0.0.1", nullptr, nullptr, 5000), 0);
+    char buf[8];
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ClientTCPRead(h, buf, sizeof buf, 80), kTCP_TimeOutErr);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 75ms);
+    EXPECT_LT(took, 1s);
+    EXPECT_EQ(ClientTCPRead(h, buf, 0, 80), 0);
+    EXPECT_EQ(ClientTCPRead(h, nullptr, 4, 80), kTCP_InvalidParameter);
+    EXPECT_EQ(ClientTCPWrite(h, "x", 1, 1000), 1);
+    EXPECT_EQ(DisconnectFromTCPServer(h), 0);
+}
+
+TEST_F(TcpTest, ConnectFailuresGiveTheirCodes)
+{
+    unsigned h = 77;
+    Exchange x;
+    EXPECT_EQ(ConnectToTCPServer(&h, testio::closedPort(), "127.0.0.1", clientCallback, &x, 3000),
+              kTCP_FailedToConnect);
+    EXPECT_EQ(h, 77u); // untouched on failure
+    EXPECT_EQ(ConnectToTCPServer(&h, 0, "127.0.0.1", clientCallback, &x, 3000), kTCP_InvalidParameter);
+    EXPECT_EQ(ConnectToTCPServer(&h, 70000, "127.0.0.1", clientCallback, &x, 3000), kTCP_InvalidParameter);
+    EXPECT_EQ(ConnectToTCPServer(&h, 1234, "", clientCallback, &x, 3000), kTCP_InvalidParameter);
+    EXPECT_EQ(ConnectToTCPServer(nullptr, 1234, "127.0.0.1", clientCallback, &x, 3000), kTCP_InvalidParameter);
+    EXPECT_EQ(ConnectToTCPServer(&h, 1234, "300.1.2.3.4", clientCallback, &x, 3000),
+              kTCP_UnableToEstablishConnection);
+    EXPECT_EQ(x.dataReadyCalls + x.disconnects, 0);
+    EXPECT_EQ(DisconnectFromTCPServer(12345), kTCP_NoConnectionEstablished);
+}
+
+} // namespace
