@@ -15,19 +15,26 @@ function(velt_add_gtest name)
 endfunction()
 
 # velt_add_panels(TARGET UIRFILE)
-# Copies the panel resource file beside the executable and generates the
+# Copies the panel resource file beside the executables and generates the
 # header of panel and control identifiers from it, so the two never drift.
+# Several targets may use the same file.
 function(velt_add_panels target uir)
   get_filename_component(base ${uir} NAME_WE)
-  set(src ${CMAKE_CURRENT_SOURCE_DIR}/${uir})
-  set(hdr ${CMAKE_CURRENT_BINARY_DIR}/gen/${base}.h)
-  add_custom_command(OUTPUT ${hdr}
-    COMMAND uirgen ${src} ${hdr}
-    DEPENDS uirgen ${src}
-    COMMENT "Generating control identifiers from ${uir}")
-  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/${uir}
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${src} ${CMAKE_BINARY_DIR}/bin/${uir}
-    DEPENDS ${src})
-  target_sources(${target} PRIVATE ${hdr} ${CMAKE_BINARY_DIR}/bin/${uir})
-  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/gen)
+  get_filename_component(name ${uir} NAME)
+  get_filename_component(src ${uir} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  set(gendir ${CMAKE_CURRENT_BINARY_DIR}/gen)
+  if(NOT TARGET ${base}_panels)
+    set(hdr ${gendir}/${base}.h)
+    add_custom_command(OUTPUT ${hdr}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${gendir}
+      COMMAND uirgen ${src} ${hdr}
+      DEPENDS uirgen ${src}
+      COMMENT "Generating control identifiers from ${name}")
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/${name}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${src} ${CMAKE_BINARY_DIR}/bin/${name}
+      DEPENDS ${src})
+    add_custom_target(${base}_panels DEPENDS ${hdr} ${CMAKE_BINARY_DIR}/bin/${name})
+  endif()
+  add_dependencies(${target} ${base}_panels)
+  target_include_directories(${target} PRIVATE ${gendir})
 endfunction()

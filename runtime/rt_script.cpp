@@ -35,7 +35,6 @@ struct Script {
     bool active = false;
     double waitUntil = -1;     // for wait
     double waitforDeadline = -1; // for waitfor
-    QTimer *timer = nullptr;
     std::deque<int> confirms;
     std::deque<std::pair<std::string, int>> files;
 };
@@ -80,8 +79,6 @@ void finish(int code)
 {
     Script &s = script();
     s.next = s.actions.size();
-    if (s.timer)
-        s.timer->stop();
     forcedExitCode() = code;
     // End the program as closing its main panel does, so that its own
     // shut-down runs; the first loaded panel with a callback is the main panel.
@@ -365,31 +362,42 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
 
 std::vector<std::string> g_rawLines;
 
-// Runs actions until one waits. Re-entered from nested event loops (a
-// callback's own loop services events), which is how a click on Stop can end
-// a loop that a click on Go started.
+void step();
+
+// Each step is scheduled on a fresh single-shot timer: Qt never re-enters a
+// timer that is still being handled, and an action may run a callback's loop
+// (Go) from which the following actions (Stop) must still be able to run.
+void schedule(int ms)
+{
+    QTimer::singleShot(ms, QCoreApplication::instance(), [] { step(); });
+}
+
+// Runs the next action. Waits re-schedule themselves until they are over.
 void step()
 {
     Script &s = script();
-    while (s.next < s.actions.size()) {
-        const size_t i = s.next;
-        const Action &a = s.actions[i];
-        bool pending = false;
-        const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor";
-        if (!waiting)
-            ++s.next; // advance first: the action may run a loop that steps again
-        const bool ok = run(a, g_rawLines[i], &pending);
-        if (!ok) {
-            finish(2);
-            return;
-        }
-        if (pending)
-            return;
-        if (waiting && s.next == i)
-            ++s.next;
+    if (s.next >= s.actions.size())
+        return;
+    const size_t i = s.next;
+    const Action &a = s.actions[i];
+    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor";
+    if (!waiting) {
+        ++s.next;  // advance first: the action may run a loop that steps again
+        schedule(0);
     }
-    if (s.timer)
-        s.timer->stop();
+    bool pending = false;
+    if (!run(a, g_rawLines[i], &pending)) {
+        finish(2);
+        return;
+    }
+    if (waiting && s.next == i) {
+        if (pending) {
+            schedule(10);
+        } else {
+            ++s.next;
+            schedule(0);
+        }
+    }
 }
 
 } // namespace
@@ -420,10 +428,7 @@ int startUiScript(const std::string &path)
         g_rawLines.push_back(line);
     }
     s.active = true;
-    s.timer = new QTimer(QCoreApplication::instance());
-    s.timer->setInterval(20);
-    QObject::connect(s.timer, &QTimer::timeout, [] { step(); });
-    s.timer->start();
+    schedule(0);
     return 0;
 }
 

@@ -1,0 +1,397 @@
+// Panels, controls, events and attributes of the run-time layer, loaded from a
+// panel resource file of the tests' own.
+#include "RtTest.h"
+#include "rt_ui.h"
+#include "uirindex.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QTableWidget>
+#include <QWidget>
+#include <ctime>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Event {
+    int control;
+    int event;
+    int d1;
+    int d2;
+};
+std::vector<Event> g_events;
+int g_panelEvents = 0;
+int g_loopRounds = 0;
+bool g_poll = false;
+
+QWidget *widgetOf(int panel, const char *name)
+{
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->objectName().toStdString() == PanelName(panel))
+            if (auto *w = top->findChild<QWidget *>(name))
+                return w;
+    return nullptr;
+}
+
+class Ui : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(InitRuntime(0, nullptr), 0);
+        RegisterRtTestCallbacks();
+    }
+    void SetUp() override
+    {
+        g_events.clear();
+        g_panelEvents = 0;
+        panel = LoadPanel(0, RT_TEST_PANEL_DIR "/RtTest.uir", T);
+        ASSERT_GT(panel, 0);
+        DisplayPanel(panel);
+    }
+    void TearDown() override { DiscardPanel(panel); }
+    int panel = 0;
+};
+
+} // namespace
+
+int CBF_Any(int, int control, int event, void *, int d1, int d2)
+{
+    g_events.push_back({control, event, d1, d2});
+    return 0;
+}
+
+int CBF_ButtonGo(int, int control, int event, void *, int, int)
+{
+    g_events.push_back({control, event, 0, 0});
+    if (event != EVENT_COMMIT)
+        return 0;
+    g_poll = true;
+    g_loopRounds = 0;
+    const double start = Timer();
+    while (g_poll && Timer() - start < 5.0) {
+        ProcessSystemEvents();
+        ++g_loopRounds;
+    }
+    return 0;
+}
+
+int CBF_ButtonStop(int, int control, int event, void *, int, int)
+{
+    g_events.push_back({control, event, 0, 0});
+    if (event == EVENT_COMMIT)
+        g_poll = false;
+    return 0;
+}
+
+int CBF_T(int, int event, void *, int, int)
+{
+    if (event == EVENT_CLOSE)
+        ++g_panelEvents;
+    return 0;
+}
+
+TEST_F(Ui, GeneratedIdentifiersMatchTheLoadedControls)
+{
+    const UirIndex index = ReadUirIndex(std::string(RT_TEST_PANEL_DIR) + "/RtTest.uir");
+    ASSERT_TRUE(index.error.empty()) << index.error;
+    ASSERT_EQ(index.panels.size(), 2u);
+    for (const auto &c : index.panels[0].controls)
+        EXPECT_EQ(CtrlName(panel, c.id), c.name);
+    EXPECT_EQ(CtrlIdFromName(panel, "TableTeach"), T_TABLETEACH);
+    EXPECT_EQ(CtrlIdFromName(panel, "Logo"), T_LOGO); // nested inside a decoration
+    EXPECT_EQ(PanelName(panel), "T");
+}
+
+TEST_F(Ui, UserActionsReachTheCallbacksWithTheirEvents)
+{
+    static_cast<QAbstractButton *>(widgetOf(panel, "Toggle"))->click();
+    ASSERT_EQ(g_events.size(), 2u);
+    EXPECT_EQ(g_events[0].event, EVENT_VAL_CHANGED);
+    EXPECT_EQ(g_events[1].event, EVENT_COMMIT);
+    int on = 0;
+    GetCtrlVal(panel, T_TOGGLE, &on);
+    EXPECT_EQ(on, 1);
+
+    g_events.clear();
+    QWidget *status = widgetOf(panel, "DispStatus");
+    QMouseEvent right(QEvent::MouseButtonPress, QPointF(3, 3), status->mapToGlobal(QPointF(3, 3)), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(status, &right);
+    ASSERT_EQ(g_events.size(), 1u);
+    EXPECT_EQ(g_events[0].control, T_DISPSTATUS);
+    EXPECT_EQ(g_events[0].event, EVENT_RIGHT_CLICK);
+
+    // Programmatic changes never raise events.
+    g_events.clear();
+    SetCtrlVal(panel, T_TOGGLE, 0);
+    SetCtrlVal(panel, T_EDITPOWER, 100);
+    SetCtrlVal(panel, T_RINGMODE, 7);
+    EXPECT_TRUE(g_events.empty());
+
+    // A dimmed control takes no clicks.
+    SetCtrlAttribute(panel, T_TOGGLE, ATTR_DIMMED, 1);
+    static_cast<QAbstractButton *>(widgetOf(panel, "Toggle"))->click();
+    EXPECT_TRUE(g_events.empty());
+
+    // Closing the panel goes to the panel callback; the window stays.
+    widgetOf(panel, "ButtonGo")->window()->close();
+    EXPECT_EQ(g_panelEvents, 1);
+}
+
+TEST_F(Ui, ValuesRoundTripForEveryKind)
+{
+    int i = 0;
+    double d = 0;
+    char buf[256];
+    EXPECT_EQ(SetCtrlVal(panel, T_EDITPOWER, 321), 0);
+    GetCtrlVal(panel, T_EDITPOWER, &i);
+    EXPECT_EQ(i, 321);
+    unsigned short us = 0;
+    GetCtrlVal(panel, T_EDITPOWER, &us);
+    EXPECT_EQ(us, 321);
+    SetCtrlVal(panel, T_DISPTEMP, 23.25);
+    GetCtrlVal(panel, T_DISPTEMP, &d);
+    EXPECT_DOUBLE_EQ(d, 23.25);
+    SetCtrlVal(panel, T_SLIDEPOWER, 999);
+    GetCtrlVal(panel, T_SLIDEPOWER, &i);
+    EXPECT_EQ(i, 999);
+
+    // Rings hold item values, not indexes.
+    EXPECT_EQ(SetCtrlVal(panel, T_RINGMODE, 7), 0);
+    GetCtrlVal(panel, T_RINGMODE, &i);
+    EXPECT_EQ(i, 7);
+    EXPECT_LT(SetCtrlVal(panel, T_RINGMODE, 5), 0);
+    int index = -2;
+    GetIndexFromValue(panel, T_RINGMODE, &index, 1);
+    EXPECT_EQ(index, 1);
+
+    SetCtrlVal(panel, T_STRINGIP, "192.168.0.10");
+    GetCtrlVal(panel, T_STRINGIP, buf, sizeof buf);
+    EXPECT_STREQ(buf, "192.168.0.10");
+    char small[5];
+    GetCtrlVal(panel, T_STRINGIP, small, sizeof small); // bounded read
+    EXPECT_STREQ(small, "192.");
+
+    // A text box appends; ResetTextBox replaces.
+    ResetTextBox(panel, T_TEXTLOG, "first\n");
+    SetCtrlVal(panel, T_TEXTLOG, "second\n");
+    GetTextBoxLine(panel, T_TEXTLOG, 1, buf, sizeof buf);
+    EXPECT_STREQ(buf, "second");
+
+    SetCtrlVal(panel, T_LEDOUT0, 1);
+    GetCtrlVal(panel, T_LEDOUT0, &i);
+    EXPECT_EQ(i, 1);
+    SetCtrlVal(panel, T_COLORPATCH, 0xA0B0C0);
+    GetCtrlVal(panel, T_COLORPATCH, &i);
+    EXPECT_EQ(i, 0xA0B0C0);
+    SetCtrlVal(panel, T_BARR, 2048.0);
+    GetCtrlVal(panel, T_BARR, &d);
+    EXPECT_DOUBLE_EQ(d, 2048.0);
+    SetCtrlVal(panel, T_DISPSTATUS, "TIMEOUT");
+    GetCtrlVal(panel, T_DISPSTATUS, buf, sizeof buf);
+    EXPECT_STREQ(buf, "TIMEOUT");
+}
+
+TEST_F(Ui, AttributesRoundTrip)
+{
+    int v = 0;
+    char buf[128];
+    SetCtrlAttribute(panel, T_EDITPOWER, ATTR_DIMMED, 1);
+    GetCtrlAttribute(panel, T_EDITPOWER, ATTR_DIMMED, &v);
+    EXPECT_EQ(v, 1);
+    SetCtrlAttribute(panel, T_EDITPOWER, ATTR_VISIBLE, 0);
+    GetCtrlAttribute(panel, T_EDITPOWER, ATTR_VISIBLE, &v);
+    EXPECT_EQ(v, 0);
+    SetCtrlAttribute(panel, T_EDITPOWER, ATTR_LABEL_TEXT, "s");
+    GetCtrlAttribute(panel, T_EDITPOWER, ATTR_LABEL_TEXT, buf);
+    EXPECT_STREQ(buf, "s");
+    SetCtrlAttribute(panel, T_BUTTONGO, ATTR_LABEL_TEXT, "GO!");
+    GetCtrlAttribute(panel, T_BUTTONGO, ATTR_LABEL_TEXT, buf);
+    EXPECT_STREQ(buf, "GO!");
+    SetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, 0xFF0000);
+    GetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, &v);
+    EXPECT_EQ(v, 0xFF0000);
+    SetCtrlAttribute(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR, 0xFF0000);
+    GetCtrlAttribute(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR, &v);
+    EXPECT_EQ(v, 0xFF0000);
+    SetCtrlAttribute(panel, T_STRINGIP, ATTR_LEFT, 33);
+    SetCtrlAttribute(panel, T_STRINGIP, ATTR_WIDTH, 99);
+    GetCtrlAttribute(panel, T_STRINGIP, ATTR_LEFT, &v);
+    EXPECT_EQ(v, 33);
+    GetCtrlAttribute(panel, T_STRINGIP, ATTR_WIDTH, &v);
+    EXPECT_EQ(v, 99);
+    GetCtrlAttribute(panel, T_DISPTEMP, ATTR_CTRL_MODE, &v);
+    EXPECT_EQ(v, VAL_INDICATOR);
+    EXPECT_LT(SetCtrlAttribute(panel, T_LEDOUT0, ATTR_MAX_ENTRY_LENGTH, 3), 0);
+    EXPECT_EQ(SetCtrlAttribute(panel, 9999, ATTR_DIMMED, 1), UIECtrlNotFound);
+
+    // Z-order: the graph at z 0 lies in front of the one at z 100.
+    SetCtrlAttribute(panel, T_GRAPHDATA2, ATTR_ZPLANE_POSITION, 100);
+    SetCtrlAttribute(panel, T_GRAPHDATA1, ATTR_ZPLANE_POSITION, 0);
+    QWidget *g1 = widgetOf(panel, "GraphData1");
+    QWidget *top = g1->parentWidget()->childAt(g1->geometry().center());
+    EXPECT_TRUE(top == g1 || g1->isAncestorOf(top));
+    SetCtrlAttribute(panel, T_GRAPHDATA1, ATTR_ZPLANE_POSITION, 100);
+    SetCtrlAttribute(panel, T_GRAPHDATA2, ATTR_ZPLANE_POSITION, 0);
+    top = g1->parentWidget()->childAt(g1->geometry().center());
+    EXPECT_EQ(top, widgetOf(panel, "GraphData2"));
+}
+
+TEST_F(Ui, TablesHoldCellsModesAndLabelColours)
+{
+    int v = 0;
+    EXPECT_EQ(SetTableCellVal(panel, T_TABLETEACH, MakePoint(2, 31), 4095), 0);
+    GetTableCellVal(panel, T_TABLETEACH, MakePoint(2, 31), &v);
+    EXPECT_EQ(v, 4095);
+    EXPECT_LT(SetTableCellVal(panel, T_TABLETEACH, MakePoint(4, 1), 1), 0);
+    EXPECT_LT(SetTableCellVal(panel, T_TABLETEACH, MakePoint(1, 32), 1), 0);
+
+    SetTableRowAttribute(panel, T_TABLETEACH, 5, ATTR_LABEL_COLOR, 0x008000);
+    GetTableRowAttribute(panel, T_TABLETEACH, 5, ATTR_LABEL_COLOR, &v);
+    EXPECT_EQ(v, 0x008000);
+    SetTableCellAttribute(panel, T_TABLETEACH, MakePoint(1, 1), ATTR_TEXT_BGCOLOR, 0x00FF00);
+    GetTableCellAttribute(panel, T_TABLETEACH, MakePoint(1, 1), ATTR_TEXT_BGCOLOR, &v);
+    EXPECT_EQ(v, 0x00FF00);
+
+    // A read-only column refuses edits; the others accept them.
+    SetTableColumnAttribute(panel, T_TABLETEACH, 3, ATTR_CELL_MODE, VAL_INDICATOR);
+    auto *t = static_cast<QTableWidget *>(widgetOf(panel, "TableTeach"));
+    EXPECT_FALSE(t->item(0, 2)->flags() & Qt::ItemIsEditable);
+    EXPECT_TRUE(t->item(0, 1)->flags() & Qt::ItemIsEditable);
+
+    // A user's edit raises value-changed with row and column; a non-number is refused.
+    g_events.clear();
+    t->item(2, 0)->setText("77");
+    ASSERT_FALSE(g_events.empty());
+    EXPECT_EQ(g_events[0].event, EVENT_VAL_CHANGED);
+    EXPECT_EQ(g_events[0].d1, 3);
+    EXPECT_EQ(g_events[0].d2, 1);
+    t->item(2, 0)->setText("abc");
+    GetTableCellVal(panel, T_TABLETEACH, MakePoint(1, 3), &v);
+    EXPECT_EQ(v, 77);
+
+    SetActiveTableCell(panel, T_TABLETEACH, MakePoint(2, 7));
+    Point p{};
+    GetActiveTableCell(panel, T_TABLETEACH, &p);
+    EXPECT_EQ(p.x, 2);
+    EXPECT_EQ(p.y, 7);
+}
+
+TEST_F(Ui, GraphsKeepADisplayListWithHandles)
+{
+    const double xs[] = {0, 100, 200};
+    const unsigned short ys[] = {0, 4000, 65535};
+    const int a = PlotXY(panel, T_GRAPHDATA1, xs, ys, 3, VAL_DOUBLE, VAL_UNSIGNED_SHORT_INTEGER, VAL_THIN_LINE,
+                         VAL_NO_POINT, VAL_SOLID, 1, VAL_RED);
+    const int b = PlotArc(panel, T_GRAPHDATA1, 10, 10, 50, 50, 0, 3600, VAL_GREEN, VAL_TRANSPARENT);
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    EXPECT_NE(a, b);
+    int n = 0;
+    GetNumGraphPlots(panel, T_GRAPHDATA1, &n);
+    EXPECT_EQ(n, 2);
+    EXPECT_EQ(DeleteGraphPlot(panel, T_GRAPHDATA1, a, VAL_IMMEDIATE_DRAW), 0);
+    EXPECT_LT(DeleteGraphPlot(panel, T_GRAPHDATA1, a, VAL_IMMEDIATE_DRAW), 0);
+    DeleteGraphPlot(panel, T_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
+    GetNumGraphPlots(panel, T_GRAPHDATA1, &n);
+    EXPECT_EQ(n, 0);
+
+    double x = 0, y = 0;
+    SetGraphCursor(panel, T_GRAPHDATA1, 1, 1234, 567);
+    GetGraphCursor(panel, T_GRAPHDATA1, 1, &x, &y);
+    EXPECT_DOUBLE_EQ(x, 1234);
+    EXPECT_DOUBLE_EQ(y, 567);
+
+    int mode = -1;
+    double lo = 0, hi = 0;
+    SetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, VAL_MANUAL, 0, 10000);
+    GetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, &mode, &lo, &hi);
+    EXPECT_EQ(mode, VAL_MANUAL);
+    EXPECT_DOUBLE_EQ(hi, 10000);
+    EXPECT_LT(SetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, VAL_MANUAL, 5, 5), 0);
+
+    // The strip chart keeps one screen of multiplexed points per trace.
+    SetCtrlAttribute(panel, T_CHARTRGB, ATTR_POINTS_PER_SCREEN, 101);
+    std::vector<double> rgb(300);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = static_cast<double>(i);
+    PlotStripChart(panel, T_CHARTRGB, rgb.data(), 300, 0, 0, VAL_DOUBLE);
+    PlotStripChart(panel, T_CHARTRGB, rgb.data(), 300, 0, 0, VAL_DOUBLE);
+    GetStripChartPointCount(panel, T_CHARTRGB, &n);
+    EXPECT_EQ(n, 101);
+
+    // Many segments still draw quickly.
+    std::vector<double> big(50000);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<double>(i % 4096);
+    PlotXY(panel, T_GRAPHDATA1, big.data(), big.data(), 50000, VAL_DOUBLE, VAL_DOUBLE, VAL_THIN_LINE, VAL_NO_POINT,
+           VAL_SOLID, 1, VAL_WHITE);
+    const std::clock_t c0 = std::clock();
+    widgetOf(panel, "GraphData1")->grab();
+    EXPECT_LT(static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC, 1.0);
+}
+
+TEST_F(Ui, NewCtrlAndDiscardCtrl)
+{
+    const int ring = NewCtrl(panel, CTRL_RING, "", 10, 500);
+    ASSERT_GT(ring, T_LOGO);
+    EXPECT_EQ(InsertListItem(panel, ring, -1, "10.0.0.1", "10.0.0.1"), 0);
+    InsertListItem(panel, ring, 0, "10.0.0.2", "10.0.0.2");
+    int count = 0, idx = -1;
+    GetNumListItems(panel, ring, &count);
+    EXPECT_EQ(count, 2);
+    GetIndexFromValue(panel, ring, &idx, "10.0.0.1");
+    EXPECT_EQ(idx, 1);
+    DeleteListItem(panel, ring, 0, -1);
+    GetNumListItems(panel, ring, &count);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(InstallCtrlCallback(panel, ring, CBF_Any, nullptr), 0);
+    EXPECT_EQ(DiscardCtrl(panel, ring), 0);
+    EXPECT_LT(SetCtrlVal(panel, ring, 1), 0);
+}
+
+TEST(UiLoad, MissingMalformedOrUnboundFilesFail)
+{
+    ASSERT_EQ(InitRuntime(0, nullptr), 0);
+    EXPECT_LT(LoadPanel(0, "/nonexistent/None.uir", 1), 0);
+    const std::string bad = testing::TempDir() + "/bad.uir";
+    QFile f(QString::fromStdString(bad));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<ui><widget class=\"QWidget\"><widget class=\"QTabWidget\" name=\"panels\">");
+    f.close();
+    EXPECT_LT(LoadPanel(0, bad.c_str(), 1), 0);
+    EXPECT_LT(LoadPanel(0, RT_TEST_PANEL_DIR "/RtTest.uir", 7), 0); // no such panel
+
+    // A callback name that the program does not define makes loading fail.
+    const std::string unbound = testing::TempDir() + "/unbound.uir";
+    QFile u(QString::fromStdString(unbound));
+    ASSERT_TRUE(u.open(QIODevice::WriteOnly));
+    u.write("<ui version=\"4.0\"><widget class=\"QWidget\" name=\"Form\">"
+            "<widget class=\"QTabWidget\" name=\"panels\"><widget class=\"QWidget\" name=\"P\">"
+            "<widget class=\"QPushButton\" name=\"ButtonX\">"
+            "<property name=\"callback\" stdset=\"0\"><string>CBF_NotDefined</string></property>"
+            "</widget></widget></widget></widget></ui>");
+    u.close();
+    EXPECT_EQ(LoadPanel(0, unbound.c_str(), 1), UIECallbackNotFound);
+}
+
+TEST(UiLoop, ProcessSystemEventsSleepsInsteadOfSpinning)
+{
+    ASSERT_EQ(InitRuntime(0, nullptr), 0);
+    const std::clock_t c0 = std::clock();
+    const double t0 = Timer();
+    int rounds = 0;
+    while (Timer() - t0 < 0.3) {
+        ProcessSystemEvents();
+        ++rounds;
+    }
+    const double cpu = static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
+    EXPECT_LT(cpu, 0.1);
+    EXPECT_LT(rounds, 300); // about one round per guard interval, not millions
+}
