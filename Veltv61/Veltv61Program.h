@@ -1,0 +1,24 @@
+// Program module of Veltv61, the main scope program: its entry, its panels
+// and the program-wide run flags that its loops test.
+#pragma once
+
+#include <cstdint>
+
+// Run flag of the live data cycle; clearing it ends the loop at its next test.
+extern std::uint16_t poll;
+// Run flag of the recorder's timed recording and polling loops.
+extern std::uint16_t pollrecord;
+
+// Panel handles, valid from start-up to shut-down (0 while not loaded).
+extern int panel;
+extern int recpanel;
+extern int srcpanel;
+extern int graphpanel;
+extern int teachpanel;
+extern int interfacepanel;
+extern int grouppanel;
+
+// Starts the run-time, loads the panels, runs the user interface until the
+// main panel is closed and returns the program's result (-1 when a panel
+// cannot be loaded).
+int WinMain(int argc, char **argv);
