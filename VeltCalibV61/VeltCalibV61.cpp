@@ -1,0 +1,77 @@
+// Program module of VeltCalibV61: entry, panel loading and shut-down, and the
+// main panel's close callback.
+#include "VeltCalibV61Program.h"
+
+#include "VeltCalibV61.h" // generated from VeltCalibV61.uir: panel and control identifiers
+
+std::uint16_t poll = 0;
+
+int panel = 0;
+int interfacepanel = 0;
+
+namespace {
+
+constexpr const char *kPanelFile = "VeltCalibV61.uir";
+
+struct PanelSlot {
+    int *handle;
+    int resourceId;
+};
+
+// Load order; the first entry is the main panel.
+const PanelSlot kPanels[] = {
+    {&panel, P},
+    {&interfacepanel, INTERFACEP},
+};
+
+void DiscardPanels()
+{
+    for (const PanelSlot &slot : kPanels) {
+        if (*slot.handle > 0)
+            DiscardPanel(*slot.handle);
+        *slot.handle = 0;
+    }
+}
+
+// Loads every panel in order. At the first failure the panels already loaded
+// are discarded again and false is returned.
+bool LoadPanels()
+{
+    for (const PanelSlot &slot : kPanels) {
+        const int handle = LoadPanel(0, kPanelFile, slot.resourceId);
+        if (handle < 0) {
+            DiscardPanels();
+            return false;
+        }
+        *slot.handle = handle;
+    }
+    return true;
+}
+
+} // namespace
+
+int WinMain(int argc, char **argv)
+{
+    if (const int rc = InitRuntime(argc, argv); rc != 0)
+        return rc;
+    RegisterVeltCalibV61Callbacks();
+    if (!LoadPanels())
+        return -1;
+
+    DisplayPanel(panel);
+
+    RunUserInterface();
+
+    DiscardPanels();
+    return 0;
+}
+
+// Closing the main panel ends the live data loop and then the program.
+int CBF_P(int /*panelHandle*/, int event, void * /*callbackData*/, int /*eventData1*/, int /*eventData2*/)
+{
+    if (event == EVENT_CLOSE) {
+        poll = 0;
+        QuitUserInterface(0);
+    }
+    return 0;
+}

@@ -1,0 +1,17 @@
+// Program module of VeltCalibV61, the calibration program: its entry, its
+// panels and the run flag of its live data loop.
+#pragma once
+
+#include <cstdint>
+
+// Run flag of the live data loop; clearing it ends the loop at its next test.
+extern std::uint16_t poll;
+
+// Panel handles, valid from start-up to shut-down (0 while not loaded).
+extern int panel;
+extern int interfacepanel;
+
+// Starts the run-time, loads the panels, runs the user interface until the
+// main panel is closed and returns the program's result (-1 when a panel
+// cannot be loaded).
+int WinMain(int argc, char **argv);
