@@ -17,7 +17,7 @@ std::array<uint16_t, kRootEntries> standardRootTable() {
 
 SensorConfig SensorConfig::factoryDefaults() {
   SensorConfig c;
-  const uint16_t params[kParamCount] = {500, 0, 16, 0, 10, 50, 4, 1, 0, 0, 0, 3000, 3500, 0, 0, 0};
+  const uint16_t params[kParamCount] = {300, 0, 16, 0, 10, 50, 4, 1, 0, 0, 0, 3000, 3500, 0, 0, 0};
   std::copy(std::begin(params), std::end(params), c.packet.begin());
   c.calib = {1024, 1024, 1024};
   for (auto& table : c.tempComp) table.fill(1024);

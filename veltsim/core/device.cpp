@@ -213,7 +213,7 @@ void Device::updateFlowControl(double now) {
 }
 
 void Device::tick(double now) {
-  if (bootPendingAt_ && now >= *bootPendingAt_) enterBoot(bootChannel_, now);
+  if (bootPendingAt_ && now >= *bootPendingAt_) enterBoot(bootChannel_, *bootPendingAt_);
   if (boot_.active()) {
     bootEvents(boot_.tick(now), now);
     updateFlowControl(now);

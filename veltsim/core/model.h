@@ -70,7 +70,7 @@ public:
 
   // Receiver constants (README.md): counts per unit reflectance and power, channel
   // sensitivities, drift per °C around 25 °C, noise at average 1.
-  static constexpr double kGain = 4.0;
+  static constexpr double kGain = 8.0;
   static constexpr double kSensitivity[3] = {1.05, 1.0, 0.90};
   static constexpr double kDriftPerDegree[3] = {-0.004, -0.002, 0.0015};
   static constexpr double kNoiseAtAverage1 = 30.0;

@@ -1,1 +1,187 @@
+// The measurement model and the colour evaluation.
 #include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support.h"
+
+using namespace veltsim;
+using namespace veltsim::test;
+
+namespace {
+// A configuration with `rows` rows checked and row r taught at (a, b) +- tol, intensity 2000 +- 500.
+SensorConfig taught(int rows) {
+  SensorConfig c = SensorConfig::factoryDefaults();
+  c.packet[MaxColNo] = static_cast<uint16_t>(rows);
+  c.packet[IntLim] = 100;
+  auto teach = [&](int r, uint16_t a, uint16_t b, uint16_t tol, uint16_t group) {
+    const uint16_t row[6] = {a, b, tol, 2000, 500, group};
+    std::copy(row, row + 6, c.packet.begin() + kParamCount + r * kRowWords);
+  };
+  teach(0, 1000, 1000, 100, 3);
+  teach(1, 1150, 1000, 100, 4);  // overlaps row 0
+  teach(2, 3000, 500, 50, 5);
+  return c;
+}
+}  // namespace
+
+TEST(ColourEvaluation, InsideATaughtCircleGivesThatRow) {
+  const SensorConfig c = taught(3);
+  EXPECT_EQ(evaluateColour(c, {3000, 520, 2100}).colour, 2);
+  EXPECT_EQ(evaluateColour(c, {1000, 1100, 1500}).colour, 0);  // on the circle, at the band's edge
+}
+
+TEST(ColourEvaluation, NearestMatchingRowWins) {
+  const SensorConfig c = taught(3);
+  EXPECT_EQ(evaluateColour(c, {1060, 1000, 2000}).colour, 0);
+  EXPECT_EQ(evaluateColour(c, {1090, 1000, 2000}).colour, 1);
+}
+
+TEST(ColourEvaluation, OutsideEveryCircleOrBandGives255) {
+  const SensorConfig c = taught(3);
+  EXPECT_EQ(evaluateColour(c, {2000, 2000, 2000}).colour, 255);
+  EXPECT_EQ(evaluateColour(c, {1071, 1071, 2000}).colour, 255);  // 100.4 from row 0, 115 from row 1
+  EXPECT_EQ(evaluateColour(c, {3000, 500, 2501}).colour, 255);   // above the intensity band
+}
+
+TEST(ColourEvaluation, BelowTheIntensityLimitGives255) {
+  SensorConfig c = taught(3);
+  c.packet[IntLim] = 2200;
+  EXPECT_EQ(evaluateColour(c, {3000, 500, 2100}).colour, 255);
+  EXPECT_EQ(evaluateColour(c, {3000, 500, 2200}).colour, 2);
+}
+
+TEST(ColourEvaluation, RowsFromMaxcolnoOnAreIgnored) {
+  EXPECT_EQ(evaluateColour(taught(2), {3000, 500, 2000}).colour, 255);
+  EXPECT_EQ(evaluateColour(taught(3), {3000, 500, 2000}).colour, 2);
+  SensorConfig c = taught(3);
+  c.packet[MaxColNo] = 200;  // more than 31 rows: all 31
+  EXPECT_EQ(evaluateColour(c, {3000, 500, 2000}).colour, 2);
+}
+
+TEST(ColourEvaluation, GroupOnlyWhenGroupsAreActive) {
+  SensorConfig c = taught(3);
+  EXPECT_EQ(evaluateColour(c, {3000, 500, 2000}).group, 0);
+  c.packet[ColorGroup] = 1;
+  EXPECT_EQ(evaluateColour(c, {3000, 500, 2000}).group, 5);
+  EXPECT_EQ(evaluateColour(c, {0, 0, 2000}).group, 255);
+}
+
+TEST(Model, CalculationModes) {
+  const ColourPoint p = xyInt(1000, 2000, 1095);
+  EXPECT_EQ(p.a, 4095 * 1000 / 4095);
+  EXPECT_EQ(p.b, 4095 * 2000 / 4095);
+  EXPECT_EQ(p.intensity, 1365);
+  EXPECT_EQ(xyInt(0, 0, 0).intensity, 0);
+  const auto root = standardRootTable();
+  const ColourPoint grey = siM(2000, 2000, 2000, root);
+  EXPECT_EQ(grey.a, 5000);
+  EXPECT_EQ(grey.b, 2000);
+  for (const ColourPoint q : {siM(4095, 0, 0, root), siM(0, 4095, 0, root), siM(0, 0, 4095, root), siM(65535, 65535, 65535, root)}) {
+    EXPECT_LE(q.a, 10000);
+    EXPECT_LE(q.b, 4000);
+    EXPECT_LE(q.intensity, 1200);
+  }
+  EXPECT_GT(siM(4095, 0, 0, root).a, 9000);
+}
+
+TEST(Model, RawIsProportionalToPowerAndCalibratedFollowsTheFactor) {
+  SensorConfig c = SensorConfig::factoryDefaults();
+  c.packet[Average] = 0x8000;  // practically no noise
+  MeasurementModel m(Scene{{{"w", 0.5, 0.5, 0.5, 1}}}, ModelSettings{25.0}, 1);
+  c.packet[Power] = 400;
+  const Measurement a = m.measure(c, 0);
+  c.packet[Power] = 200;
+  c.calib = {2048, 1024, 512};
+  const Measurement b = m.measure(c, 0);
+  for (int ch = 0; ch < 3; ++ch) EXPECT_NEAR(a.raw[ch], 2 * b.raw[ch], 2);
+  EXPECT_NEAR(a.raw[0], 0.5 * 8.0 * 1.05 * 400, 1);
+  EXPECT_EQ(b.cal[0], b.raw[0] * 2);
+  EXPECT_EQ(b.cal[2], b.raw[2] / 2);
+}
+
+TEST(Model, NoiseShrinksWithAveraging) {
+  auto spread = [](uint16_t average) {
+    SensorConfig c = SensorConfig::factoryDefaults();
+    c.packet[Average] = average;
+    MeasurementModel m(Scene{{{"w", 0.5, 0.5, 0.5, 1}}}, ModelSettings{25.0}, 7);
+    double sum = 0, sum2 = 0;
+    for (int i = 0; i < 400; ++i) {
+      const double v = m.measure(c, 0).raw[1];
+      sum += v;
+      sum2 += v * v;
+    }
+    return std::sqrt(sum2 / 400 - (sum / 400) * (sum / 400));
+  };
+  EXPECT_GT(spread(1), 20);
+  EXPECT_LT(spread(256), 3);
+}
+
+TEST(Model, TemperatureWandersBetween20And45AndDriftsPerChannel) {
+  MeasurementModel wander(Scene::builtIn(), ModelSettings{}, 1);
+  double lo = 99, hi = 0;
+  for (int t = 0; t < 600; ++t) {
+    lo = std::min(lo, wander.temperatureAt(t));
+    hi = std::max(hi, wander.temperatureAt(t));
+  }
+  EXPECT_GE(lo, 20);
+  EXPECT_LE(hi, 45);
+  EXPECT_GT(hi - lo, 15);
+
+  SensorConfig c = SensorConfig::factoryDefaults();
+  c.packet[Average] = 0x8000;
+  MeasurementModel cold(Scene{{{"w", 0.5, 0.5, 0.5, 1}}}, ModelSettings{20.0}, 1);
+  MeasurementModel warm(Scene{{{"w", 0.5, 0.5, 0.5, 1}}}, ModelSettings{45.0}, 1);
+  const Measurement a = cold.measure(c, 0), b = warm.measure(c, 0);
+  EXPECT_GT(a.raw[0], b.raw[0]);  // red falls with temperature
+  EXPECT_LT(a.raw[2], b.raw[2]);  // blue rises
+  EXPECT_EQ(b.temperature, 45);
+}
+
+TEST(Model, LoadedCompensationTableIsApplied) {
+  SensorConfig c = SensorConfig::factoryDefaults();
+  c.packet[Average] = 0x8000;
+  c.tempComp[0].fill(512);
+  MeasurementModel m(Scene{{{"w", 0.5, 0.5, 0.5, 1}}}, ModelSettings{30.0}, 1);
+  const Measurement off = m.measure(c, 0);
+  c.loaded = LoadedRed;
+  const Measurement on = m.measure(c, 0);
+  EXPECT_EQ(off.cal[0], off.raw[0]);
+  EXPECT_EQ(on.cal[0], on.raw[0] / 2);
+  EXPECT_EQ(on.cal[1], on.raw[1]);
+}
+
+TEST(Model, DynamicPowerKeepsIntensityInTheWindow) {
+  SensorConfig c = SensorConfig::factoryDefaults();
+  c.packet[PMode] = 1;
+  c.packet[Average] = 64;
+  for (double refl : {0.6, 0.75, 0.9}) {
+    MeasurementModel m(Scene{{{"w", refl, refl * 0.9, refl * 0.8, 1}}}, ModelSettings{33.0}, 1);
+    const Measurement x = m.measure(c, 0);
+    EXPECT_GE(x.point.intensity, 3000);
+    EXPECT_LE(x.point.intensity, 3500);
+    EXPECT_LT(x.power, 1000);
+  }
+  // A dark target cannot reach the window: full power.
+  MeasurementModel dark(Scene{{{"d", 0.1, 0.1, 0.1, 1}}}, ModelSettings{33.0}, 1);
+  EXPECT_EQ(dark.measure(c, 0).power, 1000);
+}
+
+TEST(Model, SceneCyclesAndParses) {
+  std::string error;
+  const auto scene = Scene::parse("# comment\nwhite 1 1 1 2\nred 0.9 0.1 0.1 3  # trailing\n", &error);
+  ASSERT_TRUE(scene);
+  EXPECT_EQ(scene->at(1.9).name, "white");
+  EXPECT_EQ(scene->at(2.1).name, "red");
+  EXPECT_EQ(scene->at(5.5).name, "white");
+  EXPECT_FALSE(Scene::parse("white 1 1\n", &error));
+  EXPECT_NE(error.find("line 1"), std::string::npos);
+}
+
+TEST(Model, TaughtColourIsRecognisedInAFrame) {
+  Sensor s = makeSensor(0.8, 0.1, 0.1, 25);
+  ask(s, telegram(SetPara, {500, 0, 64, 0, 10, 50, 1}));
+  const auto w = words(ask(s, telegram(GetData)));
+  ask(s, telegram(SetRow, {0, w[5], w[6], 60, w[7], 200, 0}));
+  EXPECT_EQ(words(ask(s, telegram(GetData)))[8], 0);
+}

@@ -1,1 +1,194 @@
+// Reply bytes of every order, written by hand from the Parts of the specification.
 #include <gtest/gtest.h>
+
+#include "support.h"
+
+using namespace veltsim;
+using namespace veltsim::test;
+
+namespace {
+// A 36-byte reply given by its first words; the rest is zero.
+Bytes reply36(const std::string& text) {
+  Bytes b = hex(text);
+  b.resize(36, 0);
+  return b;
+}
+}
+
+TEST(Protocol, VersionIs36BytesOfTextPaddedWithNul) {
+  Sensor s = makeSensor();
+  Bytes expected(36, 0);
+  const std::string text = "VELTSIM COLOUR SENSOR V6.1";
+  std::copy(text.begin(), text.end(), expected.begin());
+  EXPECT_EQ(ask(s, telegram(GetVersion)), expected);
+  s.setVersionText("X");
+  EXPECT_EQ(ask(s, telegram(GetVersion)), hex("58" + std::string(70, '0')));
+}
+
+TEST(Protocol, LoaderIdentificationMayBe48Or72Bytes) {
+  for (size_t len : {48u, 72u}) {
+    Sensor s(SensorSettings{"ID", len}, MeasurementModel(Scene::builtIn(), {}, 1));
+    const Bytes reply = ask(s, telegram(GetVersion));
+    ASSERT_EQ(reply.size(), len);
+    EXPECT_EQ(reply[0], 'I');
+    EXPECT_EQ(reply[2], 0);
+  }
+}
+
+TEST(Protocol, ParameterWriteHasNoReplyAndReadEchoes) {
+  Sensor s = makeSensor();
+  EXPECT_TRUE(ask(s, telegram(SetPara, {0x1234, 1, 128, 3, 10, 50, 31, 1, 0, 0, 1, 3000, 3500, 1, 0xAAAA, 0x5555})).empty());
+  EXPECT_EQ(ask(s, telegram(GetPara)),
+            hex("0055 0003 1234 0001 0080 0003 000A 0032 001F 0001 0000 0000 0001 0BB8 0DAC 0001 AAAA 5555"));
+}
+
+TEST(Protocol, RowWriteAndRowReadIncludingRow30) {
+  Sensor s = makeSensor();
+  EXPECT_TRUE(ask(s, telegram(SetRow, {30, 1000, 2000, 300, 1500, 200, 7})).empty());
+  EXPECT_EQ(ask(s, telegram(GetRow, {30})), reply36("0055 0004 001E 03E8 07D0 012C 05DC 00C8 0007"));
+  // Row numbers from 31 on address no row: ignored, no reply.
+  EXPECT_TRUE(ask(s, telegram(SetRow, {31, 1, 2, 3, 4, 5, 6})).empty());
+  EXPECT_TRUE(ask(s, telegram(GetRow, {31})).empty());
+}
+
+TEST(Protocol, EepromSaveAndLoadEchoTheOrder) {
+  Sensor s = makeSensor();
+  ask(s, telegram(SetPara, {777}));
+  EXPECT_EQ(ask(s, telegram(SaveEeprom)),
+            reply36("0055 0006 0309"));
+  ask(s, telegram(SetPara, {111}));
+  EXPECT_EQ(ask(s, telegram(LoadEeprom)),
+            reply36("0055 0008 0309"));
+  EXPECT_EQ(s.ram().param(Power), 777);
+}
+
+TEST(Protocol, DataFrameLayout) {
+  Sensor s = makeSensor(0.5, 0.25, 0.125, 31);
+  ask(s, telegram(SetPara, {400, 0, 0x8000, 0, 0, 0, 0, 0, 0, 0, 0, 3000, 3500, 0}));
+  ask(s, telegram(SetCalibCf, {2048, 1024, 512}));
+  for (uint16_t order : {GetData, GetRecData}) {
+    const auto w = words(ask(s, telegram(order)));
+    ASSERT_EQ(w.size(), 18u);
+    EXPECT_EQ(w[0], 0x55);
+    EXPECT_EQ(w[1], order);
+    EXPECT_EQ(w[2], w[9] * 2);  // calibrated = raw * factor / 1024
+    EXPECT_EQ(w[3], w[10]);
+    EXPECT_EQ(w[4], w[11] / 2);
+    const unsigned sum = w[2] + w[3] + w[4];
+    EXPECT_EQ(w[5], 4095 * w[2] / sum);
+    EXPECT_EQ(w[6], 4095 * w[3] / sum);
+    EXPECT_EQ(w[7], sum / 3);
+    EXPECT_EQ(w[8], 255);  // nothing taught
+    EXPECT_EQ(w[12], 31);  // temperature
+    EXPECT_EQ(w[13], 0);   // groups off
+    EXPECT_EQ(w[14], 400); // power in use
+  }
+}
+
+TEST(Protocol, CalibrationFactors) {
+  Sensor s = makeSensor();
+  // Part 8.1: FillTxBuf(30, 0) with 1024, 1000, 980 yields 00 55 00 1E 04 00 03 E8 03 D4.
+  EXPECT_TRUE(ask(s, hex("0055 001E 0400 03E8 03D4" + std::string(52, '0'))).empty());
+  EXPECT_EQ(ask(s, telegram(GetCalibCf)), reply36("0055 001F 0400 03E8 03D4"));
+}
+
+TEST(Protocol, CompensationTablesAre200Bytes) {
+  Sensor s = makeSensor();
+  ask(s, telegram(TempCompStart));
+  for (uint16_t ch = 0; ch < 3; ++ch)
+    for (uint16_t b = 0; b < 10; ++b) {
+      Bytes t = telegram(SetTempCfRed + ch, {b});
+      for (uint16_t i = 0; i < 10; ++i) {
+        const uint16_t f = static_cast<uint16_t>(1000 * (ch + 1) + 10 * b + i);
+        t[6 + 2 * i] = static_cast<uint8_t>(f >> 8);
+        t[7 + 2 * i] = static_cast<uint8_t>(f & 0xFF);
+      }
+      EXPECT_TRUE(ask(s, t).empty());
+    }
+  const Bytes red = ask(s, telegram(GetTempCfRed));
+  ASSERT_EQ(red.size(), 200u);
+  EXPECT_EQ(Bytes(red.begin(), red.begin() + 6), hex("03E8 03E9 03EA"));  // 1000, 1001, 1002
+  EXPECT_EQ(Bytes(red.end() - 2, red.end()), hex("044B"));               // 1099
+  const Bytes blue = ask(s, telegram(GetTempCfBlue));
+  EXPECT_EQ(Bytes(blue.begin(), blue.begin() + 2), hex("0BB8"));         // 3000
+  EXPECT_EQ(Bytes(blue.end() - 2, blue.end()), hex("0C1B"));             // 3099
+  EXPECT_EQ(words(ask(s, telegram(GetTempCfGreen)))[50], 2050);
+  EXPECT_EQ(s.ram().loaded, LoadedRed | LoadedGreen | LoadedBlue);
+  ask(s, telegram(TempCompStart));
+  EXPECT_EQ(s.ram().loaded, 0);
+}
+
+TEST(Protocol, RootTableHalvesAre256Bytes) {
+  Sensor s = makeSensor();
+  const auto root = standardRootTable();
+  for (uint16_t b = 0; b < 32; ++b) {
+    std::vector<uint16_t> w{kSync, SetRootTable, b};
+    for (int i = 0; i < 8; ++i) w.push_back(static_cast<uint16_t>(root[b * 8 + i] + 1));
+    w.resize(18, 0);
+    EXPECT_TRUE(ask(s, wordsToBytes(w)).empty());
+  }
+  const Bytes low = ask(s, telegram(GetRootTable, {0}));
+  ASSERT_EQ(low.size(), 256u);
+  // Part 7.2: entries 0..3 are 0, 2519, 3174, 3634 (here each + 1); entry 255 is 15979.
+  EXPECT_EQ(Bytes(low.begin(), low.begin() + 8), hex("0001 09D8 0C67 0E33"));
+  const Bytes high = ask(s, telegram(GetRootTable, {128}));
+  ASSERT_EQ(high.size(), 256u);
+  EXPECT_EQ(Bytes(high.end() - 2, high.end()), hex("3E6C"));
+  EXPECT_TRUE(s.ram().loaded & LoadedRoot);
+}
+
+TEST(Protocol, LoaderEepromOrdersAnswerWith00AA) {
+  Sensor s = makeSensor();
+  EXPECT_EQ(ask(s, telegram(EepromPage, {0x1300})), reply36("00AA 00B4 1300"));
+  const Bytes write = hex("0055 00B6 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 5555");
+  EXPECT_EQ(ask(s, write), hex("00AA 00B6 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 0000"));
+  EXPECT_EQ(ask(s, telegram(EepromRead, {0x120D, 13})),
+            hex("00AA 00B8 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 0000"));
+  // The start of the region holds the layout's magic word "VE" and layout 1.
+  EXPECT_EQ(words(ask(s, telegram(EepromRead, {0x1200, 2})))[4], 0x5645);
+}
+
+TEST(Protocol, JumpOrderAnswersAndAsksForBootMode) {
+  Sensor s = makeSensor();
+  const auto r = s.handle(std::span<const uint8_t, 36>(telegram(JumpBoot).data(), 36), 0);
+  EXPECT_EQ(r.reply, reply36("00AA 00BB 00AA"));
+  EXPECT_TRUE(r.enterBoot);
+}
+
+TEST(Protocol, UnknownOrdersAreIgnored) {
+  Sensor s = makeSensor();
+  const Bytes t = telegram(99);
+  const auto r = s.handle(std::span<const uint8_t, 36>(t.data(), 36), 0);
+  EXPECT_FALSE(r.known);
+  EXPECT_TRUE(r.reply.empty());
+}
+
+// The loader's backup of 256 blocks, restored into another sensor, carries the
+// whole configuration: parameters, table, calibration and compensation tables.
+TEST(Protocol, EepromBackupAndRestoreCarryTheConfiguration) {
+  Sensor a = makeSensor();
+  ask(a, telegram(SetPara, {321, 0, 64}));
+  ask(a, telegram(SetRow, {5, 100, 200, 30, 400, 50, 2}));
+  ask(a, telegram(SaveEeprom));
+  ask(a, telegram(SetCalibCf, {900, 1000, 1100}));
+  ask(a, telegram(SetTempCfBlue, {3, 7, 7, 7}));
+
+  std::vector<uint16_t> backup;
+  for (uint16_t i = 0; i < 256; ++i) {
+    const auto w = words(ask(a, telegram(EepromRead, {static_cast<uint16_t>(0x1200 + 13 * i), 13})));
+    backup.insert(backup.end(), w.begin() + 4, w.begin() + 17);
+  }
+  Sensor b = makeSensor();
+  for (uint16_t k = 0; k < 13; ++k) ask(b, telegram(EepromPage, {static_cast<uint16_t>(0x1200 + 256 * k)}));
+  for (uint16_t i = 0; i < 256; ++i) {
+    std::vector<uint16_t> w{kSync, EepromWrite, static_cast<uint16_t>(0x1200 + 13 * i), 13};
+    w.insert(w.end(), backup.begin() + 13 * i, backup.begin() + 13 * i + 13);
+    w.push_back(0);
+    ask(b, wordsToBytes(w));
+  }
+  b.restart();
+  EXPECT_EQ(b.ram(), a.ram());
+  EXPECT_EQ(b.ram().param(Power), 321);
+  EXPECT_EQ(b.ram().row(5, 5), 2);
+  EXPECT_EQ(b.ram().tempComp[2][30], 7);
+}
