@@ -1,1 +1,232 @@
+// Runs the real veltsim executable (from VELT_BIN_DIR) on loopback TCP and on a
+// pseudo-terminal.
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+#include "support.h"
+
+using namespace veltsim;
+using namespace veltsim::test;
+
+namespace {
+
+double now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// Reads until `n` bytes arrived or `timeout` seconds passed.
+Bytes readBytes(int fd, size_t n, double timeout = 3) {
+  Bytes out;
+  const double end = now() + timeout;
+  while (out.size() < n && now() < end) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 50) <= 0) continue;
+    uint8_t buf[512];
+    const ssize_t got = read(fd, buf, std::min(sizeof buf, n - out.size()));
+    if (got <= 0) break;
+    out.insert(out.end(), buf, buf + got);
+  }
+  return out;
+}
+
+std::string readUntil(int fd, const std::string& text, double timeout = 5) {
+  std::string s;
+  const double end = now() + timeout;
+  while (s.find(text) == std::string::npos && now() < end) {
+    const Bytes b = readBytes(fd, 1, end - now());
+    s.append(b.begin(), b.end());
+  }
+  return s;
+}
+
+// veltsim as a child process, with the TCP port and pty device it printed.
+struct Veltsim {
+  pid_t pid = -1;
+  int port = 0;
+  std::string device;
+
+  explicit Veltsim(std::vector<std::string> args) {
+    const char* bin = std::getenv("VELT_BIN_DIR");
+    const std::string exe = std::string(bin ? bin : ".") + "/veltsim";
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    pid = fork();
+    if (pid == 0) {
+      dup2(out[1], 1);
+      close(out[0]);
+      std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+      for (auto& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(exe.c_str(), argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    std::string text;
+    const int expected = static_cast<int>(std::count(args.begin(), args.end(), "--tcp") + std::count(args.begin(), args.end(), "--pty"));
+    for (int lines = 0; lines < expected;) {
+      const Bytes b = readBytes(out[0], 1, 5);
+      if (b.empty()) break;
+      text += static_cast<char>(b[0]);
+      if (b[0] == '\n') ++lines;
+    }
+    close(out[0]);
+    if (auto at = text.find("TCP "); at != std::string::npos) port = std::stoi(text.substr(at + 4));
+    if (auto at = text.find("PTY "); at != std::string::npos)
+      device = text.substr(at + 4, text.find('\n', at) - at - 4);
+  }
+  int stop() {
+    int status = -1;
+    if (pid > 0) {
+      kill(pid, SIGTERM);
+      waitpid(pid, &status, 0);
+      pid = -1;
+    }
+    return status;
+  }
+  ~Veltsim() { stop(); }
+};
+
+int connectTcp(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  EXPECT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  return fd;
+}
+
+// Opens the serial side as the programs do: 19200 8N1, raw.
+int openSerial(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY);
+  EXPECT_GE(fd, 0) << path;
+  termios t{};
+  tcgetattr(fd, &t);
+  cfmakeraw(&t);
+  cfsetspeed(&t, B19200);
+  t.c_cflag |= CLOCAL | CREAD;
+  tcsetattr(fd, TCSANOW, &t);
+  tcflush(fd, TCIOFLUSH);  // FlushInQ, FlushOutQ
+  return fd;
+}
+
+Bytes roundTrip(int fd, const Bytes& request, size_t replyBytes = 36) {
+  EXPECT_EQ(write(fd, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+  return readBytes(fd, replyBytes);
+}
+
+const std::string kVersion = "VELTSIM COLOUR SENSOR V6.1";
+
+}  // namespace
+
+TEST(Process, AnswersAVersionRequestOnTcpAndOnThePty) {
+  const std::string dir = tempDir();
+  Veltsim sim({"--tcp", "127.0.0.1:0", "--pty", dir + "/tty", "--log", dir + "/log"});
+  ASSERT_GT(sim.port, 0);
+  ASSERT_FALSE(sim.device.empty());
+
+  const int tcp = connectTcp(sim.port);
+  const Bytes reply = roundTrip(tcp, telegram(GetVersion));
+  ASSERT_EQ(reply.size(), 36u);
+  EXPECT_EQ(std::string(reply.begin(), reply.begin() + kVersion.size()), kVersion);
+  close(tcp);
+
+  // The pty keeps working when a client closes and reopens it.
+  for (int round = 0; round < 2; ++round) {
+    const int serial = openSerial(dir + "/tty");
+    const Bytes r = roundTrip(serial, telegram(GetVersion));
+    ASSERT_EQ(r.size(), 36u);
+    EXPECT_EQ(std::string(r.begin(), r.begin() + kVersion.size()), kVersion);
+    close(serial);
+  }
+  // The next TCP client is accepted after the first one left.
+  const int again = connectTcp(sim.port);
+  EXPECT_EQ(roundTrip(again, telegram(GetVersion)).size(), 36u);
+  close(again);
+
+  EXPECT_EQ(sim.stop(), 0);
+  std::ifstream log(dir + "/log");
+  std::string first;
+  std::getline(log, first);
+  EXPECT_EQ(first.front(), '{');
+  std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(Process, EepromSurvivesARestart) {
+  const std::string dir = tempDir();
+  const std::vector<std::string> args{"--tcp", "127.0.0.1:0", "--state", dir + "/state"};
+  {
+    Veltsim sim(args);
+    const int tcp = connectTcp(sim.port);
+    EXPECT_EQ(write(tcp, telegram(SetPara, {4321}).data(), 36), 36);
+    EXPECT_EQ(words(roundTrip(tcp, telegram(SaveEeprom)))[2], 4321);
+    close(tcp);
+    EXPECT_EQ(sim.stop(), 0);
+  }
+  Veltsim sim(args);
+  const int tcp = connectTcp(sim.port);
+  EXPECT_EQ(words(roundTrip(tcp, telegram(LoadEeprom)))[2], 4321);
+  close(tcp);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(Process, FirmwareUpdateOverThePty) {
+  const std::string dir = tempDir();
+  std::vector<uint8_t> binary(300);
+  for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<uint8_t>(i * 7);
+  std::ofstream(dir + "/fw.bin", std::ios::binary).write(reinterpret_cast<const char*>(binary.data()), 300);
+  ASSERT_EQ(std::system(("srec_cat " + dir + "/fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o " +
+                         dir + "/fw.s -motorola -header 'NEW FW V2'").c_str()), 0);
+  std::string srec;
+  {
+    std::ifstream in(dir + "/fw.s");
+    for (std::string line; std::getline(in, line);) srec += line;  // back to back, as the loader sends
+  }
+  Veltsim sim({"--pty", dir + "/tty", "--pace", "--prompt-delay-ms", "100", "--flash-ms", "2",
+               "--boot-buffer", "256", "--fw-out", dir + "/out.bin"});
+  int serial = openSerial(dir + "/tty");
+  EXPECT_EQ(words(roundTrip(serial, telegram(JumpBoot)))[1], JumpBoot);
+  close(serial);
+  serial = openSerial(dir + "/tty");  // the loader reopens the line at 115200 with XON/XOFF
+  termios t{};
+  tcgetattr(serial, &t);
+  cfsetspeed(&t, B115200);
+  t.c_iflag |= IXON | IXOFF;
+  tcsetattr(serial, TCSANOW, &t);
+  EXPECT_NE(readUntil(serial, "Waiting for application S-Record.").find("Waiting"), std::string::npos);
+  const double start = now();
+  EXPECT_EQ(write(serial, srec.data(), srec.size()), static_cast<ssize_t>(srec.size()));
+  EXPECT_NE(readUntil(serial, "0x00A4\r\n").find("Application started from address 0x00A4"), std::string::npos);
+  EXPECT_GE(now() - start, srec.size() / 11520.0 * 0.9);  // paced at 115200 baud
+  close(serial);
+
+  serial = openSerial(dir + "/tty");
+  const Bytes id = roundTrip(serial, telegram(GetVersion));
+  EXPECT_EQ(std::string(id.begin(), id.begin() + 9), "NEW FW V2");
+  close(serial);
+  std::ifstream out(dir + "/out.bin", std::ios::binary);
+  const std::vector<uint8_t> received((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(received, binary);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+TEST(Process, HelpListsEveryOption) {
+  const char* bin = std::getenv("VELT_BIN_DIR");
+  const std::string help = run(std::string(bin ? bin : ".") + "/veltsim --help");
+  for (const char* option : {"--tcp", "--pty", "--state", "--log", "--version-text", "--id-length", "--scene",
+                             "--temperature", "--pace", "--flash-ms", "--fw-out", "--fault", "--boot-timeout"})
+    EXPECT_NE(help.find(option), std::string::npos) << option;
+}
