@@ -10,12 +10,14 @@
 #include <QTimer>
 #include <cstdio>
 #include <map>
-#include <memory>
 
 namespace rt {
 
 namespace {
-std::unique_ptr<QApplication> g_app;
+// Created on first use. It is deleted only by CloseRuntime: a test that never
+// calls it leaves the application to the process's end, which is harmless,
+// whereas destroying it from a static destructor with windows still alive is not.
+QApplication *g_app = nullptr;
 int g_argc = 1;
 char g_arg0[] = "velt";
 char *g_argv[] = {g_arg0, nullptr};
@@ -23,10 +25,20 @@ char *g_argv[] = {g_arg0, nullptr};
 
 QApplication *ensureApp()
 {
-    if (!QApplication::instance()) {
-        g_app = std::make_unique<QApplication>(g_argc, g_argv);
-    }
+    if (!QApplication::instance())
+        g_app = new QApplication(g_argc, g_argv);
     return qobject_cast<QApplication *>(QApplication::instance());
+}
+
+void destroyApp()
+{
+    if (!g_app)
+        return;
+    for (int h : panelHandles())
+        DiscardPanel(h);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete g_app;
+    g_app = nullptr;
 }
 
 } // namespace rt

@@ -66,3 +66,7 @@ namespace rt {
 // demand. Empty when neither can be had.
 std::string projectDirFor(const std::string &exeDir);
 } // namespace rt
+
+// Replaces a whole file with count raw bytes, atomically: a failed write
+// leaves the old file as it was. Returns 0 or -1.
+int WriteWholeFile(const char *fileName, const char *data, int count);

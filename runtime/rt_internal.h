@@ -18,6 +18,8 @@ namespace rt {
 constexpr int kGuardIntervalMs = 10;
 
 QApplication *ensureApp();
+// Discards every panel, runs pending deletions and deletes the application.
+void destroyApp();
 // Starts the UI script; returns 0 or -1 when the script cannot be read.
 int startUiScript(const std::string &path);
 // True while a UI script drives the program: pop-ups then never block.

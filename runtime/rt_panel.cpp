@@ -546,8 +546,8 @@ void configure(Panel &p, Control &c)
             const QVariant v = w->property(n);
             return v.isValid() ? v.toDouble() : def;
         };
-        g->setAxis(0, RtAxis{false, num("xMin", 0), num("xMax", 4095)});
-        g->setAxis(1, RtAxis{false, num("yMin", 0), num("yMax", 4095)});
+        g->setAxis(0, RtAxis{w->property("xAutoscale").toBool(), num("xMin", 0), num("xMax", 4095)});
+        g->setAxis(1, RtAxis{w->property("yAutoscale").toBool(), num("yMin", 0), num("yMax", 4095)});
         g->setCursorEnabled(w->property("cursors").toInt() > 0);
         g->setCursorColor(propColor(w, "cursorColor", Qt::white));
         g->setPlotBackground(propColor(w, "plotBgColor", Qt::black));

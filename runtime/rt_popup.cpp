@@ -149,5 +149,6 @@ int QuitUserInterface(int returnCode)
 int CloseRuntime(int programResult)
 {
     std::fflush(stdout);
+    destroyApp();
     return forcedExitCode() >= 0 ? forcedExitCode() : programResult;
 }

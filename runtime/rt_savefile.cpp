@@ -1,0 +1,19 @@
+// Atomic replacement of small whole files (histories, start-up paths).
+#include "rt_file.h"
+
+#include <QSaveFile>
+#include <QString>
+
+int WriteWholeFile(const char *fileName, const char *data, int count)
+{
+    if (!fileName || !*fileName || count < 0 || (count > 0 && !data))
+        return kFileError;
+    QSaveFile f(QString::fromLocal8Bit(fileName));
+    if (!f.open(QIODevice::WriteOnly))
+        return kFileError;
+    if (f.write(data, count) != count) {
+        f.cancelWriting();
+        return kFileError;
+    }
+    return f.commit() ? 0 : kFileError;
+}

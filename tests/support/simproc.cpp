@@ -1,0 +1,213 @@
+#include "simproc.h"
+
+#include <chrono>
+#include <functional>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <poll.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::string makeTempDir()
+{
+    char tmpl[] = "/tmp/veltsimtest.XXXXXX";
+    const char *d = mkdtemp(tmpl);
+    return d ? d : "/tmp";
+}
+
+// Reads lines from fd until pred says stop or the deadline passes.
+bool readLines(int fd, double seconds, const std::function<bool(const std::string &)> &pred)
+{
+    std::string buf;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0)
+            continue;
+        char chunk[256];
+        const ssize_t n = read(fd, chunk, sizeof chunk);
+        if (n <= 0)
+            return false;
+        buf.append(chunk, static_cast<size_t>(n));
+        size_t nl;
+        while ((nl = buf.find('\n')) != std::string::npos) {
+            const std::string line = buf.substr(0, nl);
+            buf.erase(0, nl + 1);
+            if (pred(line))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::string BuiltProgram(const std::string &name)
+{
+    const char *dir = std::getenv("VELT_BIN_DIR");
+    return std::string(dir ? dir : ".") + "/" + name;
+}
+
+SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool pty)
+{
+    dir = makeTempDir();
+    logPath = dir + "/sim.log";
+    std::vector<std::string> args = {BuiltProgram("veltsim"), "--log", logPath, "--temperature", "30"};
+    if (tcp) {
+        args.push_back("--tcp");
+        args.push_back("127.0.0.1:0");
+    }
+    if (pty) {
+        ptyLink = dir + "/tty";
+        args.push_back("--pty");
+        args.push_back(ptyLink);
+    }
+    args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+    int out[2];
+    if (pipe(out) != 0)
+        return;
+    pid = fork();
+    if (pid == 0) {
+        dup2(out[1], 1);
+        close(out[0]);
+        close(out[1]);
+        std::vector<char *> argv;
+        for (auto &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    const bool wantTcp = tcp, wantPty = pty;
+    readLines(out[0], 10.0, [&](const std::string &line) {
+        if (line.rfind("TCP ", 0) == 0)
+            tcpPort = std::atoi(line.c_str() + 4);
+        else if (line.rfind("PTY ", 0) == 0)
+            ptyDevice = line.substr(4);
+        return (!wantTcp || tcpPort > 0) && (!wantPty || !ptyDevice.empty());
+    });
+    if (!pty)
+        ptyLink.clear();
+    // Keep draining the simulator's output so that it never blocks on a full pipe.
+    std::thread([fd = out[0]] {
+        char sink[256];
+        while (read(fd, sink, sizeof sink) > 0) {
+        }
+        close(fd);
+    }).detach();
+}
+
+void SimProcess::stop()
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 100; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    pid = -1;
+}
+
+SimProcess::~SimProcess()
+{
+    stop();
+}
+
+std::vector<std::string> SimProcess::logLines() const
+{
+    std::vector<std::string> out;
+    std::ifstream in(logPath);
+    std::string line;
+    while (std::getline(in, line))
+        out.push_back(line);
+    return out;
+}
+
+std::vector<int> SimProcess::receivedOrders() const
+{
+    std::vector<int> out;
+    for (const auto &l : logLines()) {
+        if (l.find("\"dir\":\"rx\"") == std::string::npos)
+            continue;
+        const size_t p = l.find("\"order\":");
+        if (p != std::string::npos)
+            out.push_back(std::atoi(l.c_str() + p + 8));
+    }
+    return out;
+}
+
+int RunProgram(const std::string &path, const std::vector<std::string> &args, const std::vector<std::string> &env,
+               double timeoutSeconds, std::string *output)
+{
+    int out[2];
+    if (pipe(out) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(out[1], 1);
+        dup2(out[1], 2);
+        close(out[0]);
+        close(out[1]);
+        for (const auto &e : env)
+            putenv(strdup(e.c_str()));
+        std::vector<std::string> all = {path};
+        all.insert(all.end(), args.begin(), args.end());
+        std::vector<char *> argv;
+        for (auto &a : all)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    close(out[1]);
+    std::string text;
+    int status = 0;
+    bool exited = false;
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(timeoutSeconds * 1000));
+    while (std::chrono::steady_clock::now() < end) {
+        pollfd p{out[0], POLLIN, 0};
+        if (poll(&p, 1, 50) > 0) {
+            char chunk[4096];
+            const ssize_t n = read(out[0], chunk, sizeof chunk);
+            if (n > 0)
+                text.append(chunk, static_cast<size_t>(n));
+        }
+        if (waitpid(child, &status, WNOHANG) == child) {
+            exited = true;
+            break;
+        }
+    }
+    if (!exited) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    // Whatever is left in the pipe.
+    fcntl(out[0], F_SETFL, O_NONBLOCK);
+    char chunk[4096];
+    ssize_t n;
+    while ((n = read(out[0], chunk, sizeof chunk)) > 0)
+        text.append(chunk, static_cast<size_t>(n));
+    close(out[0]);
+    if (output)
+        *output = text;
+    if (!exited)
+        return -1;
+    if (WIFEXITED(status))
+        return static_cast<signed char>(WEXITSTATUS(status));
+    return -2;
+}

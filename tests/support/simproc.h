@@ -1,0 +1,38 @@
+// Runs the sensor simulator as a child process for a test: on loopback TCP
+// and/or a pseudo-terminal, with a telegram log to inspect afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct SimProcess {
+    // extraArgs are passed on (faults, version text ...).
+    explicit SimProcess(const std::vector<std::string> &extraArgs = {}, bool tcp = true, bool pty = true);
+    ~SimProcess();
+    SimProcess(const SimProcess &) = delete;
+    SimProcess &operator=(const SimProcess &) = delete;
+
+    bool ok() const { return pid > 0 && (tcpPort > 0 || !ptyLink.empty()); }
+    // Telegram orders received ("rx" lines of the log), in order.
+    std::vector<int> receivedOrders() const;
+    // Every log line (JSON objects).
+    std::vector<std::string> logLines() const;
+    // Ends the simulator (SIGTERM) and waits for it.
+    void stop();
+
+    int pid = -1;
+    int tcpPort = 0;
+    std::string ptyDevice; // /dev/pts/N
+    std::string ptyLink;   // symbolic link in a temporary directory
+    std::string logPath;
+    std::string dir;       // temporary directory of this run
+};
+
+// Path of a program built beside the tests (VELT_BIN_DIR/<name>).
+std::string BuiltProgram(const std::string &name);
+
+// Runs a program with arguments and environment additions, waits up to
+// timeoutSeconds, and returns its exit code (-1 on time-out, killed);
+// stdout and stderr go to *output.
+int RunProgram(const std::string &path, const std::vector<std::string> &args,
+               const std::vector<std::string> &env, double timeoutSeconds, std::string *output);
