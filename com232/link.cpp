@@ -1,0 +1,580 @@
+#include "link.h"
+
+#include "combobox.h"
+#include "iphistory.h"
+#include "rt_com.h"
+#include "rt_file.h"
+#include "rt_tcp.h"
+#include "rt_ui.h"
+#include "telegram.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace com232;
+
+uint16_t comprotocol, comprotocolold, comport = 1, comportold, tcpcon, nBytesW;
+char ipBuf[256], ipBufOld[256], portNumStr[32], portNumStrOld[32];
+int portNum;
+unsigned g_hconversation;
+int16_t ret;
+char szStatus[48];
+int dataSize, bytesToRead, bytesRead;
+double tstart, tdiff;
+char ipComboBoxFileName[260];
+
+namespace {
+
+LinkSettings g_settings;
+
+// Controls of the main panel and the interface panel, looked up by name.
+struct Ids {
+    int main = 0, iface = 0;
+    int status = 0, comPortDisp = 0, ipDisp = 0;
+    int protocol = 0, comPortSel = 0, ip = 0, port = 0, connStatus = 0, tryButton = 0, accept = 0, discard = 0;
+    int comDevice = 0; // optional: the device the COM number stands for
+} ids;
+
+constexpr double kLineCheckSerialWait = 2.0;
+constexpr double kLineCheckTcpWait = 5.0;
+constexpr unsigned kCommandWriteMs = 2000;
+constexpr unsigned kLineCheckWriteMs = 5000;
+constexpr unsigned kConnectMs = 5000;
+constexpr unsigned kReadMs = 5000;
+constexpr int kTcpProtocol = 1;
+
+const char *const InfoButtonConnect = " Open a panel to select an interface protocol.";
+const char *const InfoButtonTryToConnect = " Try to connect sensor.";
+const char *const InfoButtonAccept = " Accept settings and return to main panel.";
+const char *const InfoButtonDiscard = " Return to main panel with old settings.";
+const char *const InfoEditCommunicationProtocol = " Select RS232 or TCP/IP Interface. ";
+const char *const InfoEditSelectComPort = " Select a serial COM-PORT.";
+const char *const InfoStringIpAdress = " Select an IP adress.";
+const char *const InfoStringPortNumber = " Select a port number.";
+const char *const InfoStatus = " Displays interface status.";
+
+int id(int panelHandle, const char *name)
+{
+    const int c = CtrlIdFromName(panelHandle, name);
+    return c > 0 ? c : 0;
+}
+
+void dimAccept(int on)
+{
+    if (ids.accept)
+        SetCtrlAttribute(ids.iface, ids.accept, ATTR_DIMMED, on);
+}
+
+void setConnStatus(const char *text)
+{
+    if (ids.connStatus)
+        SetCtrlVal(ids.iface, ids.connStatus, text);
+}
+
+// Shows which device the selected COM number stands for, and why it failed.
+void showComDevice(const char *reason)
+{
+    if (!ids.comDevice)
+        return;
+    std::string text = ResolveComDevice(comport);
+    if (reason && *reason)
+        text += std::string(" (") + reason + ")";
+    SetCtrlVal(ids.iface, ids.comDevice, text.c_str());
+}
+
+// Serial wait: at least once, until 36 bytes are queued or the time is up,
+// sleeping in the event loop between looks at the queue.
+void waitSerial(double limit)
+{
+    tstart = Timer();
+    do {
+        ProcessSystemEvents();
+        dataSize = GetInQLen(comport);
+        tdiff = Timer() - tstart;
+    } while (tdiff <= limit && dataSize < kTelegramBytes);
+}
+
+// Reads what the queue holds into szReadBuf, never more than it can take.
+void readSerialQueue()
+{
+    if (dataSize < 0)
+        dataSize = 0;
+    int n = dataSize;
+    if (n > static_cast<int>(sizeof szReadBuf))
+        n = sizeof szReadBuf;
+    if (n > 0)
+        ComRd(comport, szReadBuf, n);
+    bytesToRead = kTelegramBytes - dataSize;
+}
+
+// Drops bytes that arrived while no exchange waited and were not read yet,
+// so that a stale reply is never taken for the answer to the next request.
+void dropStaleTcpBytes()
+{
+    if (!tcpcon || !g_hconversation)
+        return;
+    char scratch[kBufSize];
+    for (int guard = 0; guard < 64; ++guard)
+        if (ClientTCPRead(g_hconversation, scratch, sizeof scratch, 0) <= 0)
+            break;
+}
+
+void waitTcp(double limit)
+{
+    tstart = Timer();
+    while (bytesToRead > 0) {
+        ProcessSystemEvents();
+        tdiff = Timer() - tstart;
+        if (tdiff > limit)
+            break;
+    }
+}
+
+void info(const char *text)
+{
+    MessagePopup("INFO!", text);
+}
+
+} // namespace
+
+void InitLink(const LinkSettings &settings, const LinkPanels &panels)
+{
+    g_settings = settings;
+    ids = Ids{};
+    ids.main = panels.mainPanel;
+    ids.iface = panels.interfacePanel;
+    ids.status = id(ids.main, "DispStatus");
+    ids.comPortDisp = id(ids.main, "DispComPort");
+    ids.ipDisp = id(ids.main, "DispIpAddress");
+    ids.protocol = id(ids.iface, "EditCommunicationProtocol");
+    ids.comPortSel = id(ids.iface, "EditSelectComPort");
+    ids.ip = id(ids.iface, "StringIpAdress");
+    ids.port = id(ids.iface, "StringPortNumber");
+    ids.connStatus = id(ids.iface, "DispConnectionStatus");
+    ids.tryButton = id(ids.iface, "ButtonTryToConnect");
+    ids.accept = id(ids.iface, "ButtonAccept");
+    ids.discard = id(ids.iface, "ButtonDiscard");
+    ids.comDevice = id(ids.iface, "DispComDevice");
+    if (ids.ip)
+        SetCtrlAttribute(ids.iface, ids.ip, ATTR_MAX_ENTRY_LENGTH, static_cast<int>(sizeof ipBuf) - 1);
+    if (ids.port)
+        SetCtrlAttribute(ids.iface, ids.port, ATTR_MAX_ENTRY_LENGTH, static_cast<int>(sizeof portNumStr) - 1);
+}
+
+void ResetLinkGlobals()
+{
+    comprotocol = comprotocolold = 0;
+    comport = 1;
+    comportold = 0;
+    tcpcon = 0;
+    nBytesW = 0;
+    ipBuf[0] = ipBufOld[0] = portNumStr[0] = portNumStrOld[0] = '\0';
+    portNum = 0;
+    g_hconversation = 0;
+    ret = 0;
+    szStatus[0] = '\0';
+    dataSize = bytesToRead = bytesRead = 0;
+    tstart = tdiff = 0;
+}
+
+void SetStatusText(const char *text)
+{
+    if (ids.status)
+        SetCtrlVal(ids.main, ids.status, text);
+}
+
+const char *ComErrorText(int code)
+{
+    switch (code) {
+    case -1: return "Unknown system error";
+    case -2: return "Invalid port number";
+    case -3: return "Port is not open";
+    case -4: return "Unknown I/0 error";
+    case -5: return "RS-232 error!";
+    case -6: return "No serial port found";
+    case -7: return "Cannot open port";
+    case -99: return "Timeout";
+    default: return "RS-232 error!";
+    }
+}
+
+const char *TcpErrorText(int code)
+{
+    static const char *const texts[] = {
+        "UnableToRegisterService", "UnableToEstablishConnection", "ExistingServer", "FailedToConnect",
+        "ServerNotRegistered", "TooManyConversations", "ReadFailed", "WriteFailed", "InvalidParameter",
+        "OutOfMemory", "TimeOutError ", "NoConnectionEstablished ", "GeneralIOErr", "ConnectionClosed",
+        "UnableToLoadWinsockDLL", "IncorrectWinsockDLLVersion", "NetworkSubsystemNotReady ",
+        "ConnectionsStillOpen", "DisconnectPending", "InfoNotAvailable",
+    };
+    if (code <= -1 && code >= -20)
+        return texts[-code - 1];
+    return "Connection to server failed";
+}
+
+void InitConnectPanel(int /*unused*/)
+{
+    int protocol = 0;
+    if (ids.protocol)
+        GetCtrlVal(ids.iface, ids.protocol, &protocol);
+    comprotocol = static_cast<uint16_t>(protocol);
+    if (protocol != 0 && protocol != kTcpProtocol)
+        return;
+    const int tcp = protocol == kTcpProtocol;
+    if (ids.comPortSel)
+        SetCtrlAttribute(ids.iface, ids.comPortSel, ATTR_VISIBLE, !tcp);
+    if (ids.comDevice)
+        SetCtrlAttribute(ids.iface, ids.comDevice, ATTR_VISIBLE, !tcp);
+    if (ids.ip) {
+        if (Combo_SetComboAttribute(ids.iface, ids.ip, COMBO_ATTR_VISIBLE, tcp) < 0)
+            SetCtrlAttribute(ids.iface, ids.ip, ATTR_VISIBLE, tcp);
+    }
+    if (ids.port)
+        SetCtrlAttribute(ids.iface, ids.port, ATTR_VISIBLE, tcp);
+}
+
+void TryToConnect()
+{
+    CloseCom(comport);
+    setConnStatus("TRY");
+    int protocol = 0, port = 1;
+    if (ids.protocol)
+        GetCtrlVal(ids.iface, ids.protocol, &protocol);
+    if (ids.comPortSel)
+        GetCtrlVal(ids.iface, ids.comPortSel, &port);
+    comprotocol = static_cast<uint16_t>(protocol);
+    comport = static_cast<uint16_t>(port);
+    if (ids.ip)
+        GetCtrlVal(ids.iface, ids.ip, ipBuf, sizeof ipBuf);
+    if (ids.port)
+        GetCtrlVal(ids.iface, ids.port, portNumStr, sizeof portNumStr);
+    portNum = std::atoi(portNumStr);
+    const bool show = g_settings.showLinkOnMainPanel;
+    if (show) {
+        if (ids.comPortDisp)
+            SetCtrlVal(ids.main, ids.comPortDisp, static_cast<int>(comport));
+        if (ids.ipDisp)
+            SetCtrlVal(ids.main, ids.ipDisp, ipBuf);
+    }
+    if (comprotocol == 0) {
+        if (show && ids.comPortDisp)
+            SetCtrlAttribute(ids.main, ids.comPortDisp, ATTR_VISIBLE, 1);
+        if (show && ids.ipDisp)
+            SetCtrlAttribute(ids.main, ids.ipDisp, ATTR_VISIBLE, 0);
+        InitRS232();
+    } else {
+        if (show && ids.comPortDisp)
+            SetCtrlAttribute(ids.main, ids.comPortDisp, ATTR_VISIBLE, 0);
+        if (show && ids.ipDisp)
+            SetCtrlAttribute(ids.main, ids.ipDisp, ATTR_VISIBLE, 1);
+        InitTCP_IP();
+    }
+    CheckComLine();
+}
+
+void InitRS232()
+{
+    if (g_settings.stopLoopsOnOpen)
+        g_settings.stopLoopsOnOpen();
+    CloseCom(comport);
+    ret = static_cast<int16_t>(OpenComConfig(comport, "", 19200, 0, 8, 1, 1024, 1024));
+    if (ret < 0) {
+        std::snprintf(szStatus, sizeof szStatus, "%s", ComErrorText(ret));
+        SetStatusText(szStatus);
+        showComDevice(GetComErrorReason(comport).c_str());
+        return;
+    }
+    showComDevice(nullptr);
+    SetComTime(comport, 2.0);
+    FlushInQ(comport);
+    FlushOutQ(comport);
+    SetCTSMode(comport, 0);
+}
+
+void InitTCP_IP()
+{
+    if (tcpcon != 0) {
+        DisconnectFromTCPServer(g_hconversation);
+        tcpcon = 0;
+        g_hconversation = 0;
+    }
+    SetWaitCursor(1);
+    unsigned handle = 0;
+    ret = static_cast<int16_t>(ConnectToTCPServer(&handle, static_cast<unsigned>(portNum), ipBuf, ClientTCPCB,
+                                                  nullptr, kConnectMs));
+    SetWaitCursor(0);
+    if (ret < 0) {
+        std::snprintf(szStatus, sizeof szStatus, "%s", TcpErrorText(ret));
+        MessagePopup("TCP Client", szStatus);
+        tcpcon = 0;
+    } else {
+        g_hconversation = handle;
+        tcpcon = 1;
+    }
+}
+
+int WriteTelegram()
+{
+    int n = 0;
+    if (comprotocol == 0)
+        n = ComWrt(comport, szWriteBuf, kTelegramBytes);
+    else
+        n = tcpcon ? ClientTCPWrite(g_hconversation, szWriteBuf, kTelegramBytes, kCommandWriteMs) : -1;
+    nBytesW = static_cast<uint16_t>(n < 0 ? 0 : n);
+    return n;
+}
+
+void GetDataFrame()
+{
+    if (comprotocol == 0) {
+        FlushInQ(comport);
+        FlushOutQ(comport);
+        ComWrt(comport, szWriteBuf, kTelegramBytes);
+        waitSerial(kExchangeTimeout);
+        readSerialQueue();
+        return;
+    }
+    dropStaleTcpBytes();
+    bytesToRead = kTelegramBytes;
+    dataSize = kTelegramBytes;
+    if (tcpcon)
+        ClientTCPWrite(g_hconversation, szWriteBuf, kTelegramBytes, kCommandWriteMs);
+    waitTcp(kExchangeTimeout);
+}
+
+void CheckComLine()
+{
+    order = ORDER_GET_VERSION;
+    FillTxBuf(ORDER_GET_VERSION, 0);
+    if (comprotocol == 0) {
+        FlushInQ(comport);
+        FlushOutQ(comport);
+        dataSize = 0;
+        ComWrt(comport, szWriteBuf, kTelegramBytes);
+        // The wait sleeps in the event loop rather than spinning on the queue.
+        waitSerial(kLineCheckSerialWait);
+        readSerialQueue();
+    } else {
+        dropStaleTcpBytes();
+        bytesToRead = kTelegramBytes;
+        dataSize = kTelegramBytes;
+        if (tcpcon)
+            ClientTCPWrite(g_hconversation, szWriteBuf, kTelegramBytes, kLineCheckWriteMs);
+        waitTcp(kLineCheckTcpWait);
+    }
+    if (bytesToRead != 0) {
+        SetStatusText("TIMEOUT");
+        setConnStatus("CONNECTION FAILURE");
+        return;
+    }
+    std::memcpy(version, szReadBuf, kTelegramBytes);
+    version[kTelegramBytes] = version[kTelegramBytes + 1] = '\0';
+    SetStatusText(version);
+    setConnStatus(version);
+    dimAccept(0);
+    if (g_settings.afterLineCheck)
+        g_settings.afterLineCheck();
+}
+
+int ClientTCPCB(unsigned handle, int event, int /*error*/, void * /*callbackData*/)
+{
+    if (event == TCP_DISCONNECT) {
+        MessagePopup("TCP Client", "Server has closed connection!");
+        g_hconversation = 0;
+        tcpcon = 0;
+    } else if (event == TCP_DATAREADY) {
+        if (bytesToRead < 1) {
+            char scratch[kBufSize];
+            ClientTCPRead(handle, scratch, sizeof scratch, kReadMs);
+            return 0;
+        }
+        while (bytesToRead > 0) {
+            const int offset = dataSize - bytesToRead;
+            if (offset < 0 || offset + bytesToRead > static_cast<int>(sizeof szReadBuf))
+                break;
+            bytesRead = ClientTCPRead(handle, szReadBuf + offset, static_cast<size_t>(bytesToRead), kReadMs);
+            if (bytesRead <= 0)
+                break; // a failed read ends the loop; the exchange runs into its time-out
+            bytesToRead -= bytesRead;
+            if (g_settings.serviceEventsInTcpRead)
+                ProcessSystemEvents();
+        }
+    }
+    return 0;
+}
+
+void CloseLink()
+{
+    CloseCom(comport);
+    if (tcpcon != 0) {
+        DisconnectFromTCPServer(g_hconversation);
+        tcpcon = 0;
+        g_hconversation = 0;
+    }
+}
+
+// ---- IP history ------------------------------------------------------------------
+void LoadIpHistory()
+{
+    long size = 0;
+    if (GetFileInfo(ipComboBoxFileName, &size) != 1 || size < kIpRecordSize)
+        return;
+    const int fh = OpenFile(ipComboBoxFileName, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
+    if (fh < 0)
+        return;
+    std::string bytes(static_cast<size_t>(size), '\0');
+    const int got = ReadFile(fh, bytes.data(), static_cast<int>(size));
+    CloseFile(fh);
+    if (got <= 0)
+        return;
+    bytes.resize(static_cast<size_t>(got));
+    int index = 0;
+    for (const std::string &a : ParseIpHistory(bytes))
+        if (!a.empty())
+            Combo_InsertComboItem(ids.iface, ids.ip, index++, a.c_str());
+}
+
+void UpdateIpHistory()
+{
+    GetCtrlVal(ids.iface, ids.ip, ipBuf, sizeof ipBuf);
+    int index = -1;
+    Combo_GetIndexFromValue(ids.iface, ids.ip, &index, ipBuf);
+    if (index >= 0)
+        Combo_DeleteComboItem(ids.iface, ids.ip, index, 1);
+    Combo_InsertComboItem(ids.iface, ids.ip, 0, ipBuf);
+    int count = 0;
+    Combo_GetNumComboItems(ids.iface, ids.ip, &count);
+    if (count > kIpHistoryMax) {
+        Combo_DeleteComboItem(ids.iface, ids.ip, kIpHistoryMax, -1);
+        count = kIpHistoryMax;
+    }
+    std::vector<std::string> items;
+    for (int i = 0; i < count; ++i) {
+        char value[260] = "";
+        if (Combo_GetComboItemValue(ids.iface, ids.ip, i, value, sizeof value) >= 0)
+            items.emplace_back(value);
+    }
+    const std::string bytes = FormatIpHistory(items);
+    if (WriteWholeFile(ipComboBoxFileName, bytes.data(), static_cast<int>(bytes.size())) < 0)
+        std::fprintf(stderr, "cannot write the IP history file %s\n", ipComboBoxFileName);
+}
+
+// ---- interface panel callbacks ---------------------------------------------------
+int CBF_ButtonConnect(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK) {
+        info(InfoButtonConnect);
+    } else if (event == EVENT_COMMIT) {
+        if (g_settings.stopLoopsOnConnectPanel)
+            g_settings.stopLoopsOnConnectPanel();
+        int v = 0;
+        GetCtrlVal(ids.iface, ids.protocol, &v);
+        comprotocolold = static_cast<uint16_t>(v);
+        GetCtrlVal(ids.iface, ids.comPortSel, &v);
+        comportold = static_cast<uint16_t>(v);
+        GetCtrlVal(ids.iface, ids.ip, ipBufOld, sizeof ipBufOld);
+        GetCtrlVal(ids.iface, ids.port, portNumStrOld, sizeof portNumStrOld);
+        dimAccept(1);
+        DisplayPanel(ids.iface);
+    }
+    return 0;
+}
+
+int CBF_ButtonTryToConnect(int panelHandle, int control, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK) {
+        info(InfoButtonTryToConnect);
+    } else if (event == EVENT_COMMIT) {
+        SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 1);
+        TryToConnect();
+        SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 0);
+    }
+    return 0;
+}
+
+int CBF_ButtonAccept(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK)
+        info(InfoButtonAccept);
+    else if (event == EVENT_COMMIT)
+        HidePanel(ids.iface);
+    return 0;
+}
+
+int CBF_ButtonDiscard(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK) {
+        info(InfoButtonDiscard);
+    } else if (event == EVENT_COMMIT) {
+        SetCtrlVal(ids.iface, ids.protocol, static_cast<int>(comprotocolold));
+        SetCtrlVal(ids.iface, ids.comPortSel, static_cast<int>(comportold));
+        SetCtrlVal(ids.iface, ids.ip, ipBufOld);
+        SetCtrlVal(ids.iface, ids.port, portNumStrOld);
+        InitConnectPanel(0);
+        TryToConnect();
+        HidePanel(ids.iface);
+    }
+    return 0;
+}
+
+int CBF_EditCommunicationProtocol(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK) {
+        info(InfoEditCommunicationProtocol);
+    } else if (event == EVENT_COMMIT) {
+        InitConnectPanel(0);
+        dimAccept(1);
+    }
+    return 0;
+}
+
+int CBF_EditSelectComPort(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK) {
+        info(InfoEditSelectComPort);
+    } else if (event == EVENT_COMMIT) {
+        int port = 1;
+        GetCtrlVal(ids.iface, ids.comPortSel, &port);
+        showComDevice(nullptr);
+        (void)port;
+        dimAccept(1);
+    }
+    return 0;
+}
+
+int CBF_StringIpAdress(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK) {
+        info(InfoStringIpAdress);
+    } else if (event == EVENT_COMMIT) {
+        dimAccept(1);
+        UpdateIpHistory();
+    }
+    return 0;
+}
+
+int CBF_StringPortNumber(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK)
+        info(InfoStringPortNumber);
+    else if (event == EVENT_COMMIT)
+        dimAccept(1);
+    return 0;
+}
+
+int CBF_DispStatus(int, int, int event, void *, int, int)
+{
+    if (event == EVENT_RIGHT_CLICK)
+        info(InfoStatus);
+    return 0;
+}
+
+int CBF_INTERFACEP(int panelHandle, int event, void *, int, int)
+{
+    if (event == EVENT_CLOSE)
+        HidePanel(panelHandle);
+    return 0;
+}

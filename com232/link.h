@@ -1,0 +1,69 @@
+// The sensor link: RS232 or TCP/IP transport, the 36-byte request/reply
+// exchange, the connection attempt with its line check, the interface panel
+// and the IP address history. One module for the three scope programs; what
+// differs between them is a LinkSettings value given at start-up.
+#pragma once
+
+#include <cstdint>
+
+// What each program does differently around the link.
+struct LinkSettings {
+    // Ends the program's own loops before the serial port is reopened
+    // (InitRS232) and when the interface panel is opened (Connect).
+    void (*stopLoopsOnOpen)() = nullptr;
+    void (*stopLoopsOnConnectPanel)() = nullptr;
+    // Runs after a successful line check (the main program reads the parameters).
+    void (*afterLineCheck)() = nullptr;
+    // Whether TryToConnect shows the port or address on the main panel.
+    bool showLinkOnMainPanel = true;
+    // Whether the TCP data-ready handler services events between reads.
+    bool serviceEventsInTcpRead = true;
+};
+
+// Control names shared by the three programs' resource files.
+struct LinkPanels {
+    int mainPanel = 0;      // P
+    int interfacePanel = 0; // INTERFACEP
+};
+
+extern uint16_t comprotocol, comprotocolold, comport, comportold, tcpcon, nBytesW;
+extern char ipBuf[256], ipBufOld[256], portNumStr[32], portNumStrOld[32];
+extern int portNum;
+extern unsigned g_hconversation;
+extern int16_t ret;
+extern char szStatus[48];
+extern int dataSize, bytesToRead, bytesRead;
+extern double tstart, tdiff;
+extern char ipComboBoxFileName[260];
+
+constexpr double kExchangeTimeout = 3.0;
+
+// Sets the program's differences and the panels; resolves the controls by name.
+void InitLink(const LinkSettings &settings, const LinkPanels &panels);
+// Start-up state of the link globals (comport 1, tcpcon 0; also for tests).
+void ResetLinkGlobals();
+
+void InitConnectPanel(int unused);
+void TryToConnect();
+void InitRS232();
+void InitTCP_IP();
+void CheckComLine();
+// Sends the 36 bytes in szWriteBuf and waits for the 36-byte reply in
+// szReadBuf. Success when bytesToRead is 0 afterwards.
+void GetDataFrame();
+// Writes the telegram in szWriteBuf; returns the byte count (36 when good).
+int WriteTelegram();
+int ClientTCPCB(unsigned handle, int event, int error, void *callbackData);
+// Closes the serial port and an open TCP conversation (program end).
+void CloseLink();
+
+// The status display of the main panel.
+void SetStatusText(const char *text);
+
+// Text for an RS-232 or TCP error code.
+const char *ComErrorText(int code);
+const char *TcpErrorText(int code);
+
+// IP history: at start-up, and when an address is committed.
+void LoadIpHistory();
+void UpdateIpHistory();

@@ -1,0 +1,196 @@
+// Telegram packing and unpacking, the parameter packet copies and the IP
+// history records, checked against byte layouts written out by hand.
+#include "iphistory.h"
+#include "packet.h"
+#include "telegram.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+using namespace com232;
+
+namespace {
+
+class Framing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitTelegramGlobals();
+        ResetPacketVars();
+    }
+    static std::vector<int> sent(int n = kTelegramBytes)
+    {
+        std::vector<int> out;
+        for (int i = 0; i < n; ++i)
+            out.push_back(static_cast<unsigned char>(szWriteBuf[i]));
+        return out;
+    }
+    static void reply(std::initializer_list<int> bytes)
+    {
+        int i = 0;
+        for (int b : bytes)
+            szReadBuf[i++] = static_cast<char>(b);
+    }
+};
+
+TEST_F(Framing, ParameterOrdersCarryTheSixteenParameterWordsBigEndian)
+{
+    for (int k = 0; k < 18; ++k)
+        pp[k] = static_cast<uint16_t>(0x1234 + k);
+    ASSERT_EQ(FillTxBuf(ORDER_SET_PARA, 99), 0);
+    const auto b = sent(8);
+    EXPECT_EQ(b, (std::vector<int>{0x00, 0x55, 0x00, 0x01, 0x12, 0x34, 0x12, 0x35}));
+    // pp words 16 and 17 land beyond the 36 bytes that are sent.
+    EXPECT_EQ(GetWord(szWriteBuf, 34), 0x1234 + 15);
+    EXPECT_EQ(GetWord(szWriteBuf, 36), 0x1234 + 16);
+    EXPECT_EQ(GetWord(szWriteBuf, 38), 0x1234 + 17);
+    // Orders are cut to 16 bits.
+    FillTxBuf(0x10005, 0);
+    EXPECT_EQ(GetWord(szWriteBuf, 2), 5);
+}
+
+TEST_F(Framing, RowOrdersKeepTheStaleWordsOfThePreviousTelegram)
+{
+    for (int k = 0; k < kParaWords; ++k)
+        pp[k] = static_cast<uint16_t>(1000 + k);
+    ASSERT_EQ(FillTxBuf(ORDER_SET_ROW, 30), 0);
+    EXPECT_EQ(GetWord(szWriteBuf, 4), 30);
+    for (int c = 0; c < 6; ++c)
+        EXPECT_EQ(GetWord(szWriteBuf, 6 + 2 * c), 1000 + 196 + c); // words 196-201
+    const std::vector<int> before = sent();
+    ASSERT_EQ(FillTxBuf(ORDER_GET_ROW, 7), 0);
+    const std::vector<int> after = sent();
+    EXPECT_EQ(GetWord(szWriteBuf, 2), ORDER_GET_ROW);
+    EXPECT_EQ(GetWord(szWriteBuf, 4), 7);
+    for (int i = 6; i < kTelegramBytes; ++i)
+        EXPECT_EQ(after[i], before[i]) << "byte " << i;
+
+    // A row number past the table is refused and changes nothing.
+    EXPECT_EQ(FillTxBuf(ORDER_SET_ROW, 31), -1);
+    EXPECT_EQ(FillTxBuf(ORDER_GET_ROW, 0xFFFF), -1);
+    EXPECT_EQ(sent(), after);
+}
+
+TEST_F(Framing, RepliesDecodeAsUnsignedWords)
+{
+    reply({0x00, 0x55, 0x00, 0x03, 0x80, 0x00, 0xFF, 0xFF, 0x12, 0x34});
+    GetRxBufPara();
+    EXPECT_EQ(pp[0], 0x55);
+    EXPECT_EQ(pp[1], 3);
+    EXPECT_EQ(pp[2], 32768);
+    EXPECT_EQ(pp[3], 65535);
+    GetRxBufData();
+    EXPECT_EQ(databuf[4], 0x1234);
+}
+
+TEST_F(Framing, ParameterReplyFillsTheVariablesAndLimitsMaxcolno)
+{
+    pp[0] = 0x55;
+    pp[1] = ORDER_GET_PARA;
+    for (int k = 0; k < 16; ++k)
+        pp[2 + k] = static_cast<uint16_t>(100 + k);
+    pp[2 + 6] = 40; // maxcolno
+    CopyPPtoVars();
+    EXPECT_EQ(power, 100);
+    EXPECT_EQ(dynwinhi, 112);
+    EXPECT_EQ(frei16, 115);
+    EXPECT_EQ(maxcolno, 31);
+
+    // Wrong sync: nothing changes.
+    pp[0] = 0x54;
+    pp[2] = 7;
+    CopyPPtoVars();
+    EXPECT_EQ(power, 100);
+}
+
+TEST_F(Framing, RowRepliesFillOneRowAndIgnoreRowsPastTheTable)
+{
+    power = 250;
+    pp[0] = 0x55;
+    pp[1] = ORDER_GET_ROW;
+    pp[2] = 30;
+    for (int c = 0; c < 6; ++c)
+        pp[3 + c] = static_cast<uint16_t>(500 + c);
+    CopyPPtoVars();
+    EXPECT_EQ(ctt[30][0], 500);
+    EXPECT_EQ(ctt[30][4], 504);
+    EXPECT_EQ(groupbuf[30], 505);
+    EXPECT_EQ(power, 250);
+
+    uint16_t snapshot[kRows][5];
+    std::memcpy(snapshot, ctt, sizeof ctt);
+    pp[2] = 31;
+    CopyPPtoVars();
+    EXPECT_EQ(std::memcmp(snapshot, ctt, sizeof ctt), 0);
+    EXPECT_EQ(groupbuf[31], 0);
+}
+
+TEST_F(Framing, PacketRoundTripKeepsEveryVariable)
+{
+    power = 250;
+    average = 128;
+    maxcolno = 31;
+    frei15 = 0xBEEF;
+    frei16 = 0x8001;
+    for (int r = 0; r < kRows; ++r) {
+        for (int c = 0; c < 5; ++c)
+            ctt[r][c] = static_cast<uint16_t>(r * 10 + c);
+        groupbuf[r] = static_cast<uint16_t>(r % 5);
+    }
+    CopyVarsToPP();
+    EXPECT_EQ(pp[16 + 6 * 30 + 5], 0);
+    EXPECT_EQ(pp[16 + 6 * 2 + 3], 23);
+    ResetPacketVars();
+    CopyFileParatoVars();
+    EXPECT_EQ(power, 250);
+    EXPECT_EQ(frei15, 0xBEEF);
+    EXPECT_EQ(frei16, 0x8001);
+    EXPECT_EQ(ctt[17][4], 174);
+    EXPECT_EQ(groupbuf[29], 4);
+    pp[6] = 99;
+    CopyFileParatoVars();
+    EXPECT_EQ(maxcolno, 31);
+}
+
+TEST_F(Framing, DataFrameWords)
+{
+    for (int k = 0; k < kTelegramWords; ++k)
+        databuf[k] = static_cast<uint16_t>(k * 100);
+    CopyDatatoVars();
+    EXPECT_EQ(dataR, 200);
+    EXPECT_EQ(dataINT, 700);
+    EXPECT_EQ(dataCOL, 800);
+    EXPECT_EQ(dataTemp, 1200);
+    EXPECT_EQ(dataGroup, 1300);
+}
+
+TEST(IpHistory, RecordsAreTwentyBytePaddedFieldsWithALineFeed)
+{
+    const std::string longAddr = "sensor-hall-7.example.org"; // 25 characters
+    const std::string bytes = FormatIpHistory({"10.0.0.1", longAddr});
+    ASSERT_EQ(bytes.size(), 42u);
+    EXPECT_EQ(bytes.substr(0, 8), "10.0.0.1");
+    EXPECT_EQ(bytes[8], '\0');
+    EXPECT_EQ(bytes[20], '\n');
+    EXPECT_EQ(bytes.substr(21, 20), longAddr.substr(0, 20));
+    const auto back = ParseIpHistory(bytes);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0], "10.0.0.1");
+    EXPECT_EQ(back[1], longAddr.substr(0, 20));
+
+    // 215 bytes hold 10 records; the 5 surplus bytes are ignored.
+    std::string file;
+    for (int i = 0; i < 10; ++i)
+        file += FormatIpHistory({"192.168.1." + std::to_string(i)});
+    file += "xxxxx";
+    ASSERT_EQ(file.size(), 215u);
+    const auto ten = ParseIpHistory(file);
+    ASSERT_EQ(ten.size(), 10u);
+    EXPECT_EQ(ten[9], "192.168.1.9");
+
+    // A field without any NUL never runs into the next record.
+    const auto full = ParseIpHistory(std::string(20, 'a') + "\n" + std::string(20, 'b') + "\n");
+    EXPECT_EQ(full[0], std::string(20, 'a'));
+}
+
+} // namespace
