@@ -3,11 +3,16 @@
 #include "VeltCalibV61Program.h"
 
 #include "VeltCalibV61.h" // generated from VeltCalibV61.uir: panel and control identifiers
+#include "link.h"
+#include "telegram.h"
+#include "rt_file.h"
 
 std::uint16_t poll = 0;
 
 int panel = 0;
 int interfacepanel = 0;
+
+char proj_dir[260];
 
 namespace {
 
@@ -48,7 +53,29 @@ bool LoadPanels()
     return true;
 }
 
+// The link as this program uses it.
+LinkSettings LinkSettingsOfProgram()
+{
+    LinkSettings settings;
+    settings.stopLoopsOnOpen = [] {
+        poll = 0;
+    };
+    settings.stopLoopsOnConnectPanel = [] { poll = 0; };
+    settings.showLinkOnMainPanel = true;
+    settings.serviceEventsInTcpRead = false;
+    return settings;
+}
+
 } // namespace
+
+// Start-up: the link's globals and the program directory, then the link
+// connects with the interface panel's settings.
+void InitVars()
+{
+    InitTelegramGlobals();
+    GetProjectDir(proj_dir);
+    StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
+}
 
 int WinMain(int argc, char **argv)
 {
@@ -59,9 +86,11 @@ int WinMain(int argc, char **argv)
         return -1;
 
     DisplayPanel(panel);
+    InitVars();
 
     RunUserInterface();
 
+    CloseLink();
     DiscardPanels();
     return 0;
 }

@@ -3,9 +3,14 @@
 #include "VeltTempCompV61Program.h"
 
 #include "VeltTempCompV61.h" // generated from VeltTempCompV61.uir: panel and control identifiers
+#include "link.h"
+#include "telegram.h"
+#include "rt_file.h"
 
 int panel = 0;
 int interfacepanel = 0;
+
+char proj_dir[260];
 
 namespace {
 
@@ -46,7 +51,25 @@ bool LoadPanels()
     return true;
 }
 
+// The link as this program uses it.
+LinkSettings LinkSettingsOfProgram()
+{
+    LinkSettings settings;
+    settings.showLinkOnMainPanel = false;
+    settings.serviceEventsInTcpRead = false;
+    return settings;
+}
+
 } // namespace
+
+// Start-up: the link's globals and the program directory, then the link
+// connects with the interface panel's settings.
+void InitVars()
+{
+    InitTelegramGlobals();
+    GetProjectDir(proj_dir);
+    StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
+}
 
 int WinMain(int argc, char **argv)
 {
@@ -57,9 +80,11 @@ int WinMain(int argc, char **argv)
         return -1;
 
     DisplayPanel(panel);
+    InitVars();
 
     RunUserInterface();
 
+    CloseLink();
     DiscardPanels();
     return 0;
 }

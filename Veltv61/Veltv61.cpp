@@ -3,6 +3,9 @@
 #include "Veltv61Program.h"
 
 #include "Veltv61.h" // generated from Veltv61.uir: panel and control identifiers
+#include "link.h"
+#include "telegram.h"
+#include "rt_file.h"
 
 #include <iterator>
 
@@ -16,6 +19,8 @@ int graphpanel = 0;
 int teachpanel = 0;
 int interfacepanel = 0;
 int grouppanel = 0;
+
+char proj_dir[260];
 
 namespace {
 
@@ -56,7 +61,30 @@ bool LoadPanels()
     return true;
 }
 
+// The link as this program uses it.
+LinkSettings LinkSettingsOfProgram()
+{
+    LinkSettings settings;
+    settings.stopLoopsOnOpen = [] {
+        poll = 0;
+        pollrecord = 0;
+    };
+    settings.stopLoopsOnConnectPanel = [] { poll = 0; };
+    settings.showLinkOnMainPanel = true;
+    settings.serviceEventsInTcpRead = true;
+    return settings;
+}
+
 } // namespace
+
+// Start-up: the link's globals and the program directory, then the link
+// connects with the interface panel's settings.
+void InitVars()
+{
+    InitTelegramGlobals();
+    GetProjectDir(proj_dir);
+    StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
+}
 
 int WinMain(int argc, char **argv)
 {
@@ -67,9 +95,11 @@ int WinMain(int argc, char **argv)
         return -1;
 
     DisplayPanel(panel);
+    InitVars();
 
     RunUserInterface();
 
+    CloseLink();
     DiscardPanels();
     return 0;
 }

@@ -164,6 +164,20 @@ void InitLink(const LinkSettings &settings, const LinkPanels &panels)
         SetCtrlAttribute(ids.iface, ids.port, ATTR_MAX_ENTRY_LENGTH, static_cast<int>(sizeof portNumStr) - 1);
 }
 
+void StartLink(const LinkSettings &settings, const LinkPanels &panels, const char *projDir)
+{
+    comport = 1;
+    tcpcon = 0;
+    std::snprintf(ipComboBoxFileName, sizeof ipComboBoxFileName, "%s/%s", projDir, kIpHistoryFileName);
+    InitLink(settings, panels);
+    if (ids.ip && Combo_NewComboBox(ids.iface, ids.ip) >= 0) {
+        Combo_SetComboAttribute(ids.iface, ids.ip, COMBO_ATTR_COLOR, 0xE0E0E0);
+        LoadIpHistory();
+    }
+    InitConnectPanel(0);
+    TryToConnect();
+}
+
 void ResetLinkGlobals()
 {
     comprotocol = comprotocolold = 0;

@@ -40,6 +40,13 @@ constexpr double kExchangeTimeout = 3.0;
 
 // Sets the program's differences and the panels; resolves the controls by name.
 void InitLink(const LinkSettings &settings, const LinkPanels &panels);
+// The link's part of a scope program's start-up: InitLink, the IP address
+// control becomes a combo box holding the address history of projDir, then
+// the program connects with the interface panel's settings.
+void StartLink(const LinkSettings &settings, const LinkPanels &panels, const char *projDir);
+
+// Name of the address history file, shared by the programs of one directory.
+constexpr const char *kIpHistoryFileName = "IPComboBoxVeltv61.ipa";
 // Start-up state of the link globals (comport 1, tcpcon 0; also for tests).
 void ResetLinkGlobals();
 

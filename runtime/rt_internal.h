@@ -22,6 +22,8 @@ QApplication *ensureApp();
 void destroyApp();
 // Starts the UI script; returns 0 or -1 when the script cannot be read.
 int startUiScript(const std::string &path);
+// Starts running the script's actions (called when the user-interface loop starts).
+void beginUiScript();
 // True while a UI script drives the program: pop-ups then never block.
 bool scriptActive();
 // Pop-up answers queued by the UI script (false when none is queued).

@@ -129,6 +129,7 @@ int RunUserInterface()
         g_quitRequested = false;
         return g_quitCode;
     }
+    beginUiScript();
     ++g_loopDepth;
     const int code = QApplication::exec();
     --g_loopDepth;

@@ -33,6 +33,7 @@ struct Script {
     std::vector<Action> actions;
     size_t next = 0;
     bool active = false;
+    bool started = false;
     double waitUntil = -1;     // for wait
     double waitforDeadline = -1; // for waitfor
     std::deque<int> confirms;
@@ -427,9 +428,17 @@ int startUiScript(const std::string &path)
         s.actions.push_back(a);
         g_rawLines.push_back(line);
     }
-    s.active = true;
-    schedule(0);
+    s.active = true; // the first action runs when the user-interface loop starts
     return 0;
+}
+
+void beginUiScript()
+{
+    Script &s = script();
+    if (s.active && !s.started) {
+        s.started = true;
+        schedule(0);
+    }
 }
 
 bool scriptActive()

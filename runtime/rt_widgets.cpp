@@ -31,7 +31,7 @@ std::vector<double> ticks(double min, double max)
 constexpr int kLeftMargin = 44;
 constexpr int kBottomMargin = 22;
 constexpr int kTopMargin = 6;
-constexpr int kRightMargin = 8;
+constexpr int kRightMargin = 16;
 
 void drawFrame(QPainter &p, const QRectF &area, QColor bg, double xmin, double xmax, double ymin,
                double ymax, const QString &xl, const QString &yl, const QPalette &pal)
