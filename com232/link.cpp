@@ -363,21 +363,26 @@ void CheckComLine()
 {
     order = ORDER_GET_VERSION;
     FillTxBuf(ORDER_GET_VERSION, 0);
+    // Without an open port or connection no answer can come: the check fails
+    // at once instead of waiting out its time.
     if (comprotocol == 0) {
         FlushInQ(comport);
         FlushOutQ(comport);
         dataSize = 0;
-        ComWrt(comport, szWriteBuf, kTelegramBytes);
-        // The wait sleeps in the event loop rather than spinning on the queue.
-        waitSerial(kLineCheckSerialWait);
-        readSerialQueue();
+        bytesToRead = kTelegramBytes;
+        if (ComWrt(comport, szWriteBuf, kTelegramBytes) >= 0) {
+            // The wait sleeps in the event loop rather than spinning on the queue.
+            waitSerial(kLineCheckSerialWait);
+            readSerialQueue();
+        }
     } else {
         dropStaleTcpBytes();
         bytesToRead = kTelegramBytes;
         dataSize = kTelegramBytes;
-        if (tcpcon)
+        if (tcpcon) {
             ClientTCPWrite(g_hconversation, szWriteBuf, kTelegramBytes, kLineCheckWriteMs);
-        waitTcp(kLineCheckTcpWait);
+            waitTcp(kLineCheckTcpWait);
+        }
     }
     if (bytesToRead != 0) {
         SetStatusText("TIMEOUT");

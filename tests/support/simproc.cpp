@@ -6,20 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
-
-std::string makeTempDir()
-{
-    char tmpl[] = "/tmp/veltsimtest.XXXXXX";
-    const char *d = mkdtemp(tmpl);
-    return d ? d : "/tmp";
-}
 
 // Reads lines from fd until pred says stop or the deadline passes.
 bool readLines(int fd, double seconds, const std::function<bool(const std::string &)> &pred)
@@ -48,6 +43,37 @@ bool readLines(int fd, double seconds, const std::function<bool(const std::strin
 
 } // namespace
 
+std::string MakeTempDir()
+{
+    char tmpl[] = "/tmp/velttest.XXXXXX";
+    const char *d = mkdtemp(tmpl);
+    return d ? d : "/tmp";
+}
+
+std::string InstallCopy(const std::string &program, const std::string &dir)
+{
+    namespace fs = std::filesystem;
+    const fs::path bin = fs::path(BuiltProgram(program)).parent_path();
+    fs::copy_file(bin / program, fs::path(dir) / program, fs::copy_options::overwrite_existing);
+    for (const auto &entry : fs::directory_iterator(bin))
+        if (entry.path().extension() == ".uir" || entry.path().extension() == ".png")
+            fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename(), fs::copy_options::overwrite_existing);
+    return (fs::path(dir) / program).string();
+}
+
+std::string WriteTextFile(const std::string &path, const std::string &text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return path;
+}
+
+std::string ReadTextFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 std::string BuiltProgram(const std::string &name)
 {
     const char *dir = std::getenv("VELT_BIN_DIR");
@@ -56,7 +82,7 @@ std::string BuiltProgram(const std::string &name)
 
 SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool pty)
 {
-    dir = makeTempDir();
+    dir = MakeTempDir();
     logPath = dir + "/sim.log";
     std::vector<std::string> args = {BuiltProgram("veltsim"), "--log", logPath, "--temperature", "30"};
     if (tcp) {

@@ -31,6 +31,16 @@ struct SimProcess {
 // Path of a program built beside the tests (VELT_BIN_DIR/<name>).
 std::string BuiltProgram(const std::string &name);
 
+// Copies a built program and its panel resource file into dir, as an
+// installation of its own (its files then go to dir); returns the copy's path.
+std::string InstallCopy(const std::string &program, const std::string &dir);
+// A new empty temporary directory.
+std::string MakeTempDir();
+// Writes text to a file (a UI script); returns the path.
+std::string WriteTextFile(const std::string &path, const std::string &text);
+// Contents of a file ("" if missing).
+std::string ReadTextFile(const std::string &path);
+
 // Runs a program with arguments and environment additions, waits up to
 // timeoutSeconds, and returns its exit code (-1 on time-out, killed);
 // stdout and stderr go to *output.
