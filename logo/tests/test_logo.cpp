@@ -269,7 +269,7 @@ TEST_F(LogoTest, MissingBitmapStillShowsFrameAndLinesAndSaysSo)
     EXPECT_EQ(MarkedPicturePixels(), 0);
 }
 
-TEST_F(LogoTest, SettingsWithoutBrandAreaOrPanelAreRefused)
+TEST_F(LogoTest, BadSettingsOrTextCreateNothing)
 {
     bare = LoadPanel(0, LOGO_TEST_PANEL, 2);
     ASSERT_GT(bare, 0);
@@ -281,6 +281,9 @@ TEST_F(LogoTest, SettingsWithoutBrandAreaOrPanelAreRefused)
     SetLogoSettings(LogoSettings{});
     EXPECT_LT(ShowLogo(0), 0);
     EXPECT_LT(ShowInfoText2(0, "x", 1, 1, 10), 0);
+    // A missing text makes no control at all.
+    SetLogoSettings(MakeLogoSettings(panel, "X"));
+    EXPECT_LT(ShowInfoText1(0, nullptr, 1, 1, 9), 0);
     EXPECT_TRUE(NewLines().empty());
 }
 
@@ -297,33 +300,6 @@ TEST_F(LogoTest, OffsetsMoveThePictureAndEveryLine)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].left, 283);
     EXPECT_EQ(lines[0].top, 18);
-}
-
-TEST_F(LogoTest, TextRoutinesColoursAndPlacement)
-{
-    struct Case {
-        int (*fn)(int, const char *, int, int, int);
-        int bg, fg;
-    };
-    const Case cases[] = {{ShowInfoText1, 0xFFFFFF, 0x808080},
-                          {ShowInfoText2, 0xFFFFFF, 0x000000},
-                          {ShowInfoText3, VAL_TRANSPARENT, 0xFFFFFF},
-                          {ShowInfoText4, 0x0080FF, 0xFFFFFF}};
-    int n = 0;
-    for (const Case &c : cases) {
-        const int id = c.fn(12345, "Line", 40 + n, 30 + n, 9 + n);
-        ASSERT_GT(id, 0);
-        int v = 0;
-        EXPECT_EQ((GetCtrlAttribute(panel, id, ATTR_TEXT_BGCOLOR, &v), v), c.bg);
-        EXPECT_EQ((GetCtrlAttribute(panel, id, ATTR_TEXT_COLOR, &v), v), c.fg);
-        EXPECT_EQ((GetCtrlAttribute(panel, id, ATTR_TEXT_POINT_SIZE, &v), v), 9 + n);
-        EXPECT_EQ((GetCtrlAttribute(panel, id, ATTR_LEFT, &v), v), 40 + n);
-        EXPECT_EQ((GetCtrlAttribute(panel, id, ATTR_TOP, &v), v), 30 + n);
-        ++n;
-    }
-    // A missing text makes no control at all.
-    EXPECT_LT(ShowInfoText1(0, nullptr, 1, 1, 9), 0);
-    EXPECT_EQ(NewLines().size(), 4u);
 }
 
 } // namespace
