@@ -185,7 +185,10 @@ void applyColors(Control &c)
     if (c.textColor >= 0)
         css << QString("color: %1;").arg(toQColor(c.textColor).name());
     const int bg = c.kind == CTRL_COMMAND_BUTTON || c.kind == CTRL_TOGGLE_BUTTON ? c.buttonColor : c.bgColor;
-    if (bg >= 0) {
+    if (bg == VAL_TRANSPARENT) {
+        c.widget->setAutoFillBackground(false);
+        css << "background: transparent;";
+    } else if (bg >= 0) {
         if (c.kind == CTRL_TEXT_MSG)
             c.widget->setAutoFillBackground(true);
         css << QString("background-color: %1;").arg(toQColor(bg).name());
@@ -1056,6 +1059,8 @@ int SetCtrlVal(int panel, int control, const char *value)
         return 0;
     case CTRL_TEXT_MSG:
         static_cast<QLabel *>(w)->setText(text);
+        if (c->autoSize)
+            w->adjustSize();
         return 0;
     case CTRL_TEXT_BOX: {
         // A text box appends what it is given, as a running log.
@@ -1226,6 +1231,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         QFont f = w->font();
         f.setPointSize(std::max(1, value));
         w->setFont(f);
+        if (c->autoSize)
+            w->adjustSize();
         return 0;
     }
     case ATTR_TEXT_BOLD: {
@@ -1614,6 +1621,7 @@ int NewCtrl(int panel, int style, const char *label, int top, int left)
     c->widget = w;
     c->order = p->nextOrder++;
     c->z = 0;
+    c->autoSize = style == CTRL_TEXT_MSG; // a new text message fits its text
     configure(*p, *c);
     wire(panel, *c);
     const int id = c->id;

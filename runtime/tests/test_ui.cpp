@@ -217,6 +217,8 @@ TEST_F(Ui, AttributesRoundTrip)
     SetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, 0xFF0000);
     GetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, &v);
     EXPECT_EQ(v, 0xFF0000);
+    SetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, VAL_TRANSPARENT);
+    EXPECT_FALSE(widgetOf(panel, "DispStatus")->autoFillBackground()); // not painted black
     SetCtrlAttribute(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR, 0xFF0000);
     GetCtrlAttribute(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR, &v);
     EXPECT_EQ(v, 0xFF0000);
@@ -352,6 +354,13 @@ TEST_F(Ui, NewCtrlAndDiscardCtrl)
     GetNumListItems(panel, ring, &count);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(InstallCtrlCallback(panel, ring, CBF_Any, nullptr), 0);
+    // A text message made at run time grows with its text.
+    const int msg = NewCtrl(panel, CTRL_TEXT_MSG, "", 300, 500);
+    int w0 = 0, w1 = 0;
+    GetCtrlAttribute(panel, msg, ATTR_WIDTH, &w0);
+    SetCtrlVal(panel, msg, "VELTRA-Scope V6.1 with a long title");
+    GetCtrlAttribute(panel, msg, ATTR_WIDTH, &w1);
+    EXPECT_GT(w1, w0);
     EXPECT_EQ(DiscardCtrl(panel, ring), 0);
     EXPECT_LT(SetCtrlVal(panel, ring, 1), 0);
 }
