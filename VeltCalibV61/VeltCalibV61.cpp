@@ -4,6 +4,7 @@
 
 #include "VeltCalibV61.h" // generated from VeltCalibV61.uir: panel and control identifiers
 #include "link.h"
+#include "logo.h"
 #include "telegram.h"
 #include "rt_file.h"
 
@@ -68,12 +69,16 @@ LinkSettings LinkSettingsOfProgram()
 
 } // namespace
 
-// Start-up: the link's globals and the program directory, then the link
-// connects with the interface panel's settings.
+// Start-up: the link's globals, the program directory and the brand logo,
+// then the link connects with the interface panel's settings.
 void InitVars()
 {
     InitTelegramGlobals();
     GetProjectDir(proj_dir);
+    LogoSettings logo = MakeLogoSettings(panel, "VELTRA-CALIB-Scope V6.1");
+    logo.entry5InStyle4 = true;
+    SetLogoSettings(logo);
+    ShowLogo(5);
     StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
 }
 

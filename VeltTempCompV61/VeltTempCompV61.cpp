@@ -4,6 +4,7 @@
 
 #include "VeltTempCompV61.h" // generated from VeltTempCompV61.uir: panel and control identifiers
 #include "link.h"
+#include "logo.h"
 #include "telegram.h"
 #include "rt_file.h"
 
@@ -62,12 +63,14 @@ LinkSettings LinkSettingsOfProgram()
 
 } // namespace
 
-// Start-up: the link's globals and the program directory, then the link
-// connects with the interface panel's settings.
+// Start-up: the link's globals, the program directory and the brand logo,
+// then the link connects with the interface panel's settings.
 void InitVars()
 {
     InitTelegramGlobals();
     GetProjectDir(proj_dir);
+    SetLogoSettings(MakeLogoSettings(panel, "VELTRA-TEMPCOMP-Scope V6.1"));
+    ShowLogo(0);
     StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
 }
 
