@@ -1,0 +1,193 @@
+// Sensor commands of the main program (parameter write and read, the live
+// data loop) and the parameter file.
+#include "gui.h"
+
+#include "Veltv61.h"
+#include "Veltv61Program.h"
+#include "link.h"
+#include "rt_com.h"
+#include "rt_file.h"
+#include "rt_ui.h"
+
+#include <cstdio>
+
+using namespace com232;
+
+uint16_t target = RAM;
+uint16_t comecho = 0;
+char file_name[260];
+
+namespace {
+
+const char *const InfoTimeoutVer =
+    " ATTENTION! \n \n TIMEOUT \n NO CONNECTION TO SENSOR. \n The version of the sensor is displayed as the name of "
+    "this dialog box.";
+
+constexpr int kLivePauseMs = 50;
+
+void FlushSerialQueues()
+{
+    if (comprotocol == 0) {
+        FlushInQ(comport);
+        FlushOutQ(comport);
+    }
+}
+
+// Builds the telegram for order and arg and writes it; true when all 36 bytes went out.
+bool SendTelegram(uint16_t o, unsigned arg)
+{
+    order = o;
+    FillTxBuf(o, arg);
+    return WriteTelegram() == kTelegramBytes;
+}
+
+// The parameter file dialog (a save dialog for writing, an open dialog for
+// reading); false when the user cancelled.
+bool SelectParaFile(int buttonLabel)
+{
+    return FileSelectPopup(proj_dir, "init.dat", "*.dat", "init", buttonLabel, 0, 1, 1, 1, file_name) >= 1;
+}
+
+} // namespace
+
+void ShowTimeoutPopup()
+{
+    SetStatusText("TIMEOUT");
+    MessagePopup(version, InfoTimeoutVer);
+}
+
+void SendPara()
+{
+    GetPanelValues();
+    CopyVarsToPP();
+    FlushSerialQueues();
+    if (!SendTelegram(ORDER_SET_PARA, 0)) {
+        ShowTimeoutPopup();
+        return;
+    }
+    // The 31 rows follow each other without a pause; the sensor answers none of them.
+    for (unsigned r = 0; r < kRows; ++r) {
+        if (!SendTelegram(ORDER_SET_ROW, r)) {
+            ShowTimeoutPopup();
+            return;
+        }
+    }
+    if (target == EEPROM && !SendTelegram(ORDER_SAVE_EEPROM, 0))
+        ShowTimeoutPopup();
+}
+
+void Befehl3plus4()
+{
+    GetDataFrame();
+    if (bytesToRead != 0) {
+        ShowTimeoutPopup();
+        comecho = 0;
+        return;
+    }
+    GetRxBufPara();
+    CopyPPtoVars();
+}
+
+void Befehl6plus8()
+{
+    FillTxBuf(order, 0);
+    GetDataFrame();
+    if (bytesToRead != 0) {
+        ShowTimeoutPopup();
+        comecho = 0;
+        return;
+    }
+    GetRxBufPara();
+    // A wrong echo is silent: the read just ends.
+    comecho = (pp[0] == 0x55 && pp[1] == order) ? 1 : 0;
+}
+
+void GetPara()
+{
+    poll = 0;
+    comecho = 1;
+    if (target == EEPROM) {
+        order = ORDER_LOAD_EEPROM;
+        Befehl6plus8();
+    }
+    if (comecho != 1)
+        return;
+    order = ORDER_GET_PARA;
+    FillTxBuf(order, 0);
+    Befehl3plus4();
+    if (comecho == 0)
+        return;
+    order = ORDER_GET_ROW;
+    for (unsigned r = 0; r < kRows; ++r) {
+        FillTxBuf(order, r);
+        Befehl3plus4();
+        if (comecho == 0)
+            return; // the panel keeps showing the values it had
+    }
+    SetPanelValues();
+    InitPanelCtrlAttr();
+}
+
+void GetData()
+{
+    poll = 1;
+    FlushSerialQueues();
+    while (poll == 1) {
+        order = ORDER_GET_DATA;
+        FillTxBuf(order, 0);
+        GetDataFrame();
+        if (bytesToRead != 0) {
+            ShowTimeoutPopup();
+            poll = 0;
+        } else {
+            GetRxBufData();
+            CopyDatatoVars();
+            SetPanelData();
+            ShowGraph();
+        }
+        ProcessSystemEvents();
+        Sleep(kLivePauseMs);
+    }
+}
+
+void SendParaToFile()
+{
+    if (!SelectParaFile(VAL_SAVE_BUTTON))
+        return;
+    GetPanelValues();
+    CopyVarsToPP();
+    const int rc = ArrayToFile(file_name, pp, VAL_UNSIGNED_SHORT_INTEGER, kParaWords, 1, VAL_GROUPS_TOGETHER,
+                               VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE);
+    if (rc < 0) {
+        char text[400];
+        std::snprintf(text, sizeof text, " The parameters could not be written to \n %s \n The file is unchanged.",
+                      file_name);
+        MessagePopup("ATTENTION!", text);
+    }
+}
+
+void ReadParaFromFile()
+{
+    if (!SelectParaFile(VAL_LOAD_BUTTON))
+        return;
+    // Read into a scratch packet one word longer than a parameter file, so
+    // that a file with too few or too many numbers is told apart from a good
+    // one; only a complete packet reaches pp, the variables and the panel.
+    uint16_t packet[kParaWords + 1];
+    const int n = FileToArray(file_name, packet, VAL_UNSIGNED_SHORT_INTEGER, kParaWords + 1, 1, VAL_GROUPS_TOGETHER,
+                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
+    if (n != kParaWords) {
+        char text[400];
+        std::snprintf(text, sizeof text,
+                      " The file \n %s \n is not a parameter file: it must hold %d numbers from 0 to 65535. \n "
+                      "Nothing was changed.",
+                      file_name, kParaWords);
+        MessagePopup("ATTENTION!", text);
+        return;
+    }
+    for (int i = 0; i < kParaWords; ++i)
+        pp[i] = packet[i];
+    CopyFileParatoVars();
+    SetPanelValues();
+    InitPanelCtrlAttr();
+}
