@@ -393,7 +393,7 @@ const char InfoDispCOL[] =
     " Displays the currently detected color number in accordance with the row \n in the COLOR TEACH TABLE.";
 const char InfoDispGroup[] = " Displays the currently detected color group.";
 const char InfoDispBars[] = " Displays the RAW values of RED, GREEN and BLUE.";
-const char InfoDispTemp[] = " Displays in °C the actual temperature in the sensor.";
+const char InfoDispTemp[] = " Displays in \xB0" "C the actual temperature in the sensor.";
 const char InfoGraph[] = " Displays a signal selected with SOURCE.";
 const char InfoEditPower[] =
     " Select the intensity of the transmitter LED. \n 0 = no intensity,  1000 = full intensity.";
