@@ -38,6 +38,8 @@ public:
   void enter(double now);
   bool active() const { return active_; }
   size_t buffered() const { return buffer_.size(); }
+  // Active, and what is buffered is no complete record: nothing to do without more input.
+  bool needsInput() const { return active_ && scanRecord(buffer_).status == SRecScan::Incomplete; }
   size_t freeSpace() const { return active_ ? settings_.bufferSize - std::min(buffer_.size(), settings_.bufferSize) : 0; }
   const BootSettings& settings() const { return settings_; }
 

@@ -53,7 +53,8 @@ void Device::emit(int channel, double at, Bytes bytes, Emission::Kind kind) {
 }
 
 size_t Device::acceptLimit(int channel) const {
-  if (boot_.active() && channel == bootChannel_) return boot_.freeSpace();
+  // After XOFF the sender's queued bytes stay queued until XON.
+  if (boot_.active() && channel == bootChannel_) return channels_[channel].xoff ? 0 : boot_.freeSpace();
   return 4096;
 }
 
@@ -205,7 +206,7 @@ void Device::updateFlowControl(double now) {
     c.xoff = true;
     emit(bootChannel_, now, {kXoff});
     out_.log.push_back(line(now, bootChannel_).str("event", "xoff").num("buffered", static_cast<long long>(boot_.buffered())).text());
-  } else if (c.xoff && (!active || boot_.buffered() * 4 <= size)) {
+  } else if (c.xoff && (!active || boot_.buffered() * 4 <= size || boot_.needsInput())) {
     c.xoff = false;
     emit(bootChannel_, now, {kXon});
     out_.log.push_back(line(now, bootChannel_).str("event", "xon").num("buffered", static_cast<long long>(boot_.buffered())).text());

@@ -49,7 +49,7 @@ public:
   void tick(double now);
   std::optional<double> nextDeadline() const;
 
-  // Bytes the channel may deliver now (the boot firmware's free buffer space).
+  // Bytes the channel may deliver now (the boot firmware's free buffer space; 0 after XOFF).
   size_t acceptLimit(int channel) const;
   // Wire rate of the channel in the current mode: 19200 or 115200 baud.
   int baud(int channel) const;

@@ -144,14 +144,16 @@ TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
   const std::string record = "S1131000000102030405060708090A0B0C0D0E0F64";  // 42 characters
   EXPECT_EQ(rig.device.acceptLimit(rig.pty), 100u);
   EXPECT_TRUE(rig.sendText(rig.pty, record, 1.0).emissions.empty());  // programmed until 1.01
-  Outbox out = rig.sendText(rig.pty, record + record, 1.001);          // 84 of 100 bytes wait
-  EXPECT_EQ(sentBytes(out), Bytes{0x13});                              // XOFF
-  EXPECT_EQ(rig.device.acceptLimit(rig.pty), 16u);
+  Outbox out = rig.sendText(rig.pty, record + record.substr(0, 34), 1.001);  // 76 of 100 bytes wait
+  EXPECT_EQ(sentBytes(out), Bytes{0x13});                                    // XOFF
+  EXPECT_EQ(rig.device.acceptLimit(rig.pty), 0u);  // nothing more is read until XON
   EXPECT_EQ(*rig.device.nextDeadline(), 1.01);
-  rig.tick(1.011);
-  out = rig.tick(1.021);
-  EXPECT_EQ(sentBytes(out), Bytes{0x11});          // XON
-  rig.sendText(rig.pty, "S9031000EC", 1.03);
+  // The second record is programmed; the rest of the third cannot complete without input.
+  out = rig.tick(1.011);
+  EXPECT_EQ(sentBytes(out), Bytes{0x11});  // XON
+  EXPECT_EQ(rig.device.acceptLimit(rig.pty), 66u);
+  rig.sendText(rig.pty, record.substr(34) + "S9031000EC", 1.012);
+  EXPECT_EQ(text(rig.tick(1.03)), "");  // third record programmed until 1.04, then the S9
   EXPECT_EQ(text(rig.tick(1.05)), "\r\nApplication started from address 0x00A4\r\n");
 }
 

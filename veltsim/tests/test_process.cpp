@@ -195,8 +195,8 @@ TEST(Process, FirmwareUpdateOverThePty) {
     std::ifstream in(dir + "/fw.s");
     for (std::string line; std::getline(in, line);) srec += line;  // back to back, as the loader sends
   }
-  Veltsim sim({"--pty", dir + "/tty", "--pace", "--prompt-delay-ms", "100", "--flash-ms", "2",
-               "--boot-buffer", "256", "--fw-out", dir + "/out.bin"});
+  Veltsim sim({"--pty", dir + "/tty", "--pace", "--prompt-delay-ms", "100", "--flash-ms", "10",
+               "--boot-buffer", "128", "--fw-out", dir + "/out.bin", "--log", dir + "/log"});
   int serial = openSerial(dir + "/tty");
   EXPECT_EQ(words(roundTrip(serial, telegram(JumpBoot)))[1], JumpBoot);
   close(serial);
@@ -220,6 +220,7 @@ TEST(Process, FirmwareUpdateOverThePty) {
   std::ifstream out(dir + "/out.bin", std::ios::binary);
   const std::vector<uint8_t> received((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
   EXPECT_EQ(received, binary);
+  EXPECT_FALSE(run("grep -c '\"event\":\"xoff\"' " + dir + "/log").empty());  // flash pacing held the loader back
   std::system(("rm -rf " + dir).c_str());
 }
 
