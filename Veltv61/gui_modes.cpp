@@ -75,6 +75,9 @@ void DispVis(int /*unused*/)
     for (int ctrl : {P_DISPR, P_DISPG, P_DISPB})
         SetVisible(panel, ctrl, rgb);
     SetVisible(panel, P_GRAPHDATA1, xyGraph);
+    // The zoom graph lies at the same place as the X/Y graph and belongs to
+    // the colour plane: it would show through the margins of a strip chart.
+    SetVisible(panel, P_GRAPHDATA2, xyGraph);
     SetVisible(panel, P_GRAPHRGB, rgbChart);
     SetVisible(panel, P_CHARTINT, intChart);
 }

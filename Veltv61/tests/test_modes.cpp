@@ -418,6 +418,7 @@ TEST_F(Modes, SignalDisplayShowsTheDisplaysAndGraphOfTheSource)
         for (int ctrl : {P_DISPR, P_DISPG, P_DISPB})
             EXPECT_EQ(Visible(panel, ctrl), c.rgb);
         EXPECT_EQ(Visible(panel, P_GRAPHDATA1), c.xyGraph);
+        EXPECT_EQ(Visible(panel, P_GRAPHDATA2), c.xyGraph);
         EXPECT_EQ(Visible(panel, P_GRAPHRGB), c.rgbChart);
         EXPECT_EQ(Visible(panel, P_CHARTINT), c.intChart);
     }
