@@ -20,8 +20,11 @@ extern int grouppanel;
 
 // The program's directory: where it keeps its own files.
 extern char proj_dir[260];
+// Full path of the file that names the colour array loaded at start-up.
+extern char colorArrayStartupFileName[260];
 
-// Start-up after the panels are shown: the link connects and checks the line.
+// Start-up after the panels are shown: globals, views, brand logo, the panel's
+// default values; then the link connects and reads the sensor's parameters.
 void InitVars();
 
 // Starts the run-time, loads the panels, runs the user interface until the
