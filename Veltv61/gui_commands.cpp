@@ -145,7 +145,8 @@ void GetData()
             SetPanelData();
             ShowGraph();
         }
-        ProcessSystemEvents();
+        // The pause services events (Stop, close, repaints) while it lasts;
+        // a separate ProcessSystemEvents before it could only add an idle wait.
         Sleep(kLivePauseMs);
     }
 }
