@@ -8,7 +8,7 @@
 #include "telegram.h"
 #include "rt_file.h"
 
-std::uint16_t poll = 0;
+std::uint16_t runflags::poll = 0;
 
 int panel = 0;
 int interfacepanel = 0;

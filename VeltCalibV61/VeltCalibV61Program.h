@@ -5,7 +5,12 @@
 #include <cstdint>
 
 // Run flag of the live data loop; clearing it ends the loop at its next test.
+// It lives in a namespace: a global named poll would stand in for the
+// system's poll() function for every library in the process.
+namespace runflags {
 extern std::uint16_t poll;
+}
+using runflags::poll;
 
 // Panel handles, valid from start-up to shut-down (0 while not loaded).
 extern int panel;
