@@ -14,8 +14,10 @@
 
 using namespace com232;
 
+namespace veltv61 {
 std::uint16_t poll = 0;
 std::uint16_t pollrecord = 0;
+} // namespace veltv61
 
 int panel = 0;
 int recpanel = 0;

@@ -4,10 +4,16 @@
 
 #include <cstdint>
 
+// The run flags live in a namespace: a global object named poll would take
+// the place of the C library's poll() for every library of the process.
+namespace veltv61 {
 // Run flag of the live data cycle; clearing it ends the loop at its next test.
 extern std::uint16_t poll;
 // Run flag of the recorder's timed recording and polling loops.
 extern std::uint16_t pollrecord;
+} // namespace veltv61
+using veltv61::poll;
+using veltv61::pollrecord;
 
 // Panel handles, valid from start-up to shut-down (0 while not loaded).
 extern int panel;
