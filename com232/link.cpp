@@ -418,7 +418,9 @@ int ClientTCPCB(unsigned handle, int event, int /*error*/, void * /*callbackData
             if (bytesRead <= 0)
                 break; // a failed read ends the loop; the exchange runs into its time-out
             bytesToRead -= bytesRead;
-            if (g_settings.serviceEventsInTcpRead)
+            // Service events only while bytes are still missing: after the
+            // last piece the waiting exchange should see its reply at once.
+            if (g_settings.serviceEventsInTcpRead && bytesToRead > 0)
                 ProcessSystemEvents();
         }
     }
