@@ -224,6 +224,8 @@ void SetDispNames()
         SetCtrlAttribute(panel, mainDisps[k], ATTR_LABEL_TEXT, names[k]);
     SetCtrlAttribute(panel, P_DISPX, ATTR_TEXT_BGCOLOR, 0xFF0000);
     SetCtrlAttribute(panel, P_DISPY, ATTR_TEXT_BGCOLOR, si ? 0xFFFF00 : 0x00FF00);
+    SetCtrlAttribute(panel, P_DISPX, ATTR_FRAME_COLOR, si ? 0x00FF00 : 0xE0E0E0);
+    SetCtrlAttribute(panel, P_DISPY, ATTR_FRAME_COLOR, si ? 0x80FFFF : 0xE0E0E0);
     if (si) // circles and diagonal of the X/Y plane mean nothing in the s/i plane
         DeleteGraphPlot(panel, P_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
     SetAxisScalingMode(panel, P_GRAPHDATA1, VAL_XAXIS, VAL_MANUAL, 0, si ? 10000 : 4096);

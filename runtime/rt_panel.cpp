@@ -195,6 +195,9 @@ void applyColors(Control &c)
         if (c.kind == CTRL_COMMAND_BUTTON || c.kind == CTRL_TOGGLE_BUTTON)
             css << "border: 1px solid #606060; border-radius: 3px; padding: 2px;";
     }
+    // The frame colour is a control's second colour: a border around it.
+    if (c.frameColor >= 0 && c.kind != CTRL_COMMAND_BUTTON && c.kind != CTRL_TOGGLE_BUTTON)
+        css << QString("border: 2px solid %1;").arg(toQColor(c.frameColor).name());
     c.widget->setStyleSheet(css.join(' '));
 }
 
@@ -1220,7 +1223,11 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
     case ATTR_TEXT_COLOR: c->textColor = value; applyColors(*c); return 0;
     case ATTR_TEXT_BGCOLOR: c->bgColor = value; applyColors(*c); return 0;
     case ATTR_CMD_BUTTON_COLOR: c->buttonColor = value; applyColors(*c); return 0;
-    case ATTR_FRAME_COLOR: c->bgColor = value; applyColors(*c); return 0;
+    case ATTR_FRAME_COLOR:
+        // A decoration's frame colour fills it; other controls get a border.
+        (c->kind == CTRL_DECORATION ? c->bgColor : c->frameColor) = value;
+        applyColors(*c);
+        return 0;
     case ATTR_ZPLANE_POSITION: c->z = value; restack(*p); return 0;
     case ATTR_LEFT: w->move(value, w->y()); placeLabel(*c); return 0;
     case ATTR_TOP: w->move(w->x(), value); placeLabel(*c); return 0;
@@ -1404,8 +1411,13 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value)
     case ATTR_DIMMED: *value = w->isEnabled() ? 0 : 1; return 0;
     case ATTR_VISIBLE: *value = w->isVisibleTo(w->parentWidget()) ? 1 : 0; return 0;
     case ATTR_TEXT_COLOR: *value = c->textColor >= 0 ? c->textColor : fromQColor(w->palette().color(QPalette::WindowText)); return 0;
-    case ATTR_TEXT_BGCOLOR:
-    case ATTR_FRAME_COLOR: *value = c->bgColor >= 0 ? c->bgColor : fromQColor(w->palette().color(QPalette::Base)); return 0;
+    case ATTR_TEXT_BGCOLOR: *value = c->bgColor >= 0 ? c->bgColor : fromQColor(w->palette().color(QPalette::Base)); return 0;
+    case ATTR_FRAME_COLOR:
+        if (c->kind == CTRL_DECORATION)
+            *value = c->bgColor >= 0 ? c->bgColor : fromQColor(w->palette().color(QPalette::Window));
+        else
+            *value = c->frameColor >= 0 ? c->frameColor : fromQColor(w->palette().color(QPalette::Mid));
+        return 0;
     case ATTR_CMD_BUTTON_COLOR: *value = c->buttonColor >= 0 ? c->buttonColor : fromQColor(w->palette().color(QPalette::Button)); return 0;
     case ATTR_ZPLANE_POSITION: *value = c->z; return 0;
     case ATTR_LEFT: *value = w->x(); return 0;

@@ -59,10 +59,13 @@ void drawFrame(QPainter &p, const QRectF &area, QColor bg, double xmin, double x
         p.drawText(QRectF(x - 30, area.bottom() + 2, 60, 14), Qt::AlignHCenter | Qt::AlignTop,
                    QString::number(v, 'g', 6));
     }
+    // Axis names go inside the plot area, in a colour that reads on its background,
+    // where they cannot collide with the tick labels.
+    p.setPen(bg.lightness() > 128 ? QColor(Qt::black) : QColor(Qt::white));
     if (!xl.isEmpty())
-        p.drawText(QRectF(area.right() - 120, area.bottom() + 2, 120, 14), Qt::AlignRight, xl);
+        p.drawText(QRectF(area.right() - 124, area.bottom() - 16, 120, 14), Qt::AlignRight | Qt::AlignBottom, xl);
     if (!yl.isEmpty())
-        p.drawText(QRectF(area.left() + 3, area.top() + 1, 120, 14), Qt::AlignLeft, yl);
+        p.drawText(QRectF(area.left() + 4, area.top() + 2, 120, 14), Qt::AlignLeft | Qt::AlignTop, yl);
 }
 
 } // namespace

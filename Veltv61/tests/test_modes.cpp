@@ -229,6 +229,11 @@ TEST_F(Modes, CalculationModeRenamesAllPanelsAndClearsTheXYPlaneOnlyForSI)
         EXPECT_EQ(hi, mode ? 10000 : 4096);
         GetAxisScalingMode(panel, P_CHARTINT, VAL_LEFT_YAXIS, nullptr, &lo, &hi);
         EXPECT_EQ(hi, mode ? 1200 : 4096);
+        int bg = 0, frame = 0;
+        GetCtrlAttribute(panel, P_DISPY, ATTR_TEXT_BGCOLOR, &bg);
+        GetCtrlAttribute(panel, P_DISPY, ATTR_FRAME_COLOR, &frame);
+        EXPECT_EQ(bg, mode ? 0xFFFF00 : 0x00FF00); // the second colour leaves the background alone
+        EXPECT_EQ(frame, mode ? 0x80FFFF : 0xE0E0E0);
         SetCtrlIndex(panel, P_SELECTSOURCE, 2); // renamed items keep their values
         EXPECT_EQ(Val(panel, P_SELECTSOURCE), 2);
     }
