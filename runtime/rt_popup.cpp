@@ -97,9 +97,9 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, c
         return result;
     }
     QString dir = QString::fromLocal8Bit(defaultDirectory ? defaultDirectory : "");
-    const QString spec = QString::fromLocal8Bit(defaultFileSpec ? defaultFileSpec : "");
-    if (!spec.isEmpty() && !spec.startsWith('*'))
-        dir = dir.isEmpty() ? spec : dir + "/" + spec;
+    const QString pattern = QString::fromLocal8Bit(defaultFileSpec ? defaultFileSpec : "");
+    if (!pattern.isEmpty() && !pattern.startsWith('*'))
+        dir = dir.isEmpty() ? pattern : dir + "/" + pattern;
     QString filter = QString::fromLocal8Bit(fileTypeList ? fileTypeList : "");
     if (filter.isEmpty())
         filter = "*";

@@ -1,4 +1,4 @@
-// The sensor's boot firmware (spec Part 9.2 seen from the sensor): prompt, S-record
+// The sensor's boot firmware (the firmware update seen from the sensor): prompt, S-record
 // input with flash pacing, result text. Time is passed in; nothing here does I/O.
 #pragma once
 #include <optional>

@@ -11,7 +11,7 @@ namespace veltsim {
 
 using Bytes = std::vector<uint8_t>;
 
-// Telegram words travel high byte first (spec Part 1.1).
+// Telegram words travel high byte first.
 inline uint16_t wordAt(std::span<const uint8_t> bytes, size_t k) {
   return static_cast<uint16_t>((bytes[2 * k] << 8) | bytes[2 * k + 1]);
 }

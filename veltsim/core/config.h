@@ -1,5 +1,5 @@
 // The sensor's configuration (what the programs write and read) and the map
-// that places it in the service EEPROM region 0x1200-0x1EFF (spec Part 9.3).
+// that places it in the service EEPROM region 0x1200-0x1EFF.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 namespace veltsim {
 
-// The sixteen parameter words of the parameter packet (spec Part 2.1), by index.
+// The sixteen parameter words of the parameter packet by index.
 enum Param : int {
   Power, PMode, Average, EvalMode, Hold, IntLim, MaxColNo, OutMode,
   Trigger, ExTeach, CalcMode, DynWinLo, DynWinHi, ColorGroup, Frei15, Frei16
@@ -39,7 +39,7 @@ struct SensorConfig {
   bool operator==(const SensorConfig&) const = default;
 };
 
-// The cube-root table of spec Part 7.2: entry i = floor(1000 * (16 i)^(1/3)).
+// The cube-root table: entry i = floor(1000 * (16 i)^(1/3)).
 std::array<uint16_t, kRootEntries> standardRootTable();
 
 namespace eeprom {

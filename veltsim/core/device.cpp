@@ -127,7 +127,7 @@ void Device::handleTelegram(int channel, std::span<const uint8_t, kTelegramBytes
 
   if (result.enterBoot) {
     if (const FaultRule* r = faults_.match(FaultKind::NoJump, order)) {
-      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", r->spec).num("order", order).text());
+      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", r->text).num("order", order).text());
       bootChannel_ = channel;
       bootPendingAt_ = now + r->value / 1000.0;  // the user resets the sensor
       return;
@@ -136,8 +136,8 @@ void Device::handleTelegram(int channel, std::span<const uint8_t, kTelegramBytes
 
   const ReplyPlan plan = faults_.planReply(order);
   if (!result.reply.empty())
-    for (const auto& spec : plan.applied)
-      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", spec).num("order", order).text());
+    for (const auto& text : plan.applied)
+      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", text).num("order", order).text());
   double replyEnd = now;
   for (ReplyPiece& piece : applyPlan(plan, result.reply)) {
     out_.log.push_back(line(now, channel).str("dir", "tx").num("order", order).num("at", now + piece.delay)
@@ -152,7 +152,7 @@ void Device::handleTelegram(int channel, std::span<const uint8_t, kTelegramBytes
   }
   if (c.kind == ChannelKind::Tcp)
     if (const FaultRule* r = faults_.find(FaultKind::Close); r && c.telegrams == r->value) {
-      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", r->spec).num("order", order).text());
+      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", r->text).num("order", order).text());
       emit(channel, replyEnd, {}, Emission::Close);
     }
 }

@@ -38,14 +38,14 @@ std::optional<int> toInt(std::string_view s) {
 }
 }  // namespace
 
-std::optional<FaultRule> parseFault(std::string_view spec, std::string* error) {
+std::optional<FaultRule> parseFault(std::string_view text, std::string* error) {
   auto fail = [&](std::string why) -> std::optional<FaultRule> {
-    if (error) *error = "fault '" + std::string(spec) + "': " + why;
+    if (error) *error = "fault '" + std::string(text) + "': " + why;
     return std::nullopt;
   };
   FaultRule rule;
-  rule.spec = std::string(spec);
-  std::string_view rest = spec;
+  rule.text = std::string(text);
+  std::string_view rest = text;
   auto nextField = [&]() {
     const size_t colon = rest.find(':');
     std::string_view field = rest.substr(0, colon);
@@ -129,7 +129,7 @@ ReplyPlan FaultPlan::planReply(uint16_t order) const {
       case FaultKind::Split: plan.splitGap = r.value / 1000.0; break;
       default: continue;  // not a reply fault
     }
-    plan.applied.push_back(r.spec);
+    plan.applied.push_back(r.text);
   }
   return plan;
 }

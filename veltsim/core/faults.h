@@ -30,10 +30,10 @@ struct FaultRule {
   std::optional<uint16_t> order;  // filter: only this order
   int nth = 0;                    // filter: only the nth telegram (0: every)
   int value = 0;                  // bytes, word, ms, after or record number, by kind
-  std::string spec;               // the text it was parsed from, for the log
+  std::string text;               // the text it was parsed from, for the log
 };
 
-std::optional<FaultRule> parseFault(std::string_view spec, std::string* error);
+std::optional<FaultRule> parseFault(std::string_view text, std::string* error);
 
 // What the reply faults do to one reply.
 struct ReplyPlan {

@@ -43,7 +43,7 @@ Line and boot firmware:
 Diagnostics:
   --log FILE             one JSON object per line for every telegram received and
                          reply sent, boot text, S-record, fault and mode change
-  --fault SPEC           inject a fault; may be given several times. SPEC is
+  --fault RULE           inject a fault; may be given several times. RULE is
                          KIND[:key=value]... with KIND one of
       noreply                no reply
       short:bytes=K          only the first K bytes of the reply

@@ -1,5 +1,5 @@
 // The sensor's application firmware: its RAM configuration, its EEPROM and the
-// answer to every order of spec Parts 1.1, 7.1, 8.1, 9.1 and 9.3.
+// answer to every order of the four programs.
 #pragma once
 #include <array>
 #include <cstdint>

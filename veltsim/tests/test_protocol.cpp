@@ -1,4 +1,4 @@
-// Reply bytes of every order, written by hand from the Parts of the specification.
+// Reply bytes of every order, written out by hand from the telegram layouts.
 #include <gtest/gtest.h>
 
 #include "support.h"
@@ -87,7 +87,7 @@ TEST(Protocol, DataFrameLayout) {
 
 TEST(Protocol, CalibrationFactors) {
   Sensor s = makeSensor();
-  // Part 8.1: FillTxBuf(30, 0) with 1024, 1000, 980 yields 00 55 00 1E 04 00 03 E8 03 D4.
+  // The calibration program's FillTxBuf(30, 0) with 1024, 1000, 980 yields 00 55 00 1E 04 00 03 E8 03 D4.
   EXPECT_TRUE(ask(s, hex("0055 001E 0400 03E8 03D4" + std::string(52, '0'))).empty());
   EXPECT_EQ(ask(s, telegram(GetCalibCf)), reply36("0055 001F 0400 03E8 03D4"));
 }
@@ -129,7 +129,7 @@ TEST(Protocol, RootTableHalvesAre256Bytes) {
   }
   const Bytes low = ask(s, telegram(GetRootTable, {0}));
   ASSERT_EQ(low.size(), 256u);
-  // Part 7.2: entries 0..3 are 0, 2519, 3174, 3634 (here each + 1); entry 255 is 15979.
+  // Cube-root table: entries 0..3 are 0, 2519, 3174, 3634 (here each + 1); entry 255 is 15979.
   EXPECT_EQ(Bytes(low.begin(), low.begin() + 8), hex("0001 09D8 0C67 0E33"));
   const Bytes high = ask(s, telegram(GetRootTable, {128}));
   ASSERT_EQ(high.size(), 256u);
