@@ -25,38 +25,32 @@ SensorConfig taught(int rows) {
 }
 }  // namespace
 
-TEST(ColourEvaluation, InsideATaughtCircleGivesThatRow) {
-  const SensorConfig c = taught(3);
-  EXPECT_EQ(evaluateColour(c, {3000, 520, 2100}).colour, 2);
-  EXPECT_EQ(evaluateColour(c, {1000, 1100, 1500}).colour, 0);  // on the circle, at the band's edge
-}
-
-TEST(ColourEvaluation, NearestMatchingRowWins) {
-  const SensorConfig c = taught(3);
-  EXPECT_EQ(evaluateColour(c, {1060, 1000, 2000}).colour, 0);
-  EXPECT_EQ(evaluateColour(c, {1090, 1000, 2000}).colour, 1);
-}
-
-TEST(ColourEvaluation, OutsideEveryCircleOrBandGives255) {
-  const SensorConfig c = taught(3);
-  EXPECT_EQ(evaluateColour(c, {2000, 2000, 2000}).colour, 255);
-  EXPECT_EQ(evaluateColour(c, {1071, 1071, 2000}).colour, 255);  // 100.4 from row 0, 115 from row 1
-  EXPECT_EQ(evaluateColour(c, {3000, 500, 2501}).colour, 255);   // above the intensity band
-}
-
-TEST(ColourEvaluation, BelowTheIntensityLimitGives255) {
-  SensorConfig c = taught(3);
-  c.packet[IntLim] = 2200;
-  EXPECT_EQ(evaluateColour(c, {3000, 500, 2100}).colour, 255);
-  EXPECT_EQ(evaluateColour(c, {3000, 500, 2200}).colour, 2);
-}
-
-TEST(ColourEvaluation, RowsFromMaxcolnoOnAreIgnored) {
-  EXPECT_EQ(evaluateColour(taught(2), {3000, 500, 2000}).colour, 255);
-  EXPECT_EQ(evaluateColour(taught(3), {3000, 500, 2000}).colour, 2);
-  SensorConfig c = taught(3);
-  c.packet[MaxColNo] = 200;  // more than 31 rows: all 31
-  EXPECT_EQ(evaluateColour(c, {3000, 500, 2000}).colour, 2);
+// Inside a taught circle gives that row, the nearest matching row wins;
+// outside every circle or band, below the intensity limit, or in a row from
+// maxcolno on gives 255.
+TEST(ColourEvaluation, TaughtRowsAndTheLimits) {
+  struct Case {
+    int rows, intLim;
+    ColourPoint p;
+    int colour;
+  } cases[] = {
+      {3, 100, {3000, 520, 2100}, 2},
+      {3, 100, {1000, 1100, 1500}, 0},  // on the circle, at the band's edge
+      {3, 100, {1060, 1000, 2000}, 0},
+      {3, 100, {1090, 1000, 2000}, 1},
+      {3, 100, {2000, 2000, 2000}, 255},
+      {3, 100, {1071, 1071, 2000}, 255},  // 100.4 from row 0, 115 from row 1
+      {3, 100, {3000, 500, 2501}, 255},   // above the intensity band
+      {3, 2200, {3000, 500, 2100}, 255},  // below the intensity limit
+      {3, 2200, {3000, 500, 2200}, 2},
+      {2, 100, {3000, 500, 2000}, 255},   // row 2 is not checked
+      {200, 100, {3000, 500, 2000}, 2},   // more than 31 rows: all 31
+  };
+  for (const Case& c : cases) {
+    SensorConfig config = taught(c.rows);
+    config.packet[IntLim] = static_cast<uint16_t>(c.intLim);
+    EXPECT_EQ(evaluateColour(config, c.p).colour, c.colour) << c.p.a << "," << c.p.b << "," << c.p.intensity;
+  }
 }
 
 TEST(ColourEvaluation, GroupOnlyWhenGroupsAreActive) {
