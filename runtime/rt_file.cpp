@@ -1,11 +1,10 @@
-// File services over stdio and Qt's QSaveFile: line-oriented files with
+// File services over stdio and Qt's file classes: line-oriented files with
 // integer handles, numeric arrays as text, and the program's directory.
 #include "rt_file.h"
 #include "rt_ui.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -355,17 +354,9 @@ int ArrayToFile(const char *fileName, const void *array, int dataType, int numEl
         f.close();
         return f.error() == QFileDevice::NoError ? 0 : kFileError;
     }
-    // A whole-file rewrite goes to a temporary file that replaces the old one
-    // only when everything was written, so a failure never leaves half a file.
-    QSaveFile f(QString::fromLocal8Bit(fileName));
-    if (!f.open(QIODevice::WriteOnly))
-        return kFileError;
-    const auto n = static_cast<qint64>(text.size());
-    if (f.write(text.data(), n) != n) {
-        f.cancelWriting();
-        return kFileError;
-    }
-    return f.commit() ? 0 : kFileError;
+    // A whole-file rewrite replaces the old file only when everything was
+    // written, so a failure never leaves half a file.
+    return WriteWholeFile(fileName, text.data(), static_cast<int>(text.size()));
 }
 
 int FileToArray(const char *fileName, void *array, int dataType, int numElements, int numGroups,

@@ -9,7 +9,10 @@ int WriteWholeFile(const char *fileName, const char *data, int count)
     if (!fileName || !*fileName || count < 0 || (count > 0 && !data))
         return kFileError;
     QSaveFile f(QString::fromLocal8Bit(fileName));
-    if (!f.open(QIODevice::WriteOnly))
+    // Unbuffered, so that a short write (a full disk, a file-size limit) shows
+    // in write()'s count at once instead of being lost in a buffer flushed by
+    // commit().
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return kFileError;
     if (f.write(data, count) != count) {
         f.cancelWriting();

@@ -4,7 +4,9 @@
 #include "rt_ui.h"
 #include "support_io.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
 #include <cstdint>
@@ -236,6 +238,23 @@ TEST_F(FileTest, FailedWritesAreReported)
     EXPECT_EQ(WriteLine(h, "abc", -1), kFileError);
     EXPECT_EQ(WriteFile(h, "abc", 3), kFileError);
     CloseFile(h);
+    // A rewrite cut short (here by a file-size limit) fails and leaves the old file whole.
+    const std::string param = tmp.path("init.dat");
+    const std::vector<uint16_t> all = parameterValues();
+    ASSERT_EQ(saveColumn(param, all.data(), VAL_UNSIGNED_SHORT_INTEGER, 202), 0);
+    const auto before = std::filesystem::file_size(param);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::vector<uint16_t> other(202, 7);
+    const int cut = saveColumn(param, other.data(), VAL_UNSIGNED_SHORT_INTEGER, 202);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(cut, kFileError);
+    EXPECT_EQ(std::filesystem::file_size(param), before);
     // A rewrite into a folder that does not exist fails and creates nothing.
     EXPECT_EQ(saveColumn(tmp.path("no/such/dir/init.dat"), v, VAL_UNSIGNED_SHORT_INTEGER, 3), kFileError);
     EXPECT_FALSE(std::filesystem::exists(tmp.path("no")));
