@@ -219,6 +219,23 @@ void restack(Panel &p)
     }
 }
 
+// Tab positions run 0..n-1 over a panel's controls. Giving a control position
+// n moves it there and shifts the others, and the keyboard focus follows.
+void setTabPosition(Panel &p, Control *moved, int position)
+{
+    std::vector<Control *> all;
+    for (auto &[id, c] : p.controls)
+        if (c->widget && c.get() != moved)
+            all.push_back(c.get());
+    std::stable_sort(all.begin(), all.end(), [](Control *a, Control *b) { return a->tab < b->tab; });
+    if (moved)
+        all.insert(all.begin() + std::clamp<long>(position, 0, static_cast<long>(all.size())), moved);
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i]->tab = static_cast<int>(i);
+    for (size_t i = 1; i < all.size(); ++i)
+        QWidget::setTabOrder(all[i - 1]->widget, all[i]->widget);
+}
+
 int keyCodeOf(const QKeyEvent *e)
 {
     int code = 0;
@@ -845,8 +862,10 @@ int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId
         p.nextId = std::max(p.nextId, cdef.id + 1);
         p.controls[cdef.id] = std::move(c);
     }
-    for (auto &[id, c] : p.controls)
+    for (auto &[id, c] : p.controls) {
         c->z = p.nextOrder - c->order; // later controls lie in front, as in the file
+        c->tab = c->order;
+    }
     // Panel size: the file's explicit size or the bounding box of the controls.
     const QVariant pw = page->property("panelWidth"), ph = page->property("panelHeight");
     QRect box;
@@ -1260,7 +1279,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
             return 0;
         }
         return UIEAttributeInvalid;
-    case ATTR_CTRL_TAB_POSITION: w->setProperty("rt_tab", value); return 0;
+    case ATTR_CTRL_TAB_POSITION: setTabPosition(*p, c, value); return 0;
     case ATTR_TEXT_SELECTION_START:
         if (auto *l = qobject_cast<QLineEdit *>(w)) {
             l->setSelection(value, std::max(0, l->selectionLength()));
@@ -1429,7 +1448,7 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value)
     case ATTR_TEXT_POINT_SIZE: *value = w->font().pointSize(); return 0;
     case ATTR_TEXT_BOLD: *value = w->font().bold(); return 0;
     case ATTR_TEXT_ITALIC: *value = w->font().italic(); return 0;
-    case ATTR_CTRL_TAB_POSITION: *value = w->property("rt_tab").isValid() ? w->property("rt_tab").toInt() : c->order; return 0;
+    case ATTR_CTRL_TAB_POSITION: *value = c->tab; return 0;
     case ATTR_DATA_TYPE: *value = c->dataType; return 0;
     case ATTR_MAX_ENTRY_LENGTH:
         if (auto *l = qobject_cast<QLineEdit *>(w)) {
@@ -1634,6 +1653,7 @@ int NewCtrl(int panel, int style, const char *label, int top, int left)
     c->order = p->nextOrder++;
     c->z = 0;
     c->autoSize = style == CTRL_TEXT_MSG; // a new text message fits its text
+    c->tab = static_cast<int>(p->controls.size()); // last in the tab order
     configure(*p, *c);
     wire(panel, *c);
     const int id = c->id;

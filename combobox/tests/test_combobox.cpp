@@ -148,7 +148,8 @@ TEST_F(Combo, CreationBuildsRecordRingAndFrameOnce)
     ComboRecord *r = record();
     EXPECT_EQ(attr(panel, ring, ATTR_CTRL_STYLE), CTRL_RING);
     EXPECT_EQ(attr(panel, frame, ATTR_CTRL_STYLE), CTRL_DECORATION);
-    EXPECT_EQ(attr(panel, ring, ATTR_CTRL_TAB_POSITION), attr(panel, C_STRINGIP, ATTR_CTRL_TAB_POSITION));
+    // The ring takes the entry field's tab position: it comes directly before it.
+    EXPECT_EQ(attr(panel, ring, ATTR_CTRL_TAB_POSITION) + 1, attr(panel, C_STRINGIP, ATTR_CTRL_TAB_POSITION));
     // The entry field stays where it was (60, 60), the ring goes left of it.
     expectLayout(60 - attr(panel, C_STRINGIP, ATTR_HEIGHT), 59);
     EXPECT_EQ(attr(panel, C_STRINGIP, ATTR_WIDTH), 160);

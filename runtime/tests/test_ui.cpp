@@ -361,6 +361,16 @@ TEST_F(Ui, NewCtrlAndDiscardCtrl)
     SetCtrlVal(panel, msg, "VELTRA-Scope V6.1 with a long title");
     GetCtrlAttribute(panel, msg, ATTR_WIDTH, &w1);
     EXPECT_GT(w1, w0);
+    // Given another control's tab position, the new ring comes right before it.
+    int pos = 0, after = 0;
+    GetCtrlAttribute(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION, &pos);
+    SetCtrlAttribute(panel, ring, ATTR_CTRL_TAB_POSITION, pos);
+    GetCtrlAttribute(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION, &after);
+    int ringPos = -1;
+    GetCtrlAttribute(panel, ring, ATTR_CTRL_TAB_POSITION, &ringPos);
+    EXPECT_EQ(ringPos, pos);
+    EXPECT_EQ(after, pos + 1);
+    EXPECT_EQ(widgetOf(panel, "StringIp")->previousInFocusChain(), widgetOf(panel, CtrlName(panel, ring).c_str()));
     EXPECT_EQ(DiscardCtrl(panel, ring), 0);
     EXPECT_LT(SetCtrlVal(panel, ring, 1), 0);
 }
