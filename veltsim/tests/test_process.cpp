@@ -76,12 +76,7 @@ struct Veltsim {
     close(out[1]);
     std::string text;
     const int expected = static_cast<int>(std::count(args.begin(), args.end(), "--tcp") + std::count(args.begin(), args.end(), "--pty"));
-    for (int lines = 0; lines < expected;) {
-      const Bytes b = readBytes(out[0], 1, 5);
-      if (b.empty()) break;
-      text += static_cast<char>(b[0]);
-      if (b[0] == '\n') ++lines;
-    }
+    for (int line = 0; line < expected; ++line) text += readUntil(out[0], "\n");
     close(out[0]);
     if (auto at = text.find("TCP "); at != std::string::npos) port = std::stoi(text.substr(at + 4));
     if (auto at = text.find("PTY "); at != std::string::npos)
@@ -132,52 +127,34 @@ const std::string kVersion = "VELTSIM COLOUR SENSOR V6.1";
 
 }  // namespace
 
-TEST(Process, AnswersAVersionRequestOnTcpAndOnThePty) {
+TEST(Process, AnswersOnTcpAndOnThePtyAndKeepsTheEepromAcrossARestart) {
   const std::string dir = tempDir();
-  Veltsim sim({"--tcp", "127.0.0.1:0", "--pty", dir + "/tty", "--log", dir + "/log"});
+  const std::vector<std::string> args{"--tcp", "127.0.0.1:0", "--pty", dir + "/tty", "--log", dir + "/log",
+                                      "--state", dir + "/state"};
+  Veltsim sim(args);
   ASSERT_GT(sim.port, 0);
   ASSERT_FALSE(sim.device.empty());
-
-  const int tcp = connectTcp(sim.port);
-  const Bytes reply = roundTrip(tcp, telegram(GetVersion));
-  ASSERT_EQ(reply.size(), 36u);
-  EXPECT_EQ(std::string(reply.begin(), reply.begin() + kVersion.size()), kVersion);
-  close(tcp);
-
-  // The pty keeps working when a client closes and reopens it.
-  for (int round = 0; round < 2; ++round) {
-    const int serial = openSerial(dir + "/tty");
-    const Bytes r = roundTrip(serial, telegram(GetVersion));
+  // A second TCP client is accepted after the first one left; the pty keeps
+  // working when a client closes and reopens it.
+  for (int round = 0; round < 4; ++round) {
+    const int fd = round % 2 ? openSerial(dir + "/tty") : connectTcp(sim.port);
+    const Bytes r = roundTrip(fd, telegram(GetVersion));
     ASSERT_EQ(r.size(), 36u);
     EXPECT_EQ(std::string(r.begin(), r.begin() + kVersion.size()), kVersion);
-    close(serial);
+    if (round == 0) {
+      EXPECT_EQ(write(fd, telegram(SetPara, {4321}).data(), 36), 36);
+      EXPECT_EQ(words(roundTrip(fd, telegram(SaveEeprom)))[2], 4321);
+    }
+    close(fd);
   }
-  // The next TCP client is accepted after the first one left.
-  const int again = connectTcp(sim.port);
-  EXPECT_EQ(roundTrip(again, telegram(GetVersion)).size(), 36u);
-  close(again);
-
   EXPECT_EQ(sim.stop(), 0);
   std::ifstream log(dir + "/log");
   std::string first;
   std::getline(log, first);
   EXPECT_EQ(first.front(), '{');
-  std::system(("rm -rf " + dir).c_str());
-}
 
-TEST(Process, EepromSurvivesARestart) {
-  const std::string dir = tempDir();
-  const std::vector<std::string> args{"--tcp", "127.0.0.1:0", "--state", dir + "/state"};
-  {
-    Veltsim sim(args);
-    const int tcp = connectTcp(sim.port);
-    EXPECT_EQ(write(tcp, telegram(SetPara, {4321}).data(), 36), 36);
-    EXPECT_EQ(words(roundTrip(tcp, telegram(SaveEeprom)))[2], 4321);
-    close(tcp);
-    EXPECT_EQ(sim.stop(), 0);
-  }
-  Veltsim sim(args);
-  const int tcp = connectTcp(sim.port);
+  Veltsim again(args);
+  const int tcp = connectTcp(again.port);
   EXPECT_EQ(words(roundTrip(tcp, telegram(LoadEeprom)))[2], 4321);
   close(tcp);
   std::system(("rm -rf " + dir).c_str());

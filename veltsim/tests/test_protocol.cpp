@@ -7,59 +7,61 @@ using namespace veltsim;
 using namespace veltsim::test;
 
 namespace {
-// A 36-byte reply given by its first words; the rest is zero.
+// A reply given by its first bytes in hex, padded with zeros to 36; empty means no reply.
 Bytes reply36(const std::string& text) {
   Bytes b = hex(text);
-  b.resize(36, 0);
+  if (!b.empty()) b.resize(36, 0);
   return b;
 }
-}
+}  // namespace
 
-TEST(Protocol, VersionIs36BytesOfTextPaddedWithNul) {
+TEST(Protocol, VersionTextPaddedWithNulTo36_48Or72Bytes) {
   Sensor s = makeSensor();
-  Bytes expected(36, 0);
-  const std::string text = "VELTSIM COLOUR SENSOR V6.1";
-  std::copy(text.begin(), text.end(), expected.begin());
-  EXPECT_EQ(ask(s, telegram(GetVersion)), expected);
+  EXPECT_EQ(ask(s, telegram(GetVersion)), reply36("56454C5453494D20434F4C4F55522053454E534F522056362E31"));  // VELTSIM COLOUR SENSOR V6.1
   s.setVersionText("X");
-  EXPECT_EQ(ask(s, telegram(GetVersion)), hex("58" + std::string(70, '0')));
-}
-
-TEST(Protocol, LoaderIdentificationMayBe48Or72Bytes) {
+  EXPECT_EQ(ask(s, telegram(GetVersion)), reply36("58"));
   for (size_t len : {48u, 72u}) {
-    Sensor s(SensorSettings{"ID", len}, MeasurementModel(Scene::builtIn(), {}, 1));
-    const Bytes reply = ask(s, telegram(GetVersion));
-    ASSERT_EQ(reply.size(), len);
-    EXPECT_EQ(reply[0], 'I');
-    EXPECT_EQ(reply[2], 0);
+    Sensor loader(SensorSettings{"ID", len}, MeasurementModel(Scene::builtIn(), {}, 1));
+    Bytes expected = hex("4944");
+    expected.resize(len, 0);
+    EXPECT_EQ(ask(loader, telegram(GetVersion)), expected);
   }
 }
 
-TEST(Protocol, ParameterWriteHasNoReplyAndReadEchoes) {
+// One sensor, one conversation: each request and the reply it must get.
+TEST(Protocol, RepliesToEachOrder) {
   Sensor s = makeSensor();
-  EXPECT_TRUE(ask(s, telegram(SetPara, {0x1234, 1, 128, 3, 10, 50, 31, 1, 0, 0, 1, 3000, 3500, 1, 0xAAAA, 0x5555})).empty());
-  EXPECT_EQ(ask(s, telegram(GetPara)),
-            hex("0055 0003 1234 0001 0080 0003 000A 0032 001F 0001 0000 0000 0001 0BB8 0DAC 0001 AAAA 5555"));
-}
-
-TEST(Protocol, RowWriteAndRowReadIncludingRow30) {
-  Sensor s = makeSensor();
-  EXPECT_TRUE(ask(s, telegram(SetRow, {30, 1000, 2000, 300, 1500, 200, 7})).empty());
-  EXPECT_EQ(ask(s, telegram(GetRow, {30})), reply36("0055 0004 001E 03E8 07D0 012C 05DC 00C8 0007"));
-  // Row numbers from 31 on address no row: ignored, no reply.
-  EXPECT_TRUE(ask(s, telegram(SetRow, {31, 1, 2, 3, 4, 5, 6})).empty());
-  EXPECT_TRUE(ask(s, telegram(GetRow, {31})).empty());
-}
-
-TEST(Protocol, EepromSaveAndLoadEchoTheOrder) {
-  Sensor s = makeSensor();
-  ask(s, telegram(SetPara, {777}));
-  EXPECT_EQ(ask(s, telegram(SaveEeprom)),
-            reply36("0055 0006 0309"));
-  ask(s, telegram(SetPara, {111}));
-  EXPECT_EQ(ask(s, telegram(LoadEeprom)),
-            reply36("0055 0008 0309"));
-  EXPECT_EQ(s.ram().param(Power), 777);
+  const std::string para = "1234 0001 0080 0003 000A 0032 001F 0001 0000 0000 0001 0BB8 0DAC 0001 AAAA 5555";
+  const std::pair<Bytes, std::string> exchange[] = {
+      // Parameter write has no reply; the read echoes it.
+      {telegram(SetPara, {0x1234, 1, 128, 3, 10, 50, 31, 1, 0, 0, 1, 3000, 3500, 1, 0xAAAA, 0x5555}), ""},
+      {telegram(GetPara), "0055 0003 " + para},
+      // Rows 0..30 can be written and read; from 31 on they address nothing and get no reply.
+      {telegram(SetRow, {30, 1000, 2000, 300, 1500, 200, 7}), ""},
+      {telegram(GetRow, {30}), "0055 0004 001E 03E8 07D0 012C 05DC 00C8 0007"},
+      {telegram(SetRow, {31, 1, 2, 3, 4, 5, 6}), ""},
+      {telegram(GetRow, {31}), ""},
+      // EEPROM save and load echo the parameters; load brings the saved ones back.
+      {telegram(SaveEeprom), "0055 0006 " + para},
+      {telegram(SetPara, {111}), ""},
+      {telegram(LoadEeprom), "0055 0008 " + para},
+      // The calibration program's FillTxBuf(30, 0) with 1024, 1000, 980.
+      {hex("0055 001E 0400 03E8 03D4" + std::string(52, '0')), ""},
+      {telegram(GetCalibCf), "0055 001F 0400 03E8 03D4"},
+      // The loader's EEPROM orders answer with 00AA.
+      {telegram(EepromPage, {0x1300}), "00AA 00B4 1300"},
+      {hex("0055 00B6 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 5555"),
+       "00AA 00B6 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 0000"},
+      {telegram(EepromRead, {0x120D, 13}),
+       "00AA 00B8 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 0000"},
+      // The start of the region holds the layout's magic word "VE" and layout 1.
+      {telegram(EepromRead, {0x1200, 2}), "00AA 00B8 1200 0002 5645 0001"},
+      {telegram(JumpBoot), "00AA 00BB 00AA"},
+      {telegram(99), ""},  // unknown orders are ignored
+  };
+  for (const auto& [request, reply] : exchange)
+    EXPECT_EQ(ask(s, request), reply36(reply)) << "order " << words(request)[1];
+  EXPECT_EQ(s.ram().param(Power), 0x1234);
 }
 
 TEST(Protocol, DataFrameLayout) {
@@ -85,25 +87,15 @@ TEST(Protocol, DataFrameLayout) {
   }
 }
 
-TEST(Protocol, CalibrationFactors) {
-  Sensor s = makeSensor();
-  // The calibration program's FillTxBuf(30, 0) with 1024, 1000, 980 yields 00 55 00 1E 04 00 03 E8 03 D4.
-  EXPECT_TRUE(ask(s, hex("0055 001E 0400 03E8 03D4" + std::string(52, '0'))).empty());
-  EXPECT_EQ(ask(s, telegram(GetCalibCf)), reply36("0055 001F 0400 03E8 03D4"));
-}
-
 TEST(Protocol, CompensationTablesAre200Bytes) {
   Sensor s = makeSensor();
   ask(s, telegram(TempCompStart));
   for (uint16_t ch = 0; ch < 3; ++ch)
     for (uint16_t b = 0; b < 10; ++b) {
-      Bytes t = telegram(SetTempCfRed + ch, {b});
-      for (uint16_t i = 0; i < 10; ++i) {
-        const uint16_t f = static_cast<uint16_t>(1000 * (ch + 1) + 10 * b + i);
-        t[6 + 2 * i] = static_cast<uint8_t>(f >> 8);
-        t[7 + 2 * i] = static_cast<uint8_t>(f & 0xFF);
-      }
-      EXPECT_TRUE(ask(s, t).empty());
+      std::vector<uint16_t> w{kSync, static_cast<uint16_t>(SetTempCfRed + ch), b};
+      for (uint16_t i = 0; i < 10; ++i) w.push_back(static_cast<uint16_t>(1000 * (ch + 1) + 10 * b + i));
+      w.resize(18, 0);
+      EXPECT_TRUE(ask(s, wordsToBytes(w)).empty());
     }
   const Bytes red = ask(s, telegram(GetTempCfRed));
   ASSERT_EQ(red.size(), 200u);
@@ -135,32 +127,6 @@ TEST(Protocol, RootTableHalvesAre256Bytes) {
   ASSERT_EQ(high.size(), 256u);
   EXPECT_EQ(Bytes(high.end() - 2, high.end()), hex("3E6C"));
   EXPECT_TRUE(s.ram().loaded & LoadedRoot);
-}
-
-TEST(Protocol, LoaderEepromOrdersAnswerWith00AA) {
-  Sensor s = makeSensor();
-  EXPECT_EQ(ask(s, telegram(EepromPage, {0x1300})), reply36("00AA 00B4 1300"));
-  const Bytes write = hex("0055 00B6 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 5555");
-  EXPECT_EQ(ask(s, write), hex("00AA 00B6 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 0000"));
-  EXPECT_EQ(ask(s, telegram(EepromRead, {0x120D, 13})),
-            hex("00AA 00B8 120D 000D 0001 0002 0003 0004 0005 0006 0007 0008 0009 000A 000B 000C 000D 0000"));
-  // The start of the region holds the layout's magic word "VE" and layout 1.
-  EXPECT_EQ(words(ask(s, telegram(EepromRead, {0x1200, 2})))[4], 0x5645);
-}
-
-TEST(Protocol, JumpOrderAnswersAndAsksForBootMode) {
-  Sensor s = makeSensor();
-  const auto r = s.handle(std::span<const uint8_t, 36>(telegram(JumpBoot).data(), 36), 0);
-  EXPECT_EQ(r.reply, reply36("00AA 00BB 00AA"));
-  EXPECT_TRUE(r.enterBoot);
-}
-
-TEST(Protocol, UnknownOrdersAreIgnored) {
-  Sensor s = makeSensor();
-  const Bytes t = telegram(99);
-  const auto r = s.handle(std::span<const uint8_t, 36>(t.data(), 36), 0);
-  EXPECT_FALSE(r.known);
-  EXPECT_TRUE(r.reply.empty());
 }
 
 // The loader's backup of 256 blocks, restored into another sensor, carries the
