@@ -5,16 +5,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
 #include <pty.h>
-#include <sys/socket.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -25,13 +23,10 @@ std::string fixture(const std::string &name)
     return std::string(RT_TEST_DATA_DIR) + "/" + name;
 }
 
-std::string readBytes(const std::string &path, bool *ok)
+std::string readBytes(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (ok)
-        *ok = static_cast<bool>(in);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -61,6 +56,14 @@ std::string TempDir::path(const std::string &name) const
     return name.empty() ? dir_ : dir_ + "/" + name;
 }
 
+bool serviceEventsUntil(const std::function<bool()> &done, int ms)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done() && std::chrono::steady_clock::now() < end)
+        ProcessSystemEvents(); // sleeps briefly when nothing is pending
+    return done();
+}
+
 bool Pty::open()
 {
     int slave = -1;
@@ -88,42 +91,35 @@ Pty::~Pty()
 std::string Pty::readMaster(size_t want, int waitMs)
 {
     std::string got;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    char buf[4096];
-    while (got.size() < want) {
-        const ssize_t n = ::read(master, buf, sizeof buf);
-        if (n > 0) {
+    serviceEventsUntil([&] {
+        char buf[4096];
+        ssize_t n;
+        while (got.size() < want && (n = ::read(master, buf, sizeof buf)) > 0)
             got.append(buf, static_cast<size_t>(n));
-            continue;
-        }
-        if (std::chrono::steady_clock::now() >= deadline)
-            break;
-        ProcessSystemEvents(); // lets the run-time push its output queue
-    }
+        return got.size() >= want;
+    }, waitMs);
     return got;
 }
 
 bool Pty::writeMaster(const std::string &bytes)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(master, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno != EAGAIN && errno != EINTR)
-            return false;
-        if (n > 0)
-            done += static_cast<size_t>(n);
-        else
-            ::usleep(1000); // the pty is full: give the reader a moment
-    }
-    return true;
+    return writeAll(master, bytes);
 }
+
+namespace {
+sockaddr_in loopback()
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+} // namespace
 
 ScriptServer::ScriptServer(std::function<void(int fd)> script)
 {
     listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in a = loopback();
     socklen_t len = sizeof a;
     if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 ||
         ::listen(listenFd_, 1) != 0 || ::getsockname(listenFd_, reinterpret_cast<sockaddr *>(&a), &len) != 0)
@@ -131,9 +127,7 @@ ScriptServer::ScriptServer(std::function<void(int fd)> script)
     port_ = ntohs(a.sin_port);
     thread_ = std::thread([this, script = std::move(script)] {
         pollfd p{listenFd_, POLLIN, 0};
-        if (::poll(&p, 1, 5000) != 1)
-            return;
-        const int fd = ::accept(listenFd_, nullptr, nullptr);
+        const int fd = ::poll(&p, 1, 5000) == 1 ? ::accept(listenFd_, nullptr, nullptr) : -1;
         if (fd < 0)
             return;
         script(fd);
@@ -158,26 +152,25 @@ std::string readExactly(int fd, size_t n, int timeoutMs)
 {
     std::string got;
     char buf[4096];
-    while (got.size() < n) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) != 1)
-            break;
-        const ssize_t r = ::read(fd, buf, std::min(sizeof buf, n - got.size()));
-        if (r <= 0)
-            break;
+    pollfd p{fd, POLLIN, 0};
+    ssize_t r;
+    while (got.size() < n && ::poll(&p, 1, timeoutMs) == 1 &&
+           (r = ::read(fd, buf, std::min(sizeof buf, n - got.size()))) > 0)
         got.append(buf, static_cast<size_t>(r));
-    }
     return got;
 }
 
 bool writeAll(int fd, const std::string &bytes)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
+    for (size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
+        if (n > 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        pollfd p{fd, POLLOUT, 0}; // a full non-blocking fd: wait up to 5 s for room
+        if (n == 0 || (errno != EAGAIN && errno != EINTR) || ::poll(&p, 1, 5000) <= 0)
             return false;
-        done += static_cast<size_t>(n);
     }
     return true;
 }
@@ -185,9 +178,7 @@ bool writeAll(int fd, const std::string &bytes)
 unsigned closedPort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in a = loopback();
     socklen_t len = sizeof a;
     ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
     ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);

@@ -9,8 +9,8 @@ namespace testio {
 
 // Path of a file in the tests' data folder.
 std::string fixture(const std::string &name);
-// Whole content of a file ("" if it cannot be read; ok tells which).
-std::string readBytes(const std::string &path, bool *ok = nullptr);
+// Whole content of a file ("" if it cannot be read).
+std::string readBytes(const std::string &path);
 bool writeBytes(const std::string &path, const std::string &bytes);
 // A fresh directory removed with everything in it at the end of the test.
 class TempDir {
@@ -24,6 +24,9 @@ public:
 private:
     std::string dir_;
 };
+
+// Services the run-time's events until done() holds or ms pass; returns done().
+bool serviceEventsUntil(const std::function<bool()> &done, int ms);
 
 // A pseudo-terminal pair: the test plays the device on the master side, the
 // run-time opens the slave path. The master is non-blocking.
@@ -55,7 +58,7 @@ private:
     std::thread thread_;
 };
 // Blocking helpers for the server side: read exactly n bytes (or fewer on
-// time-out / close), write everything.
+// time-out / close), write everything (waiting while a non-blocking fd is full).
 std::string readExactly(int fd, size_t n, int timeoutMs);
 bool writeAll(int fd, const std::string &bytes);
 // A port on 127.0.0.1 that nothing listens on.
