@@ -4,45 +4,18 @@
 
 #include "QuillonV20.h" // generated from QuillonV20.uir: panel and control identifiers
 
+#include <iterator>
+
 int mainpanel = 0;
 
 namespace {
 
 constexpr const char *kPanelFile = "QuillonV20.uir";
 
-struct PanelSlot {
-    int *handle;
-    int resourceId;
-};
-
 // Load order; the first entry is the main panel.
-const PanelSlot kPanels[] = {
+const RtPanelSlot kPanels[] = {
     {&mainpanel, MAINP},
 };
-
-void DiscardPanels()
-{
-    for (const PanelSlot &slot : kPanels) {
-        if (*slot.handle > 0)
-            DiscardPanel(*slot.handle);
-        *slot.handle = 0;
-    }
-}
-
-// Loads every panel in order. At the first failure the panels already loaded
-// are discarded again and false is returned.
-bool LoadPanels()
-{
-    for (const PanelSlot &slot : kPanels) {
-        const int handle = LoadPanel(0, kPanelFile, slot.resourceId);
-        if (handle < 0) {
-            DiscardPanels();
-            return false;
-        }
-        *slot.handle = handle;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -51,14 +24,14 @@ int WinMain(int argc, char **argv)
     if (const int rc = InitRuntime(argc, argv); rc != 0)
         return rc;
     RegisterQuillonV20Callbacks();
-    if (!LoadPanels())
+    if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
         return -1;
 
     DisplayPanel(mainpanel);
 
     RunUserInterface();
 
-    DiscardPanels();
+    DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
     return 0;
 }
 

@@ -8,6 +8,8 @@
 #include "telegram.h"
 #include "rt_file.h"
 
+#include <iterator>
+
 std::uint16_t runflags::poll = 0;
 
 int panel = 0;
@@ -19,40 +21,11 @@ namespace {
 
 constexpr const char *kPanelFile = "VeltCalibV61.uir";
 
-struct PanelSlot {
-    int *handle;
-    int resourceId;
-};
-
 // Load order; the first entry is the main panel.
-const PanelSlot kPanels[] = {
+const RtPanelSlot kPanels[] = {
     {&panel, P},
     {&interfacepanel, INTERFACEP},
 };
-
-void DiscardPanels()
-{
-    for (const PanelSlot &slot : kPanels) {
-        if (*slot.handle > 0)
-            DiscardPanel(*slot.handle);
-        *slot.handle = 0;
-    }
-}
-
-// Loads every panel in order. At the first failure the panels already loaded
-// are discarded again and false is returned.
-bool LoadPanels()
-{
-    for (const PanelSlot &slot : kPanels) {
-        const int handle = LoadPanel(0, kPanelFile, slot.resourceId);
-        if (handle < 0) {
-            DiscardPanels();
-            return false;
-        }
-        *slot.handle = handle;
-    }
-    return true;
-}
 
 // The link as this program uses it.
 LinkSettings LinkSettingsOfProgram()
@@ -87,7 +60,7 @@ int WinMain(int argc, char **argv)
     if (const int rc = InitRuntime(argc, argv); rc != 0)
         return rc;
     RegisterVeltCalibV61Callbacks();
-    if (!LoadPanels())
+    if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
         return -1;
 
     DisplayPanel(panel);
@@ -96,7 +69,7 @@ int WinMain(int argc, char **argv)
     RunUserInterface();
 
     CloseLink();
-    DiscardPanels();
+    DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
     return 0;
 }
 

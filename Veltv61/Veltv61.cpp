@@ -12,6 +12,8 @@
 #include <cstring>
 #include <string>
 
+#include <iterator>
+
 using namespace com232;
 
 namespace veltv61 {
@@ -53,40 +55,11 @@ const char *const InfoSelectTarget = " Select the source respectively the target
 const char *const InfoParaVisible = " Hide or show COLOR TEACH TABLE.";
 const char *const InfoSelectSource = " Select a signal to be displayed in the graph.";
 
-struct PanelSlot {
-    int *handle;
-    int resourceId;
-};
-
 // Load order; the first entry is the main panel.
-const PanelSlot kPanels[] = {
+const RtPanelSlot kPanels[] = {
     {&panel, P},           {&recpanel, RECP},   {&srcpanel, SRCP},   {&graphpanel, GRAPHP},
     {&teachpanel, TEACHP}, {&interfacepanel, INTERFACEP}, {&grouppanel, PGROUP},
 };
-
-void DiscardPanels()
-{
-    for (const PanelSlot &slot : kPanels) {
-        if (*slot.handle > 0)
-            DiscardPanel(*slot.handle);
-        *slot.handle = 0;
-    }
-}
-
-// Loads every panel in order. At the first failure the panels already loaded
-// are discarded again and false is returned.
-bool LoadPanels()
-{
-    for (const PanelSlot &slot : kPanels) {
-        const int handle = LoadPanel(0, kPanelFile, slot.resourceId);
-        if (handle < 0) {
-            DiscardPanels();
-            return false;
-        }
-        *slot.handle = handle;
-    }
-    return true;
-}
 
 // A successful line check reads the sensor's parameters into the panel.
 void ReadParametersAfterLineCheck()
@@ -188,7 +161,7 @@ int WinMain(int argc, char **argv)
     if (const int rc = InitRuntime(argc, argv); rc != 0)
         return rc;
     RegisterVeltv61Callbacks();
-    if (!LoadPanels())
+    if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
         return -1;
 
     DisplayPanel(panel);
@@ -200,7 +173,7 @@ int WinMain(int argc, char **argv)
     poll = 0;
     pollrecord = 0;
     CloseLink();
-    DiscardPanels();
+    DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
     return 0;
 }
 

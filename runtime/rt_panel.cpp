@@ -875,6 +875,28 @@ int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId
     return handle;
 }
 
+int LoadPanelSet(const char *resourceFile, const RtPanelSlot *panels, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const int handle = LoadPanel(0, resourceFile, panels[i].resourceId);
+        if (handle < 0) {
+            DiscardPanelSet(panels, i);
+            return handle;
+        }
+        *panels[i].handle = handle;
+    }
+    return 0;
+}
+
+void DiscardPanelSet(const RtPanelSlot *panels, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (*panels[i].handle > 0)
+            DiscardPanel(*panels[i].handle);
+        *panels[i].handle = 0;
+    }
+}
+
 int DisplayPanel(int panel)
 {
     Panel *p = findPanel(panel);

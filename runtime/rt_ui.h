@@ -164,6 +164,17 @@ int InitRuntime(int argc, char **argv);
 int CloseRuntime(int programResult);
 
 int LoadPanel(int parentPanel, const char *resourceFile, int panelResourceId);
+
+// A program's panels: where each handle goes and which panel of the file it is.
+struct RtPanelSlot {
+    int *handle;
+    int resourceId;
+};
+// Loads the panels in order. At the first failure the ones already loaded
+// are discarded again and the failing code is returned; 0 when all loaded.
+int LoadPanelSet(const char *resourceFile, const RtPanelSlot *panels, int count);
+// Discards every loaded panel of the set and zeroes the handles.
+void DiscardPanelSet(const RtPanelSlot *panels, int count);
 int DisplayPanel(int panel);
 int HidePanel(int panel);
 int DiscardPanel(int panel);
