@@ -21,6 +21,8 @@ bool Visible(int p, int c) { return Attr(p, c, ATTR_VISIBLE) == 1; }
 int Val(int p, int c) { int v = -1; GetCtrlVal(p, c, &v); return v; }
 std::string Label(int p, int c) { char t[64] = ""; GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, t); return t; }
 int RowColor(int p, int c, int row) { int v = -1; GetTableRowAttribute(p, c, row, ATTR_LABEL_COLOR, &v); return v; }
+// Value and dimmed state of a main panel control.
+std::pair<int, bool> State(int c) { return {Val(panel, c), Dimmed(panel, c)}; }
 
 std::string RingItem(int p, const char *ring, int index)
 {
@@ -70,7 +72,7 @@ protected:
     }
 };
 
-TEST_F(Modes, MaxcolWarningOnlyWhenADirectOutmodeCannotSignalThatManyColours)
+TEST_F(Modes, WarningsOnlyWhenTheOutmodeCannotSignalThatManyColoursOrGroups)
 {
     for (auto [out, n, warns] : {std::tuple{0, 5, false}, {0, 6, true}, {2, 6, true}, {1, 31, false}}) {
         SCOPED_TRACE(testing::Message() << "outmode " << out << " maxcol " << n);
@@ -82,10 +84,7 @@ TEST_F(Modes, MaxcolWarningOnlyWhenADirectOutmodeCannotSignalThatManyColours)
         EXPECT_EQ(Popups(InitPanelCtrlAttr), expected);
         EXPECT_EQ(Val(panel, P_EDITMAXCOLNO), n); // nothing is corrected
     }
-}
-
-TEST_F(Modes, GroupWarningFollowsTheGroupSwitchNotAStaleCopy)
-{
+    // The group warning follows the group switch, not a stale copy.
     SetCtrlVal(panel, P_EDITMAXCOLNO, 5);
     SetCtrlVal(panel, P_EDITOUTMODE, 2);
     SetTableCellVal(grouppanel, PGROUP_EDITGRIDGROUPS, MakePoint(1, 31), 5);
@@ -118,18 +117,16 @@ TEST_F(Modes, EvaluationMode3ForcesBinaryOutputsAndLeavingItKeepsTheValues)
     SetCtrlAttribute(panel, P_DISPGROUP, ATTR_VISIBLE, 1);
     SetCtrlVal(panel, P_EVALMODE, 3);
     EXPECT_EQ(Popups([] { Commit(CBF_Evalmode); }), "");
-    EXPECT_EQ(Val(panel, P_EDITMAXCOLNO), 5);
-    EXPECT_EQ(Val(panel, P_EDITOUTMODE), 1);
-    EXPECT_TRUE(Dimmed(panel, P_EDITMAXCOLNO) && Dimmed(panel, P_EDITOUTMODE) && Dimmed(panel, P_AUTOADJUST));
+    EXPECT_EQ(State(P_EDITMAXCOLNO), std::pair(5, true));
+    EXPECT_EQ(State(P_EDITOUTMODE), std::pair(1, true));
+    EXPECT_TRUE(Dimmed(panel, P_AUTOADJUST));
     EXPECT_FALSE(Visible(panel, P_DISPCOL) || Visible(panel, P_DISPGROUP) || Visible(panel, P_BUTTONCOLORGROUPS));
     for (int led : kLeds)
         EXPECT_TRUE(Visible(panel, led));
     int shown = -1;
     GetPanelAttribute(grouppanel, ATTR_VISIBLE, &shown);
-    EXPECT_EQ(shown, 0);
-    EXPECT_EQ(Val(grouppanel, PGROUP_EDITCOLORGROUPS), 0);
-    EXPECT_EQ(RowColor(panel, P_COLORTEACHTABLE, 5), 0x008000);
-    EXPECT_EQ(RowColor(panel, P_COLORTEACHTABLE, 6), 0xFF0000);
+    EXPECT_TRUE(shown == 0 && Val(grouppanel, PGROUP_EDITCOLORGROUPS) == 0);
+    EXPECT_TRUE(RowColor(panel, P_COLORTEACHTABLE, 5) == 0x008000 && RowColor(panel, P_COLORTEACHTABLE, 6) == 0xFF0000);
 
     // Modes 0-2: values stay, group display stays hidden, AUTO ADJUST only in
     // mode 0, the CTO column read-only only in mode 2.
@@ -137,69 +134,58 @@ TEST_F(Modes, EvaluationMode3ForcesBinaryOutputsAndLeavingItKeepsTheValues)
         SCOPED_TRACE(mode);
         SetCtrlVal(panel, P_EVALMODE, mode);
         Commit(CBF_Evalmode);
-        EXPECT_FALSE(Dimmed(panel, P_EDITMAXCOLNO) || Dimmed(panel, P_EDITOUTMODE));
-        EXPECT_EQ(Val(panel, P_EDITMAXCOLNO), 5);
-        EXPECT_EQ(Val(panel, P_EDITOUTMODE), 1);
-        EXPECT_TRUE(Visible(panel, P_DISPCOL));
-        EXPECT_FALSE(Visible(panel, P_DISPGROUP) || Visible(panel, P_LEDOUT0));
+        EXPECT_EQ(State(P_EDITMAXCOLNO), std::pair(5, false));
+        EXPECT_EQ(State(P_EDITOUTMODE), std::pair(1, false));
+        // COLOR GROUPS belongs to the table view, not to the parameter view showing now.
+        EXPECT_TRUE(Visible(panel, P_DISPCOL) && !Visible(panel, P_DISPGROUP) && !Visible(panel, P_LEDOUT0) &&
+                    !Visible(panel, P_BUTTONCOLORGROUPS));
         EXPECT_EQ(Dimmed(panel, P_AUTOADJUST), mode != 0);
         int cellMode = -1;
         GetTableColumnAttribute(panel, P_COLORTEACHTABLE, 3, ATTR_CELL_MODE, &cellMode);
         EXPECT_EQ(cellMode, column);
-        // COLOR GROUPS belongs to the table view, not to the parameter view showing now.
-        EXPECT_FALSE(Visible(panel, P_BUTTONCOLORGROUPS));
     }
     ParaInVis();
     EXPECT_TRUE(Visible(panel, P_BUTTONCOLORGROUPS));
 }
 
-TEST_F(Modes, ParameterSetsThatCombineExclusiveModes)
+TEST_F(Modes, ParameterSetsThatCombineExclusiveModesAndThePowerMode)
 {
     // External teach 2 with PMOD DYN: the power rule ran first, so INTLIM stays 0 and dimmed.
     SetCtrlVal(panel, P_EDITINTLIM, 700);
     SetCtrlVal(panel, P_EDITPMODE, 1);
     SetCtrlVal(panel, P_EDITEXTEACH, 2);
     InitPanelCtrlAttr();
-    EXPECT_EQ(Val(panel, P_EDITPMODE), 0);
-    EXPECT_TRUE(Dimmed(panel, P_EDITPMODE) && Dimmed(panel, P_EDITDYNWINLO) && Dimmed(panel, P_EDITDYNWINHI));
-    EXPECT_FALSE(Dimmed(panel, P_SLIDEPOWER));
-    EXPECT_EQ(Val(panel, P_EDITINTLIM), 0);
-    EXPECT_TRUE(Dimmed(panel, P_EDITINTLIM));
+    EXPECT_EQ(State(P_EDITPMODE), std::pair(0, true));
+    EXPECT_EQ(State(P_EDITINTLIM), std::pair(0, true));
+    EXPECT_TRUE(Dimmed(panel, P_EDITDYNWINLO) && Dimmed(panel, P_EDITDYNWINHI) && !Dimmed(panel, P_SLIDEPOWER));
 
     // External teach 1 with trigger EXT2: external teach wins.
     SetCtrlVal(panel, P_EDITEXTEACH, 1);
     SetCtrlVal(panel, P_EDITTRIGGER, 2);
     InitPanelCtrlAttr();
-    EXPECT_EQ(Val(panel, P_EDITTRIGGER), 0);
-    EXPECT_TRUE(Dimmed(panel, P_EDITTRIGGER));
-    EXPECT_EQ(Val(panel, P_EDITEXTEACH), 1);
-    EXPECT_FALSE(Dimmed(panel, P_EDITEXTEACH) || Dimmed(panel, P_EDITPMODE));
+    EXPECT_EQ(State(P_EDITTRIGGER), std::pair(0, true));
+    EXPECT_EQ(State(P_EDITEXTEACH), std::pair(1, false));
+    EXPECT_FALSE(Dimmed(panel, P_EDITPMODE));
 
     // External teach OFF with trigger EXT2: the trigger locks external teach at OFF.
     SetCtrlVal(panel, P_EDITEXTEACH, 0);
     SetCtrlVal(panel, P_EDITTRIGGER, 2);
     InitPanelCtrlAttr();
-    EXPECT_EQ(Val(panel, P_EDITTRIGGER), 2);
-    EXPECT_FALSE(Dimmed(panel, P_EDITTRIGGER));
-    EXPECT_EQ(Val(panel, P_EDITEXTEACH), 0);
-    EXPECT_TRUE(Dimmed(panel, P_EDITEXTEACH));
-}
+    EXPECT_EQ(State(P_EDITTRIGGER), std::pair(2, false));
+    EXPECT_EQ(State(P_EDITEXTEACH), std::pair(0, true));
 
-TEST_F(Modes, PowerModeDynClearsIntlimAndStatKeepsTheZero)
-{
+    // PMOD DYN clears INTLIM; going back to STAT keeps the zero.
+    SetCtrlVal(panel, P_EDITTRIGGER, 0);
+    InitPanelCtrlAttr();
     SetCtrlVal(panel, P_EDITINTLIM, 300);
     SetCtrlVal(panel, P_EDITPMODE, 1);
     Commit(CBF_EditPmode);
-    EXPECT_EQ(Val(panel, P_EDITINTLIM), 0);
-    EXPECT_TRUE(Dimmed(panel, P_EDITINTLIM) && Dimmed(panel, P_SLIDEPOWER));
+    EXPECT_EQ(State(P_EDITINTLIM), std::pair(0, true));
+    EXPECT_TRUE(Dimmed(panel, P_SLIDEPOWER));
     SetCtrlVal(panel, P_EDITPMODE, 0);
     Commit(CBF_EditPmode);
-    EXPECT_EQ(Val(panel, P_EDITINTLIM), 0);
-    EXPECT_FALSE(Dimmed(panel, P_EDITINTLIM) || Dimmed(panel, P_SLIDEPOWER));
-    // A right click only explains.
-    SetCtrlVal(panel, P_EDITPMODE, 1);
-    Popups([] { CBF_EditPmode(panel, P_EDITPMODE, EVENT_RIGHT_CLICK, nullptr, 0, 0); });
-    EXPECT_FALSE(Dimmed(panel, P_EDITINTLIM));
+    EXPECT_EQ(State(P_EDITINTLIM), std::pair(0, false));
+    EXPECT_FALSE(Dimmed(panel, P_SLIDEPOWER));
 }
 
 TEST_F(Modes, CalculationModeRenamesAllPanelsAndClearsTheXYPlaneOnlyForSI)
@@ -211,29 +197,23 @@ TEST_F(Modes, CalculationModeRenamesAllPanelsAndClearsTheXYPlaneOnlyForSI)
                VAL_NO_POINT, VAL_SOLID, 1, 0xA0A0A0);
         SetCtrlVal(panel, P_CALCMODE, mode);
         InitCalcMode();
-        const char *i = mode ? "i" : "Y", *m = mode ? "M" : "INT";
-        for (int p : {panel, recpanel, graphpanel}) {
-            EXPECT_EQ(Label(p, p == panel ? P_DISPY : p == recpanel ? RECP_DISPY : GRAPHP_DISPY), i);
-            EXPECT_EQ(Label(p, p == panel ? P_DISPINT : p == recpanel ? RECP_DISPINT : GRAPHP_DISPINT), m);
-        }
-        EXPECT_EQ(RingItem(panel, "SelectSource", 0), mode ? "s/i" : "X/Y");
-        EXPECT_EQ(RingItem(panel, "SelectSource", 2), m);
-        EXPECT_EQ(RingItem(graphpanel, "EditSignal", 5), m);
-        EXPECT_EQ(RingItem(teachpanel, "EditTpTeachCtoWith", 1), mode ? "MAX DELTA(s/i)" : "MAX DELTA (X/Y)");
-        EXPECT_EQ(Label(teachpanel, TEACHP_EDITTPVALUEITO), mode ? "VALUE MTO" : "VALUE ITO");
+        const std::string names = Label(panel, P_DISPY) + Label(panel, P_DISPINT) + Label(recpanel, RECP_DISPY) +
+                                  Label(recpanel, RECP_DISPINT) + Label(graphpanel, GRAPHP_DISPY) +
+                                  Label(graphpanel, GRAPHP_DISPINT) + Label(teachpanel, TEACHP_EDITTPVALUEITO);
+        EXPECT_EQ(names, mode ? "iMiMiMVALUE MTO" : "YINTYINTYINTVALUE ITO");
+        EXPECT_EQ(RingItem(panel, "SelectSource", 0) + RingItem(panel, "SelectSource", 2) +
+                      RingItem(graphpanel, "EditSignal", 5) + RingItem(teachpanel, "EditTpTeachCtoWith", 1),
+                  mode ? "s/iMMMAX DELTA(s/i)" : "X/YINTINTMAX DELTA (X/Y)");
         int plots = -1;
         GetNumGraphPlots(panel, P_GRAPHDATA1, &plots);
         EXPECT_EQ(plots, mode ? 0 : 1);
-        double lo = 0, hi = 0;
+        double lo = 0, hi = 0, chartHi = 0;
         GetAxisScalingMode(panel, P_GRAPHDATA1, VAL_XAXIS, nullptr, &lo, &hi);
-        EXPECT_EQ(hi, mode ? 10000 : 4096);
-        GetAxisScalingMode(panel, P_CHARTINT, VAL_LEFT_YAXIS, nullptr, &lo, &hi);
-        EXPECT_EQ(hi, mode ? 1200 : 4096);
-        int bg = 0, frame = 0;
-        GetCtrlAttribute(panel, P_DISPY, ATTR_TEXT_BGCOLOR, &bg);
-        GetCtrlAttribute(panel, P_DISPY, ATTR_FRAME_COLOR, &frame);
-        EXPECT_EQ(bg, mode ? 0xFFFF00 : 0x00FF00); // the second colour leaves the background alone
-        EXPECT_EQ(frame, mode ? 0x80FFFF : 0xE0E0E0);
+        GetAxisScalingMode(panel, P_CHARTINT, VAL_LEFT_YAXIS, nullptr, &lo, &chartHi);
+        EXPECT_TRUE(hi == (mode ? 10000 : 4096) && chartHi == (mode ? 1200 : 4096)) << hi << " " << chartHi;
+        // The second colour leaves the background alone.
+        EXPECT_EQ(Attr(panel, P_DISPY, ATTR_TEXT_BGCOLOR), mode ? 0xFFFF00 : 0x00FF00);
+        EXPECT_EQ(Attr(panel, P_DISPY, ATTR_FRAME_COLOR), mode ? 0x80FFFF : 0xE0E0E0);
         SetCtrlIndex(panel, P_SELECTSOURCE, 2); // renamed items keep their values
         EXPECT_EQ(Val(panel, P_SELECTSOURCE), 2);
     }
@@ -244,10 +224,8 @@ TEST_F(Modes, SignalDisplayAndCommonDimming)
     for (auto [src, xy, rgb, chart] : {std::tuple{1, false, true, P_GRAPHRGB}, {2, true, false, P_CHARTINT}}) {
         SetCtrlVal(panel, P_SELECTSOURCE, src);
         DispVis(1);
-        EXPECT_EQ(Visible(panel, P_DISPX), xy);
-        EXPECT_EQ(Visible(panel, P_DISPR), rgb);
-        EXPECT_TRUE(Visible(panel, chart));
-        EXPECT_FALSE(Visible(panel, P_GRAPHDATA1) || Visible(panel, P_GRAPHDATA2));
+        EXPECT_TRUE(Visible(panel, P_DISPX) == xy && Visible(panel, P_DISPR) == rgb && Visible(panel, chart)) << src;
+        EXPECT_FALSE(Visible(panel, P_GRAPHDATA1) || Visible(panel, P_GRAPHDATA2)) << src;
     }
     SetCtrlVal(panel, P_SELECTSOURCE, 0);
     DispVis(1);
