@@ -27,8 +27,12 @@ struct Event {
 };
 std::vector<Event> g_events;
 int g_panelEvents = 0;
-int g_loopRounds = 0;
-bool g_poll = false;
+
+int IntVal(int p, int c) { int v = -1; GetCtrlVal(p, c, &v); return v; }
+double DblVal(int p, int c) { double v = -1; GetCtrlVal(p, c, &v); return v; }
+std::string StrVal(int p, int c) { char b[256] = ""; GetCtrlVal(p, c, b, sizeof b); return b; }
+int IntAttr(int p, int c, int a) { int v = -1; GetCtrlAttribute(p, c, a, &v); return v; }
+std::string StrAttr(int p, int c, int a) { char b[128] = ""; GetCtrlAttribute(p, c, a, b); return b; }
 
 QWidget *widgetOf(int panel, const char *name)
 {
@@ -66,27 +70,15 @@ int CBF_Any(int, int control, int event, void *, int d1, int d2)
     return 0;
 }
 
-int CBF_ButtonGo(int, int control, int event, void *, int, int)
+// The test panel binds these too; here they only record.
+int CBF_ButtonGo(int panel, int control, int event, void *data, int d1, int d2)
 {
-    g_events.push_back({control, event, 0, 0});
-    if (event != EVENT_COMMIT)
-        return 0;
-    g_poll = true;
-    g_loopRounds = 0;
-    const double start = Timer();
-    while (g_poll && Timer() - start < 5.0) {
-        ProcessSystemEvents();
-        ++g_loopRounds;
-    }
-    return 0;
+    return CBF_Any(panel, control, event, data, d1, d2);
 }
 
-int CBF_ButtonStop(int, int control, int event, void *, int, int)
+int CBF_ButtonStop(int panel, int control, int event, void *data, int d1, int d2)
 {
-    g_events.push_back({control, event, 0, 0});
-    if (event == EVENT_COMMIT)
-        g_poll = false;
-    return 0;
+    return CBF_Any(panel, control, event, data, d1, d2);
 }
 
 int CBF_T(int, int event, void *, int, int)
@@ -112,11 +104,8 @@ TEST_F(Ui, UserActionsReachTheCallbacksWithTheirEvents)
 {
     static_cast<QAbstractButton *>(widgetOf(panel, "Toggle"))->click();
     ASSERT_EQ(g_events.size(), 2u);
-    EXPECT_EQ(g_events[0].event, EVENT_VAL_CHANGED);
-    EXPECT_EQ(g_events[1].event, EVENT_COMMIT);
-    int on = 0;
-    GetCtrlVal(panel, T_TOGGLE, &on);
-    EXPECT_EQ(on, 1);
+    EXPECT_TRUE(g_events[0].event == EVENT_VAL_CHANGED && g_events[1].event == EVENT_COMMIT);
+    EXPECT_EQ(IntVal(panel, T_TOGGLE), 1);
 
     g_events.clear();
     QWidget *status = widgetOf(panel, "DispStatus");
@@ -124,8 +113,7 @@ TEST_F(Ui, UserActionsReachTheCallbacksWithTheirEvents)
                       Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(status, &right);
     ASSERT_EQ(g_events.size(), 1u);
-    EXPECT_EQ(g_events[0].control, T_DISPSTATUS);
-    EXPECT_EQ(g_events[0].event, EVENT_RIGHT_CLICK);
+    EXPECT_TRUE(g_events[0].control == T_DISPSTATUS && g_events[0].event == EVENT_RIGHT_CLICK);
 
     // Programmatic changes never raise events.
     g_events.clear();
@@ -144,37 +132,28 @@ TEST_F(Ui, UserActionsReachTheCallbacksWithTheirEvents)
     EXPECT_EQ(g_panelEvents, 1);
 }
 
-TEST_F(Ui, ValuesRoundTripForEveryKind)
+TEST_F(Ui, ValuesAndAttributesRoundTripForEveryKind)
 {
-    int i = 0;
-    double d = 0;
-    char buf[256];
     EXPECT_EQ(SetCtrlVal(panel, T_EDITPOWER, 321), 0);
-    GetCtrlVal(panel, T_EDITPOWER, &i);
-    EXPECT_EQ(i, 321);
     unsigned short us = 0;
     GetCtrlVal(panel, T_EDITPOWER, &us);
-    EXPECT_EQ(us, 321);
+    EXPECT_TRUE(IntVal(panel, T_EDITPOWER) == 321 && us == 321);
     SetCtrlVal(panel, T_DISPTEMP, 23.25);
-    GetCtrlVal(panel, T_DISPTEMP, &d);
-    EXPECT_DOUBLE_EQ(d, 23.25);
+    EXPECT_DOUBLE_EQ(DblVal(panel, T_DISPTEMP), 23.25);
     SetCtrlVal(panel, T_SLIDEPOWER, 999);
-    GetCtrlVal(panel, T_SLIDEPOWER, &i);
-    EXPECT_EQ(i, 999);
+    EXPECT_EQ(IntVal(panel, T_SLIDEPOWER), 999);
 
     // Rings hold item values, not indexes.
     EXPECT_EQ(SetCtrlVal(panel, T_RINGMODE, 7), 0);
-    GetCtrlVal(panel, T_RINGMODE, &i);
-    EXPECT_EQ(i, 7);
+    EXPECT_EQ(IntVal(panel, T_RINGMODE), 7);
     EXPECT_LT(SetCtrlVal(panel, T_RINGMODE, 5), 0);
     int index = -2;
     GetIndexFromValue(panel, T_RINGMODE, &index, 1);
     EXPECT_EQ(index, 1);
 
     SetCtrlVal(panel, T_STRINGIP, "192.168.0.10");
-    GetCtrlVal(panel, T_STRINGIP, buf, sizeof buf);
-    EXPECT_STREQ(buf, "192.168.0.10");
-    char small[5];
+    EXPECT_EQ(StrVal(panel, T_STRINGIP), "192.168.0.10");
+    char small[5], buf[256];
     GetCtrlVal(panel, T_STRINGIP, small, sizeof small); // bounded read
     EXPECT_STREQ(small, "192.");
 
@@ -185,51 +164,29 @@ TEST_F(Ui, ValuesRoundTripForEveryKind)
     EXPECT_STREQ(buf, "second");
 
     SetCtrlVal(panel, T_LEDOUT0, 1);
-    GetCtrlVal(panel, T_LEDOUT0, &i);
-    EXPECT_EQ(i, 1);
     SetCtrlVal(panel, T_COLORPATCH, 0xA0B0C0);
-    GetCtrlVal(panel, T_COLORPATCH, &i);
-    EXPECT_EQ(i, 0xA0B0C0);
     SetCtrlVal(panel, T_BARR, 2048.0);
-    GetCtrlVal(panel, T_BARR, &d);
-    EXPECT_DOUBLE_EQ(d, 2048.0);
     SetCtrlVal(panel, T_DISPSTATUS, "TIMEOUT");
-    GetCtrlVal(panel, T_DISPSTATUS, buf, sizeof buf);
-    EXPECT_STREQ(buf, "TIMEOUT");
-}
+    EXPECT_TRUE(IntVal(panel, T_LEDOUT0) == 1 && IntVal(panel, T_COLORPATCH) == 0xA0B0C0);
+    EXPECT_DOUBLE_EQ(DblVal(panel, T_BARR), 2048.0);
+    EXPECT_EQ(StrVal(panel, T_DISPSTATUS), "TIMEOUT");
 
-TEST_F(Ui, AttributesRoundTrip)
-{
-    int v = 0;
-    char buf[128];
     SetCtrlAttribute(panel, T_EDITPOWER, ATTR_DIMMED, 1);
-    GetCtrlAttribute(panel, T_EDITPOWER, ATTR_DIMMED, &v);
-    EXPECT_EQ(v, 1);
     SetCtrlAttribute(panel, T_EDITPOWER, ATTR_VISIBLE, 0);
-    GetCtrlAttribute(panel, T_EDITPOWER, ATTR_VISIBLE, &v);
-    EXPECT_EQ(v, 0);
     SetCtrlAttribute(panel, T_EDITPOWER, ATTR_LABEL_TEXT, "s");
-    GetCtrlAttribute(panel, T_EDITPOWER, ATTR_LABEL_TEXT, buf);
-    EXPECT_STREQ(buf, "s");
     SetCtrlAttribute(panel, T_BUTTONGO, ATTR_LABEL_TEXT, "GO!");
-    GetCtrlAttribute(panel, T_BUTTONGO, ATTR_LABEL_TEXT, buf);
-    EXPECT_STREQ(buf, "GO!");
+    EXPECT_TRUE(IntAttr(panel, T_EDITPOWER, ATTR_DIMMED) == 1 && IntAttr(panel, T_EDITPOWER, ATTR_VISIBLE) == 0);
+    EXPECT_EQ(StrAttr(panel, T_EDITPOWER, ATTR_LABEL_TEXT) + StrAttr(panel, T_BUTTONGO, ATTR_LABEL_TEXT), "sGO!");
     SetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, 0xFF0000);
-    GetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, &v);
-    EXPECT_EQ(v, 0xFF0000);
+    EXPECT_EQ(IntAttr(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR), 0xFF0000);
     SetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, VAL_TRANSPARENT);
     EXPECT_FALSE(widgetOf(panel, "DispStatus")->autoFillBackground()); // not painted black
     SetCtrlAttribute(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR, 0xFF0000);
-    GetCtrlAttribute(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR, &v);
-    EXPECT_EQ(v, 0xFF0000);
+    EXPECT_EQ(IntAttr(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR), 0xFF0000);
     SetCtrlAttribute(panel, T_STRINGIP, ATTR_LEFT, 33);
     SetCtrlAttribute(panel, T_STRINGIP, ATTR_WIDTH, 99);
-    GetCtrlAttribute(panel, T_STRINGIP, ATTR_LEFT, &v);
-    EXPECT_EQ(v, 33);
-    GetCtrlAttribute(panel, T_STRINGIP, ATTR_WIDTH, &v);
-    EXPECT_EQ(v, 99);
-    GetCtrlAttribute(panel, T_DISPTEMP, ATTR_CTRL_MODE, &v);
-    EXPECT_EQ(v, VAL_INDICATOR);
+    EXPECT_TRUE(IntAttr(panel, T_STRINGIP, ATTR_LEFT) == 33 && IntAttr(panel, T_STRINGIP, ATTR_WIDTH) == 99);
+    EXPECT_EQ(IntAttr(panel, T_DISPTEMP, ATTR_CTRL_MODE), VAL_INDICATOR);
     EXPECT_LT(SetCtrlAttribute(panel, T_LEDOUT0, ATTR_MAX_ENTRY_LENGTH, 3), 0);
     EXPECT_EQ(SetCtrlAttribute(panel, 9999, ATTR_DIMMED, 1), UIECtrlNotFound);
 
@@ -271,9 +228,7 @@ TEST_F(Ui, TablesHoldCellsModesAndLabelColours)
     g_events.clear();
     t->item(2, 0)->setText("77");
     ASSERT_FALSE(g_events.empty());
-    EXPECT_EQ(g_events[0].event, EVENT_VAL_CHANGED);
-    EXPECT_EQ(g_events[0].d1, 3);
-    EXPECT_EQ(g_events[0].d2, 1);
+    EXPECT_TRUE(g_events[0].event == EVENT_VAL_CHANGED && g_events[0].d1 == 3 && g_events[0].d2 == 1);
     t->item(2, 0)->setText("abc");
     GetTableCellVal(panel, T_TABLETEACH, MakePoint(1, 3), &v);
     EXPECT_EQ(v, 77);
@@ -281,8 +236,7 @@ TEST_F(Ui, TablesHoldCellsModesAndLabelColours)
     SetActiveTableCell(panel, T_TABLETEACH, MakePoint(2, 7));
     Point p{};
     GetActiveTableCell(panel, T_TABLETEACH, &p);
-    EXPECT_EQ(p.x, 2);
-    EXPECT_EQ(p.y, 7);
+    EXPECT_TRUE(p.x == 2 && p.y == 7);
 }
 
 TEST_F(Ui, GraphsKeepADisplayListWithHandles)
@@ -292,9 +246,7 @@ TEST_F(Ui, GraphsKeepADisplayListWithHandles)
     const int a = PlotXY(panel, T_GRAPHDATA1, xs, ys, 3, VAL_DOUBLE, VAL_UNSIGNED_SHORT_INTEGER, VAL_THIN_LINE,
                          VAL_NO_POINT, VAL_SOLID, 1, VAL_RED);
     const int b = PlotArc(panel, T_GRAPHDATA1, 10, 10, 50, 50, 0, 3600, VAL_GREEN, VAL_TRANSPARENT);
-    ASSERT_GT(a, 0);
-    ASSERT_GT(b, 0);
-    EXPECT_NE(a, b);
+    ASSERT_TRUE(a > 0 && b > 0 && a != b);
     int n = 0;
     GetNumGraphPlots(panel, T_GRAPHDATA1, &n);
     EXPECT_EQ(n, 2);
@@ -307,15 +259,13 @@ TEST_F(Ui, GraphsKeepADisplayListWithHandles)
     double x = 0, y = 0;
     SetGraphCursor(panel, T_GRAPHDATA1, 1, 1234, 567);
     GetGraphCursor(panel, T_GRAPHDATA1, 1, &x, &y);
-    EXPECT_DOUBLE_EQ(x, 1234);
-    EXPECT_DOUBLE_EQ(y, 567);
+    EXPECT_TRUE(x == 1234 && y == 567);
 
     int mode = -1;
     double lo = 0, hi = 0;
     SetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, VAL_MANUAL, 0, 10000);
     GetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, &mode, &lo, &hi);
-    EXPECT_EQ(mode, VAL_MANUAL);
-    EXPECT_DOUBLE_EQ(hi, 10000);
+    EXPECT_TRUE(mode == VAL_MANUAL && hi == 10000);
     EXPECT_LT(SetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, VAL_MANUAL, 5, 5), 0);
 
     // The strip chart keeps one screen of multiplexed points per trace.
@@ -356,20 +306,14 @@ TEST_F(Ui, NewCtrlAndDiscardCtrl)
     EXPECT_EQ(InstallCtrlCallback(panel, ring, CBF_Any, nullptr), 0);
     // A text message made at run time grows with its text.
     const int msg = NewCtrl(panel, CTRL_TEXT_MSG, "", 300, 500);
-    int w0 = 0, w1 = 0;
-    GetCtrlAttribute(panel, msg, ATTR_WIDTH, &w0);
+    const int w0 = IntAttr(panel, msg, ATTR_WIDTH);
     SetCtrlVal(panel, msg, "VELTRA-Scope V6.1 with a long title");
-    GetCtrlAttribute(panel, msg, ATTR_WIDTH, &w1);
-    EXPECT_GT(w1, w0);
+    EXPECT_GT(IntAttr(panel, msg, ATTR_WIDTH), w0);
     // Given another control's tab position, the new ring comes right before it.
-    int pos = 0, after = 0;
-    GetCtrlAttribute(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION, &pos);
+    const int pos = IntAttr(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION);
     SetCtrlAttribute(panel, ring, ATTR_CTRL_TAB_POSITION, pos);
-    GetCtrlAttribute(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION, &after);
-    int ringPos = -1;
-    GetCtrlAttribute(panel, ring, ATTR_CTRL_TAB_POSITION, &ringPos);
-    EXPECT_EQ(ringPos, pos);
-    EXPECT_EQ(after, pos + 1);
+    EXPECT_EQ(IntAttr(panel, ring, ATTR_CTRL_TAB_POSITION), pos);
+    EXPECT_EQ(IntAttr(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION), pos + 1);
     EXPECT_EQ(widgetOf(panel, "StringIp")->previousInFocusChain(), widgetOf(panel, CtrlName(panel, ring).c_str()));
     EXPECT_EQ(DiscardCtrl(panel, ring), 0);
     EXPECT_LT(SetCtrlVal(panel, ring, 1), 0);
@@ -379,25 +323,23 @@ TEST(UiLoad, MissingMalformedOrUnboundFilesFail)
 {
     ASSERT_EQ(InitRuntime(0, nullptr), 0);
     EXPECT_LT(LoadPanel(0, "/nonexistent/None.uir", 1), 0);
-    const std::string bad = testing::TempDir() + "/bad.uir";
-    QFile f(QString::fromStdString(bad));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<ui><widget class=\"QWidget\"><widget class=\"QTabWidget\" name=\"panels\">");
-    f.close();
-    EXPECT_LT(LoadPanel(0, bad.c_str(), 1), 0);
+    const auto load = [](const char *text) {
+        const std::string path = testing::TempDir() + "/test.uir";
+        QFile f(QString::fromStdString(path));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) > 0);
+        f.close();
+        return LoadPanel(0, path.c_str(), 1);
+    };
+    EXPECT_LT(load("<ui><widget class=\"QWidget\"><widget class=\"QTabWidget\" name=\"panels\">"), 0);
     EXPECT_LT(LoadPanel(0, RT_TEST_PANEL_DIR "/RtTest.uir", 7), 0); // no such panel
 
     // A callback name that the program does not define makes loading fail.
-    const std::string unbound = testing::TempDir() + "/unbound.uir";
-    QFile u(QString::fromStdString(unbound));
-    ASSERT_TRUE(u.open(QIODevice::WriteOnly));
-    u.write("<ui version=\"4.0\"><widget class=\"QWidget\" name=\"Form\">"
-            "<widget class=\"QTabWidget\" name=\"panels\"><widget class=\"QWidget\" name=\"P\">"
-            "<widget class=\"QPushButton\" name=\"ButtonX\">"
-            "<property name=\"callback\" stdset=\"0\"><string>CBF_NotDefined</string></property>"
-            "</widget></widget></widget></widget></ui>");
-    u.close();
-    EXPECT_EQ(LoadPanel(0, unbound.c_str(), 1), UIECallbackNotFound);
+    EXPECT_EQ(load("<ui version=\"4.0\"><widget class=\"QWidget\" name=\"Form\">"
+                   "<widget class=\"QTabWidget\" name=\"panels\"><widget class=\"QWidget\" name=\"P\">"
+                   "<widget class=\"QPushButton\" name=\"ButtonX\">"
+                   "<property name=\"callback\" stdset=\"0\"><string>CBF_NotDefined</string></property>"
+                   "</widget></widget></widget></widget></ui>"),
+              UIECallbackNotFound);
 }
 
 TEST(UiLoop, ProcessSystemEventsSleepsInsteadOfSpinning)
