@@ -4,6 +4,7 @@
 #include "packet.h"
 #include "telegram.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -25,6 +26,13 @@ protected:
             out.push_back(static_cast<unsigned char>(szWriteBuf[i]));
         return out;
     }
+    static std::vector<int> words(int offset, int n)
+    {
+        std::vector<int> out;
+        for (int i = 0; i < n; ++i)
+            out.push_back(GetWord(szWriteBuf, offset + 2 * i));
+        return out;
+    }
     static void reply(std::initializer_list<int> bytes)
     {
         int i = 0;
@@ -38,12 +46,9 @@ TEST_F(Framing, ParameterOrdersCarryTheSixteenParameterWordsBigEndian)
     for (int k = 0; k < 18; ++k)
         pp[k] = static_cast<uint16_t>(0x1234 + k);
     ASSERT_EQ(FillTxBuf(ORDER_SET_PARA, 99), 0);
-    const auto b = sent(8);
-    EXPECT_EQ(b, (std::vector<int>{0x00, 0x55, 0x00, 0x01, 0x12, 0x34, 0x12, 0x35}));
+    EXPECT_EQ(sent(8), (std::vector<int>{0x00, 0x55, 0x00, 0x01, 0x12, 0x34, 0x12, 0x35}));
     // pp words 16 and 17 land beyond the 36 bytes that are sent.
-    EXPECT_EQ(GetWord(szWriteBuf, 34), 0x1234 + 15);
-    EXPECT_EQ(GetWord(szWriteBuf, 36), 0x1234 + 16);
-    EXPECT_EQ(GetWord(szWriteBuf, 38), 0x1234 + 17);
+    EXPECT_EQ(words(34, 3), (std::vector<int>{0x1234 + 15, 0x1234 + 16, 0x1234 + 17}));
     // Orders are cut to 16 bits.
     FillTxBuf(0x10005, 0);
     EXPECT_EQ(GetWord(szWriteBuf, 2), 5);
@@ -54,16 +59,12 @@ TEST_F(Framing, RowOrdersKeepTheStaleWordsOfThePreviousTelegram)
     for (int k = 0; k < kParaWords; ++k)
         pp[k] = static_cast<uint16_t>(1000 + k);
     ASSERT_EQ(FillTxBuf(ORDER_SET_ROW, 30), 0);
-    EXPECT_EQ(GetWord(szWriteBuf, 4), 30);
-    for (int c = 0; c < 6; ++c)
-        EXPECT_EQ(GetWord(szWriteBuf, 6 + 2 * c), 1000 + 196 + c); // words 196-201
+    EXPECT_EQ(words(4, 7), (std::vector<int>{30, 1196, 1197, 1198, 1199, 1200, 1201})); // row, pp words 196-201
     const std::vector<int> before = sent();
     ASSERT_EQ(FillTxBuf(ORDER_GET_ROW, 7), 0);
     const std::vector<int> after = sent();
-    EXPECT_EQ(GetWord(szWriteBuf, 2), ORDER_GET_ROW);
-    EXPECT_EQ(GetWord(szWriteBuf, 4), 7);
-    for (int i = 6; i < kTelegramBytes; ++i)
-        EXPECT_EQ(after[i], before[i]) << "byte " << i;
+    EXPECT_EQ(words(2, 2), (std::vector<int>{ORDER_GET_ROW, 7}));
+    EXPECT_TRUE(std::equal(after.begin() + 6, after.end(), before.begin() + 6));
 
     // A row number past the table is refused and changes nothing.
     EXPECT_EQ(FillTxBuf(ORDER_SET_ROW, 31), -1);
@@ -71,19 +72,24 @@ TEST_F(Framing, RowOrdersKeepTheStaleWordsOfThePreviousTelegram)
     EXPECT_EQ(sent(), after);
 }
 
+// Replies decode as unsigned words; the data frame words go to their variables.
 TEST_F(Framing, RepliesDecodeAsUnsignedWords)
 {
     reply({0x00, 0x55, 0x00, 0x03, 0x80, 0x00, 0xFF, 0xFF, 0x12, 0x34});
     GetRxBufPara();
-    EXPECT_EQ(pp[0], 0x55);
-    EXPECT_EQ(pp[1], 3);
-    EXPECT_EQ(pp[2], 32768);
-    EXPECT_EQ(pp[3], 65535);
+    EXPECT_EQ(std::vector<int>(pp, pp + 4), (std::vector<int>{0x55, 3, 32768, 65535}));
     GetRxBufData();
     EXPECT_EQ(databuf[4], 0x1234);
+    for (int k = 0; k < kTelegramWords; ++k)
+        databuf[k] = static_cast<uint16_t>(k * 100);
+    CopyDatatoVars();
+    EXPECT_EQ((std::vector<int>{dataR, dataINT, dataCOL, dataTemp, dataGroup}),
+              (std::vector<int>{200, 700, 800, 1200, 1300}));
 }
 
-TEST_F(Framing, ParameterReplyFillsTheVariablesAndLimitsMaxcolno)
+// A parameter reply fills the variables and limits MAXCOL-No.; a wrong sync
+// changes nothing; a row reply fills one row, rows past the table are ignored.
+TEST_F(Framing, RepliesFillTheVariables)
 {
     pp[0] = 0x55;
     pp[1] = ORDER_GET_PARA;
@@ -91,38 +97,24 @@ TEST_F(Framing, ParameterReplyFillsTheVariablesAndLimitsMaxcolno)
         pp[2 + k] = static_cast<uint16_t>(100 + k);
     pp[2 + 6] = 40; // maxcolno
     CopyPPtoVars();
-    EXPECT_EQ(power, 100);
-    EXPECT_EQ(dynwinhi, 112);
-    EXPECT_EQ(frei16, 115);
-    EXPECT_EQ(maxcolno, 31);
-
-    // Wrong sync: nothing changes.
+    EXPECT_EQ((std::vector<int>{power, dynwinhi, frei16, maxcolno}), (std::vector<int>{100, 112, 115, 31}));
     pp[0] = 0x54;
     pp[2] = 7;
     CopyPPtoVars();
     EXPECT_EQ(power, 100);
-}
 
-TEST_F(Framing, RowRepliesFillOneRowAndIgnoreRowsPastTheTable)
-{
-    power = 250;
     pp[0] = 0x55;
     pp[1] = ORDER_GET_ROW;
     pp[2] = 30;
     for (int c = 0; c < 6; ++c)
         pp[3 + c] = static_cast<uint16_t>(500 + c);
     CopyPPtoVars();
-    EXPECT_EQ(ctt[30][0], 500);
-    EXPECT_EQ(ctt[30][4], 504);
-    EXPECT_EQ(groupbuf[30], 505);
-    EXPECT_EQ(power, 250);
-
+    EXPECT_EQ((std::vector<int>{ctt[30][0], ctt[30][4], groupbuf[30], power}), (std::vector<int>{500, 504, 505, 100}));
     uint16_t snapshot[kRows][5];
     std::memcpy(snapshot, ctt, sizeof ctt);
     pp[2] = 31;
     CopyPPtoVars();
-    EXPECT_EQ(std::memcmp(snapshot, ctt, sizeof ctt), 0);
-    EXPECT_EQ(groupbuf[31], 0);
+    EXPECT_TRUE(std::memcmp(snapshot, ctt, sizeof ctt) == 0 && groupbuf[31] == 0);
 }
 
 TEST_F(Framing, PacketRoundTripKeepsEveryVariable)
@@ -138,45 +130,22 @@ TEST_F(Framing, PacketRoundTripKeepsEveryVariable)
         groupbuf[r] = static_cast<uint16_t>(r % 5);
     }
     CopyVarsToPP();
-    EXPECT_EQ(pp[16 + 6 * 30 + 5], 0);
-    EXPECT_EQ(pp[16 + 6 * 2 + 3], 23);
+    EXPECT_TRUE(pp[16 + 6 * 30 + 5] == 0 && pp[16 + 6 * 2 + 3] == 23);
     ResetPacketVars();
     CopyFileParatoVars();
-    EXPECT_EQ(power, 250);
-    EXPECT_EQ(frei15, 0xBEEF);
-    EXPECT_EQ(frei16, 0x8001);
-    EXPECT_EQ(ctt[17][4], 174);
-    EXPECT_EQ(groupbuf[29], 4);
+    EXPECT_EQ((std::vector<int>{power, average, frei15, frei16, ctt[17][4], groupbuf[29]}),
+              (std::vector<int>{250, 128, 0xBEEF, 0x8001, 174, 4}));
     pp[6] = 99;
     CopyFileParatoVars();
     EXPECT_EQ(maxcolno, 31);
-}
-
-TEST_F(Framing, DataFrameWords)
-{
-    for (int k = 0; k < kTelegramWords; ++k)
-        databuf[k] = static_cast<uint16_t>(k * 100);
-    CopyDatatoVars();
-    EXPECT_EQ(dataR, 200);
-    EXPECT_EQ(dataINT, 700);
-    EXPECT_EQ(dataCOL, 800);
-    EXPECT_EQ(dataTemp, 1200);
-    EXPECT_EQ(dataGroup, 1300);
 }
 
 TEST(IpHistory, RecordsAreTwentyBytePaddedFieldsWithALineFeed)
 {
     const std::string longAddr = "sensor-hall-7.example.org"; // 25 characters
     const std::string bytes = FormatIpHistory({"10.0.0.1", longAddr});
-    ASSERT_EQ(bytes.size(), 42u);
-    EXPECT_EQ(bytes.substr(0, 8), "10.0.0.1");
-    EXPECT_EQ(bytes[8], '\0');
-    EXPECT_EQ(bytes[20], '\n');
-    EXPECT_EQ(bytes.substr(21, 20), longAddr.substr(0, 20));
-    const auto back = ParseIpHistory(bytes);
-    ASSERT_EQ(back.size(), 2u);
-    EXPECT_EQ(back[0], "10.0.0.1");
-    EXPECT_EQ(back[1], longAddr.substr(0, 20));
+    EXPECT_EQ(bytes, std::string("10.0.0.1") + std::string(12, '\0') + "\n" + longAddr.substr(0, 20) + "\n");
+    EXPECT_EQ(ParseIpHistory(bytes), (std::vector<std::string>{"10.0.0.1", longAddr.substr(0, 20)}));
 
     // 215 bytes hold 10 records; the 5 surplus bytes are ignored.
     std::string file;
