@@ -129,8 +129,8 @@ int ShowLogo(int index)
     note(SetCtrlAttribute(s.panel, s.frameCtrl, ATTR_FRAME_COLOR, e.frameColor));
     note(SetCtrlAttribute(s.panel, s.pictureCtrl, ATTR_TOP, e.pictureTop + s.offsetTop));
     note(SetCtrlAttribute(s.panel, s.pictureCtrl, ATTR_LEFT, e.pictureLeft + s.offsetLeft));
-    if (e.bitmap)
-        note(DisplayImageFile(s.panel, s.pictureCtrl, e.bitmap));
+    // An entry without a bitmap leaves the picture empty, whatever it showed before.
+    note(DisplayImageFile(s.panel, s.pictureCtrl, e.bitmap ? e.bitmap : ""));
 
     const bool allStyle4 = index == 5 && s.entry5InStyle4;
     for (int i = 0; i < e.numLines; ++i) {

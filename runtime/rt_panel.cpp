@@ -1745,7 +1745,11 @@ int DisplayImageFile(int panel, int control, const char *fileName)
     auto *pic = qobject_cast<RtPicture *>(c->widget.data());
     if (!pic)
         return UIEWrongCtrlType;
-    QString path = QString::fromLocal8Bit(fileName);
+    QString path = QString::fromLocal8Bit(fileName ? fileName : "");
+    if (path.isEmpty()) { // no file: the picture shows nothing
+        pic->clearImage();
+        return 0;
+    }
     if (QFileInfo(path).isRelative() && !QFileInfo::exists(path))
         path = QDir(QCoreApplication::applicationDirPath()).filePath(path);
     return pic->loadImage(path) ? 0 : UIEValueInvalid;

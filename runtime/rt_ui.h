@@ -227,6 +227,8 @@ int InstallCtrlCallback(int panel, int control, CtrlCallbackPtr fn, void *callba
 // Sends a keystroke to the active control of the panel.
 int FakeKeystroke(int keyCode);
 int SetWaitCursor(int on);
+// Shows an image file in a picture control; an empty name clears it. A file
+// that cannot be read clears it too and gives a negative result.
 int DisplayImageFile(int panel, int control, const char *fileName);
 // Name of a control in its resource file ("ButtonSend"); empty if unknown.
 std::string CtrlName(int panel, int control);

@@ -161,11 +161,16 @@ RtPicture::RtPicture(QWidget *parent) : QWidget(parent) {}
 bool RtPicture::loadImage(const QString &file)
 {
     QPixmap pm;
-    if (!pm.load(file))
-        return false;
-    pixmap_ = pm;
+    const bool ok = pm.load(file);
+    pixmap_ = pm; // a file that cannot be read leaves the picture empty, not stale
     update();
-    return true;
+    return ok;
+}
+
+void RtPicture::clearImage()
+{
+    pixmap_ = QPixmap();
+    update();
 }
 
 void RtPicture::paintEvent(QPaintEvent *)

@@ -71,6 +71,7 @@ class RtPicture : public QWidget {
 public:
     explicit RtPicture(QWidget *parent = nullptr);
     bool loadImage(const QString &file);
+    void clearImage();
     bool hasImage() const { return !pixmap_.isNull(); }
 
 protected:

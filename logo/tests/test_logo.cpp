@@ -141,6 +141,12 @@ TEST_F(LogoTest, MissingBrandAreaOrBitmap)
     EXPECT_EQ(Attr(Frame(), ATTR_FRAME_COLOR), 0x0080FF);
     EXPECT_EQ(NewLines().size(), 4u);
     EXPECT_EQ(MarkedPicturePixels(), 0);
+    // A bitmap shown before does not linger under an entry that has none.
+    ASSERT_TRUE(QDir::setCurrent(QString::fromLocal8Bit(std::getenv("VELT_BIN_DIR"))));
+    ASSERT_EQ(ShowLogo(5), 0);
+    ASSERT_GT(MarkedPicturePixels(), 100);
+    ASSERT_EQ(ShowLogo(0), 0);
+    EXPECT_EQ(MarkedPicturePixels(), 0);
 }
 
 // The calibration variant draws entry 5 in style 4 (white on 0x0080FF); other entries keep their styles.
