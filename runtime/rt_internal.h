@@ -10,7 +10,9 @@
 #include <string>
 
 class QApplication;
+class QColor;
 class QLabel;
+class QString;
 
 namespace rt {
 
@@ -75,5 +77,21 @@ std::string ctrlValueText(int panel, int control);
 bool ctrlOperable(int panel, int control);
 // Exit code forced by a UI script's quit (or -1).
 int &forcedExitCode();
+
+// Helpers shared by the files of panels, control values, lists and graphs.
+QColor toQColor(int rgb);
+int fromQColor(const QColor &c);
+// Copies text into a caller's buffer, cut to bufSize - 1 bytes (-1: unbounded).
+void copyText(char *dst, const QString &text, int bufSize = -1);
+void placeLabel(Control &c);
+void applyColors(Control &c);
+void restack(Panel &p);
+void setTabPosition(Panel &p, Control *moved, int position);
+void setIndicator(Control &c, bool indicator);
+void applyTableModes(Control &c);
+// The value-changed then commit pair that a user's change produces.
+void userChanged(int panel, int ctrl, int d1 = 0, int d2 = 0);
+double readArray(const void *array, int type, int i);
+bool knownDataType(int type);
 
 } // namespace rt
