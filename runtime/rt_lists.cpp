@@ -18,6 +18,25 @@ QComboBox *ringOf(int panel, int control)
     return c ? qobject_cast<QComboBox *>(c->widget.data()) : nullptr;
 }
 
+// The ring in *combo when index names one of its items; else the error code.
+int ringItem(int panel, int control, int index, QComboBox **combo)
+{
+    *combo = ringOf(panel, control);
+    if (!*combo)
+        return UIECtrlNotFound;
+    return index < 0 || index >= (*combo)->count() ? UIEIndexOutOfRange : 0;
+}
+
+int replaceItem(int panel, int control, int index, const char *label, const QVariant &value)
+{
+    QComboBox *combo = nullptr;
+    if (const int r = ringItem(panel, control, index, &combo); r < 0)
+        return r;
+    combo->setItemText(index, QString::fromLatin1(label ? label : ""));
+    combo->setItemData(index, value);
+    return 0;
+}
+
 int insertItem(int panel, int control, int index, const char *label, const QVariant &value)
 {
     QComboBox *combo = ringOf(panel, control);
@@ -48,11 +67,9 @@ int InsertListItem(int panel, int control, int index, const char *label, const c
 
 int DeleteListItem(int panel, int control, int index, int count)
 {
-    QComboBox *combo = ringOf(panel, control);
-    if (!combo)
-        return UIECtrlNotFound;
-    if (index < 0 || index >= combo->count())
-        return UIEIndexOutOfRange;
+    QComboBox *combo = nullptr;
+    if (const int r = ringItem(panel, control, index, &combo); r < 0)
+        return r;
     const QSignalBlocker block(combo);
     const int n = count < 0 ? combo->count() - index : std::min(count, combo->count() - index);
     for (int i = 0; i < n; ++i)
@@ -62,26 +79,12 @@ int DeleteListItem(int panel, int control, int index, int count)
 
 int ReplaceListItem(int panel, int control, int index, const char *label, const char *value)
 {
-    QComboBox *combo = ringOf(panel, control);
-    if (!combo)
-        return UIECtrlNotFound;
-    if (index < 0 || index >= combo->count())
-        return UIEIndexOutOfRange;
-    combo->setItemText(index, QString::fromLatin1(label ? label : ""));
-    combo->setItemData(index, QString::fromLatin1(value ? value : ""));
-    return 0;
+    return replaceItem(panel, control, index, label, QString::fromLatin1(value ? value : ""));
 }
 
 int ReplaceListItem(int panel, int control, int index, const char *label, int value)
 {
-    QComboBox *combo = ringOf(panel, control);
-    if (!combo)
-        return UIECtrlNotFound;
-    if (index < 0 || index >= combo->count())
-        return UIEIndexOutOfRange;
-    combo->setItemText(index, QString::fromLatin1(label ? label : ""));
-    combo->setItemData(index, value);
-    return 0;
+    return replaceItem(panel, control, index, label, value);
 }
 
 int GetNumListItems(int panel, int control, int *count)
@@ -125,33 +128,27 @@ int GetIndexFromValue(int panel, int control, int *index, int value)
 
 int GetValueFromIndex(int panel, int control, int index, char *value)
 {
-    QComboBox *combo = ringOf(panel, control);
-    if (!combo)
-        return UIECtrlNotFound;
-    if (index < 0 || index >= combo->count())
-        return UIEIndexOutOfRange;
+    QComboBox *combo = nullptr;
+    if (const int r = ringItem(panel, control, index, &combo); r < 0)
+        return r;
     copyText(value, combo->itemData(index).toString());
     return 0;
 }
 
 int GetValueFromIndex(int panel, int control, int index, int *value)
 {
-    QComboBox *combo = ringOf(panel, control);
-    if (!combo)
-        return UIECtrlNotFound;
-    if (index < 0 || index >= combo->count())
-        return UIEIndexOutOfRange;
+    QComboBox *combo = nullptr;
+    if (const int r = ringItem(panel, control, index, &combo); r < 0)
+        return r;
     *value = combo->itemData(index).toInt();
     return 0;
 }
 
 int GetValueLengthFromIndex(int panel, int control, int index, int *length)
 {
-    QComboBox *combo = ringOf(panel, control);
-    if (!combo)
-        return UIECtrlNotFound;
-    if (index < 0 || index >= combo->count())
-        return UIEIndexOutOfRange;
+    QComboBox *combo = nullptr;
+    if (const int r = ringItem(panel, control, index, &combo); r < 0)
+        return r;
     *length = static_cast<int>(combo->itemData(index).toString().toLatin1().size());
     return 0;
 }
@@ -167,11 +164,9 @@ int GetCtrlIndex(int panel, int control, int *index)
 
 int SetCtrlIndex(int panel, int control, int index)
 {
-    QComboBox *combo = ringOf(panel, control);
-    if (!combo)
-        return UIECtrlNotFound;
-    if (index < 0 || index >= combo->count())
-        return UIEIndexOutOfRange;
+    QComboBox *combo = nullptr;
+    if (const int r = ringItem(panel, control, index, &combo); r < 0)
+        return r;
     const QSignalBlocker block(combo);
     combo->setCurrentIndex(index);
     return 0;
