@@ -74,12 +74,12 @@ void setConnStatus(const char *text)
         SetCtrlVal(ids.iface, ids.connStatus, text);
 }
 
-// Shows which device the selected COM number stands for, and why it failed.
-void showComDevice(const char *reason)
+// Shows which device a COM number stands for, and why it failed.
+void showComDevice(int port, const char *reason)
 {
     if (!ids.comDevice)
         return;
-    std::string text = ResolveComDevice(comport);
+    std::string text = ResolveComDevice(port);
     if (reason && *reason)
         text += std::string(" (") + reason + ")";
     SetCtrlVal(ids.iface, ids.comDevice, text.c_str());
@@ -298,10 +298,10 @@ void InitRS232()
     if (ret < 0) {
         std::snprintf(szStatus, sizeof szStatus, "%s", ComErrorText(ret));
         SetStatusText(szStatus);
-        showComDevice(GetComErrorReason(comport).c_str());
+        showComDevice(comport, GetComErrorReason(comport).c_str());
         return;
     }
-    showComDevice(nullptr);
+    showComDevice(comport, nullptr);
     SetComTime(comport, 2.0);
     FlushInQ(comport);
     FlushOutQ(comport);
@@ -557,10 +557,10 @@ int CBF_EditSelectComPort(int, int, int event, void *, int, int)
     if (event == EVENT_RIGHT_CLICK) {
         info(InfoEditSelectComPort);
     } else if (event == EVENT_COMMIT) {
+        // The device the newly chosen number stands for, before it is tried.
         int port = 1;
         GetCtrlVal(ids.iface, ids.comPortSel, &port);
-        showComDevice(nullptr);
-        (void)port;
+        showComDevice(port, nullptr);
         dimAccept(1);
     }
     return 0;

@@ -92,9 +92,14 @@ TEST(LinkE2E, WithoutASensorTheProgramSaysSoAndAcceptStaysDimmed)
                             "print INTERFACEP DispConnectionStatus\n"
                             "print INTERFACEP DispComDevice\n"
                             "printattr INTERFACEP ButtonAccept dimmed\n"
+                            "click P ButtonConnect\n"
+                            "set INTERFACEP EditSelectComPort 3\n"
+                            "print INTERFACEP DispComDevice\n"
                             "quit 0\n",
-                            {"VELTRA_COM1=/nonexistent/tty"});
+                            {"VELTRA_COM1=/nonexistent/tty", "VELTRA_COM3=/nonexistent/third"});
     EXPECT_EQ(r.code, 0) << r.out;
+    // Choosing another number shows that number's device at once.
+    EXPECT_TRUE(has(r.out, "INTERFACEP.DispComDevice=/nonexistent/third\n")) << r.out;
     EXPECT_TRUE(has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
     EXPECT_TRUE(has(r.out, "INTERFACEP.DispConnectionStatus=CONNECTION FAILURE\n")) << r.out;
     EXPECT_TRUE(has(r.out, "INTERFACEP.DispComDevice=/nonexistent/tty")) << r.out;
