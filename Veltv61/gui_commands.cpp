@@ -5,7 +5,6 @@
 #include "Veltv61.h"
 #include "Veltv61Program.h"
 #include "link.h"
-#include "rt_com.h"
 #include "rt_file.h"
 #include "rt_ui.h"
 
@@ -24,14 +23,6 @@ const char *const InfoTimeoutVer =
     "this dialog box.";
 
 constexpr int kLivePauseMs = 50;
-
-void FlushSerialQueues()
-{
-    if (comprotocol == 0) {
-        FlushInQ(comport);
-        FlushOutQ(comport);
-    }
-}
 
 // Builds the telegram for order and arg and writes it; true when all 36 bytes went out.
 bool SendTelegram(uint16_t o, unsigned arg)
@@ -60,7 +51,7 @@ void SendPara()
 {
     GetPanelValues();
     CopyVarsToPP();
-    FlushSerialQueues();
+    FlushLink();
     if (!SendTelegram(ORDER_SET_PARA, 0)) {
         ShowTimeoutPopup();
         return;
@@ -131,7 +122,6 @@ void GetPara()
 void GetData()
 {
     poll = 1;
-    FlushSerialQueues();
     while (poll == 1) {
         order = ORDER_GET_DATA;
         FillTxBuf(order, 0);

@@ -7,6 +7,7 @@
 #include "rt_tcp.h"
 #include "rt_ui.h"
 #include "telegram.h"
+#include "transport.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,8 +39,6 @@ struct Ids {
     int comDevice = 0; // optional: the device the COM number stands for
 } ids;
 
-constexpr double kLineCheckSerialWait = 2.0;
-constexpr double kLineCheckTcpWait = 5.0;
 constexpr unsigned kCommandWriteMs = 2000;
 constexpr unsigned kLineCheckWriteMs = 5000;
 constexpr unsigned kConnectMs = 5000;
@@ -85,58 +84,9 @@ void showComDevice(int port, const char *reason)
     SetCtrlVal(ids.iface, ids.comDevice, text.c_str());
 }
 
-// Serial wait: at least once, until 36 bytes are queued or the time is up,
-// sleeping in the event loop between looks at the queue.
-void waitSerial(double limit)
-{
-    tstart = Timer();
-    do {
-        ProcessSystemEvents();
-        dataSize = GetInQLen(comport);
-        tdiff = Timer() - tstart;
-    } while (tdiff <= limit && dataSize < kTelegramBytes);
-}
-
-// Reads what the queue holds into szReadBuf, never more than it can take.
-void readSerialQueue()
-{
-    if (dataSize < 0)
-        dataSize = 0;
-    int n = dataSize;
-    if (n > static_cast<int>(sizeof szReadBuf))
-        n = sizeof szReadBuf;
-    if (n > 0)
-        ComRd(comport, szReadBuf, n);
-    bytesToRead = kTelegramBytes - dataSize;
-}
-
-// Drops bytes that arrived while no exchange waited and were not read yet,
-// so that a stale reply is never taken for the answer to the next request.
-void dropStaleTcpBytes()
-{
-    if (!tcpcon || !g_hconversation)
-        return;
-    char scratch[kBufSize];
-    for (int guard = 0; guard < 64; ++guard)
-        if (ClientTCPRead(g_hconversation, scratch, sizeof scratch, 0) <= 0)
-            break;
-}
-
-void waitTcp(double limit)
-{
-    tstart = Timer();
-    while (bytesToRead > 0) {
-        ProcessSystemEvents();
-        tdiff = Timer() - tstart;
-        if (tdiff > limit)
-            break;
-    }
-}
-
-void info(const char *text)
-{
-    MessagePopup("INFO!", text);
-}
+// Only one exchange is on the wire at a time: a request made while another
+// waits for its reply (a callback run from inside the wait) is refused.
+bool g_exchangeBusy = false;
 
 } // namespace
 
@@ -293,8 +243,7 @@ void InitRS232()
 {
     if (g_settings.stopLoopsOnOpen)
         g_settings.stopLoopsOnOpen();
-    CloseCom(comport);
-    ret = static_cast<int16_t>(OpenComConfig(comport, "", 19200, 0, 8, 1, 1024, 1024));
+    ret = static_cast<int16_t>(OpenSerialTransport(comport, 19200, false));
     if (ret < 0) {
         std::snprintf(szStatus, sizeof szStatus, "%s", ComErrorText(ret));
         SetStatusText(szStatus);
@@ -302,88 +251,77 @@ void InitRS232()
         return;
     }
     showComDevice(comport, nullptr);
-    SetComTime(comport, 2.0);
-    FlushInQ(comport);
-    FlushOutQ(comport);
-    SetCTSMode(comport, 0);
 }
 
 void InitTCP_IP()
 {
-    if (tcpcon != 0) {
-        DisconnectFromTCPServer(g_hconversation);
-        tcpcon = 0;
-        g_hconversation = 0;
-    }
-    SetWaitCursor(1);
-    unsigned handle = 0;
-    ret = static_cast<int16_t>(ConnectToTCPServer(&handle, static_cast<unsigned>(portNum), ipBuf, ClientTCPCB,
-                                                  nullptr, kConnectMs));
-    SetWaitCursor(0);
+    ret = static_cast<int16_t>(OpenTcpTransport(ipBuf, static_cast<unsigned>(portNum), kConnectMs));
     if (ret < 0) {
         std::snprintf(szStatus, sizeof szStatus, "%s", TcpErrorText(ret));
         MessagePopup("TCP Client", szStatus);
-        tcpcon = 0;
-    } else {
-        g_hconversation = handle;
-        tcpcon = 1;
     }
+}
+
+bool ExchangeBusy()
+{
+    return g_exchangeBusy;
+}
+
+void FlushLink()
+{
+    if (!g_exchangeBusy)
+        CurrentTransport().flush();
 }
 
 int WriteTelegram()
 {
-    int n = 0;
-    if (comprotocol == 0)
-        n = ComWrt(comport, szWriteBuf, kTelegramBytes);
-    else
-        n = tcpcon ? ClientTCPWrite(g_hconversation, szWriteBuf, kTelegramBytes, kCommandWriteMs) : -1;
+    int n = -1;
+    if (!g_exchangeBusy)
+        n = CurrentTransport().write(szWriteBuf, kTelegramBytes, kCommandWriteMs);
     nBytesW = static_cast<uint16_t>(n < 0 ? 0 : n);
     return n;
 }
 
+bool Exchange(int replyBytes, double timeout, LinkWait wait, bool flushFirst, unsigned writeTimeoutMs)
+{
+    if (replyBytes < 1 || replyBytes > kBufSize)
+        replyBytes = kTelegramBytes;
+    if (g_exchangeBusy) {
+        // A nested request: it fails without touching the wire, and the
+        // exchange that waits completes undisturbed.
+        return false;
+    }
+    g_exchangeBusy = true;
+    const Transport &t = CurrentTransport();
+    if (flushFirst)
+        t.flush();
+    t.expect(replyBytes);
+    bytesToRead = replyBytes;
+    const int written = t.write(szWriteBuf, kTelegramBytes, writeTimeoutMs);
+    nBytesW = static_cast<uint16_t>(written < 0 ? 0 : written);
+    // Without an open line no answer can come: fail at once instead of
+    // waiting out the time.
+    if (written >= 0)
+        t.wait(replyBytes, timeout, wait);
+    const int got = t.read(replyBytes);
+    bytesToRead = replyBytes - got;
+    g_exchangeBusy = false;
+    return bytesToRead == 0;
+}
+
 void GetDataFrame()
 {
-    if (comprotocol == 0) {
-        FlushInQ(comport);
-        FlushOutQ(comport);
-        ComWrt(comport, szWriteBuf, kTelegramBytes);
-        waitSerial(kExchangeTimeout);
-        readSerialQueue();
-        return;
-    }
-    dropStaleTcpBytes();
-    bytesToRead = kTelegramBytes;
-    dataSize = kTelegramBytes;
-    if (tcpcon)
-        ClientTCPWrite(g_hconversation, szWriteBuf, kTelegramBytes, kCommandWriteMs);
-    waitTcp(kExchangeTimeout);
+    Exchange(kTelegramBytes, kExchangeTimeout);
 }
 
 void CheckComLine()
 {
     order = ORDER_GET_VERSION;
     FillTxBuf(ORDER_GET_VERSION, 0);
-    // Without an open port or connection no answer can come: the check fails
-    // at once instead of waiting out its time.
-    if (comprotocol == 0) {
-        FlushInQ(comport);
-        FlushOutQ(comport);
-        dataSize = 0;
-        bytesToRead = kTelegramBytes;
-        if (ComWrt(comport, szWriteBuf, kTelegramBytes) >= 0) {
-            // The wait sleeps in the event loop rather than spinning on the queue.
-            waitSerial(kLineCheckSerialWait);
-            readSerialQueue();
-        }
-    } else {
-        dropStaleTcpBytes();
-        bytesToRead = kTelegramBytes;
-        dataSize = kTelegramBytes;
-        if (tcpcon) {
-            ClientTCPWrite(g_hconversation, szWriteBuf, kTelegramBytes, kLineCheckWriteMs);
-            waitTcp(kLineCheckTcpWait);
-        }
-    }
+    // The serial wait lets no user input through: a click on Go or Send
+    // while the version text is awaited is handled after the check.
+    const Transport &t = CurrentTransport();
+    Exchange(kTelegramBytes, t.lineCheckWait, t.lineCheckMode, true, kLineCheckWriteMs);
     if (bytesToRead != 0) {
         SetStatusText("TIMEOUT");
         setConnStatus("CONNECTION FAILURE");
@@ -405,7 +343,7 @@ int ClientTCPCB(unsigned handle, int event, int /*error*/, void * /*callbackData
         g_hconversation = 0;
         tcpcon = 0;
     } else if (event == TCP_DATAREADY) {
-        if (bytesToRead < 1) {
+        if (bytesToRead < 1 || !TcpReplyWaiting()) {
             char scratch[kBufSize];
             ClientTCPRead(handle, scratch, sizeof scratch, kReadMs);
             return 0;
@@ -429,6 +367,7 @@ int ClientTCPCB(unsigned handle, int event, int /*error*/, void * /*callbackData
 
 void CloseLink()
 {
+    CloseTransport();
     CloseCom(comport);
     if (tcpcon != 0) {
         DisconnectFromTCPServer(g_hconversation);
@@ -486,9 +425,9 @@ void UpdateIpHistory()
 // ---- interface panel callbacks ---------------------------------------------------
 int CBF_ButtonConnect(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK) {
-        info(InfoButtonConnect);
-    } else if (event == EVENT_COMMIT) {
+    if (HelpOnRightClick(event, InfoButtonConnect))
+        return 0;
+    if (event == EVENT_COMMIT) {
         if (g_settings.stopLoopsOnConnectPanel)
             g_settings.stopLoopsOnConnectPanel();
         int v = 0;
@@ -506,9 +445,9 @@ int CBF_ButtonConnect(int, int, int event, void *, int, int)
 
 int CBF_ButtonTryToConnect(int panelHandle, int control, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK) {
-        info(InfoButtonTryToConnect);
-    } else if (event == EVENT_COMMIT) {
+    if (HelpOnRightClick(event, InfoButtonTryToConnect))
+        return 0;
+    if (event == EVENT_COMMIT) {
         SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 1);
         TryToConnect();
         SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, 0);
@@ -518,18 +457,18 @@ int CBF_ButtonTryToConnect(int panelHandle, int control, int event, void *, int,
 
 int CBF_ButtonAccept(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK)
-        info(InfoButtonAccept);
-    else if (event == EVENT_COMMIT)
+    if (HelpOnRightClick(event, InfoButtonAccept))
+        return 0;
+    if (event == EVENT_COMMIT)
         HidePanel(ids.iface);
     return 0;
 }
 
 int CBF_ButtonDiscard(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK) {
-        info(InfoButtonDiscard);
-    } else if (event == EVENT_COMMIT) {
+    if (HelpOnRightClick(event, InfoButtonDiscard))
+        return 0;
+    if (event == EVENT_COMMIT) {
         SetCtrlVal(ids.iface, ids.protocol, static_cast<int>(comprotocolold));
         SetCtrlVal(ids.iface, ids.comPortSel, static_cast<int>(comportold));
         SetCtrlVal(ids.iface, ids.ip, ipBufOld);
@@ -543,9 +482,9 @@ int CBF_ButtonDiscard(int, int, int event, void *, int, int)
 
 int CBF_EditCommunicationProtocol(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK) {
-        info(InfoEditCommunicationProtocol);
-    } else if (event == EVENT_COMMIT) {
+    if (HelpOnRightClick(event, InfoEditCommunicationProtocol))
+        return 0;
+    if (event == EVENT_COMMIT) {
         InitConnectPanel(0);
         dimAccept(1);
     }
@@ -554,9 +493,9 @@ int CBF_EditCommunicationProtocol(int, int, int event, void *, int, int)
 
 int CBF_EditSelectComPort(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK) {
-        info(InfoEditSelectComPort);
-    } else if (event == EVENT_COMMIT) {
+    if (HelpOnRightClick(event, InfoEditSelectComPort))
+        return 0;
+    if (event == EVENT_COMMIT) {
         // The device the newly chosen number stands for, before it is tried.
         int port = 1;
         GetCtrlVal(ids.iface, ids.comPortSel, &port);
@@ -568,9 +507,9 @@ int CBF_EditSelectComPort(int, int, int event, void *, int, int)
 
 int CBF_StringIpAdress(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK) {
-        info(InfoStringIpAdress);
-    } else if (event == EVENT_COMMIT) {
+    if (HelpOnRightClick(event, InfoStringIpAdress))
+        return 0;
+    if (event == EVENT_COMMIT) {
         dimAccept(1);
         UpdateIpHistory();
     }
@@ -579,17 +518,16 @@ int CBF_StringIpAdress(int, int, int event, void *, int, int)
 
 int CBF_StringPortNumber(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK)
-        info(InfoStringPortNumber);
-    else if (event == EVENT_COMMIT)
+    if (HelpOnRightClick(event, InfoStringPortNumber))
+        return 0;
+    if (event == EVENT_COMMIT)
         dimAccept(1);
     return 0;
 }
 
 int CBF_DispStatus(int, int, int event, void *, int, int)
 {
-    if (event == EVENT_RIGHT_CLICK)
-        info(InfoStatus);
+    HelpOnRightClick(event, InfoStatus);
     return 0;
 }
 

@@ -4,6 +4,8 @@
 // differs between them is a LinkSettings value given at start-up.
 #pragma once
 
+#include "transport.h"
+
 #include <cstdint>
 
 // What each program does differently around the link.
@@ -55,12 +57,28 @@ void TryToConnect();
 void InitRS232();
 void InitTCP_IP();
 void CheckComLine();
+// One request/reply exchange over the line in use: sends the 36-byte
+// telegram in szWriteBuf (after a flush, unless flushFirst is false) and
+// waits up to `timeout` seconds for `replyBytes` reply bytes in szReadBuf.
+// Sets dataSize and bytesToRead; true when the reply is complete
+// (bytesToRead == 0). A request made while another exchange waits for its
+// reply is refused: false, nothing written, bytesToRead = replyBytes.
+bool Exchange(int replyBytes, double timeout, LinkWait wait = LinkWait::Events, bool flushFirst = true,
+              unsigned writeTimeoutMs = 2000);
+// True while an exchange waits for its reply.
+bool ExchangeBusy();
+// Sends what was written and drops stale input on the line in use (not
+// while an exchange waits).
+void FlushLink();
 // Sends the 36 bytes in szWriteBuf and waits for the 36-byte reply in
 // szReadBuf. Success when bytesToRead is 0 afterwards.
 void GetDataFrame();
-// Writes the telegram in szWriteBuf; returns the byte count (36 when good).
+// Writes the telegram in szWriteBuf without awaiting a reply; returns the
+// byte count (36 when good), negative when refused or failed.
 int WriteTelegram();
 int ClientTCPCB(unsigned handle, int event, int error, void *callbackData);
+// True while an exchange over TCP waits for reply bytes (ClientTCPCB stores them).
+bool TcpReplyWaiting();
 // Closes the serial port and an open TCP conversation (program end).
 void CloseLink();
 

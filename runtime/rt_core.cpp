@@ -63,18 +63,21 @@ int InitRuntime(int argc, char **argv)
     return 0;
 }
 
-int ProcessSystemEvents()
+namespace {
+
+// Services pending events with the given flags; with nothing pending, sleeps
+// in the event loop until I/O or a timer wakes the thread, at the latest
+// after a short guard interval, so that callers' polling loops cost almost
+// no CPU and add almost no latency.
+void serviceEvents(QEventLoop::ProcessEventsFlags flags)
 {
     rt::ensureApp();
     QCoreApplication::sendPostedEvents();
     QAbstractEventDispatcher *d = QThread::currentThread()->eventDispatcher();
     if (!d)
-        return 0;
-    if (d->processEvents(QEventLoop::AllEvents))
-        return 0;
-    // Nothing was pending: sleep in the event loop until I/O or a timer wakes
-    // the thread, at the latest after a short guard interval, so that callers'
-    // polling loops cost almost no CPU and add almost no latency.
+        return;
+    if (d->processEvents(flags))
+        return;
     static QTimer *guard = nullptr;
     if (!guard) {
         guard = new QTimer(QCoreApplication::instance());
@@ -83,15 +86,14 @@ int ProcessSystemEvents()
         QObject::connect(guard, &QTimer::timeout, [] {});
     }
     guard->start(rt::kGuardIntervalMs);
-    d->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    return 0;
+    d->processEvents(flags | QEventLoop::WaitForMoreEvents);
 }
 
-void Sleep(int ms)
+void sleepServicing(int ms, QEventLoop::ProcessEventsFlags flags)
 {
     rt::ensureApp();
     if (ms <= 0) {
-        ProcessSystemEvents();
+        serviceEvents(flags);
         return;
     }
     QElapsedTimer t;
@@ -104,8 +106,32 @@ void Sleep(int ms)
     QAbstractEventDispatcher *d = QThread::currentThread()->eventDispatcher();
     while (t.elapsed() < ms && d) {
         QCoreApplication::sendPostedEvents();
-        d->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        d->processEvents(flags | QEventLoop::WaitForMoreEvents);
     }
+}
+
+} // namespace
+
+int ProcessSystemEvents()
+{
+    serviceEvents(QEventLoop::AllEvents);
+    return 0;
+}
+
+int ProcessSystemEventsNoInput()
+{
+    serviceEvents(QEventLoop::ExcludeUserInputEvents);
+    return 0;
+}
+
+void Sleep(int ms)
+{
+    sleepServicing(ms, QEventLoop::AllEvents);
+}
+
+void SleepNoInput(int ms)
+{
+    sleepServicing(ms, QEventLoop::ExcludeUserInputEvents);
 }
 
 double Timer()

@@ -61,6 +61,14 @@ int MessagePopup(const char *title, const char *message)
     return 0;
 }
 
+int HelpOnRightClick(int event, const char *helpText)
+{
+    if (event != EVENT_RIGHT_CLICK)
+        return 0;
+    MessagePopup("INFO!", helpText);
+    return 1;
+}
+
 int ConfirmPopup(const char *title, const char *message)
 {
     int answer = 0;

@@ -193,6 +193,11 @@ int QuitUserInterface(int returnCode);
 int ProcessSystemEvents();
 // Pauses for ms milliseconds while servicing events.
 void Sleep(int ms);
+// As ProcessSystemEvents and Sleep, but keys and mouse clicks wait until
+// afterwards: for waits during which the user must not start another action
+// (I/O, timers and UI-script steps are still serviced).
+int ProcessSystemEventsNoInput();
+void SleepNoInput(int ms);
 
 // ---- controls ---------------------------------------------------------------
 int GetCtrlVal(int panel, int control, int *value);
@@ -305,6 +310,10 @@ int GetStripChartPointCount(int panel, int control, int *count); // points held 
 enum { VAL_OK_CANCEL_FILE_SELECT = 0, VAL_SELECT_BUTTON = 1, VAL_SAVE_BUTTON = 2, VAL_LOAD_BUTTON = 3 };
 enum { VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2, VAL_NO_FILE_SELECTED = 0 };
 int MessagePopup(const char *title, const char *message);
+// The right-click help of a control: on EVENT_RIGHT_CLICK shows helpText in
+// a pop-up titled "INFO!" and returns 1; any other event returns 0.
+//   if (HelpOnRightClick(event, InfoButtonGo)) return 0;
+int HelpOnRightClick(int event, const char *helpText);
 // 1 for Yes, 0 for No.
 int ConfirmPopup(const char *title, const char *message);
 // Returns VAL_EXISTING_FILE_SELECTED, VAL_NEW_FILE_SELECTED, VAL_NO_FILE_SELECTED or a negative code.
