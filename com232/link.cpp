@@ -323,6 +323,13 @@ bool Exchange(int replyBytes, double timeout, LinkWait wait, bool flushFirst, un
         t.wait(replyBytes, timeout, wait);
     const int got = t.read(replyBytes);
     bytesToRead = replyBytes - got;
+    // A data frame answers with the sync word and the order it answers. One
+    // that does not is a late answer to an earlier request (or no data
+    // frame at all): it is not taken for this one's.
+    const uint16_t sent = GetWord(szWriteBuf, 2);
+    if (bytesToRead == 0 && (sent == ORDER_GET_DATA || sent == ORDER_GET_RECDATA) &&
+        (GetWord(szReadBuf, 0) != sync || GetWord(szReadBuf, 2) != sent))
+        bytesToRead = replyBytes;
     g_exchangeBusy = false;
     return bytesToRead == 0;
 }
