@@ -165,6 +165,28 @@ void pressKey(int panel, const std::string &keyName)
         FakeKeystroke(code);
 }
 
+// Text form of an attribute that scripts print and wait for:
+// dimmed|visible (0 or 1), label, bgcolor (0xRRGGBB). False for other names.
+bool attrText(int panel, int ctrl, const std::string &attr, std::string *out)
+{
+    int v = 0;
+    if (attr == "dimmed" && GetCtrlAttribute(panel, ctrl, ATTR_DIMMED, &v) == 0)
+        *out = std::to_string(v);
+    else if (attr == "visible" && GetCtrlAttribute(panel, ctrl, ATTR_VISIBLE, &v) == 0)
+        *out = std::to_string(v);
+    else if (attr == "bgcolor" && GetCtrlAttribute(panel, ctrl, ATTR_TEXT_BGCOLOR, &v) == 0) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "0x%06X", v & 0xFFFFFF);
+        *out = buf;
+    } else if (attr == "label") {
+        char buf[1024] = "";
+        GetCtrlAttribute(panel, ctrl, ATTR_LABEL_TEXT, buf);
+        *out = buf;
+    } else
+        return false;
+    return true;
+}
+
 // Executes one action; returns false when the script must stop with an error.
 // Wait actions leave the step pending and return true.
 bool run(const Action &a, const std::string &rawLine, bool *pending)
@@ -271,24 +293,31 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         return true;
     }
     if (verb == "waitfor") {
-        if (a.args.size() < 6 || a.args[3] != "==" || !resolve(a, 1, &panel, &ctrl))
-            return fail(a, "usage: waitfor PANEL CTRL == VALUE TIMEOUT");
+        // waitfor PANEL CTRL == VALUE TIMEOUT, or with an attribute:
+        // waitfor PANEL CTRL ATTR == VALUE TIMEOUT.
+        const bool byAttr = a.args.size() >= 7 && a.args[3] != "==" && a.args[4] == "==";
+        if (a.args.size() < 6 || (a.args[3] != "==" && !byAttr) || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: waitfor PANEL CTRL [dimmed|visible|label|bgcolor] == VALUE TIMEOUT");
         if (s.waitforDeadline < 0)
             s.waitforDeadline = Timer() + std::atof(a.args.back().c_str());
         // VALUE may hold blanks: everything between "==" and the time-out.
-        std::string want = restOf(rawLine, 4);
+        std::string want = restOf(rawLine, byAttr ? 5 : 4);
         want = want.substr(0, want.find_last_of(" \t"));
         while (!want.empty() && (want.back() == ' ' || want.back() == '\t'))
             want.pop_back();
-        const std::string have = ctrlValueText(panel, ctrl);
+        std::string have;
+        if (!byAttr)
+            have = ctrlValueText(panel, ctrl);
+        else if (!attrText(panel, ctrl, a.args[3], &have))
+            return fail(a, "unknown attribute " + a.args[3]);
         if (valuesEqual(have, want)) {
             s.waitforDeadline = -1;
             return true;
         }
         if (Timer() > s.waitforDeadline) {
             s.waitforDeadline = -1;
-            std::printf("WAITFOR TIMEOUT %s.%s=%s (wanted %s)\n", a.args[1].c_str(), a.args[2].c_str(), have.c_str(),
-                        want.c_str());
+            const std::string what = a.args[1] + "." + a.args[2] + (byAttr ? "." + a.args[3] : "");
+            std::printf("WAITFOR TIMEOUT %s=%s (wanted %s)\n", what.c_str(), have.c_str(), want.c_str());
             std::fflush(stdout);
             finish(3);
             *pending = true; // nothing more runs
@@ -323,20 +352,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             return fail(a, "usage: printattr PANEL CTRL dimmed|visible|label|bgcolor");
         const std::string &attr = a.args[3];
         std::string out;
-        int v = 0;
-        if (attr == "dimmed" && GetCtrlAttribute(panel, ctrl, ATTR_DIMMED, &v) == 0)
-            out = std::to_string(v);
-        else if (attr == "visible" && GetCtrlAttribute(panel, ctrl, ATTR_VISIBLE, &v) == 0)
-            out = std::to_string(v);
-        else if (attr == "bgcolor" && GetCtrlAttribute(panel, ctrl, ATTR_TEXT_BGCOLOR, &v) == 0) {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "0x%06X", v & 0xFFFFFF);
-            out = buf;
-        } else if (attr == "label") {
-            char buf[1024] = "";
-            GetCtrlAttribute(panel, ctrl, ATTR_LABEL_TEXT, buf);
-            out = buf;
-        } else
+        if (!attrText(panel, ctrl, attr, &out))
             return fail(a, "unknown attribute " + attr);
         std::printf("%s.%s.%s=%s\n", a.args[1].c_str(), a.args[2].c_str(), attr.c_str(), out.c_str());
         std::fflush(stdout);
