@@ -18,12 +18,21 @@ function(velt_add_gtest name)
   if(T_EACH_CASE)
     # The cases are listed when CTest runs, so building never starts the
     # executable (it may need programs that are built after it).
-    set(props ENVIRONMENT "${VELT_TEST_ENVIRONMENT}" TIMEOUT 120)
+    set(props TIMEOUT 120)
     if(T_LABELS)
       list(APPEND props LABELS "${T_LABELS}")
     endif()
     gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST
-      DISCOVERY_TIMEOUT 30 PROPERTIES ${props})
+      DISCOVERY_TIMEOUT 30 NO_PRETTY_VALUES TEST_LIST ${name}_CASES PROPERTIES ${props})
+    # The discovery passes properties on as a flat list, which would split
+    # the environment's entries; a script that CTest reads after the discovered
+    # cases sets the environment on them whole.
+    set(envfile ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+    file(WRITE ${envfile}
+      "if(${name}_CASES)\n"
+      "  set_tests_properties(\${${name}_CASES} PROPERTIES ENVIRONMENT \"${VELT_TEST_ENVIRONMENT}\")\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${envfile})
     return()
   endif()
   add_test(NAME ${name} COMMAND ${name})
