@@ -1,53 +1,40 @@
 include(GoogleTest)
 
-set(VELT_TEST_ENVIRONMENT
-  "QT_QPA_PLATFORM=offscreen;VELT_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELT_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
-
-# velt_add_gtest(NAME SOURCES... LIBS ... [LABELS ...] [EACH_CASE])
-# One GoogleTest executable. Tests run headless and see the shared test
-# helpers (tests/support). Without EACH_CASE the executable is one CTest
-# entry; with EACH_CASE every test case of it is a CTest entry of its own,
-# named NAME.Suite.Case, so that `ctest -j` spreads long cases over the cores
-# and `ctest -R NAME` still runs them all.
+# velt_add_gtest(NAME SOURCES... LIBS ... [LABELS ...])
+# One GoogleTest executable, registered with CTest. Tests run headless and
+# see the shared test helpers (tests/support).
 function(velt_add_gtest name)
-  cmake_parse_arguments(T "EACH_CASE" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  if(T_EACH_CASE)
-    # The cases are listed when CTest runs, so building never starts the
-    # executable (it may need programs that are built after it).
-    set(props TIMEOUT 120)
-    if(T_LABELS)
-      list(APPEND props LABELS "${T_LABELS}")
-    endif()
-    gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST
-      DISCOVERY_TIMEOUT 30 NO_PRETTY_VALUES TEST_LIST ${name}_CASES PROPERTIES ${props})
-    # The discovery passes properties on as a flat list, which would split
-    # the environment's entries; a script that CTest reads after the discovered
-    # cases sets the environment on them whole.
-    set(envfile ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
-    file(WRITE ${envfile}
-      "if(${name}_CASES)\n"
-      "  set_tests_properties(\${${name}_CASES} PROPERTIES ENVIRONMENT \"${VELT_TEST_ENVIRONMENT}\")\n"
-      "endif()\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${envfile})
-    return()
-  endif()
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${VELT_TEST_ENVIRONMENT}" TIMEOUT 300)
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELT_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELT_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    TIMEOUT 300)
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
 
 # velt_add_e2e(NAME SOURCES... LIBS ...)
-# An end-to-end test executable (whole programs against the simulator):
-# every test case is its own CTest entry, labelled e2e.
+# An end-to-end test executable (whole programs against the simulator). Each
+# of its cases is a CTest entry of its own, named NAME.Suite.Case and labelled
+# e2e, so that `ctest -j` spreads long cases over the cores and `ctest -R NAME`
+# still runs them all. The cases are listed when CTest runs, so building never
+# starts the executable; tests/support/testenv.cpp gives every case the
+# programs of this build tree and the offscreen platform.
 function(velt_add_e2e name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
-  velt_add_gtest(${name} SOURCES ${T_SOURCES} LIBS ${T_LIBS} LABELS e2e EACH_CASE)
+  add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/testenv.cpp)
+  target_compile_definitions(${name} PRIVATE VELT_DEFAULT_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+                             VELT_DEFAULT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES NO_PRETTY_TYPES
+    DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 300 LABELS e2e)
 endfunction()
 
 # velt_add_panels(TARGET UIRFILE)
