@@ -323,6 +323,8 @@ public:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
             auto *me = static_cast<QMouseEvent *>(ev);
+            if (!c->widget->isEnabled())
+                return true; // a dimmed control raises no events, left or right
             if (me->button() == Qt::RightButton) {
                 if (ev->type() == QEvent::MouseButtonPress)
                     dispatchCtrl(panel, ctrl, EVENT_RIGHT_CLICK);
