@@ -2,7 +2,7 @@
 // shortcut key, whose callback loops on ProcessSystemEvents, and then clicks
 // Stop inside that loop; it sets values, reads them back, answers pop-ups and
 // quits. Keys and clicks enter as a user's do, so they raise the same events.
-#include "RtTest.h"
+#include "RtTestIds.h"
 #include "rt_ui.h"
 
 #include <QDir>
