@@ -161,8 +161,15 @@ protected:
     // text on a light ground, not a black box); Return closes it.
     void HelpPopUp(const std::string &window, const std::string &panel, const std::string &control)
     {
-        Click(window, panel, control, 3);
-        const std::string popup = x->waitWindow("^INFO!$", 15);
+        // A dimmed control (a command still running) ignores the click: try again.
+        const Rect r = ControlRect(uir, panel, control);
+        ASSERT_GT(r.w, 0) << "no " << panel << "." << control << " in the panel file";
+        std::string popup;
+        WaitUntil(20, [&] {
+            x->click(window, r.cx(), r.cy(), 3);
+            popup = x->waitWindow("^INFO!$", 1.5);
+            return !popup.empty();
+        });
         ASSERT_FALSE(popup.empty()) << "no help for " << control << "\n" << Output();
         XPicture pic;
         WaitUntil(10, [&] {
@@ -175,15 +182,15 @@ protected:
         EXPECT_TRUE(x->waitNoWindow("^INFO!$", 15)) << "Return did not close the help of " << control;
     }
 
-    // Presses key until cond holds: a command button ignores its key while it
-    // is dimmed (another command still running).
+    // Presses key until cond holds (the command has started): a command
+    // button ignores its key while it is dimmed (another command still running).
     bool PressUntil(const std::string &key, const std::function<bool()> &cond, double seconds = 20)
     {
         return WaitUntil(seconds, [&] {
             if (cond())
                 return true;
             x->key(key);
-            return WaitUntil(1.5, cond);
+            return WaitUntil(3, cond);
         });
     }
 
@@ -203,18 +210,19 @@ protected:
         Click(main, "P", "ButtonConnect");
         const std::string iface = ShownWindow("INTERFACE", "interface");
         ASSERT_FALSE(iface.empty());
+        HelpPopUp(iface, "INTERFACEP", "ButtonTryToConnect");
+        ASSERT_TRUE(x->activate(iface));
         const size_t asked = Count(sim, 7);
         Click(iface, "INTERFACEP", "ButtonTryToConnect");
         EXPECT_TRUE(WaitUntil(15, [&] { return Count(sim, 7) == asked + 1; })) << Output();
-        HelpPopUp(iface, "INTERFACEP", "ButtonTryToConnect");
-        ASSERT_TRUE(x->activate(iface));
-        EXPECT_TRUE(PressUntilClicked(iface, "ButtonAccept", [&] { return x->windows("^INTERFACE$").empty(); }));
+        EXPECT_TRUE(ClickUntil(iface, "INTERFACEP", "ButtonAccept", [&] { return x->windows("^INTERFACE$").empty(); }));
     }
 
     // Clicks a button until cond holds (it is dimmed while a command runs).
-    bool PressUntilClicked(const std::string &window, const std::string &control, const std::function<bool()> &cond)
+    bool ClickUntil(const std::string &window, const std::string &panel, const std::string &control,
+                    const std::function<bool()> &cond)
     {
-        const Rect r = ControlRect(uir, "INTERFACEP", control);
+        const Rect r = ControlRect(uir, panel, control);
         return WaitUntil(20, [&] {
             if (cond())
                 return true;
@@ -256,12 +264,17 @@ TEST_F(RealDisplay, Veltv61)
     ASSERT_TRUE(WaitUntil(30, [&] { return Count(sim, 4) == 31; })) << Output();
     ASSERT_TRUE(x->activate(main));
 
-    EXPECT_TRUE(PressUntil("F10", [&] { return Count(sim, 3) == 2 && Count(sim, 4) == 62; })) << "F10 (GET)";
-    EXPECT_TRUE(PressUntil("F9", [&] { return Count(sim, 1) == 1 && Count(sim, 2) == 31; })) << "F9 (SEND)";
-    EXPECT_TRUE(PressUntil("F11", [&] { return Count(sim, 5) >= 5; })) << "F11 (GO)";
+    // Each key starts its command (its first telegram arrives), which then runs to its end.
+    EXPECT_TRUE(PressUntil("F10", [&] { return Count(sim, 3) == 2; })) << "F10 (GET)";
+    EXPECT_TRUE(WaitUntil(20, [&] { return Count(sim, 4) == 62; }));
+    EXPECT_TRUE(PressUntil("F9", [&] { return Count(sim, 1) == 1; })) << "F9 (SEND)";
+    EXPECT_TRUE(WaitUntil(20, [&] { return Count(sim, 2) == 31; }));
+    EXPECT_TRUE(PressUntil("F11", [&] { return Count(sim, 5) >= 1; })) << "F11 (GO)";
+    EXPECT_TRUE(WaitUntil(20, [&] { return Count(sim, 5) >= 5; })) << "the live loop runs";
     ASSERT_TRUE(x->key("F12"));
     // GET answers only once the loop has ended and the buttons are back.
     EXPECT_TRUE(PressUntil("F10", [&] { return Count(sim, 3) == 3; })) << "F12 (STOP), then F10";
+    EXPECT_TRUE(WaitUntil(20, [&] { return Count(sim, 4) == 93; }));
     const std::vector<int> orders = sim.receivedOrders();
     const auto lastRead = std::find(orders.rbegin(), orders.rend(), 3);
     EXPECT_EQ(std::count(orders.rbegin(), lastRead, 5), 0) << "the live loop went on after F12";
@@ -287,7 +300,7 @@ TEST_F(RealDisplay, VeltCalibV61)
     SideScope("VeltCalibV61", "VELTRA-CALIB-Scope V6.1");
 }
 
-// The loader: the main window, help on a right click, TRY TO CONNECT on the main panel.
+// The loader: its main window shows and closes through the window manager.
 TEST_F(RealDisplay, QuillonV20)
 {
     SimProcess sim({"--version-text", kVersion}, false, true);
@@ -295,12 +308,6 @@ TEST_F(RealDisplay, QuillonV20)
     Start("QuillonV20", sim);
     const std::string main = ShownWindow("QUILLON V2.0", "main");
     ASSERT_FALSE(main.empty());
-    ASSERT_TRUE(x->activate(main));
-    HelpPopUp(main, "MAINP", "ButtonTryToConnect");
-    ASSERT_TRUE(x->activate(main));
-    const size_t asked = Count(sim, 7);
-    Click(main, "MAINP", "ButtonTryToConnect");
-    EXPECT_TRUE(WaitUntil(15, [&] { return Count(sim, 7) > asked; })) << Output();
     CloseWithWindowManager(main);
 }
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <poll.h>
 #include <sstream>
-#include <sys/stat.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -33,6 +33,7 @@ pid_t spawn(const std::string &path, const std::vector<std::string> &args, const
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
+    prctl(PR_SET_PDEATHSIG, SIGTERM); // no X server or program outlives a test that crashed
     const int null = open("/dev/null", O_RDWR);
     dup2(null, 0);
     dup2(outFd >= 0 ? outFd : null, 1);
