@@ -1,5 +1,6 @@
 // VeltTempCompV61 against a simulated sensor that answers wrongly: one wrong
-// word in a read-back reply, a reply one byte short.
+// word in a read-back reply, a reply one byte short, a connection closed
+// during the upload.
 #include "e2e_tempcomp_support.h"
 
 #include <gtest/gtest.h>
@@ -55,5 +56,30 @@ TEST_P(TempCompFaults, OneWrongWordFailsAndAShortReplyTimesOut)
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, TempCompFaults, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
+
+// The sensor closes the TCP connection in the middle of the upload: the next
+// block cannot be written, so the upload ends with the time-out pop-up and
+// sends nothing more; it is never reported as a success.
+TEST(TempCompUploadFailure, ConnectionClosedDuringTheUploadEndsIt)
+{
+    SimProcess sim({"--version-text", kVersion, "--fault", "close:after=10"}, true, false);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunTempComp(&sim, Connect(Link::Tcp, sim) +
+                                    "click P ButtonSendCF\n"
+                                    "waitfor P DispStatus == TIMEOUT 30\n"
+                                    "print P DispResult\n"
+                                    "quit 0\n",
+                          &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "POPUP TCP Client|Server has closed connection!\n" + kTimeoutPopup)) << out;
+    EXPECT_EQ(count(out, "POPUP"), 2) << out;
+    EXPECT_TRUE(has(out, "P.DispResult=TRY TO SAVE\n")) << out;
+    std::vector<int> expected = {7, 43};
+    expected.insert(expected.end(), 8, 50);
+    EXPECT_EQ(sim.receivedOrders(), expected);
+}
+
 
 } // namespace
