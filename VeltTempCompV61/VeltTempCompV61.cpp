@@ -2,7 +2,7 @@
 // shut-down, and the main panel's close callback.
 #include "VeltTempCompV61Program.h"
 
-#include "VeltTempCompV61.h" // generated from VeltTempCompV61.uir: panel and control identifiers
+#include "VeltTempCompV61Ids.h" // generated from VeltTempCompV61.uir: panel and control identifiers
 #include "charts.h"
 #include "link.h"
 #include "logo.h"
@@ -58,6 +58,12 @@ int WinMain(int argc, char **argv)
     RegisterVeltTempCompV61Callbacks();
     if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
         return -1;
+    // A panel file without the controls the link needs is refused like one
+    // without its panels.
+    if (InitLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}) < 0) {
+        DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
+        return -1;
+    }
 
     DisplayPanel(panel);
     InitVars();

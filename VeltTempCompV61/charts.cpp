@@ -1,6 +1,6 @@
 #include "charts.h"
 
-#include "VeltTempCompV61.h" // generated from VeltTempCompV61.uir: panel and control identifiers
+#include "VeltTempCompV61Ids.h" // generated from VeltTempCompV61.uir: panel and control identifiers
 #include "VeltTempCompV61Program.h"
 #include "commands.h"
 #include "tables.h"

@@ -1,6 +1,6 @@
 #include "commands.h"
 
-#include "VeltTempCompV61.h" // generated from VeltTempCompV61.uir: panel and control identifiers
+#include "VeltTempCompV61Ids.h" // generated from VeltTempCompV61.uir: panel and control identifiers
 #include "VeltTempCompV61Program.h"
 #include "charts.h"
 #include "link.h"
