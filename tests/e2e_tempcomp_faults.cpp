@@ -33,14 +33,14 @@ TEST_P(TempCompFaults, OneWrongWordFailsAndAShortReplyTimesOut)
                                     "click P ButtonSendCF\n"
                                     "waitfor P DispStatus == TIMEOUT 30\n"
                                     "print P DispResult\n"
-                                    "printattr P ButtonSendCF bgcolor\n"
+                                    "printattr P ButtonSendCF buttoncolor\n"
                                     "quit 0\n",
                           &out),
               0)
         << out;
     EXPECT_TRUE(has(out, "P.DispStatus=" + kVersion + "\n")) << out; // no time-out in the first run
     EXPECT_TRUE(has(out, "P.DispResult=TRY TO SAVE\n")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonSendCF.bgcolor=0xE0E0E0\n")) << out;
+    EXPECT_TRUE(has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
     EXPECT_EQ(count(out, "POPUP"), 1) << out;
     EXPECT_EQ(count(out, kTimeoutPopup), 1) << out;
 

@@ -25,8 +25,9 @@ TEST_P(TempCompUpload, SendsEveryBlockReconnectsAndReadsBackSuccess)
     std::string out;
     ASSERT_EQ(RunTempComp(&sim, Connect(link, sim) + kCoefficients +
                                     "click P ButtonSendCF\n"
+                                    "waitfor P ButtonSendCF buttoncolor == 0xFF0000 10\n"
                                     "waitfor P DispResult == SUCCESS 30\n"
-                                    "printattr P ButtonSendCF bgcolor\n"
+                                    "printattr P ButtonSendCF buttoncolor\n"
                                     "click P ButtonSendCF\n"
                                     "waitfor P DispResult == SUCCESS 30\n"
                                     "print P DispStatus\n"
@@ -35,7 +36,7 @@ TEST_P(TempCompUpload, SendsEveryBlockReconnectsAndReadsBackSuccess)
               0)
         << out;
     EXPECT_FALSE(has(out, "POPUP")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonSendCF.bgcolor=0xE0E0E0\n")) << out;
+    EXPECT_TRUE(has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
     EXPECT_TRUE(has(out, "P.DispStatus=" + kVersion + "\n")) << out;
 
     std::vector<int> expected = {7};
