@@ -260,6 +260,31 @@ TEST_F(FileTest, FailedWritesAreReported)
     EXPECT_FALSE(std::filesystem::exists(tmp.path("no")));
 }
 
+// Appends go to the end in one piece; a failed one names no success and a
+// cut-short one leaves the file as it was before it.
+TEST_F(FileTest, AppendsAreWholeOrNotAtAll)
+{
+    const std::string f = tmp.path("rec.dat");
+    ASSERT_EQ(AppendToFile(f.c_str(), "ab\0\r\n", 5), 0);
+    ASSERT_EQ(AppendToFile(f.c_str(), "cd\r\n", 4), 0);
+    EXPECT_EQ(readBytes(f), std::string("ab\0\r\ncd\r\n", 9));
+    // Below a plain file nothing can be created, not even by root.
+    EXPECT_EQ(AppendToFile((f + "/x.dat").c_str(), "x", 1), kFileError);
+    EXPECT_EQ(AppendToFile("", "x", 1), kFileError);
+
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 12;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const int cut = AppendToFile(f.c_str(), "0123456789", 10); // 3 of 10 bytes would fit
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(cut, kFileError);
+    EXPECT_EQ(readBytes(f), std::string("ab\0\r\ncd\r\n", 9));
+}
+
 TEST_F(FileTest, ReadLineHandlesLineEndsLongLinesAndEndOfFile)
 {
     const std::string path = tmp.path("lines.s");
