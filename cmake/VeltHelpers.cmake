@@ -1,32 +1,16 @@
-# velt_add_gtest(NAME SOURCES... LIBS ... [CASES label=filter ...])
+# velt_add_gtest(NAME SOURCES... LIBS ...)
 # One GoogleTest executable, registered with CTest. Tests run headless.
-# With CASES, each label=filter pair is a CTest entry NAME.label of its own
-# that runs the cases the GoogleTest filter selects, so that ctest -j
-# spreads them; without, the whole executable is one entry NAME.
 function(velt_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;CASES" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  set(tests)
-  if(T_CASES)
-    foreach(c ${T_CASES})
-      string(FIND "${c}" "=" eq)
-      string(SUBSTRING "${c}" 0 ${eq} label)
-      math(EXPR from "${eq} + 1")
-      string(SUBSTRING "${c}" ${from} -1 filter)
-      add_test(NAME ${name}.${label} COMMAND ${name} --gtest_filter=${filter})
-      list(APPEND tests ${name}.${label})
-    endforeach()
-  else()
-    add_test(NAME ${name} COMMAND ${name})
-    set(tests ${name})
-  endif()
-  set_tests_properties(${tests} PROPERTIES
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELT_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELT_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
     TIMEOUT 300)
   if(T_LABELS)
-    set_tests_properties(${tests} PROPERTIES LABELS "${T_LABELS}")
+    set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
 endfunction()
 
