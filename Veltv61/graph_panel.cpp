@@ -20,7 +20,7 @@ const char *const InfoEditSignal = " Select Signal to be displayed in the graph.
 const char *const InfoGraphPanel = " Displays the signals selected with SIGNAL. ";
 
 constexpr int kSignals = 7;
-constexpr double kFirstFrameAxisMax = 10;
+constexpr double kFirstFrameAxisMax = 1;
 
 // One signal: its graph, value display, curve colour, the pair of values of
 // its last segment and the variable it comes from.

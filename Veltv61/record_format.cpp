@@ -62,7 +62,7 @@ RecordTime SplitRecordTime(uint16_t intervalSeconds, uint16_t count)
 
 double GraphFrameAxisMax(unsigned highestFrame)
 {
-    double decade = 10;
+    double decade = 1;
     for (;;) {
         for (double step : {1.0, 2.0, 5.0})
             if (highestFrame <= step * decade)

@@ -30,7 +30,8 @@ struct RecordTime {
 RecordTime SplitRecordTime(uint16_t intervalSeconds, uint16_t count);
 
 // Upper end of the graphs' frame-number axis for the highest frame number
-// plotted: the next step of 10, 20, 50, 100, 200, 500 ... at or above it.
+// plotted: the next step of 1, 2, 5, 10, 20, 50 ... at or above it, so a
+// recording of a few frames spans the width.
 // The axis grows in steps of at least double, so that the plotted history
 // is redrawn only a logarithmic number of times in a long recording.
 double GraphFrameAxisMax(unsigned highestFrame);

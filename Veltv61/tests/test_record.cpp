@@ -46,10 +46,10 @@ TEST(RecordFormat, RecordTimeSplitsTheProductIn64Bits)
     }
 }
 
-TEST(RecordFormat, FrameAxisGrowsInStepsOfOneTwoFive)
+TEST(RecordFormat, FrameAxisGrowsInStepsOfOneTwoFiveFromOne)
 {
-    for (auto [frame, max] : {std::pair{0u, 10.0}, {10u, 10.0}, {11u, 20.0}, {21u, 50.0}, {51u, 100.0},
-                              {1000u, 1000.0}, {1001u, 2000.0}, {65535u, 100000.0}})
+    for (auto [frame, max] : {std::pair{0u, 1.0}, {1u, 1.0}, {2u, 2.0}, {3u, 5.0}, {10u, 10.0}, {11u, 20.0},
+                              {21u, 50.0}, {1000u, 1000.0}, {1001u, 2000.0}, {65535u, 100000.0}})
         EXPECT_EQ(GraphFrameAxisMax(frame), max) << frame;
 }
 
@@ -129,7 +129,7 @@ TEST_F(RecorderPanels, EveryPointAddsOneSegmentToEachGraphAndTheFrameAxisFollows
     double lo = -1, hi = -1;
     int mode = -1;
     GetAxisScalingMode(graphpanel, GRAPHP_PANELGRAPHGRAPHTEMP, VAL_XAXIS, &mode, &lo, &hi);
-    EXPECT_EQ(std::tuple(mode, lo, hi), std::tuple(int{VAL_MANUAL}, 0.0, 10.0)); // a few frames fill the width
+    EXPECT_EQ(std::tuple(mode, lo, hi), std::tuple(int{VAL_MANUAL}, 0.0, 1.0)); // two frames fill the width
     for (int i = 2; i < 12; ++i)
         SetPanelGraphData();
     GetAxisScalingMode(graphpanel, GRAPHP_PANELGRAPHGRAPHB, VAL_XAXIS, &mode, &lo, &hi);
@@ -141,7 +141,7 @@ TEST_F(RecorderPanels, EveryPointAddsOneSegmentToEachGraphAndTheFrameAxisFollows
     for (int g : kGraphs)
         EXPECT_EQ(Plots(g), 0);
     GetAxisScalingMode(graphpanel, GRAPHP_PANELGRAPHGRAPHR, VAL_XAXIS, &mode, &lo, &hi);
-    EXPECT_EQ(std::tuple(graphcnt, hi), std::tuple(0, 10.0));
+    EXPECT_EQ(std::tuple(graphcnt, hi), std::tuple(0, 1.0));
 }
 
 TEST_F(RecorderPanels, OnlyTheSelectedSignalsGraphIsShown)
