@@ -68,8 +68,12 @@ void ReadRecordFileName()
 }
 
 // "ATTENTION!" naming the record file and what could not be done with it.
-void ReportFileFailure(const char *what)
+void ReportFileFailure(int result, const char *what)
 {
+    if (result == kFileNotRegular) {
+        ShowNotRegularFilePopup(file_name);
+        return;
+    }
     char text[400];
     std::snprintf(text, sizeof text, " The record file could not be %s: \n %s ", what, file_name);
     MessagePopup("ATTENTION!", text);
@@ -78,9 +82,10 @@ void ReportFileFailure(const char *what)
 // Appends bytes in one write; the file keeps only whole lines when it fails.
 bool AppendRecord(const std::string &bytes)
 {
-    if (AppendToFile(file_name, bytes.data(), static_cast<int>(bytes.size())) == 0)
+    const int result = AppendToFile(file_name, bytes.data(), static_cast<int>(bytes.size()));
+    if (result == 0)
         return true;
-    ReportFileFailure("written");
+    ReportFileFailure(result, "written");
     return false;
 }
 
@@ -174,9 +179,11 @@ void SelRecFile()
         MessagePopup("ATTENTION!", kNotOpenedWarning);
     }
     std::memcpy(file_name, chosen, sizeof file_name);
-    if (result == VAL_EXISTING_FILE_SELECTED && DeleteFile(file_name) < 0) {
-        ReportFileFailure("deleted");
-        return;
+    if (result == VAL_EXISTING_FILE_SELECTED) {
+        if (const int deleted = DeleteFile(file_name); deleted < 0) {
+            ReportFileFailure(deleted, "deleted");
+            return;
+        }
     }
     if (!WriteFileHeader())
         return;

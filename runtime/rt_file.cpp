@@ -297,7 +297,9 @@ int AppendToFile(const char *fileName, const char *data, int count)
 {
     if (!fileName || !*fileName || count < 0 || (count > 0 && !data))
         return kFileError;
-    const int fd = ::open(fileName, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (CheckFileKind(fileName) < 0)
+        return kFileNotRegular;
+    const int fd = ::open(fileName, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0)
         return kFileError;
     struct stat st {};

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdint>
@@ -274,6 +275,10 @@ TEST_F(FileTest, AppendsAreWholeOrNotAtAll)
     // Below a plain file nothing can be created, not even by root.
     EXPECT_EQ(AppendToFile((f + "/x.dat").c_str(), "x", 1), kFileError);
     EXPECT_EQ(AppendToFile("", "x", 1), kFileError);
+    // A FIFO would block the program: refused before it is opened.
+    const std::string fifo = tmp.path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(AppendToFile(fifo.c_str(), "x", 1), kFileNotRegular);
 
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
