@@ -304,6 +304,9 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
                                    "print RECP DispRecordTimeMinutes\n"
                                    "print RECP DispRecordTimeSeconds\n"
                                    "print RECP DispRemaining\n"
+                                   "rightclick RECP ButtonStartRecord\n"
+                                   "rightclick RECP EditInterval\n"
+                                   "rightclick GRAPHP EditSignal\n"
                                    "quit 0\n",
                          &out),
               0)
@@ -327,6 +330,10 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
         << out;
     EXPECT_TRUE(has(out, "RECP.DispRecordTimeDays=49708\nRECP.DispRecordTimeHours=18\nRECP.DispRecordTimeMinutes=3\n"
                          "RECP.DispRecordTimeSeconds=45\nRECP.DispRemaining=65535\n"))
+        << out;
+    EXPECT_TRUE(has(out, "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
+                         "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"
+                         "POPUP INFO!| Select Signal to be displayed in the graph. \n"))
         << out;
     EXPECT_EQ(ReadTextFile(oldFile), kHeader);
     EXPECT_EQ(ReadTextFile(other), "OTHER DATA\r\n");
