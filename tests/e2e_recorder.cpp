@@ -306,7 +306,6 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
                                    "print RECP DispRemaining\n"
                                    "rightclick RECP ButtonStartRecord\n"
                                    "rightclick RECP EditInterval\n"
-                                   "rightclick GRAPHP EditSignal\n"
                                    "quit 0\n",
                          &out),
               0)
@@ -332,8 +331,7 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
                          "RECP.DispRecordTimeSeconds=45\nRECP.DispRemaining=65535\n"))
         << out;
     EXPECT_TRUE(has(out, "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
-                         "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"
-                         "POPUP INFO!| Select Signal to be displayed in the graph. \n"))
+                         "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"))
         << out;
     EXPECT_EQ(ReadTextFile(oldFile), kHeader);
     EXPECT_EQ(ReadTextFile(other), "OTHER DATA\r\n");
