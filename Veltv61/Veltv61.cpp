@@ -18,10 +18,10 @@
 
 using namespace com232;
 
-namespace veltv61 {
+namespace runflags {
 std::uint16_t poll = 0;
 std::uint16_t pollrecord = 0;
-} // namespace veltv61
+} // namespace runflags
 
 int panel = 0;
 int recpanel = 0;

@@ -6,14 +6,14 @@
 
 // The run flags live in a namespace: a global object named poll would take
 // the place of the C library's poll() for every library of the process.
-namespace veltv61 {
+namespace runflags {
 // Run flag of the live data cycle; clearing it ends the loop at its next test.
 extern std::uint16_t poll;
 // Run flag of the recorder's timed recording and polling loops.
 extern std::uint16_t pollrecord;
-} // namespace veltv61
-using veltv61::poll;
-using veltv61::pollrecord;
+} // namespace runflags
+using runflags::poll;
+using runflags::pollrecord;
 
 // Panel handles, valid from start-up to shut-down (0 while not loaded).
 extern int panel;
