@@ -313,29 +313,24 @@ int CBF_ButtonStop(int, int, int event, void *, int, int)
     return 0;
 }
 
-int CBF_SelectRAM(int, int control, int event, void *, int, int)
+namespace {
+
+// The three select buttons: help on a right click, their target when switched.
+int respondAsTargetButton(int control, int event, uint16_t chosen)
 {
-    if (HelpOnRightClick(event, InfoSelectTarget))
-        return 0;
-    if (event == EVENT_VAL_CHANGED)
-        SelectTarget(control, RAM);
+    if (!HelpOnRightClick(event, InfoSelectTarget) && event == EVENT_VAL_CHANGED)
+        SelectTarget(control, chosen);
     return 0;
 }
 
+} // namespace
+
+int CBF_SelectRAM(int, int control, int event, void *, int, int) { return respondAsTargetButton(control, event, RAM); }
 int CBF_SelectEEPROM(int, int control, int event, void *, int, int)
 {
-    if (HelpOnRightClick(event, InfoSelectTarget))
-        return 0;
-    if (event == EVENT_VAL_CHANGED)
-        SelectTarget(control, EEPROM);
-    return 0;
+    return respondAsTargetButton(control, event, EEPROM);
 }
-
 int CBF_SelectFILE(int, int control, int event, void *, int, int)
 {
-    if (HelpOnRightClick(event, InfoSelectTarget))
-        return 0;
-    if (event == EVENT_VAL_CHANGED)
-        SelectTarget(control, DATFILE);
-    return 0;
+    return respondAsTargetButton(control, event, DATFILE);
 }
