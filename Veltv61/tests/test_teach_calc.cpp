@@ -13,6 +13,7 @@
 namespace {
 
 using Table = std::uint16_t[kTeachRows][kTeachCols];
+using U16Pair = std::pair<std::uint16_t, std::uint16_t>;
 
 // A table of reset rows (1, 1, 1, 1, 1) with the given rows set.
 struct TestTable {
@@ -59,8 +60,8 @@ TEST(TeachCalc, DistancesAndConversionsNeitherWrapNorRoundUp)
 
     for (auto [n, row] : {std::pair{-1, -1}, {0, 0}, {30, 30}, {31, -1}, {1000, -1}})
         EXPECT_EQ(TableRow(n), row) << n;
-    EXPECT_EQ(std::make_pair(TaughtCto(2), TaughtCto(0)), std::make_pair<std::uint16_t, std::uint16_t>(40, 100));
-    EXPECT_EQ(std::make_pair(TaughtIto(0), TaughtIto(1)), std::make_pair<std::uint16_t, std::uint16_t>(100, 20));
+    EXPECT_EQ(std::make_pair(TaughtCto(2), TaughtCto(0)), U16Pair(40, 100));
+    EXPECT_EQ(std::make_pair(TaughtIto(0), TaughtIto(1)), U16Pair(100, 20));
 }
 
 TEST(TeachCalc, AdjustCirclesGrowsUntilCirclesWithOverlappingBandsTouch)
@@ -135,7 +136,7 @@ TEST(TeachCalc, FrameStatisticsUseTruncatedMeansAndSaturate)
     ASSERT_TRUE(FrameMeans(three, 3, m));
     EXPECT_EQ(std::vector<int>(m, m + kFrameCols), (std::vector<int>{4, 5, 6, 101, 50, 21}));
     const MaxDeltas d3 = FrameMaxDeltas(three, 3, m[3], m[4], m[5]);
-    EXPECT_EQ(std::make_pair(d3.xy, d3.intensity), std::make_pair<std::uint16_t, std::uint16_t>(2, 12));
+    EXPECT_EQ(std::make_pair(d3.xy, d3.intensity), U16Pair(2, 12));
 
     // (0, 0) and (3, 4): mean (1, 2), distances sqrt 5 and sqrt 8, both 2.
     const std::int64_t two[2][kFrameCols] = {{0, 0, 0, 0, 0, 0}, {0, 0, 0, 3, 4, 0}};
@@ -147,7 +148,7 @@ TEST(TeachCalc, FrameStatisticsUseTruncatedMeansAndSaturate)
     ASSERT_TRUE(FrameMeans(wild, 2, m));
     EXPECT_EQ(m[0], 65535);
     const MaxDeltas dw = FrameMaxDeltas(wild, 2, 0, 0, 0);
-    EXPECT_EQ(std::make_pair(dw.xy, dw.intensity), std::make_pair<std::uint16_t, std::uint16_t>(65535, 65535));
+    EXPECT_EQ(std::make_pair(dw.xy, dw.intensity), U16Pair(65535, 65535));
 
     for (auto [ring, value, delta, current, out] :
          {std::tuple{0, 30, 12, 7, 30}, {1, 30, 12, 7, 12}, {2, 30, 12, 7, 42}, {2, 65535, 12, 7, 65535}, {3, 30, 12, 7, 7}})
