@@ -545,7 +545,7 @@ int CBF_StringPortNumber(int, int, int event, void *, int, int)
 
 int CBF_DispStatus(int, int, int event, void *, int, int)
 {
-    HelpOnRightClick(event, InfoStatus);
+    HelpOnRightClick(event, g_settings.statusHelp ? g_settings.statusHelp : InfoStatus);
     return 0;
 }
 
