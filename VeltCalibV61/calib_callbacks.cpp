@@ -3,7 +3,7 @@
 // Stop stays usable so that it can end the live loop.
 #include "calib.h"
 
-#include "VeltCalibV61.h"
+#include "VeltCalibV61Ids.h"
 #include "VeltCalibV61Program.h"
 #include "calibcalc.h"
 #include "link.h"

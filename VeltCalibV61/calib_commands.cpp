@@ -3,7 +3,7 @@
 // EEPROM echo, the 100-frame capture and the factor check.
 #include "calib.h"
 
-#include "VeltCalibV61.h"
+#include "VeltCalibV61Ids.h"
 #include "VeltCalibV61Program.h"
 #include "calibcalc.h"
 #include "link.h"
