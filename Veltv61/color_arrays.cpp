@@ -82,7 +82,11 @@ void SetStartupArray()
     MessagePopup("Startup File is:", file_name);
 }
 
-void LoadStartupColorArray()
+namespace {
+
+// The start-up colour array into qvcolarr, if the start-up path file names
+// one that exists; anything else keeps the colours as they are.
+void ReadStartupColorArray()
 {
     long size = 0;
     if (GetFileInfo(colorArrayStartupFileName, &size) != 1)
@@ -97,10 +101,18 @@ void LoadStartupColorArray()
     if (n <= 0 || !StartupPathFromBytes(bytes, n, path))
         return; // no NUL-terminated path in it: the built-in colours stay
     std::memcpy(file_name, path, std::strlen(path) + 1);
-    if (GetFileInfo(path, &size) != 1)
-        return;
-    if (ReadColorArrayFile(path))
-        ColorTableRows();
+    if (GetFileInfo(path, &size) == 1)
+        ReadColorArrayFile(path);
+}
+
+} // namespace
+
+// The colour cells show the colours the circles are drawn in from the start,
+// the built-in ones when no start-up array is loaded.
+void LoadStartupColorArray()
+{
+    ReadStartupColorArray();
+    ColorTableRows();
 }
 
 // ---- callbacks ---------------------------------------------------------------------

@@ -6,5 +6,6 @@ void SaveColorArray();
 void GetColorArray();
 void SetStartupArray();
 // At start-up: the colour array that the start-up path file names, if both
-// files are there and sound, becomes the row colours.
+// files are there and sound, becomes the row colours; the colour cells of
+// the table show the row colours.
 void LoadStartupColorArray();

@@ -179,17 +179,21 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
                         "print P EditNo\n"
                         "click P ButtonTeachDataTo\n"
                         "print P EditNo\n"
+                        "set P ParaVisible 1\n" // the mode controls belong to the parameter view
                         "set P Evalmode 2\n"
                         "set P EditPmode 1\n"
+                        "set P ParaVisible 0\n"
                         "set P EditNo 5\n"
                         "click P ButtonTeachDataTo\n" +
                         PrintCells("P.ColorTeachTable", 5, 30, 31) + PrintCells("P.ColorTeachTable", 5, 6, 6) +
                         "click P ButtonResetTable\n"
                         "print P EditNo\n"
-                        "printcell P ColorTeachTable 1 1\nprintcell P ColorTeachTable 5 31\n"
+                        "printcell P ColorTeachTable 2 29\nprintcell P ColorTeachTable 4 17\n"
+                        "set P ParaVisible 1\n"
                         "set P Evalmode 0\n"
                         "set P EditPmode 0\n"
-                        "set P EditMaxcolNo 3\n" +
+                        "set P EditMaxcolNo 3\n"
+                        "set P ParaVisible 0\n" +
                         setRows +
                         "click P AutoAdjust\n"
                         "wait 0.6\n"
@@ -223,7 +227,7 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
     EXPECT_EQ(Cells(out, "P.ColorTeachTable", 30), (std::vector<long>{x, y, 100, in, 100})) << out;
     EXPECT_EQ(Cells(out, "P.ColorTeachTable", 31), (std::vector<long>{x, y, 100, in, 100})) << out;
     EXPECT_EQ(Cells(out, "P.ColorTeachTable", 6), (std::vector<long>{x, y, 40, in, 20})) << out;
-    EXPECT_TRUE(has(out, "P.EditNo=0\nP.ColorTeachTable[1,1]=1\nP.ColorTeachTable[5,31]=1\n")) << out;
+    EXPECT_TRUE(has(out, "P.EditNo=0\nP.ColorTeachTable[2,29]=1\nP.ColorTeachTable[4,17]=1\n")) << out;
 
     EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=1\nP.ButtonGo.dimmed=1\nP.AutoAdjust.dimmed=1\n")) << out;
     EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=0\nP.AutoAdjust.dimmed=0\n")) << out;
