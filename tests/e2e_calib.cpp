@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -188,7 +190,8 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
 
 // A capture of the white target: the factors 750, 1024, 1299 pass, go to the
 // sensor with order 30 and the restarted live loop shows their effect. Then
-// the spread and the range checks refuse, and the factors shown go out again.
+// the spread and the range checks refuse and a capture is declined: each time
+// the factors shown (edited by hand) go out and the live loop shows them.
 TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
 {
     SimProcess sim(SimArgs(dir), true, GetParam() == Link::Pty);
@@ -213,21 +216,24 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
                                 "click P ButtonStop\n"
                                 "wait 0.3\n"
                                 "set P EditMaxDelta 576\n"
+                                "set P EditCFR 751\n" // edited by hand: what goes out after a refusal
                                 "answer yes\n"
                                 "click P ButtonCalcCF\n"
-                                "wait 3\n"
+                                "waitfor P DispR == 1001 20\n" // 1365 * 751 / 1024: the loop runs again
                                 "click P ButtonStop\n"
                                 "wait 0.3\n"
                                 "set P EditMaxDelta 600\n"
                                 "set P EditSetValue 2000\n"
+                                "set P EditCFR 752\n"
                                 "answer yes\n"
                                 "click P ButtonCalcCF\n"
-                                "wait 3\n"
+                                "waitfor P DispR == 1002 20\n"
                                 "click P ButtonStop\n"
                                 "wait 0.3\n"
+                                "set P EditCFR 753\n"
                                 "answer no\n"
                                 "click P ButtonCalcCF\n"
-                                "wait 1\n"
+                                "waitfor P DispR == 1003 20\n"
                                 "click P ButtonStop\n"
                                 "wait 0.3\n"
                                 "print P EditCFR\n"
@@ -240,16 +246,19 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
     EXPECT_TRUE(has(out, kMaxDeltaPopup)) << out;
     EXPECT_TRUE(has(out, kRangePopup)) << out;
     EXPECT_TRUE(has(out, "POPUP INFO!|Please insert the right values and press                            \\n "
-                         "CALCULATE CALIBRATION FACTORS again.\nP.EditCFR=750\n"))
+                         "CALCULATE CALIBRATION FACTORS again.\nP.EditCFR=753\n"))
         << out;
     EXPECT_EQ(count(out, "POPUP"), 4) << out;
 
     // Every capture, passed or refused, and the declined one end with order 30 and the live loop.
     EXPECT_EQ(OrdersFolded(sim), (std::vector<int>{7, 1, 31, 5, 30, 5, 30, 5, 30, 5, 30, 5}));
+    // The new factors, then after each refusal and the declined capture the factors shown.
     const std::vector<std::string> factors = Received(sim, 30);
     ASSERT_EQ(factors.size(), 4u);
-    for (const std::string &f : factors)
-        EXPECT_EQ(f.substr(0, 20), "0055001e02ee04000513");
+    EXPECT_EQ(factors[0].substr(0, 20), "0055001e02ee04000513");
+    EXPECT_EQ(factors[1].substr(0, 20), "0055001e02ef04000513");
+    EXPECT_EQ(factors[2].substr(0, 20), "0055001e02f004000513");
+    EXPECT_EQ(factors[3].substr(0, 20), "0055001e02f104000513");
 }
 
 // A reply missing in the middle of a capture ends it with "CALIBRATION
@@ -270,7 +279,7 @@ TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
                                 "answer yes\n"
                                 "click P ButtonCalcCF\n"
                                 "waitfor P DispStatus == TIMEOUT 15\n"
-                                "wait 1.5\n"
+                                "waitfor P DispR == 800 15\n" // 819 * 1001 / 1024: the live loop runs again
                                 "printattr P ButtonCalcCF buttoncolor\n"
                                 "printattr P ButtonGo dimmed\n"
                                 "click P ButtonStop\n"
@@ -386,32 +395,54 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
         expected.push_back(o);
     EXPECT_EQ(sim.receivedOrders(), expected);
 
-    // Veltv61: Send to the EEPROM with a changed row 30, then Get from it.
+    // Veltv61: Send to the EEPROM with Y of row 30 changed; the sensor's EEPROM then holds it.
     ASSERT_EQ(RunProgramOn("Veltv61", sim,
                            "waitfor P DispStatus == " + kVersion + " 15\n"
                            "waitfor P EditAverage == 128 15\n"
-                           "wait 1\n"
                            "click P SelectEEPROM\n"
                            "set P ParaVisible 0\n"
                            "setcell P ColorTeachTable 2 31 1234\n"
                            "click P ButtonSend\n"
-                           "wait 1.5\n"
-                           "setcell P ColorTeachTable 2 31 5\n"
-                           "click P ButtonGet\n"
-                           "waitfor P ButtonGet dimmed == 0 15\n"
-                           "wait 0.5\n"
-                           "printcell P ColorTeachTable 2 31\n"
+                           "waitfor P ButtonSend dimmed == 0 15\n"
                            "quit 0\n",
                            &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "P.ColorTeachTable[2,31]=1234\n")) << out;
     EXPECT_EQ(count(out, "POPUP"), 0) << out;
+    // The program may end before the line has carried everything: the sensor reads on.
+    for (int i = 0; i < 500 && Count(sim.receivedOrders(), 6) < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const std::vector<std::string> rows = Received(sim, 2);
     ASSERT_EQ(rows.size(), 62u);
     for (size_t i = 31; i < 62; ++i)
         EXPECT_EQ(std::stoul(rows[i].substr(8, 4), nullptr, 16), i - 31) << i;
     EXPECT_EQ(Count(sim.receivedOrders(), 6), 2);
+    sim.stop();
+    // Row 30 is pp words 196-201, EEPROM words 0x12d4-0x12d9: Y at 0x12d5.
+    EXPECT_EQ(EepromLine(state, "12d0").substr(20, 14), "0001 04d2 0001");
+}
+
+// Without a line every write fails: the finishing sequence shows the time-out
+// pop-up for the parameter write, skips the rows and the store, shows it for
+// Send CF and Get CF, and ends with the line check failing quietly.
+TEST(CalibNoLine, FinishingWithoutALineShowsEachFailedStepOnce)
+{
+    SimProcess sim({"--version-text", kVersion}, true, false); // COM1 names no device
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunProgramOn("VeltCalibV61", sim,
+                           "click P ButtonFinishCalib\n"
+                           "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                           "print P DispStatus\n"
+                           "quit 0\n",
+                           &out),
+              0)
+        << out;
+    const std::string timeoutPopup = "POPUP | ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR.";
+    EXPECT_EQ(count(out, timeoutPopup), 3) << out;
+    EXPECT_EQ(count(out, "POPUP"), 4) << out; // and the INFO! text
+    EXPECT_TRUE(has(out, "P.DispStatus=TIMEOUT\n")) << out;
+    EXPECT_TRUE(sim.receivedOrders().empty());
 }
 
 // Closing the main panel during a capture ends the capture and the program;
