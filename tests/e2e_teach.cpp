@@ -81,28 +81,12 @@ std::vector<long> Cells(const std::string &out, const std::string &ctrl, int row
     return v;
 }
 
-// The frames the sensor sent (replies to order 5), each as its 18 words.
-std::vector<std::vector<long>> SentFrames(const SimProcess &sim)
-{
-    std::vector<std::vector<long>> frames;
-    const std::string key = "\"dir\":\"tx\",\"order\":5,", at = "\"hex\":\"";
-    for (const std::string &l : sim.logLines()) {
-        const size_t h = l.find(at);
-        if (l.find(key) == std::string::npos || h == std::string::npos)
-            continue;
-        std::vector<long> w;
-        for (int k = 0; k < 18; ++k)
-            w.push_back(std::stol(l.substr(h + at.size() + 4 * k, 4), nullptr, 16));
-        frames.push_back(w);
-    }
-    return frames;
-}
-
-// Telegrams the sensor received with this order, as words.
-std::vector<std::vector<long>> Received(const SimProcess &sim, int order)
+// Telegrams of one order in the simulator's log, each as its 18 words:
+// "tx" the replies it sent, "rx" the requests it received.
+std::vector<std::vector<long>> Telegrams(const SimProcess &sim, const std::string &dir, int order)
 {
     std::vector<std::vector<long>> out;
-    const std::string key = "\"dir\":\"rx\",\"order\":" + std::to_string(order) + ",", at = "\"hex\":\"";
+    const std::string key = "\"dir\":\"" + dir + "\",\"order\":" + std::to_string(order) + ",", at = "\"hex\":\"";
     for (const std::string &l : sim.logLines()) {
         const size_t h = l.find(at);
         if (l.find(key) == std::string::npos || h == std::string::npos)
@@ -114,6 +98,7 @@ std::vector<std::vector<long>> Received(const SimProcess &sim, int order)
     }
     return out;
 }
+std::vector<std::vector<long>> SentFrames(const SimProcess &sim) { return Telegrams(sim, "tx", 5); }
 
 // The circle rule, written out plainly: radii grow 2..200 row by row while
 // no other active row with an overlapping band is touched.
@@ -358,11 +343,11 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
     EXPECT_TRUE(has(out, "P.ColorTeachTable[1,3]=1\n")) << out;        // reset in between
     EXPECT_FALSE(has(out, "POPUP")) << out;
 
-    const auto paras = Received(sim, 1);
+    const auto paras = Telegrams(sim, "rx", 1);
     ASSERT_FALSE(paras.empty());
     EXPECT_EQ(paras.front()[15], 1); // the group switch
     bool rowSent = false;
-    for (const auto &t : Received(sim, 2))
+    for (const auto &t : Telegrams(sim, "rx", 2))
         if (t[2] == 2) {
             EXPECT_EQ(std::vector<long>(t.begin() + 3, t.begin() + 9), (std::vector<long>{1111, 2222, 33, 444, 55, 7}));
             rowSent = true;
@@ -446,6 +431,7 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
                         "file " + dir + "/bad.car existing\nclick SRCP ButtonGetArray\n"
                         "file " + dir + "/range.car existing\nclick SRCP ButtonGetArray\n" + save("d.car") +
                         save("nodir/x.car") +
+                        "file " + dir + "/" + std::string(260, 'a') + ".car new\nclick SRCP ButtonSetStartupArray\n"
                         "file " + dir + "/b.car existing\nclick SRCP ButtonSetStartupArray\n"
                         "screenshot SRCP " + dir + "/srcp.png\n"
                         "quit 0\n",
@@ -458,7 +444,10 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
     EXPECT_TRUE(has(out, "POPUP ATTENTION!| The file is not a color array")) << out;
     EXPECT_TRUE(has(out, "POPUP ATTENTION!| The color array could not be written to \\n " + dir + "/nodir/x.car"))
         << out;
+    // A path too long for the 260-byte buffer is refused; only b.car was named.
+    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The path of the chosen file is too long.")) << out;
     EXPECT_TRUE(has(out, "POPUP Startup File is:|" + dir + "/b.car\n")) << out;
+    EXPECT_EQ(out.find("Startup File is:"), out.rfind("Startup File is:")) << out;
     const std::string sup = ReadTextFile(dir + "/StartupPath.sup");
     ASSERT_EQ(sup.size(), 260u);
     EXPECT_EQ(sup.substr(0, sup.find('\0')), dir + "/b.car");

@@ -94,50 +94,21 @@ protected:
     }
 };
 
-TEST_F(Teach, TeachDataToWritesTheModesValuesAndCountsNoUpToRow30)
+// Modes, No. and RESET TABLE are covered against the sensor; here the row
+// colours: the measured one with the switch on, the chosen one from SRCP.
+TEST_F(Teach, RowColoursFollowTheMeasuredColourOrTheChosenOne)
 {
-    struct Case {
-        int evalmode, pmode, no, inc;
-        std::vector<int> row; // X, Y, CTO, INT, ITO
-        int noAfter;
-    };
-    const Case cases[] = {
-        {0, 0, 3, 0, {1200, 2300, 100, 777, 100}, 3},
-        {2, 1, 4, 1, {1200, 2300, 40, 777, 20}, 5},
-        {0, 1, 29, 1, {1200, 2300, 100, 777, 20}, 30},
-        {2, 0, 30, 1, {1200, 2300, 40, 777, 100}, 30},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(testing::Message() << "evalmode " << c.evalmode << " pmode " << c.pmode << " No. " << c.no);
-        SetCtrlVal(panel, P_EVALMODE, c.evalmode);
-        SetCtrlVal(panel, P_EDITPMODE, c.pmode);
-        SetCtrlVal(panel, P_EDITNO, c.no);
-        SetCtrlVal(panel, P_RADIOINC, c.inc);
-        // The displays, not the last frame, give X and Y (a zoom cursor may have moved them).
-        SetFrame(0, 0, 0, 5, 6, 777);
-        SetCtrlVal(panel, P_DISPX, 1200);
-        SetCtrlVal(panel, P_DISPY, 2300);
-        Fire(CBF_ButtonTeachDataTo);
-        EXPECT_EQ(TableRowCells(c.no + 1), c.row);
-        EXPECT_EQ(Val(panel, P_EDITNO), c.noAfter);
-    }
-    // With the row-colour switch on, the measured colour colours the row.
     SetCtrlVal(srcpanel, SRCP_EDITSETCOLOR, 1);
     SetCtrlVal(panel, P_EDITNO, 7);
     rgbcolor = 0x123456;
     Fire(CBF_ButtonTeachDataTo);
-    EXPECT_EQ(CellColor(8), 0x123456);
-    EXPECT_EQ(qvcolarr[7], 0x123456);
-    // ctt follows only at the next GetPanelValues.
-    GetPanelValues();
-    EXPECT_EQ(ctt[3][0], 1200);
-
-    // RESET TABLE: every cell 1 and No. 0; colours stay.
-    Fire(CBF_ButtonResetTable);
-    for (int row : {1, 4, 31})
-        EXPECT_EQ(TableRowCells(row), (std::vector<int>{1, 1, 1, 1, 1}));
-    EXPECT_EQ(Val(panel, P_EDITNO), 0);
-    EXPECT_EQ(qvcolarr[7], 0x123456);
+    EXPECT_EQ(std::make_pair(CellColor(8), qvcolarr[7]), std::make_pair(0x123456, 0x123456));
+    SetCtrlVal(srcpanel, SRCP_EDITROWNO, 30);
+    SetCtrlVal(srcpanel, SRCP_EDITROWCOLOR, 0x0000FF);
+    Fire(CBF_ButtonSetRowColor);
+    EXPECT_EQ(std::make_pair(CellColor(31), qvcolarr[30]), std::make_pair(0x0000FF, 0x0000FF));
+    Fire(CBF_ButtonResetTable); // the colours stay
+    EXPECT_EQ(std::make_pair(CellColor(8), qvcolarr[7]), std::make_pair(0x123456, 0x123456));
 }
 
 TEST_F(Teach, ApplyFromAllDrawsEveryRowAndTheDiagonalOnlyInTheXYPlane)
