@@ -17,15 +17,12 @@ namespace {
 
 constexpr int kPathBytes = 260;
 
-// The file dialog of the three commands. True when a file was chosen; a
-// path too long for the path buffer is refused with a message.
+// The file dialog of the three commands. True when a file was chosen (the
+// dialog itself refuses a path too long for the path buffer).
 bool SelectArrayFile(int buttonLabel)
 {
-    const int rc =
-        FileSelectPopup(proj_dir, "ColorArray.car", "*.car", "ColorArray", buttonLabel, 0, 1, 1, 1, file_name);
-    if (rc < 0)
-        MessagePopup("ATTENTION!", " The path of the chosen file is too long. \n Nothing was changed.");
-    return rc >= 1;
+    return FileSelectPopup(proj_dir, "ColorArray.car", "*.car", "ColorArray", buttonLabel, 0, 1, 1, 1, file_name) >=
+           1;
 }
 
 void ShowFileFailure(const char *what, const char *path)
