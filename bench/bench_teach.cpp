@@ -3,6 +3,7 @@
 // the measured round trip (target >= 95 %) and the program's CPU use while it
 // runs (target < 10 % of one core); (2) APPLY FROM ALL with 31 taught rows
 // redrawn 1000 times in this process: time per redraw (target < 2 ms).
+#include "bench_util.h"
 #include "live.h"
 #include "teach_table.h"
 
@@ -33,17 +34,6 @@ constexpr double kPauseSeconds = 0.050;
 constexpr double kZoomSeconds = 5.0;
 constexpr int kRoundTrips = 200;
 constexpr int kRedraws = 1000;
-
-double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-
-std::string BinDir(const char *argv0)
-{
-    if (const char *d = std::getenv("VELT_BIN_DIR"))
-        return d;
-    std::string self = argv0;
-    const size_t slash = self.rfind('/');
-    return slash == std::string::npos ? "." : self.substr(0, slash);
-}
 
 pid_t Spawn(const std::vector<std::string> &args, int stdoutFd, const std::vector<std::string> &env = {})
 {

@@ -25,6 +25,13 @@ const std::string kTimeoutText =
 
 bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
+// A command has ended when the buttons it dimmed are usable again; a live
+// loop has shown its first frame when the fixed temperature of the
+// simulator (--temperature 30) is displayed.
+const std::string kSettle = "waitfor P ButtonGet dimmed == 0 10\n";
+const std::string kFirstFrame = "waitfor P DispTemp == 30 10\n";
+const std::string kLoopRuns = "waitfor P ButtonGet dimmed == 1 10\n";
+
 enum class Link { Pty, Tcp };
 std::string LinkName(const testing::TestParamInfo<Link> &info) { return info.param == Link::Pty ? "Pty" : "Tcp"; }
 
@@ -40,8 +47,7 @@ std::string Connect(Link link, const SimProcess &sim)
            "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
            "click INTERFACEP ButtonTryToConnect\n"
            "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
-           "waitfor P EditAverage == 16 10\n"
-           "wait 0.8\n"
+           "waitfor P EditAverage == 16 10\n" + kSettle +
            "click INTERFACEP ButtonAccept\n";
 }
 
@@ -138,7 +144,7 @@ class Teaching : public ::testing::TestWithParam<Link> {};
 TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
 {
     const Link link = GetParam();
-    SimProcess sim({"--version-text", kVersion}, true, link == Link::Pty);
+    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, true, link == Link::Pty);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     // Rows 1..4 for AUTO ADJUST: X, Y, CTO, INT, ITO; MAXCOL-No. 3 leaves row 4 alone.
@@ -153,10 +159,8 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
     ASSERT_EQ(RunIn(dir, &sim,
                     Connect(link, sim) +
                         "set P ParaVisible 0\n"
-                        "click P ButtonGo\n"
-                        "wait 0.6\n"
-                        "click P ButtonStop\n"
-                        "wait 0.5\n"
+                        "click P ButtonGo\n" + kFirstFrame +
+                        "click P ButtonStop\n" + kSettle +
                         "print P DispX\nprint P DispY\nprint P DispINT\n"
                         "set P EditNo 29\n"
                         "set P RadioInc 1\n"
@@ -180,12 +184,10 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
                         "set P EditMaxcolNo 3\n"
                         "set P ParaVisible 0\n" +
                         setRows +
-                        "click P AutoAdjust\n"
-                        "wait 0.6\n"
+                        "click P AutoAdjust\n" + kLoopRuns + kFirstFrame +
                         "printattr P ButtonSend dimmed\nprintattr P ButtonGo dimmed\nprintattr P AutoAdjust dimmed\n"
                         "screenshot P " + dir + "/zoom.png\n"
-                        "click P GraphData2\n"
-                        "wait 0.5\n"
+                        "click P GraphData2\n" + kSettle +
                         "printattr P ButtonSend dimmed\nprintattr P AutoAdjust dimmed\n" +
                         PrintCells("P.ColorTeachTable", 5, 1, 4) +
                         "click P ButtonApplyFromAll\n"
@@ -229,22 +231,20 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
 TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
 {
     const Link link = GetParam();
-    SimProcess sim({"--version-text", kVersion}, true, link == Link::Pty);
+    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, true, link == Link::Pty);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     std::string captures;
     for (int i = 0; i < 5; ++i)
-        captures += "click TEACHP ButtonTpCapture\nwait 0.25\n";
+        captures += "click TEACHP ButtonTpCapture\nwait 0.25\n"; // a user's pace: new frames in between
     std::string out;
     ASSERT_EQ(RunIn(dir, &sim,
                     Connect(link, sim) +
                         "set P ParaVisible 0\n"
-                        "click P ButtonTeachMeanVal\n"
-                        "wait 0.5\n"
+                        "click P ButtonTeachMeanVal\n" + kLoopRuns + kFirstFrame +
                         "printattr P ButtonSend dimmed\n" +
                         captures +
-                        "click P ButtonStop\n"
-                        "wait 0.5\n"
+                        "click P ButtonStop\n" + kSettle +
                         "printattr P ButtonSend dimmed\n"
                         "print TEACHP DispTpCounter\n" +
                         PrintCells("TEACHP.GridTpValues", 6, 1, 5) + PrintCells("TEACHP.GridTpMean", 6, 1, 1) +
@@ -298,7 +298,7 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
 TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
 {
     const Link link = GetParam();
-    SimProcess sim({"--version-text", kVersion}, true, link == Link::Pty);
+    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, true, link == Link::Pty);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     const std::string reset = "click P ButtonResetTable\n"
@@ -319,17 +319,13 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
                         "set PGROUP EditColorGroups 1\n"
                         "screenshot PGROUP " + dir + "/groups.png\n"
                         "click P SelectEEPROM\n"
-                        "click P ButtonSend\n"
-                        "wait 1.5\n" + reset + show +
-                        "click P ButtonGet\n"
-                        "wait 3\n" + show +
+                        "click P ButtonSend\n" + kSettle + reset + show +
+                        "click P ButtonGet\n" + kSettle + show +
                         "click P SelectFILE\n"
                         "file " + dir + "/taught.dat new\n"
-                        "click P ButtonSend\n"
-                        "wait 0.8\n" + reset +
+                        "click P ButtonSend\n" + kSettle + reset +
                         "file " + dir + "/taught.dat existing\n"
-                        "click P ButtonGet\n"
-                        "wait 0.5\n" + show +
+                        "click P ButtonGet\n" + kSettle + show +
                         "quit 0\n",
                     &out),
               0)
@@ -362,15 +358,14 @@ INSTANTIATE_TEST_SUITE_P(Links, Teaching, ::testing::Values(Link::Pty, Link::Tcp
 // the last frame received.
 TEST(TeachingFaults, TimeOutDuringCapture)
 {
-    SimProcess sim({"--version-text", kVersion, "--fault", "noreply:order=5:nth=3"}, true, true);
+    SimProcess sim({"--version-text", kVersion, "--temperature", "30", "--fault", "noreply:order=5:nth=3"}, true, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunIn(MakeTempDir(), &sim,
                     Connect(Link::Pty, sim) +
                         "set P ParaVisible 0\n"
                         "click P ButtonTeachMeanVal\n"
-                        "waitfor P DispStatus == TIMEOUT 10\n"
-                        "wait 0.3\n"
+                        "waitfor P DispStatus == TIMEOUT 10\n" + kSettle +
                         "printattr P ButtonGo dimmed\n"
                         "click TEACHP ButtonTpCapture\n"
                         "print TEACHP DispTpCounter\n" +
