@@ -145,11 +145,3 @@ int CBF_P(int /*panelHandle*/, int event, void * /*callbackData*/, int /*eventDa
     }
     return 0;
 }
-
-// The side panels are hidden when closed; they stay loaded.
-int CBF_GRAPHP(int panelHandle, int event, void *, int, int)
-{
-    if (event == EVENT_CLOSE)
-        HidePanel(panelHandle);
-    return 0;
-}
