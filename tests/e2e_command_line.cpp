@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,7 +27,7 @@ const Executable kExecutables[] = {
     {"Veltv61", true}, {"VeltTempCompV61", true}, {"VeltCalibV61", true}, {"QuillonV20", true}, {"veltsim", false},
 };
 
-struct Run {
+struct Outcome {
     bool finished = false;
     int code = -999;
     std::string out;
@@ -35,7 +36,7 @@ struct Run {
 
 // Runs the executable with neither a display nor a Qt platform: --help and
 // --version must not need one.
-Run Start(const char *name, const QStringList &args)
+Outcome Start(const char *name, const QStringList &args)
 {
     const char *bin = std::getenv("VELT_BIN_DIR");
     QProcess p;
@@ -44,7 +45,7 @@ Run Start(const char *name, const QStringList &args)
         env.remove(v);
     p.setProcessEnvironment(env);
     p.start(QString::fromLocal8Bit(bin ? bin : ".") + "/" + name, args);
-    Run r;
+    Outcome r;
     r.finished = p.waitForFinished(20000);
     if (!r.finished)
         p.kill();
@@ -64,7 +65,7 @@ class CommandLine : public ::testing::TestWithParam<Executable> {};
 TEST_P(CommandLine, HelpSaysWhatTheUserNeeds)
 {
     const std::string name = GetParam().name;
-    const Run r = Start(GetParam().name, {"--help"});
+    const Outcome r = Start(GetParam().name, {"--help"});
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
@@ -73,14 +74,14 @@ TEST_P(CommandLine, HelpSaysWhatTheUserNeeds)
                                "/dev/serial/by-id/", "dialout"})
         EXPECT_TRUE(Has(r.out, needle)) << needle << "\n" << r.out;
     if (GetParam().program) {
-        for (const std::string needle : {"--ui-script", name + ".uir", "~/.local/share/veltra"})
+        for (const std::string &needle : std::vector<std::string>{"--ui-script", name + ".uir", "~/.local/share/veltra"})
             EXPECT_TRUE(Has(r.out, needle)) << needle << "\n" << r.out;
     }
 }
 
 TEST_P(CommandLine, VersionNamesProgramAndSuite)
 {
-    const Run r = Start(GetParam().name, {"--version"});
+    const Outcome r = Start(GetParam().name, {"--version"});
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
@@ -91,7 +92,7 @@ TEST_P(CommandLine, UnknownOptionIsRefusedWithTheUsage)
 {
     const std::string name = GetParam().name;
     for (const QStringList &args : {QStringList{"--bogus"}, QStringList{"--bogus", "--help"}}) {
-        const Run r = Start(GetParam().name, args);
+        const Outcome r = Start(GetParam().name, args);
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.code, 2) << r.err;
         EXPECT_EQ(r.out, "");

@@ -145,6 +145,52 @@ TEST(DesktopEntries, OnePerProgramValidAndPointingIntoThePackage)
     }
 }
 
+// cmake --install under a prefix of its own, as /opt/veltra is: everything a
+// program loads beside it in PREFIX/bin, and desktop entries that name the
+// executables and the icon by their installed paths.
+TEST(Install, UnderAPrefixOfItsOwn)
+{
+    const char *cmake = std::getenv("VELT_CMAKE");
+    const char *build = std::getenv("VELT_BUILD_DIR");
+    ASSERT_TRUE(cmake && build);
+    const fs::path prefix = fs::path(MakeTempDir()) / "veltra";
+    std::string out;
+    ASSERT_EQ(Command(cmake, {"--install", build, "--prefix", prefix.string()}, &out, 120), 0) << out;
+
+    const fs::path bin = prefix / "bin";
+    for (const char *exe : kExecutables) {
+        EXPECT_EQ(::access((bin / exe).c_str(), X_OK), 0) << exe;
+        EXPECT_TRUE(fs::is_regular_file(prefix / "share/man/man1" / (std::string(exe) + ".1.gz"))) << exe;
+    }
+    for (const char *p : kPrograms) {
+        EXPECT_TRUE(fs::is_regular_file(bin / (std::string(p) + ".uir"))) << p;
+        std::string id = p;
+        for (char &c : id)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const fs::path entry = prefix / "share/applications" / ("veltra-" + id + ".desktop");
+        const std::string text = ReadTextFile(entry.string());
+        EXPECT_TRUE(Has(text, "\nExec=" + (bin / p).string() + "\n")) << text;
+        const fs::path icon = prefix / "share/icons/hicolor/scalable/apps/veltra.svg";
+        EXPECT_TRUE(Has(text, "\nIcon=" + icon.string() + "\n")) << text;
+        EXPECT_TRUE(fs::is_regular_file(icon));
+        EXPECT_EQ(Command("/usr/bin/desktop-file-validate", {entry.string()}, &out), 0) << out;
+    }
+    EXPECT_TRUE(fs::is_regular_file(bin / "brand_01.png"));
+    EXPECT_FALSE(fs::exists(prefix / "lib"));
+
+    // The installed main program finds its panels and bitmaps beside it.
+    const fs::path shot = prefix.parent_path() / "main.png";
+    const fs::path script = prefix.parent_path() / "start.txt";
+    WriteTextFile(script.string(), "screenshot P " + shot.string() + "\nquit 0\n");
+    EXPECT_EQ(RunProgram((bin / "Veltv61").string(), {"--ui-script", script.string()},
+                         {"VELTRA_COM1=" + (prefix / "no-such-tty").string(), "QT_QPA_PLATFORM=offscreen"}, 60, &out),
+              0)
+        << out;
+    EXPECT_TRUE(fs::is_regular_file(shot)) << out;
+    std::error_code ec;
+    fs::remove_all(prefix.parent_path(), ec);
+}
+
 struct Program {
     const char *name;
     const char *mainPanel;
@@ -163,12 +209,12 @@ const Program kRuns[] = {
     {"QuillonV20", "MAINP", false},
 };
 
-class Run : public ::testing::TestWithParam<Program> {};
+class ProgramRun : public ::testing::TestWithParam<Program> {};
 
 // Started through its link on the path, offscreen, by a user who may not
 // write the program directory: it shows its main panel, saves a picture of it
 // and quits with 0; what it writes goes to the per-user directory.
-TEST_P(Run, FromTheUnpackedPackage)
+TEST_P(ProgramRun, FromTheUnpackedPackage)
 {
     const Program &p = GetParam();
     const fs::path progDir = Root() / "usr/lib/veltra";
@@ -192,9 +238,9 @@ TEST_P(Run, FromTheUnpackedPackage)
         // Root may write anywhere: run as nobody, whose only writable place is
         // its home here.
         constexpr int kNobody = 65534;
-        for (const auto &e : fs::recursive_directory_iterator(work))
-            if (e.path().string().rfind(home.string(), 0) == 0)
-                ASSERT_EQ(::lchown(e.path().c_str(), kNobody, kNobody), 0) << e.path();
+        for (const auto &e : fs::recursive_directory_iterator(home)) {
+            ASSERT_EQ(::lchown(e.path().c_str(), kNobody, kNobody), 0) << e.path();
+        }
         ASSERT_EQ(::chown(home.c_str(), kNobody, kNobody), 0);
         ASSERT_EQ(::chmod(work.c_str(), 0755), 0);
         args = {"--reuid=65534", "--regid=65534", "--clear-groups", exe};
@@ -218,15 +264,16 @@ TEST_P(Run, FromTheUnpackedPackage)
     EXPECT_GT(st.st_size, 1000) << out;
     // The program directory is as it was unpacked.
     EXPECT_EQ(FilesUnder(root), before);
-    if (p.keepsFiles)
+    if (p.keepsFiles) {
         EXPECT_TRUE(fs::is_directory(home / "data/veltra")) << out;
+    }
 
     fs::permissions(root / "usr/lib/veltra", fs::perms::owner_write, fs::perm_options::add);
     std::error_code ec;
     fs::remove_all(work, ec);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, Run, ::testing::ValuesIn(kRuns),
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramRun, ::testing::ValuesIn(kRuns),
                          [](const ::testing::TestParamInfo<Program> &i) { return std::string(i.param.name); });
 
 } // namespace
