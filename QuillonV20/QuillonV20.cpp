@@ -2,7 +2,7 @@
 // main panel's close callback.
 #include "QuillonV20Program.h"
 
-#include "QuillonV20.h" // generated from QuillonV20.uir: panel and control identifiers
+#include "QuillonV20Ids.h" // generated from QuillonV20.uir: panel and control identifiers
 
 #include <iterator>
 

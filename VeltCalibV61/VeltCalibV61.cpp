@@ -2,7 +2,7 @@
 // main panel's close callback.
 #include "VeltCalibV61Program.h"
 
-#include "VeltCalibV61.h" // generated from VeltCalibV61.uir: panel and control identifiers
+#include "VeltCalibV61Ids.h" // generated from VeltCalibV61.uir: panel and control identifiers
 #include "link.h"
 #include "logo.h"
 #include "telegram.h"
@@ -11,6 +11,7 @@
 #include <iterator>
 
 std::uint16_t runflags::poll = 0;
+bool runflags::closing = false;
 
 int panel = 0;
 int interfacepanel = 0;
@@ -37,6 +38,7 @@ LinkSettings LinkSettingsOfProgram()
     settings.stopLoopsOnConnectPanel = [] { poll = 0; };
     settings.showLinkOnMainPanel = true;
     settings.serviceEventsInTcpRead = false;
+    settings.statusHelp = " Displays serial interface status messages.";
     return settings;
 }
 
@@ -62,6 +64,12 @@ int WinMain(int argc, char **argv)
     RegisterVeltCalibV61Callbacks();
     if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
         return -1;
+    // A panel file without the controls the link needs is refused like one
+    // without its panels.
+    if (InitLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}) < 0) {
+        DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
+        return -1;
+    }
 
     DisplayPanel(panel);
     InitVars();
@@ -78,6 +86,7 @@ int CBF_P(int /*panelHandle*/, int event, void * /*callbackData*/, int /*eventDa
 {
     if (event == EVENT_CLOSE) {
         poll = 0;
+        runflags::closing = true;
         QuitUserInterface(0);
     }
     return 0;
