@@ -80,7 +80,7 @@ bool number(const std::string& s, T& out) {
 bool takesValue(const std::string& option) {
   static const char* const kValueOptions[] = {
       "--tcp", "--pty", "--state", "--log", "--scene", "--fw-out", "--version-text", "--id-length", "--temperature",
-      "--temp-period", "--seed", "--prompt-delay-ms", "--flash-ms", "--boot-buffer", "--boot-timeout",
+      "--temp-period", "--noise", "--seed", "--prompt-delay-ms", "--flash-ms", "--boot-buffer", "--boot-timeout",
       "--frame-gap-ms", "--fault"};
   for (const char* o : kValueOptions)
     if (option == o) return true;
