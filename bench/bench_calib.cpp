@@ -9,6 +9,8 @@
 // The real program runs offscreen with a UI script; the times come from the
 // simulator's telegram log: when each request had fully arrived and when each
 // reply was due.
+#include "bench_util.h"
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,15 +31,6 @@ constexpr double kByteTime = 10.0 / 19200; // seconds a byte takes on the wire
 constexpr int kTelegram = 36;
 constexpr int kFrames = 100;
 constexpr double kPauses = 2 * 0.5;
-
-std::string BinDir(const char *argv0)
-{
-    if (const char *d = std::getenv("VELT_BIN_DIR"))
-        return d;
-    std::string self = argv0;
-    const size_t slash = self.rfind('/');
-    return slash == std::string::npos ? "." : self.substr(0, slash);
-}
 
 pid_t Spawn(const std::vector<std::string> &args, const std::vector<std::string> &env = {})
 {

@@ -422,6 +422,29 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
     EXPECT_EQ(EepromLine(state, "12d0").substr(20, 14), "0001 04d2 0001");
 }
 
+// Without a line every write fails: the finishing sequence shows the time-out
+// pop-up for the parameter write, skips the rows and the store, shows it for
+// Send CF and Get CF, and ends with the line check failing quietly.
+TEST(CalibNoLine, FinishingWithoutALineShowsEachFailedStepOnce)
+{
+    SimProcess sim({"--version-text", kVersion}, true, false); // COM1 names no device
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunProgramOn("VeltCalibV61", sim,
+                           "click P ButtonFinishCalib\n"
+                           "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                           "print P DispStatus\n"
+                           "quit 0\n",
+                           &out),
+              0)
+        << out;
+    const std::string timeoutPopup = "POPUP | ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR.";
+    EXPECT_EQ(count(out, timeoutPopup), 3) << out;
+    EXPECT_EQ(count(out, "POPUP"), 4) << out; // and the INFO! text
+    EXPECT_TRUE(has(out, "P.DispStatus=TIMEOUT\n")) << out;
+    EXPECT_TRUE(sim.receivedOrders().empty());
+}
+
 // Closing the main panel during a capture ends the capture and the program;
 // no live loop starts behind it.
 TEST(CalibClose, ClosingDuringTheCaptureEndsTheProgram)
