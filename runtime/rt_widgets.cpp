@@ -1,9 +1,12 @@
 #include "rt_widgets.h"
 
+#include <QLocale>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -71,6 +74,57 @@ void drawFrame(QPainter &p, const QRectF &area, QColor bg, double xmin, double x
 } // namespace
 
 // ---- LED -----------------------------------------------------------------------
+// ---- RtDoubleSpinBox ------------------------------------------------------------
+RtDoubleSpinBox::RtDoubleSpinBox(QWidget *parent) : QDoubleSpinBox(parent) {}
+
+void RtDoubleSpinBox::setFullPrecision(bool on)
+{
+    full_ = on;
+    // The spin box rounds every value to its decimals; with the most it
+    // offers, the rounding gives back the same double.
+    if (on)
+        setDecimals(DBL_MAX_10_EXP + DBL_DIG);
+}
+
+QString RtDoubleSpinBox::textFromValue(double value) const
+{
+    if (!full_)
+        return QDoubleSpinBox::textFromValue(value);
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+double RtDoubleSpinBox::valueFromText(const QString &text) const
+{
+    if (!full_)
+        return QDoubleSpinBox::valueFromText(text);
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok ? v : value();
+}
+
+QValidator::State RtDoubleSpinBox::validate(QString &input, int &pos) const
+{
+    if (!full_)
+        return QDoubleSpinBox::validate(input, pos);
+    const QString t = input.trimmed();
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (ok && std::isfinite(v))
+        return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+    // A number on its way: "-", "1.", "2e", "2e-".
+    static const QRegularExpression partial(QStringLiteral("^[+-]?[0-9]*\\.?[0-9]*([eE][+-]?[0-9]*)?$"));
+    return partial.match(t).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void RtDoubleSpinBox::fixup(QString &input) const
+{
+    if (!full_) {
+        QDoubleSpinBox::fixup(input);
+        return;
+    }
+    input = textFromValue(value());
+}
+
 RtLed::RtLed(QWidget *parent) : QWidget(parent) {}
 
 void RtLed::setOn(bool on)

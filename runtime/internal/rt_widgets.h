@@ -4,11 +4,32 @@
 #pragma once
 
 #include <QColor>
+#include <QDoubleSpinBox>
 #include <QPixmap>
 #include <QPointF>
 #include <QWidget>
 #include <map>
 #include <vector>
+
+// A double numeric control. With setFullPrecision(true) it keeps a value
+// exactly as set or typed (no rounding to a number of decimals) and shows it
+// in its shortest form that reads back to the same double (1.234e-09,
+// -3.4567e-06); exponent notation may be typed. Otherwise it is a plain
+// QDoubleSpinBox.
+class RtDoubleSpinBox : public QDoubleSpinBox {
+    Q_OBJECT
+public:
+    explicit RtDoubleSpinBox(QWidget *parent = nullptr);
+    void setFullPrecision(bool on);
+    bool fullPrecision() const { return full_; }
+    QString textFromValue(double value) const override;
+    double valueFromText(const QString &text) const override;
+    QValidator::State validate(QString &input, int &pos) const override;
+    void fixup(QString &input) const override;
+
+private:
+    bool full_ = false;
+};
 
 class RtLed : public QWidget {
     Q_OBJECT
