@@ -122,8 +122,16 @@ void SendPara()
             return;
         }
     }
-    if (target == EEPROM && !SendTelegram(ORDER_SAVE_EEPROM, 0))
-        ShowTimeoutPopup();
+    if (target == EEPROM) {
+        // The sensor confirms the store once its EEPROM is written. The
+        // confirmation is read here, so that it is never taken for the
+        // answer to the next command; a missing one changes nothing.
+        order = ORDER_SAVE_EEPROM;
+        FillTxBuf(order, 0);
+        Exchange(kTelegramBytes, kExchangeTimeout);
+        if (nBytesW != kTelegramBytes)
+            ShowTimeoutPopup();
+    }
 }
 
 void Befehl3plus4()
