@@ -1,6 +1,8 @@
 // Application object, event servicing, time and locks.
 #include "rt_internal.h"
 
+#include "cmdline.h"
+
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QDateTime>
@@ -47,14 +49,9 @@ void destroyApp()
 int InitRuntime(int argc, char **argv)
 {
     rt::ensureApp();
-    std::string script;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        if (a == "--ui-script" && i + 1 < argc)
-            script = argv[++i];
-        else if (a.rfind("--ui-script=", 0) == 0)
-            script = a.substr(12);
-    }
+    // The program's main has already answered --help, --version and a bad
+    // command line; what is left here is the UI script to run.
+    std::string script = ParseCommandLine(argc, argv).uiScript;
     if (script.empty()) {
         if (const char *env = std::getenv("VELTRA_UI_SCRIPT"))
             script = env;

@@ -16,6 +16,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "cmdline.h"
 #include "device.h"
 #include "options.h"
 #include "statefile.h"
@@ -231,16 +232,38 @@ int Simulator::run() {
 
 }  // namespace
 
+// The options' help and what a user of the suite needs around them.
+std::string fullHelpText() {
+  std::string t = helpText();
+  t += "\nSerial devices:\n";
+  t += WrapText("The --pty link stands in for the serial device of a real sensor.", 2);
+  t += SerialDevicesHelpText();
+  t += "\nEnvironment:\n";
+  t += WrapText(
+      "veltsim reads no environment variables. The programs of the suite find it through theirs: "
+      "VELTRA_COM<n> names the serial device of COM port number n, so VELTRA_COM1=LINKPATH points COM1 "
+      "at the --pty link; VELTRA_UI_SCRIPT names a UI script that drives a program without a person.",
+      2);
+  t += "\nFiles:\n";
+  t += WrapText(
+      "veltsim keeps no files of its own. It writes only those named on its command line: the state file "
+      "(--state), the log (--log), the firmware image (--fw-out) and the symbolic link of the "
+      "pseudo-terminal (--pty), which it removes when it ends; it reads the scene file (--scene).",
+      2);
+  return t;
+}
+
 int main(int argc, char** argv) {
   std::string error;
   auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), &error);
   if (!options) {
-    std::cerr << "veltsim: " << error << "\n";
-    return 2;
+    const std::string help = helpText();
+    std::cerr << CommandLineErrorText("veltsim", error, help.substr(0, help.find('\n') + 1));
+    return kUsageExitCode;
   }
-  if (options->help) {
-    std::cout << helpText();
-    return 0;
+  if (options->help || options->version) {
+    std::cout << (options->help ? fullHelpText() : ProgramVersionText("veltsim")) << std::flush;
+    return std::cout ? 0 : 1;
   }
 
   Scene scene = Scene::builtIn();

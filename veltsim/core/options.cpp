@@ -5,9 +5,11 @@
 namespace veltsim {
 
 std::string helpText() {
-  return R"(veltsim - simulator of the Veltra colour sensor
+  return R"(Usage: veltsim [--tcp HOST:PORT] [--pty LINKPATH] [OPTION]...
+Simulator of the Veltra colour sensor, for tests and demonstrations.
 
-usage: veltsim [--tcp HOST:PORT] [--pty LINKPATH] [options]
+veltsim plays one sensor over loopback TCP and over a pseudo-terminal at once;
+the programs of the suite connect to it as to a real sensor.
 
 Transports (at least one; both may be open at once and share one sensor):
   --tcp HOST:PORT        listen for one TCP client at a time; port 0 picks a free
@@ -61,7 +63,10 @@ Diagnostics:
     the filters order=N (default: every order) and nth=K (only the K-th
     telegram of that order, or of all telegrams without order=).
     Example: --fault noreply:order=8:nth=1 --fault split:ms=100
-  --help                 this text
+
+Other:
+  -h, --help             display this help and exit
+      --version          output version information and exit
 )";
 }
 
@@ -70,6 +75,16 @@ template <typename T>
 bool number(const std::string& s, T& out) {
   auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
   return ec == std::errc{} && p == s.data() + s.size();
+}
+
+bool takesValue(const std::string& option) {
+  static const char* const kValueOptions[] = {
+      "--tcp", "--pty", "--state", "--log", "--scene", "--fw-out", "--version-text", "--id-length", "--temperature",
+      "--temp-period", "--noise", "--seed", "--prompt-delay-ms", "--flash-ms", "--boot-buffer", "--boot-timeout",
+      "--frame-gap-ms", "--fault"};
+  for (const char* o : kValueOptions)
+    if (option == o) return true;
+  return false;
 }
 }  // namespace
 
@@ -81,15 +96,21 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
   };
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    // --help and --version end the parsing: nothing else is done then.
     if (a == "--help" || a == "-h") {
       o.help = true;
-      continue;
+      return o;
+    }
+    if (a == "--version") {
+      o.version = true;
+      return o;
     }
     if (a == "--pace") {
       o.pace = true;
       continue;
     }
-    if (i + 1 >= args.size()) return fail(a + ": missing value (see --help)");
+    if (!takesValue(a)) return fail(a.size() > 1 && a[0] == '-' ? "unknown option '" + a + "'" : "unexpected argument '" + a + "'");
+    if (i + 1 >= args.size()) return fail("option '" + a + "' needs a value");
     const std::string& v = args[++i];
     double d = 0;
     int n = 0;
@@ -145,11 +166,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
       auto rule = parseFault(v, &why);
       if (!rule) return fail(why);
       o.device.faults.push_back(*rule);
-    } else {
-      return fail("unknown option " + a + " (see --help)");
     }
   }
-  if (!o.help && !o.tcpHost && !o.ptyLink) return fail("give --tcp HOST:PORT and/or --pty LINKPATH (see --help)");
+  if (!o.tcpHost && !o.ptyLink) return fail("give --tcp HOST:PORT and/or --pty LINKPATH");
   return o;
 }
 

@@ -24,10 +24,13 @@ struct Options {
   ModelSettings model;
   DeviceSettings device;
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv[1..]; nullopt and *error on a bad command line.
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string* error);
+// The answer to --help: usage, options, and what a user of the suite needs to
+// connect the programs to the simulator.
 std::string helpText();
 
 }  // namespace veltsim

@@ -15,7 +15,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
+#include "options.h"
 #include "support.h"
 
 using namespace veltsim;
@@ -207,4 +209,30 @@ TEST(Process, HelpListsEveryOption) {
   for (const char* option : {"--tcp", "--pty", "--state", "--log", "--version-text", "--id-length", "--scene",
                              "--temperature", "--pace", "--flash-ms", "--fw-out", "--fault", "--boot-timeout"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+// Every option the help lists is one the parser knows: an option added to the
+// parser and the help but not to the list of options that take a value would
+// be refused as unknown.
+TEST(Options, EveryOptionInTheHelpIsAccepted) {
+  std::istringstream help(veltsim::helpText());
+  int seen = 0;
+  for (std::string line; std::getline(help, line);) {
+    if (line.rfind("  --", 0) != 0) continue;
+    const std::string option = line.substr(2, line.find(' ', 2) - 2);
+    if (option == "--help") continue;
+    ++seen;
+    std::string error;
+    veltsim::parseOptions({option, "x", "--tcp", "127.0.0.1:0"}, &error);
+    EXPECT_EQ(error.find("unknown option"), std::string::npos) << option << ": " << error;
+  }
+  EXPECT_GT(seen, 15);
+  std::string error;
+  EXPECT_FALSE(veltsim::parseOptions({"--bogus", "--tcp", "127.0.0.1:0"}, &error));
+  EXPECT_EQ(error, "unknown option '--bogus'");
+  EXPECT_FALSE(veltsim::parseOptions({"--tcp"}, &error));
+  EXPECT_EQ(error, "option '--tcp' needs a value");
+  const auto version = veltsim::parseOptions({"--version", "--bogus"}, &error);
+  ASSERT_TRUE(version);
+  EXPECT_TRUE(version->version);
 }

@@ -1,0 +1,279 @@
+// The Debian package as a user gets it: unpacked into a temporary root (by
+// the package_prepare fixture), its layout, its control data, its desktop
+// entries, lintian's verdict, and each program started from it with a
+// read-only program directory, so that its files go to the per-user one.
+#include "simproc.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <cctype>
+#include <fstream>
+#include <iostream>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char *const kPrograms[] = {"Veltv61", "VeltTempCompV61", "VeltCalibV61", "QuillonV20"};
+const char *const kExecutables[] = {"Veltv61", "VeltTempCompV61", "VeltCalibV61", "QuillonV20", "veltsim"};
+
+fs::path Root()
+{
+    const char *r = std::getenv("VELT_PACKAGE_ROOT");
+    return r ? fs::path(r) : fs::path();
+}
+
+std::string Deb()
+{
+    std::string path = ReadTextFile(Root().string() + ".deb");
+    while (!path.empty() && (path.back() == '\n' || path.back() == ' '))
+        path.pop_back();
+    return path;
+}
+
+// Runs a command; returns its exit status and its merged output.
+int Command(const std::string &path, const std::vector<std::string> &args, std::string *output,
+            double timeout = 60)
+{
+    return RunProgram(path, args, {}, timeout, output);
+}
+
+bool Has(const std::string &text, const std::string &needle)
+{
+    return text.find(needle) != std::string::npos;
+}
+
+std::set<std::string> FilesUnder(const fs::path &dir)
+{
+    std::set<std::string> names;
+    for (const auto &e : fs::recursive_directory_iterator(dir))
+        names.insert(fs::relative(e.path(), dir).string());
+    return names;
+}
+
+class Contents : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(fs::is_directory(Root() / "usr")) << "package not unpacked: " << Root(); }
+};
+
+TEST_F(Contents, ProgramsWithTheirFilesAndLinksOnThePath)
+{
+    const fs::path progDir = Root() / "usr/lib/veltra";
+    for (const char *exe : kExecutables) {
+        const fs::path real = progDir / exe;
+        EXPECT_TRUE(fs::is_regular_file(real)) << real;
+        EXPECT_EQ(::access(real.c_str(), X_OK), 0) << real;
+        const fs::path link = Root() / "usr/bin" / exe;
+        ASSERT_TRUE(fs::is_symlink(link)) << link;
+        // Relative, so that the links work wherever the tree is unpacked.
+        EXPECT_EQ(fs::read_symlink(link), fs::path("../lib/veltra") / exe);
+        EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/man/man1" / (std::string(exe) + ".1.gz"))) << exe;
+    }
+    for (const char *p : kPrograms)
+        EXPECT_TRUE(fs::is_regular_file(progDir / (std::string(p) + ".uir"))) << p;
+    int bitmaps = 0;
+    for (const auto &e : fs::directory_iterator(progDir))
+        bitmaps += e.path().filename().string().rfind("brand_", 0) == 0 && e.path().extension() == ".png";
+    EXPECT_GT(bitmaps, 0);
+    // Nothing but the programs' own files in the program directory.
+    for (const auto &e : fs::directory_iterator(progDir)) {
+        const std::string ext = e.path().extension().string();
+        EXPECT_TRUE(ext.empty() || ext == ".uir" || ext == ".png") << e.path();
+    }
+
+    for (const char *size : {"16x16", "22x22", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256"})
+        EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/icons/hicolor" / size / "apps/veltra.png")) << size;
+    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/icons/hicolor/scalable/apps/veltra.svg"));
+    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/doc/veltra/copyright"));
+    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/doc/veltra/changelog.gz"));
+    // Only /usr: a package must not install into /opt or anywhere else.
+    for (const auto &e : fs::directory_iterator(Root()))
+        EXPECT_EQ(e.path().filename(), "usr") << e.path();
+}
+
+TEST_F(Contents, ControlDataNamesDependenciesAndDescription)
+{
+    std::string control;
+    ASSERT_EQ(Command("/usr/bin/dpkg-deb", {"-f", Deb()}, &control), 0) << control;
+    EXPECT_TRUE(Has(control, "Package: veltra\n")) << control;
+    EXPECT_TRUE(Has(control, "Architecture: ")) << control;
+    // Computed from the binaries by shlibdeps, plus the run-time plugins.
+    EXPECT_TRUE(Has(control, "libqt6widgets6")) << control;
+    EXPECT_TRUE(Has(control, "libqt6serialport6")) << control;
+    EXPECT_TRUE(Has(control, "libc6")) << control;
+    EXPECT_TRUE(Has(control, "qt6-qpa-plugins")) << control;
+    EXPECT_TRUE(Has(control, "Description: set-up, calibration and loader programs")) << control;
+}
+
+TEST(Lintian, ReportsNoErrors)
+{
+    std::string out;
+    const int rc = Command("/usr/bin/lintian", {"--fail-on", "error", Deb()}, &out, 100);
+    EXPECT_EQ(rc, 0) << out;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_NE(line.rfind("E: ", 0), 0u) << line;
+    // Warnings may stay; show them in the test's log.
+    std::cout << out;
+}
+
+TEST(DesktopEntries, OnePerProgramValidAndPointingIntoThePackage)
+{
+    const fs::path dir = Root() / "usr/share/applications";
+    for (const char *p : kPrograms) {
+        std::string id = p;
+        for (char &c : id)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const fs::path entry = dir / ("veltra-" + id + ".desktop");
+        ASSERT_TRUE(fs::is_regular_file(entry)) << entry;
+        std::string out;
+        EXPECT_EQ(Command("/usr/bin/desktop-file-validate", {entry.string()}, &out), 0) << out;
+        EXPECT_EQ(out, "");
+        const std::string text = ReadTextFile(entry.string());
+        EXPECT_TRUE(Has(text, "\nExec=/usr/bin/" + std::string(p) + "\n")) << text;
+        EXPECT_TRUE(Has(text, "\nIcon=veltra\n")) << text;
+        EXPECT_TRUE(Has(text, "\nName=" + std::string(p) + "\n")) << text;
+    }
+}
+
+// cmake --install under a prefix of its own, as /opt/veltra is: everything a
+// program loads beside it in PREFIX/bin, and desktop entries that name the
+// executables and the icon by their installed paths.
+TEST(Install, UnderAPrefixOfItsOwn)
+{
+    const char *cmake = std::getenv("VELT_CMAKE");
+    const char *build = std::getenv("VELT_BUILD_DIR");
+    ASSERT_TRUE(cmake && build);
+    const fs::path prefix = fs::path(MakeTempDir()) / "veltra";
+    std::string out;
+    ASSERT_EQ(Command(cmake, {"--install", build, "--prefix", prefix.string()}, &out, 120), 0) << out;
+
+    const fs::path bin = prefix / "bin";
+    for (const char *exe : kExecutables) {
+        EXPECT_EQ(::access((bin / exe).c_str(), X_OK), 0) << exe;
+        EXPECT_TRUE(fs::is_regular_file(prefix / "share/man/man1" / (std::string(exe) + ".1.gz"))) << exe;
+    }
+    for (const char *p : kPrograms) {
+        EXPECT_TRUE(fs::is_regular_file(bin / (std::string(p) + ".uir"))) << p;
+        std::string id = p;
+        for (char &c : id)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const fs::path entry = prefix / "share/applications" / ("veltra-" + id + ".desktop");
+        const std::string text = ReadTextFile(entry.string());
+        EXPECT_TRUE(Has(text, "\nExec=" + (bin / p).string() + "\n")) << text;
+        const fs::path icon = prefix / "share/icons/hicolor/scalable/apps/veltra.svg";
+        EXPECT_TRUE(Has(text, "\nIcon=" + icon.string() + "\n")) << text;
+        EXPECT_TRUE(fs::is_regular_file(icon));
+        EXPECT_EQ(Command("/usr/bin/desktop-file-validate", {entry.string()}, &out), 0) << out;
+    }
+    EXPECT_TRUE(fs::is_regular_file(bin / "brand_01.png"));
+    EXPECT_FALSE(fs::exists(prefix / "lib"));
+
+    // The installed main program finds its panels and bitmaps beside it.
+    const fs::path shot = prefix.parent_path() / "main.png";
+    const fs::path script = prefix.parent_path() / "start.txt";
+    WriteTextFile(script.string(), "screenshot P " + shot.string() + "\nquit 0\n");
+    EXPECT_EQ(RunProgram((bin / "Veltv61").string(), {"--ui-script", script.string()},
+                         {"VELTRA_COM1=" + (prefix / "no-such-tty").string(), "QT_QPA_PLATFORM=offscreen"}, 60, &out),
+              0)
+        << out;
+    EXPECT_TRUE(fs::is_regular_file(shot)) << out;
+    std::error_code ec;
+    fs::remove_all(prefix.parent_path(), ec);
+}
+
+struct Program {
+    const char *name;
+    const char *mainPanel;
+    bool keepsFiles; // asks for its program directory at start-up
+};
+
+void PrintTo(const Program &p, std::ostream *os)
+{
+    *os << p.name;
+}
+
+const Program kRuns[] = {
+    {"Veltv61", "P", true},
+    {"VeltTempCompV61", "P", true},
+    {"VeltCalibV61", "P", true},
+    {"QuillonV20", "MAINP", false},
+};
+
+class ProgramRun : public ::testing::TestWithParam<Program> {};
+
+// Started through its link on the path, offscreen, by a user who may not
+// write the program directory: it shows its main panel, saves a picture of it
+// and quits with 0; what it writes goes to the per-user directory.
+TEST_P(ProgramRun, FromTheUnpackedPackage)
+{
+    const Program &p = GetParam();
+    const fs::path progDir = Root() / "usr/lib/veltra";
+    ASSERT_TRUE(fs::is_directory(progDir));
+    // A copy of the unpacked tree of its own, so that cases running at once
+    // do not share it; read-only for everybody.
+    const fs::path work = MakeTempDir();
+    ASSERT_FALSE(work.empty());
+    const fs::path root = work / "root";
+    fs::copy(Root(), root, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const fs::path home = work / "home";
+    fs::create_directories(home);
+    const fs::path shot = home / "main.png";
+    const fs::path script = home / "start.txt";
+    WriteTextFile(script.string(), "screenshot " + std::string(p.mainPanel) + " " + shot.string() + "\nquit 0\n");
+
+    const bool asRoot = ::geteuid() == 0;
+    std::vector<std::string> args;
+    std::string exe = (root / "usr/bin" / p.name).string();
+    if (asRoot) {
+        // Root may write anywhere: run as nobody, whose only writable place is
+        // its home here.
+        constexpr int kNobody = 65534;
+        for (const auto &e : fs::recursive_directory_iterator(home)) {
+            ASSERT_EQ(::lchown(e.path().c_str(), kNobody, kNobody), 0) << e.path();
+        }
+        ASSERT_EQ(::chown(home.c_str(), kNobody, kNobody), 0);
+        ASSERT_EQ(::chmod(work.c_str(), 0755), 0);
+        args = {"--reuid=65534", "--regid=65534", "--clear-groups", exe};
+        exe = "/usr/bin/setpriv";
+    }
+    fs::permissions(root / "usr/lib/veltra", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::set<std::string> before = FilesUnder(root);
+    args.insert(args.end(), {"--ui-script", script.string()});
+
+    std::string out;
+    const int rc = RunProgram(exe, args,
+                              {"HOME=" + home.string(), "XDG_DATA_HOME=" + (home / "data").string(),
+                               "XDG_CONFIG_HOME=" + (home / "config").string(),
+                               "XDG_CACHE_HOME=" + (home / "cache").string(), "VELTRA_COM1=" + (home / "no-such-tty").string(),
+                               "QT_QPA_PLATFORM=offscreen"},
+                              60, &out);
+    EXPECT_EQ(rc, 0) << out;
+    struct stat st {};
+    ASSERT_EQ(::stat(shot.c_str(), &st), 0) << out;
+    EXPECT_GT(st.st_size, 1000) << out;
+    // The program directory is as it was unpacked.
+    EXPECT_EQ(FilesUnder(root), before);
+    if (p.keepsFiles) {
+        EXPECT_TRUE(fs::is_directory(home / "data/veltra")) << out;
+    }
+
+    fs::permissions(root / "usr/lib/veltra", fs::perms::owner_write, fs::perm_options::add);
+    std::error_code ec;
+    fs::remove_all(work, ec);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ProgramRun, ::testing::ValuesIn(kRuns),
+                         [](const ::testing::TestParamInfo<Program> &i) { return std::string(i.param.name); });
+
+} // namespace
