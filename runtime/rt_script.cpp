@@ -271,8 +271,11 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         return true;
     }
     if (verb == "waitfor") {
-        if (a.args.size() < 6 || a.args[3] != "==" || !resolve(a, 1, &panel, &ctrl))
-            return fail(a, "usage: waitfor PANEL CTRL == VALUE TIMEOUT");
+        // "==": the control shows VALUE; "~=": its text contains VALUE (a
+        // status window that collects messages).
+        const bool contains = a.args.size() >= 4 && a.args[3] == "~=";
+        if (a.args.size() < 6 || (a.args[3] != "==" && !contains) || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: waitfor PANEL CTRL ==|~= VALUE TIMEOUT");
         if (s.waitforDeadline < 0)
             s.waitforDeadline = Timer() + std::atof(a.args.back().c_str());
         // VALUE may hold blanks: everything between "==" and the time-out.
@@ -281,7 +284,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         while (!want.empty() && (want.back() == ' ' || want.back() == '\t'))
             want.pop_back();
         const std::string have = ctrlValueText(panel, ctrl);
-        if (valuesEqual(have, want)) {
+        if (contains ? have.find(want) != std::string::npos : valuesEqual(have, want)) {
             s.waitforDeadline = -1;
             return true;
         }
@@ -293,6 +296,26 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             finish(3);
             *pending = true; // nothing more runs
             return true;
+        }
+        *pending = true;
+        return true;
+    }
+    if (verb == "waitready") {
+        // A callback still running keeps its buttons dimmed: the next click
+        // must wait until the control can be operated again.
+        if (a.args.size() < 4 || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: waitready PANEL CTRL TIMEOUT");
+        if (s.waitforDeadline < 0)
+            s.waitforDeadline = Timer() + std::atof(a.args[3].c_str());
+        if (ctrlOperable(panel, ctrl)) {
+            s.waitforDeadline = -1;
+            return true;
+        }
+        if (Timer() > s.waitforDeadline) {
+            s.waitforDeadline = -1;
+            std::printf("WAITREADY TIMEOUT %s.%s\n", a.args[1].c_str(), a.args[2].c_str());
+            std::fflush(stdout);
+            finish(3);
         }
         *pending = true;
         return true;
@@ -381,7 +404,7 @@ void step()
         return;
     const size_t i = s.next;
     const Action &a = s.actions[i];
-    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor";
+    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor" || a.args[0] == "waitready";
     if (!waiting) {
         ++s.next;  // advance first: the action may run a loop that steps again
         schedule(0);
