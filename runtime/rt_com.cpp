@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,6 +25,10 @@ constexpr int kMaxPort = 256;
 constexpr int kDefaultQueue = 4096;
 constexpr int kMaxQueue = 1 << 20;
 constexpr double kDefaultTimeoutS = 10.0;
+// With XON/XOFF, bytes are handed to the driver no faster than the line sends
+// them, plus this burst; the feeder hands on what is held every few ms.
+constexpr double kBurstBytes = 128;
+constexpr int kFeedMs = 2;
 
 struct Port {
     std::unique_ptr<QSerialPort> serial;
@@ -33,6 +38,15 @@ struct Port {
     double timeoutS = kDefaultTimeoutS;
     bool cts = false;
     bool xmode = false;
+    long baud = 0;
+    // XON/XOFF output: bytes ComWrt accepted that wait to be handed to the
+    // driver. They go at the line's pace, so that when the device sends XOFF
+    // the driver holds next to nothing that is on its way already, and while
+    // the device holds the line (the driver takes no bytes) none are handed.
+    std::string held;
+    double credit = 0;
+    QElapsedTimer creditClock;
+    std::unique_ptr<QTimer> feeder;
 };
 
 std::map<int, Port> g_ports;
@@ -54,11 +68,40 @@ bool exists(const std::string &path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// Hands held output to the driver at the line's pace (see Port::held).
+void feed(Port &p)
+{
+    if (p.held.empty())
+        return;
+    QSerialPort &s = *p.serial;
+    const double elapsed = p.creditClock.isValid() ? static_cast<double>(p.creditClock.nsecsElapsed()) / 1e9 : 1.0;
+    p.creditClock.restart();
+    const double limit = p.xmode && !p.cts ? kBurstBytes : 1e12;
+    p.credit = std::min(limit, p.credit + elapsed * static_cast<double>(p.baud) / 10.0);
+    if (s.bytesToWrite() > 0)
+        s.waitForBytesWritten(0);
+    // Bytes the driver has not taken mean the device holds the line: wait.
+    if (s.bytesToWrite() == 0) {
+        const qint64 n = std::min<qint64>(static_cast<qint64>(p.held.size()), static_cast<qint64>(p.credit));
+        if (n > 0) {
+            const qint64 w = s.write(p.held.data(), n);
+            if (w > 0) {
+                p.held.erase(0, static_cast<size_t>(w));
+                p.credit -= static_cast<double>(w);
+            }
+            s.waitForBytesWritten(0);
+        }
+    }
+    if (!p.held.empty() && p.feeder && !p.feeder->isActive())
+        p.feeder->start(kFeedMs);
+}
+
 // Moves what the device holds into the input queue (up to its limit) and
 // the output queue to the device, without servicing any other event, so that
 // a caller polling GetInQLen sees new bytes even in a loop without events.
 void pump(Port &p)
 {
+    feed(p);
     QSerialPort &s = *p.serial;
     if (s.bytesToWrite() > 0)
         s.waitForBytesWritten(0);
@@ -182,6 +225,14 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
         s.close();
         return kComRs232Error;
     }
+    p.baud = baudRate;
+    p.feeder = std::make_unique<QTimer>();
+    p.feeder->setSingleShot(true);
+    p.feeder->setTimerType(Qt::PreciseTimer);
+    QObject::connect(p.feeder.get(), &QTimer::timeout, [port] {
+        if (Port *q = openPort(port))
+            feed(*q);
+    });
     g_ports[port] = std::move(p);
     return 0;
 }
@@ -242,6 +293,7 @@ int FlushOutQ(int port)
     Port *p = openPort(port);
     if (!p)
         return validPort(port) ? kComPortNotOpen : kComInvalidPortNumber;
+    p->held.clear();
     return p->serial->clear(QSerialPort::Output) ? 0 : kComUnknownIOError;
 }
 
@@ -253,6 +305,26 @@ int ComWrt(int port, const char *buffer, int count)
     if (!buffer || count < 0)
         return kComRs232Error;
     int written = 0;
+    if (p->xmode && !p->cts) {
+        // XON/XOFF: the bytes are held and handed on at the line's pace; the
+        // queue holds at most its configured size.
+        while (written < count) {
+            const bool room = waitOnPort(port, [](Port &q) {
+                return static_cast<qint64>(q.held.size()) + q.serial->bytesToWrite() < q.outQ;
+            });
+            p = openPort(port);
+            if (!p)
+                return written > 0 ? written : kComPortNotOpen;
+            if (!room)
+                break;
+            const qint64 chunk = std::min<qint64>(
+                p->outQ - static_cast<qint64>(p->held.size()) - p->serial->bytesToWrite(), count - written);
+            p->held.append(buffer + written, static_cast<size_t>(chunk));
+            written += static_cast<int>(chunk);
+            feed(*p);
+        }
+        return written == 0 && count > 0 ? kComTimeout : written;
+    }
     // The output queue holds at most its configured size: beyond it, wait
     // (servicing events) until the device takes bytes or the time-out ends.
     while (written < count) {
@@ -338,5 +410,5 @@ int GetOutQLen(int port)
     if (!p)
         return validPort(port) ? kComPortNotOpen : kComInvalidPortNumber;
     pump(*p);
-    return static_cast<int>(p->serial->bytesToWrite());
+    return static_cast<int>(p->serial->bytesToWrite() + static_cast<qint64>(p->held.size()));
 }
