@@ -375,19 +375,24 @@ TEST(Loader, FirmwareUpdateFindsTheTextsAmongLongTextAndNuls)
 
 TEST(Loader, XonXoffHoldsTheTransferAtASlowBootFirmware)
 {
-    // About 40 KB of S-records; the boot firmware needs 3 ms per record and
-    // buffers 1024 bytes, so it stops the line again and again.
+    // About 40 KB of S-records; the boot firmware needs 6 ms per record of
+    // 44 characters (the line brings one in 3.8 ms) and buffers 1024 bytes,
+    // so it stops the line again and again.
     FirmwareRun fw(16000);
     ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
     ASSERT_GT(ReadTextFile(fw.dir + "/fw.s").size(), 40000u);
-    SimProcess sim(fw.args({"--pace", "--flash-ms", "3", "--boot-buffer", "1024"}), false, true);
+    SimProcess sim(fw.args({"--pace", "--flash-ms", "6", "--boot-buffer", "1024"}), false, true);
     ASSERT_TRUE(sim.ok());
     Loader l;
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
     sim.stop();
     EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes"; // nothing lost
-    // Between each XOFF and its XON the sensor reads nothing: what waits on
-    // the line must not grow, or the loader went on sending.
+    // The loader hands bytes to the line at its pace: at the first XOFF
+    // little is on its way (a loader running ahead fills the 4 KB of the
+    // pseudo-terminal at once). Between XOFF and XON the sensor reads nothing,
+    // so what waits on the line grows only by what was sent before XOFF
+    // arrived. (Later the sensor, reading only what fits its buffer, leaves
+    // more and more on the line.)
     int pairs = 0;
     long atXoff = -1;
     for (const std::string &line : sim.logLines()) {
@@ -395,9 +400,11 @@ TEST(Loader, XonXoffHoldsTheTransferAtASlowBootFirmware)
             continue;
         const long pending = std::atol(line.c_str() + line.find("\"pending\":") + 10);
         if (has(line, "\"byte\":\"xoff\"")) {
+            if (pairs == 0)
+                EXPECT_LE(pending, 1024) << line;
             atXoff = pending;
         } else if (atXoff >= 0) {
-            EXPECT_LE(pending, atXoff) << line;
+            EXPECT_LE(pending, atXoff + 256) << line;
             ++pairs;
             atXoff = -1;
         }
