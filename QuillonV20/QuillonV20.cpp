@@ -2,7 +2,7 @@
 // window, the progress display and the dimming of the operation buttons.
 #include "QuillonV20Program.h"
 
-#include "QuillonV20.h" // generated from QuillonV20.uir: panel and control identifiers
+#include "QuillonV20Ids.h" // generated from QuillonV20.uir: panel and control identifiers
 #include "link.h"
 #include "loaderdata.h"
 #include "rt_file.h"

@@ -4,7 +4,7 @@
 // boot firmware. Every byte goes through the link's transport seam.
 #include "QuillonV20Program.h"
 
-#include "QuillonV20.h"
+#include "QuillonV20Ids.h"
 #include "link.h"
 #include "loaderdata.h"
 #include "rt_com.h"

@@ -2,7 +2,7 @@
 // 13 words, to and from the EEPROM backup file.
 #include "QuillonV20Program.h"
 
-#include "QuillonV20.h"
+#include "QuillonV20Ids.h"
 #include "link.h"
 #include "loaderdata.h"
 #include "rt_file.h"

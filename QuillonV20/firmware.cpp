@@ -3,7 +3,7 @@
 // watch for its result text; Disarm PL cancels.
 #include "QuillonV20Program.h"
 
-#include "QuillonV20.h"
+#include "QuillonV20Ids.h"
 #include "link.h"
 #include "loaderdata.h"
 #include "rt_file.h"

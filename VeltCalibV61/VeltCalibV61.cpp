@@ -2,7 +2,7 @@
 // main panel's close callback.
 #include "VeltCalibV61Program.h"
 
-#include "VeltCalibV61.h" // generated from VeltCalibV61.uir: panel and control identifiers
+#include "VeltCalibV61Ids.h" // generated from VeltCalibV61.uir: panel and control identifiers
 #include "link.h"
 #include "logo.h"
 #include "telegram.h"
@@ -62,6 +62,12 @@ int WinMain(int argc, char **argv)
     RegisterVeltCalibV61Callbacks();
     if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
         return -1;
+    // A panel file without the controls the link needs is refused like one
+    // without its panels.
+    if (InitLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}) < 0) {
+        DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
+        return -1;
+    }
 
     DisplayPanel(panel);
     InitVars();

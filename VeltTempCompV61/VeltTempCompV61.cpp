@@ -2,7 +2,7 @@
 // main panel's close callback.
 #include "VeltTempCompV61Program.h"
 
-#include "VeltTempCompV61.h" // generated from VeltTempCompV61.uir: panel and control identifiers
+#include "VeltTempCompV61Ids.h" // generated from VeltTempCompV61.uir: panel and control identifiers
 #include "link.h"
 #include "logo.h"
 #include "telegram.h"
@@ -54,6 +54,12 @@ int WinMain(int argc, char **argv)
     RegisterVeltTempCompV61Callbacks();
     if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
         return -1;
+    // A panel file without the controls the link needs is refused like one
+    // without its panels.
+    if (InitLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}) < 0) {
+        DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
+        return -1;
+    }
 
     DisplayPanel(panel);
     InitVars();

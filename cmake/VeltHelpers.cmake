@@ -24,7 +24,7 @@ function(velt_add_panels target uir)
   get_filename_component(src ${uir} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   set(gendir ${CMAKE_CURRENT_BINARY_DIR}/gen)
   if(NOT TARGET ${base}_panels)
-    set(hdr ${gendir}/${base}.h)
+    set(hdr ${gendir}/${base}Ids.h)
     add_custom_command(OUTPUT ${hdr}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${gendir}
       COMMAND uirgen ${src} ${hdr}

@@ -52,10 +52,21 @@ const char *const InfoStringIpAdress = " Select an IP adress.";
 const char *const InfoStringPortNumber = " Select a port number.";
 const char *const InfoStatus = " Displays interface status.";
 
-int id(int panelHandle, const char *name)
+// A control of the link looked up by name. A required control that the
+// panel file lacks is reported by name and makes InitLink fail; an optional
+// one is simply left out (identifier 0).
+int id(int panelHandle, const char *name, bool required, bool &missing)
 {
     const int c = CtrlIdFromName(panelHandle, name);
-    return c > 0 ? c : 0;
+    if (c > 0)
+        return c;
+    if (required) {
+        if (panelHandle > 0)
+            std::fprintf(stderr, "link: the panel file lacks the control %s of panel %s\n", name,
+                         PanelName(panelHandle).c_str());
+        missing = true;
+    }
+    return 0;
 }
 
 void dimAccept(int on)
@@ -83,42 +94,49 @@ void showComDevice(int port, const char *reason)
 
 } // namespace
 
-void InitLink(const LinkSettings &settings, const LinkPanels &panels)
+int InitLink(const LinkSettings &settings, const LinkPanels &panels)
 {
     g_settings = settings;
     ids = Ids{};
     ids.main = panels.mainPanel;
     ids.iface = panels.interfacePanel;
-    ids.status = id(ids.main, "DispStatus");
-    ids.comPortDisp = id(ids.main, "DispComPort");
-    ids.ipDisp = id(ids.main, "DispIpAddress");
-    ids.protocol = id(ids.iface, "EditCommunicationProtocol");
-    ids.comPortSel = id(ids.iface, "EditSelectComPort");
-    ids.ip = id(ids.iface, "StringIpAdress");
-    ids.port = id(ids.iface, "StringPortNumber");
-    ids.connStatus = id(ids.iface, "DispConnectionStatus");
-    ids.tryButton = id(ids.iface, "ButtonTryToConnect");
-    ids.accept = id(ids.iface, "ButtonAccept");
-    ids.discard = id(ids.iface, "ButtonDiscard");
-    ids.comDevice = id(ids.iface, "DispComDevice");
+    bool missing = false;
+    constexpr bool required = true, optional = false;
+    ids.status = id(ids.main, "DispStatus", required, missing);
+    // The main panel's link displays: the temperature-compensation program has none.
+    ids.comPortDisp = id(ids.main, "DispComPort", optional, missing);
+    ids.ipDisp = id(ids.main, "DispIpAddress", optional, missing);
+    ids.protocol = id(ids.iface, "EditCommunicationProtocol", required, missing);
+    ids.comPortSel = id(ids.iface, "EditSelectComPort", required, missing);
+    ids.ip = id(ids.iface, "StringIpAdress", required, missing);
+    ids.port = id(ids.iface, "StringPortNumber", required, missing);
+    ids.connStatus = id(ids.iface, "DispConnectionStatus", required, missing);
+    ids.tryButton = id(ids.iface, "ButtonTryToConnect", required, missing);
+    ids.accept = id(ids.iface, "ButtonAccept", required, missing);
+    ids.discard = id(ids.iface, "ButtonDiscard", required, missing);
+    // Which device a COM number stands for: shown where the panel has room.
+    ids.comDevice = id(ids.iface, "DispComDevice", optional, missing);
     if (ids.ip)
         SetCtrlAttribute(ids.iface, ids.ip, ATTR_MAX_ENTRY_LENGTH, static_cast<int>(sizeof ipBuf) - 1);
     if (ids.port)
         SetCtrlAttribute(ids.iface, ids.port, ATTR_MAX_ENTRY_LENGTH, static_cast<int>(sizeof portNumStr) - 1);
+    return missing ? -1 : 0;
 }
 
-void StartLink(const LinkSettings &settings, const LinkPanels &panels, const char *projDir)
+int StartLink(const LinkSettings &settings, const LinkPanels &panels, const char *projDir)
 {
     comport = 1;
     tcpcon = 0;
     std::snprintf(ipComboBoxFileName, sizeof ipComboBoxFileName, "%s/%s", projDir, kIpHistoryFileName);
-    InitLink(settings, panels);
+    if (InitLink(settings, panels) < 0)
+        return -1;
     if (ids.ip && Combo_NewComboBox(ids.iface, ids.ip) >= 0) {
         Combo_SetComboAttribute(ids.iface, ids.ip, COMBO_ATTR_COLOR, 0xE0E0E0);
         LoadIpHistory();
     }
     InitConnectPanel(0);
     TryToConnect();
+    return 0;
 }
 
 void ResetLinkGlobals()

@@ -40,12 +40,15 @@ extern char ipComboBoxFileName[260];
 
 constexpr double kExchangeTimeout = 3.0;
 
-// Sets the program's differences and the panels; resolves the controls by name.
-void InitLink(const LinkSettings &settings, const LinkPanels &panels);
+// Sets the program's differences and the panels; resolves the controls by
+// name. Returns -1, naming the control on standard error, when the panel
+// file lacks a control the link needs (the optional ones may be missing).
+int InitLink(const LinkSettings &settings, const LinkPanels &panels);
 // The link's part of a scope program's start-up: InitLink, the IP address
 // control becomes a combo box holding the address history of projDir, then
 // the program connects with the interface panel's settings.
-void StartLink(const LinkSettings &settings, const LinkPanels &panels, const char *projDir);
+// Returns -1 (and does not connect) when InitLink fails.
+int StartLink(const LinkSettings &settings, const LinkPanels &panels, const char *projDir);
 
 // Name of the address history file, shared by the programs of one directory.
 constexpr const char *kIpHistoryFileName = "IPComboBoxVeltv61.ipa";

@@ -1,8 +1,10 @@
 // The mode rules on the program's own panels: forced and dimmed controls,
 // warnings, row label colours, X/Y and s/i names, views and signal display.
-#include "gui.h"
+#include "commands.h"
+#include "live.h"
+#include "modes.h"
 
-#include "Veltv61.h"
+#include "Veltv61Ids.h"
 #include "Veltv61Program.h"
 
 #include <QApplication>

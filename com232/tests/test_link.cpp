@@ -143,4 +143,42 @@ TEST_F(Link, NoSensorGivesTheErrorTexts)
     EXPECT_STREQ(ComErrorText(-8), "RS-232 error!");
 }
 
+// A request made from inside the wait of another exchange (a callback run
+// by the event servicing) fails at once without writing; the exchange that
+// waits completes undisturbed.
+TEST_F(Link, NestedExchangeIsRefusedWithoutTouchingTheWire)
+{
+    for (bool tcp : {false, true}) {
+        SCOPED_TRACE(tcp ? "tcp" : "pty");
+        SimProcess sim({"--fault", "delay:ms=400:order=3"});
+        open(sim, tcp);
+        static int nestedBytesToRead;
+        static bool nestedRan;
+        nestedRan = false;
+        PostDeferredCallToThread(
+            [](void *) {
+                nestedRan = true;
+                const int outerBytes = bytesToRead;
+                order = ORDER_GET_DATA;
+                FillTxBuf(ORDER_GET_DATA, 0);
+                EXPECT_FALSE(Exchange(kTelegramBytes, kExchangeTimeout));
+                nestedBytesToRead = bytesToRead;
+                EXPECT_LT(WriteTelegram(), 0);
+                // The refused request leaves the waiting exchange's count alone.
+                bytesToRead = outerBytes;
+                FillTxBuf(ORDER_GET_PARA, 0);
+                order = ORDER_GET_PARA;
+            },
+            nullptr, 0);
+        request(ORDER_GET_PARA);
+        ASSERT_TRUE(nestedRan);
+        EXPECT_EQ(nestedBytesToRead, kTelegramBytes);
+        ASSERT_EQ(bytesToRead, 0);
+        GetRxBufPara();
+        EXPECT_TRUE(pp[0] == 0x55 && pp[1] == ORDER_GET_PARA);
+        CloseLink();
+        EXPECT_EQ(sim.receivedOrders(), std::vector<int>{ORDER_GET_PARA});
+    }
+}
+
 } // namespace

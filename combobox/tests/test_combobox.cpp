@@ -1,5 +1,5 @@
 // The combo box on a panel of its own, driven by real key events.
-#include "ComboTest.h"
+#include "ComboTestIds.h"
 #include "combobox.h"
 
 #include <QAbstractItemView>

@@ -1,7 +1,7 @@
 // A UI script drives a panel from inside event processing: it clicks Go,
 // whose callback loops on ProcessSystemEvents, and then clicks Stop inside
 // that loop; it sets values, reads them back, answers pop-ups and quits.
-#include "RtTest.h"
+#include "RtTestIds.h"
 #include "rt_ui.h"
 
 #include <QDir>

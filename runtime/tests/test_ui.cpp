@@ -1,6 +1,6 @@
 // Panels, controls, events and attributes of the run-time layer, loaded from a
 // panel resource file of the tests' own.
-#include "RtTest.h"
+#include "RtTestIds.h"
 #include "rt_ui.h"
 #include "uirindex.h"
 

@@ -1,11 +1,12 @@
 // Panel values and live displays: the parameter controls and the two tables
 // to and from the variables, and one measured frame into the displays, the
 // colour bars, the measured-colour patch, the output LEDs and the histories.
-#include "gui.h"
+#include "live.h"
 
-#include "Veltv61.h"
+#include "Veltv61Ids.h"
 #include "Veltv61Program.h"
 #include "arrays.h"
+#include "modes.h"
 
 using namespace com232;
 
@@ -126,3 +127,33 @@ void SetPanelData()
     PushFrame(rawbuf, dataR, dataG, dataB);
     PushFrame(intbuf, dataINT, band.upper, band.lower);
 }
+
+// ---- display callbacks: right-click help only -------------------------------------
+
+namespace {
+
+const char InfoDispX[] = " Displays the red content of the color currently arriving at the receiver.";
+const char InfoDispY[] = " Displays the green content of the color currently arriving at the receiver. ";
+const char InfoDispINT[] = " Displays the intensity of the color currently arriving at the receiver. ";
+const char InfoDispRAW[] = " Displays the current color intensity of RED,GREEN and BLUE. ";
+const char InfoDispCOL[] =
+    " Displays the currently detected color number in accordance with the row \n in the COLOR TEACH TABLE.";
+const char InfoDispGroup[] = " Displays the currently detected color group.";
+const char InfoDispBars[] = " Displays the RAW values of RED, GREEN and BLUE.";
+const char InfoDispTemp[] = " Displays in \xB0" "C the actual temperature in the sensor.";
+const char InfoGraph[] = " Displays a signal selected with SOURCE.";
+
+} // namespace
+
+int CBF_DispX(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispX); return 0; }
+int CBF_DispY(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispY); return 0; }
+int CBF_DispINT(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispINT); return 0; }
+int CBF_DispRGB(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispRAW); return 0; }
+int CBF_DispCOL(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispCOL); return 0; }
+int CBF_DispGroup(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispGroup); return 0; }
+int CBF_DispRED(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispBars); return 0; }
+int CBF_DispGREEN(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispBars); return 0; }
+int CBF_DispBLUE(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispBars); return 0; }
+int CBF_DispTemp(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispTemp); return 0; }
+int CBF_GraphRGB(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoGraph); return 0; }
+int CBF_GraphData1(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoGraph); return 0; }

@@ -3,10 +3,12 @@
 // panels, the two views of the main panel, the signal display, the common
 // dimming of the buttons that start link traffic, the row-colour panel's
 // switch, and the callbacks of the controls concerned.
-#include "gui.h"
+#include "modes.h"
 
-#include "Veltv61.h"
+#include "Veltv61Ids.h"
 #include "Veltv61Program.h"
+#include "commands.h"
+#include "live.h"
 
 using namespace com232;
 
@@ -390,27 +392,17 @@ const char InfoEditIntlim[] =
 const char InfoEditHold[] = " Select the minimum pulse length when a digital output changes.";
 const char InfoEditNo[] = " Select the current number of a row in the COLOR TEACH TABLE for TEACH DATA TO.";
 const char InfoRadioInc[] = " Auto increment of Edit Field No.:";
-const char InfoDispX[] = " Displays the red content of the color currently arriving at the receiver.";
-const char InfoDispY[] = " Displays the green content of the color currently arriving at the receiver. ";
-const char InfoDispINT[] = " Displays the intensity of the color currently arriving at the receiver. ";
-const char InfoDispRAW[] = " Displays the current color intensity of RED,GREEN and BLUE. ";
-const char InfoDispCOL[] =
-    " Displays the currently detected color number in accordance with the row \n in the COLOR TEACH TABLE.";
-const char InfoDispGroup[] = " Displays the currently detected color group.";
-const char InfoDispBars[] = " Displays the RAW values of RED, GREEN and BLUE.";
-const char InfoDispTemp[] = " Displays in \xB0" "C the actual temperature in the sensor.";
-const char InfoGraph[] = " Displays a signal selected with SOURCE.";
 const char InfoEditPower[] =
     " Select the intensity of the transmitter LED. \n 0 = no intensity,  1000 = full intensity.";
 const char InfoButtonColor[] = " Opens a panel to set the corresponding ROW colors.";
+const char *const InfoParaVisible = " Hide or show COLOR TEACH TABLE.";
+const char *const InfoSelectSource = " Select a signal to be displayed in the graph.";
 
 // A right click shows the control's help text; a commit runs the action.
 // Everything else is ignored.
 int Respond(int event, const char *help, void (*action)() = nullptr)
 {
-    if (event == EVENT_RIGHT_CLICK)
-        MessagePopup("INFO!", help);
-    else if (event == EVENT_COMMIT && action)
+    if (!HelpOnRightClick(event, help) && event == EVENT_COMMIT && action)
         action();
     return 0;
 }
@@ -481,18 +473,6 @@ int CBF_EditIntlim(int, int, int event, void *, int, int) { return Respond(event
 int CBF_EditHold(int, int, int event, void *, int, int) { return Respond(event, InfoEditHold); }
 int CBF_EditNo(int, int, int event, void *, int, int) { return Respond(event, InfoEditNo); }
 int CBF_RadioInc(int, int, int event, void *, int, int) { return Respond(event, InfoRadioInc); }
-int CBF_DispX(int, int, int event, void *, int, int) { return Respond(event, InfoDispX); }
-int CBF_DispY(int, int, int event, void *, int, int) { return Respond(event, InfoDispY); }
-int CBF_DispINT(int, int, int event, void *, int, int) { return Respond(event, InfoDispINT); }
-int CBF_DispRGB(int, int, int event, void *, int, int) { return Respond(event, InfoDispRAW); }
-int CBF_DispCOL(int, int, int event, void *, int, int) { return Respond(event, InfoDispCOL); }
-int CBF_DispGroup(int, int, int event, void *, int, int) { return Respond(event, InfoDispGroup); }
-int CBF_DispRED(int, int, int event, void *, int, int) { return Respond(event, InfoDispBars); }
-int CBF_DispGREEN(int, int, int event, void *, int, int) { return Respond(event, InfoDispBars); }
-int CBF_DispBLUE(int, int, int event, void *, int, int) { return Respond(event, InfoDispBars); }
-int CBF_DispTemp(int, int, int event, void *, int, int) { return Respond(event, InfoDispTemp); }
-int CBF_GraphRGB(int, int, int event, void *, int, int) { return Respond(event, InfoGraph); }
-int CBF_GraphData1(int, int, int event, void *, int, int) { return Respond(event, InfoGraph); }
 int CBF_SlidePower(int, int, int event, void *, int, int) { return Respond(event, InfoEditPower); }
 
 // Row-colour panel.
@@ -516,5 +496,30 @@ int CBF_SRCP(int panelHandle, int event, void *, int, int)
 {
     if (event == EVENT_CLOSE)
         HidePanel(panelHandle);
+    return 0;
+}
+
+// View callbacks of the main panel.
+int CBF_ParaVisible(int, int control, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoParaVisible))
+        return 0;
+    if (event == EVENT_COMMIT) {
+        int on = 0;
+        GetCtrlVal(panel, control, &on);
+        if (on == 1)
+            ParaVis();
+        else if (on == 0)
+            ParaInVis();
+    }
+    return 0;
+}
+
+int CBF_SelectSource(int, int, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoSelectSource))
+        return 0;
+    if (event == EVENT_COMMIT)
+        DispVis(1);
     return 0;
 }

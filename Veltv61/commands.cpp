@@ -1,0 +1,333 @@
+// Main-panel commands: the sensor commands (parameter write and read, the
+// live data loop), the parameter file, and the callbacks of Send, Get, Go,
+// Stop and the RAM / EEPROM / FILE select buttons.
+#include "commands.h"
+
+#include "Veltv61Ids.h"
+#include "Veltv61Program.h"
+#include "link.h"
+#include "live.h"
+#include "modes.h"
+#include "rt_file.h"
+#include "rt_ui.h"
+
+#include <cstdio>
+
+using namespace com232;
+
+uint16_t target = RAM;
+uint16_t comecho = 0;
+char file_name[260];
+
+namespace {
+
+const char *const InfoTimeoutVer =
+    " ATTENTION! \n \n TIMEOUT \n NO CONNECTION TO SENSOR. \n The version of the sensor is displayed as the name of "
+    "this dialog box.";
+
+constexpr int kLivePauseMs = 50;
+constexpr int kDiagonalColour = 0xA0A0A0;
+constexpr double kSendSettleSeconds = 0.5;
+constexpr int kRampPoints = 4096;
+
+const char *const InfoButtonSend =
+    " All the parameters of the PC-User-Interface are transferred to the sensor or to a selectable file. \n The "
+    "target of the parameter transfer is determined by the select button (RAM, EEPROM, FILE). \n Shortcut Key: F9. ";
+const char *const InfoButtonGet =
+    " Sensor or file parameters are transferred to the PC-User-Interface. \n The source of the parameter transfer "
+    "is determined by the select button (RAM, EEPROM, FILE). \n Shortcut Key: F10. ";
+const char *const InfoButtonGo =
+    " Starts data transfer (R,G,B,X,Y,INT,C-No:,TEMP respectively \n R,G,B,s,i,M,C-No:,TEMP from sensor to PC. \n "
+    "The data are shown in the displays, color bars and in the graph.\n Shortcut Key: F11. ";
+const char *const InfoButtonStop = " Stops data transfer from sensor to PC.\n Shortcut Key: F12. ";
+const char *const InfoSelectTarget = " Select the source respectively the target for the parameter transfer.";
+
+// The diagonal X + Y = 4095 of the X/Y graph.
+struct Diagonal {
+    uint16_t x[kRampPoints], y[kRampPoints];
+    Diagonal()
+    {
+        for (int i = 0; i < kRampPoints; ++i) {
+            x[i] = static_cast<uint16_t>(i);
+            y[i] = static_cast<uint16_t>(kRampPoints - 1 - i);
+        }
+    }
+};
+const Diagonal xramp;
+
+// Builds the telegram for order and arg and writes it; true when all 36 bytes went out.
+bool SendTelegram(uint16_t o, unsigned arg)
+{
+    order = o;
+    FillTxBuf(o, arg);
+    return WriteTelegram() == kTelegramBytes;
+}
+
+// The parameter file dialog (a save dialog for writing, an open dialog for
+// reading); false when the user cancelled.
+bool SelectParaFile(int buttonLabel)
+{
+    return FileSelectPopup(proj_dir, "init.dat", "*.dat", "init", buttonLabel, 0, 1, 1, 1, file_name) >= 1;
+}
+
+// Waits while servicing events, so that the sensor has taken a written
+// parameter set before the next command can start.
+void WaitServicingEvents(double seconds)
+{
+    tstart = Timer();
+    while (Timer() - tstart < seconds)
+        ProcessSystemEvents();
+}
+
+// The RAM, EEPROM and FILE buttons act as one radio group: the button
+// switched on chooses its target and switches the others off; switching the
+// lit button off falls back to RAM.
+void SelectTarget(int control, uint16_t chosen)
+{
+    int on = 0;
+    GetCtrlVal(panel, control, &on);
+    if (!on) {
+        target = RAM;
+        SetCtrlVal(panel, P_SELECTRAM, 1);
+        return;
+    }
+    target = chosen;
+    const int buttons[] = {P_SELECTRAM, P_SELECTEEPROM, P_SELECTFILE};
+    for (int b : buttons)
+        if (b != control)
+            SetCtrlVal(panel, b, 0);
+}
+
+} // namespace
+
+void ShowTimeoutPopup()
+{
+    SetStatusText("TIMEOUT");
+    MessagePopup(version, InfoTimeoutVer);
+}
+
+void SendPara()
+{
+    GetPanelValues();
+    CopyVarsToPP();
+    FlushLink();
+    if (!SendTelegram(ORDER_SET_PARA, 0)) {
+        ShowTimeoutPopup();
+        return;
+    }
+    // The 31 rows follow each other without a pause; the sensor answers none of them.
+    for (unsigned r = 0; r < kRows; ++r) {
+        if (!SendTelegram(ORDER_SET_ROW, r)) {
+            ShowTimeoutPopup();
+            return;
+        }
+    }
+    if (target == EEPROM && !SendTelegram(ORDER_SAVE_EEPROM, 0))
+        ShowTimeoutPopup();
+}
+
+void Befehl3plus4()
+{
+    GetDataFrame();
+    if (bytesToRead != 0) {
+        ShowTimeoutPopup();
+        comecho = 0;
+        return;
+    }
+    GetRxBufPara();
+    CopyPPtoVars();
+}
+
+void Befehl6plus8()
+{
+    FillTxBuf(order, 0);
+    GetDataFrame();
+    if (bytesToRead != 0) {
+        ShowTimeoutPopup();
+        comecho = 0;
+        return;
+    }
+    GetRxBufPara();
+    // A wrong echo is silent: the read just ends.
+    comecho = (pp[0] == 0x55 && pp[1] == order) ? 1 : 0;
+}
+
+void GetPara()
+{
+    poll = 0;
+    comecho = 1;
+    if (target == EEPROM) {
+        order = ORDER_LOAD_EEPROM;
+        Befehl6plus8();
+    }
+    if (comecho != 1)
+        return;
+    order = ORDER_GET_PARA;
+    FillTxBuf(order, 0);
+    Befehl3plus4();
+    if (comecho == 0)
+        return;
+    order = ORDER_GET_ROW;
+    for (unsigned r = 0; r < kRows; ++r) {
+        FillTxBuf(order, r);
+        Befehl3plus4();
+        if (comecho == 0)
+            return; // the panel keeps showing the values it had
+    }
+    SetPanelValues();
+    InitPanelCtrlAttr();
+}
+
+void GetData()
+{
+    poll = 1;
+    while (poll == 1) {
+        order = ORDER_GET_DATA;
+        FillTxBuf(order, 0);
+        GetDataFrame();
+        if (bytesToRead != 0) {
+            ShowTimeoutPopup();
+            poll = 0;
+        } else {
+            GetRxBufData();
+            CopyDatatoVars();
+            SetPanelData();
+            ShowGraph();
+        }
+        // The pause services events (Stop, close, repaints) while it lasts;
+        // a separate ProcessSystemEvents before it could only add an idle wait.
+        Sleep(kLivePauseMs);
+    }
+}
+
+void SendParaToFile()
+{
+    if (!SelectParaFile(VAL_SAVE_BUTTON))
+        return;
+    GetPanelValues();
+    CopyVarsToPP();
+    const int rc = ArrayToFile(file_name, pp, VAL_UNSIGNED_SHORT_INTEGER, kParaWords, 1, VAL_GROUPS_TOGETHER,
+                               VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE);
+    if (rc < 0) {
+        char text[400];
+        std::snprintf(text, sizeof text, " The parameters could not be written to \n %s \n The file is unchanged.",
+                      file_name);
+        MessagePopup("ATTENTION!", text);
+    }
+}
+
+void ReadParaFromFile()
+{
+    if (!SelectParaFile(VAL_LOAD_BUTTON))
+        return;
+    // Read into a scratch packet one word longer than a parameter file, so
+    // that a file with too few or too many numbers is told apart from a good
+    // one; only a complete packet reaches pp, the variables and the panel.
+    uint16_t packet[kParaWords + 1];
+    const int n = FileToArray(file_name, packet, VAL_UNSIGNED_SHORT_INTEGER, kParaWords + 1, 1, VAL_GROUPS_TOGETHER,
+                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
+    if (n != kParaWords) {
+        char text[400];
+        std::snprintf(text, sizeof text,
+                      " The file \n %s \n is not a parameter file: it must hold %d numbers from 0 to 65535. \n "
+                      "Nothing was changed.",
+                      file_name, kParaWords);
+        MessagePopup("ATTENTION!", text);
+        return;
+    }
+    for (int i = 0; i < kParaWords; ++i)
+        pp[i] = packet[i];
+    CopyFileParatoVars();
+    SetPanelValues();
+    InitPanelCtrlAttr();
+}
+
+// ---- main panel command callbacks ------------------------------------------------
+
+int CBF_ButtonSend(int, int, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoButtonSend))
+        return 0;
+    if (event == EVENT_COMMIT) {
+        SetButtonsDimmed(1);
+        if (target == DATFILE)
+            SendParaToFile();
+        else
+            SendPara();
+        WaitServicingEvents(kSendSettleSeconds);
+        SetButtonsDimmed(0);
+    }
+    return 0;
+}
+
+int CBF_ButtonGet(int, int, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoButtonGet))
+        return 0;
+    if (event == EVENT_COMMIT) {
+        SetButtonsDimmed(1);
+        if (target == DATFILE)
+            ReadParaFromFile();
+        else
+            GetPara();
+        SetButtonsDimmed(0);
+    }
+    return 0;
+}
+
+int CBF_ButtonGo(int, int, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoButtonGo))
+        return 0;
+    if (event == EVENT_COMMIT) {
+        SetButtonsDimmed(1);
+        DeleteGraphPlot(panel, P_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
+        int mode = 0;
+        GetCtrlVal(panel, P_CALCMODE, &mode);
+        calcmode = static_cast<uint16_t>(mode);
+        if (calcmode == 0)
+            PlotXY(panel, P_GRAPHDATA1, xramp.x, xramp.y, kRampPoints, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER,
+                   VAL_THIN_LINE, VAL_NO_POINT, VAL_SOLID, 1, kDiagonalColour);
+        SetCtrlAttribute(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION, 100);
+        SetCtrlAttribute(panel, P_GRAPHDATA1, ATTR_ZPLANE_POSITION, 0);
+        GetData();
+        SetButtonsDimmed(0);
+    }
+    return 0;
+}
+
+int CBF_ButtonStop(int, int, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoButtonStop))
+        return 0;
+    if (event == EVENT_COMMIT)
+        poll = 0;
+    return 0;
+}
+
+int CBF_SelectRAM(int, int control, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoSelectTarget))
+        return 0;
+    if (event == EVENT_VAL_CHANGED)
+        SelectTarget(control, RAM);
+    return 0;
+}
+
+int CBF_SelectEEPROM(int, int control, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoSelectTarget))
+        return 0;
+    if (event == EVENT_VAL_CHANGED)
+        SelectTarget(control, EEPROM);
+    return 0;
+}
+
+int CBF_SelectFILE(int, int control, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoSelectTarget))
+        return 0;
+    if (event == EVENT_VAL_CHANGED)
+        SelectTarget(control, DATFILE);
+    return 0;
+}
