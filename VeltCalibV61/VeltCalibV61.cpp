@@ -11,6 +11,7 @@
 #include <iterator>
 
 std::uint16_t runflags::poll = 0;
+bool runflags::closing = false;
 
 int panel = 0;
 int interfacepanel = 0;
@@ -37,6 +38,7 @@ LinkSettings LinkSettingsOfProgram()
     settings.stopLoopsOnConnectPanel = [] { poll = 0; };
     settings.showLinkOnMainPanel = true;
     settings.serviceEventsInTcpRead = false;
+    settings.statusHelp = " Displays serial interface status messages.";
     return settings;
 }
 
@@ -84,6 +86,7 @@ int CBF_P(int /*panelHandle*/, int event, void * /*callbackData*/, int /*eventDa
 {
     if (event == EVENT_CLOSE) {
         poll = 0;
+        runflags::closing = true;
         QuitUserInterface(0);
     }
     return 0;

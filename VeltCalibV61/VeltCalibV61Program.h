@@ -9,6 +9,9 @@
 // system's poll() function for every library in the process.
 namespace runflags {
 extern std::uint16_t poll;
+// Set when the main panel is closed: a capture ends and no live loop starts,
+// so the program can end.
+extern bool closing;
 }
 using runflags::poll;
 

@@ -6,6 +6,8 @@
 // The real program runs offscreen with a UI script (connect over TCP, Go,
 // wait, Stop, quit); frames are counted in the simulator's telegram log and
 // the program's CPU time is sampled from /proc while the frames arrive.
+#include "bench_util.h"
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -29,20 +31,6 @@ namespace {
 constexpr double kPauseSeconds = 0.050;
 constexpr double kGoSeconds = 5.0;
 constexpr int kRoundTrips = 200;
-
-double Now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-std::string BinDir(const char *argv0)
-{
-    if (const char *d = std::getenv("VELT_BIN_DIR"))
-        return d;
-    std::string self = argv0;
-    const size_t slash = self.rfind('/');
-    return slash == std::string::npos ? "." : self.substr(0, slash);
-}
 
 pid_t Spawn(const std::vector<std::string> &args, int stdoutFd, const std::vector<std::string> &env = {})
 {

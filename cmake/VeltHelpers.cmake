@@ -1,9 +1,13 @@
-# velt_add_gtest(NAME SOURCES... LIBS ...)
-# One GoogleTest executable, registered with CTest. Tests run headless.
+include(GoogleTest)
+
+# velt_add_gtest(NAME SOURCES... LIBS ... [LABELS ...])
+# One GoogleTest executable, registered with CTest. Tests run headless and
+# see the shared test helpers (tests/support).
 function(velt_add_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
@@ -12,6 +16,25 @@ function(velt_add_gtest name)
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
+endfunction()
+
+# velt_add_e2e(NAME SOURCES... LIBS ...)
+# An end-to-end test executable (whole programs against the simulator). Each
+# of its cases is a CTest entry of its own, named NAME.Suite.Case and labelled
+# e2e, so that `ctest -j` spreads long cases over the cores and `ctest -R NAME`
+# still runs them all. The cases are listed when CTest runs, so building never
+# starts the executable; tests/support/testenv.cpp gives every case the
+# programs of this build tree and the offscreen platform.
+function(velt_add_e2e name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/testenv.cpp)
+  target_compile_definitions(${name} PRIVATE VELT_DEFAULT_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+                             VELT_DEFAULT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES NO_PRETTY_TYPES
+    DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 300 LABELS e2e)
 endfunction()
 
 # velt_add_panels(TARGET UIRFILE)

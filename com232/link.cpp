@@ -321,12 +321,19 @@ void CloseLink()
 }
 
 // ---- IP history ------------------------------------------------------------------
+
 void LoadIpHistory()
 {
     long size = 0;
+    if (CheckFileKind(ipComboBoxFileName) < 0) {
+        ShowNotRegularFilePopup(ipComboBoxFileName);
+        return;
+    }
     if (GetFileInfo(ipComboBoxFileName, &size) != 1 || size < kIpRecordSize)
         return;
     const int fh = OpenFile(ipComboBoxFileName, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
+    if (fh == kFileNotRegular)
+        ShowNotRegularFilePopup(ipComboBoxFileName);
     if (fh < 0)
         return;
     std::string bytes(static_cast<size_t>(size), '\0');
@@ -362,7 +369,10 @@ void UpdateIpHistory()
             items.emplace_back(value);
     }
     const std::string bytes = FormatIpHistory(items);
-    if (WriteWholeFile(ipComboBoxFileName, bytes.data(), static_cast<int>(bytes.size())) < 0)
+    const int rc = WriteWholeFile(ipComboBoxFileName, bytes.data(), static_cast<int>(bytes.size()));
+    if (rc == kFileNotRegular)
+        ShowNotRegularFilePopup(ipComboBoxFileName);
+    else if (rc < 0)
         std::fprintf(stderr, "cannot write the IP history file %s\n", ipComboBoxFileName);
 }
 
@@ -471,7 +481,7 @@ int CBF_StringPortNumber(int, int, int event, void *, int, int)
 
 int CBF_DispStatus(int, int, int event, void *, int, int)
 {
-    HelpOnRightClick(event, InfoStatus);
+    HelpOnRightClick(event, g_settings.statusHelp ? g_settings.statusHelp : InfoStatus);
     return 0;
 }
 

@@ -20,6 +20,8 @@ struct LinkSettings {
     bool showLinkOnMainPanel = true;
     // Whether the TCP data-ready handler services events between reads.
     bool serviceEventsInTcpRead = true;
+    // Right-click help of the main panel's status display (null: the link's own text).
+    const char *statusHelp = nullptr;
 };
 
 // Control names shared by the three programs' resource files.

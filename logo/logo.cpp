@@ -4,11 +4,6 @@
 #include "brands.h"
 #include "rt_ui.h"
 
-#include <QFont>
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QString>
-
 namespace {
 
 LogoSettings g_settings;
@@ -36,8 +31,9 @@ constexpr int kBgWhite = 0xFFFFFF;
 constexpr int kBgStyle4 = 0x0080FF;
 
 // Creates one text line: a new text message with the application font, the
-// given colours, point size and text, sized to fit its text. On any failure
-// the half-made control is removed again so that no stray control stays.
+// given colours, point size and text. The run-time sizes a text message made
+// at run time to its text whenever its font, size or text changes. On any
+// failure the half-made control is removed again so that no stray control stays.
 int MakeInfoText(const char *text, int left, int top, int pointSize, int bgColor, int textColor)
 {
     const int panel = g_settings.panel;
@@ -47,8 +43,7 @@ int MakeInfoText(const char *text, int left, int top, int pointSize, int bgColor
     if (id < 0)
         return id;
 
-    const QByteArray family = QGuiApplication::font().family().toLatin1();
-    int r = SetCtrlAttribute(panel, id, ATTR_TEXT_FONT, family.constData());
+    int r = SetCtrlAttribute(panel, id, ATTR_TEXT_FONT, VAL_APPLICATION_FONT);
     if (r >= 0)
         r = SetCtrlAttribute(panel, id, ATTR_TEXT_BGCOLOR, bgColor);
     if (r >= 0)
@@ -57,18 +52,6 @@ int MakeInfoText(const char *text, int left, int top, int pointSize, int bgColor
         r = SetCtrlAttribute(panel, id, ATTR_TEXT_POINT_SIZE, pointSize);
     if (r >= 0)
         r = SetCtrlVal(panel, id, text);
-    if (r >= 0) {
-        // A text message made with an empty label is only as big as that
-        // label; grow it to the text in the font it now has.
-        QFont font(QString::fromLatin1(family));
-        int size = 0;
-        GetCtrlAttribute(panel, id, ATTR_TEXT_POINT_SIZE, &size);
-        font.setPointSize(size > 0 ? size : 1);
-        const QFontMetrics fm(font);
-        r = SetCtrlAttribute(panel, id, ATTR_WIDTH, fm.horizontalAdvance(QString::fromLatin1(text)) + 2);
-        if (r >= 0)
-            r = SetCtrlAttribute(panel, id, ATTR_HEIGHT, fm.height());
-    }
     if (r < 0) {
         DiscardCtrl(panel, id);
         return r;

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -410,5 +411,13 @@ int GetOutQLen(int port)
     if (!p)
         return validPort(port) ? kComPortNotOpen : kComInvalidPortNumber;
     pump(*p);
-    return static_cast<int>(p->serial->bytesToWrite() + static_cast<qint64>(p->held.size()));
+    // Our own queue (with what XON/XOFF holds back) plus what the driver
+    // still holds for the wire: a line counts as drained only when its last
+    // byte has left the UART. (A pseudo-terminal reports nothing for the
+    // driver's part.)
+    int driver = 0;
+    if (::ioctl(static_cast<int>(p->serial->handle()), TIOCOUTQ, &driver) != 0 || driver < 0)
+        driver = 0;
+    const qint64 total = p->serial->bytesToWrite() + static_cast<qint64>(p->held.size()) + driver;
+    return static_cast<int>(std::min<qint64>(total, kMaxQueue));
 }

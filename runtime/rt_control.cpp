@@ -5,6 +5,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +19,29 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 using namespace rt;
+
+namespace {
+
+// A text message made at run time is as big as its text in its own font: as
+// wide as a line advances (plus a pixel each side) and one line high. Text of
+// several lines takes the label's own size hint.
+void fitToText(Control &c)
+{
+    auto *label = qobject_cast<QLabel *>(c.widget.data());
+    if (!label)
+        return;
+    if (label->text().contains(QLatin1Char('\n'))) {
+        label->adjustSize();
+        return;
+    }
+    const QFontMetrics fm(label->font());
+    label->resize(fm.horizontalAdvance(label->text()) + 2, fm.height());
+}
+
+} // namespace
 
 // ---- control values ------------------------------------------------------------
 int SetCtrlVal(int panel, int control, double value)
@@ -115,7 +138,7 @@ int SetCtrlVal(int panel, int control, const char *value)
     case CTRL_TEXT_MSG:
         static_cast<QLabel *>(w)->setText(text);
         if (c->autoSize)
-            w->adjustSize();
+            fitToText(*c);
         return 0;
     case CTRL_TEXT_BOX: {
         // A text box appends what it is given, as a running log.
@@ -291,7 +314,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         f.setPointSize(std::max(1, value));
         w->setFont(f);
         if (c->autoSize)
-            w->adjustSize();
+            fitToText(*c);
         return 0;
     }
     case ATTR_TEXT_BOLD: {
@@ -419,8 +442,10 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
         return 0;
     case ATTR_TEXT_FONT: {
         QFont f = w->font();
-        f.setFamily(text);
+        f.setFamily(std::strcmp(value, VAL_APPLICATION_FONT) == 0 ? QGuiApplication::font().family() : text);
         w->setFont(f);
+        if (c->autoSize)
+            fitToText(*c);
         return 0;
     }
     case ATTR_XAXIS_LABEL:

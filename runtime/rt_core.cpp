@@ -36,6 +36,7 @@ void destroyApp()
         return;
     for (int h : panelHandles())
         DiscardPanel(h);
+    dropResourceFiles();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete g_app;
     g_app = nullptr;

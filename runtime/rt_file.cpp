@@ -162,6 +162,16 @@ bool isSeparator(int c)
 
 } // namespace
 
+int CheckFileKind(const char *path)
+{
+    if (!path || !*path)
+        return kFileBadArgument;
+    struct stat st {};
+    if (::stat(path, &st) != 0)
+        return 0; // nothing there yet (or unreachable: the open reports that)
+    return S_ISREG(st.st_mode) ? 0 : kFileNotRegular;
+}
+
 // ---- line-oriented files ----------------------------------------------------
 
 int OpenFile(const char *fileName, int readWrite, int action, int /*fileType*/)
@@ -169,6 +179,8 @@ int OpenFile(const char *fileName, int readWrite, int action, int /*fileType*/)
     // Text and binary files are the same on this system: no translation of line ends.
     if (!fileName || !*fileName)
         return kFileError;
+    if (CheckFileKind(fileName) < 0)
+        return kFileNotRegular;
     const char *mode = nullptr;
     bool createIfMissing = false;
     switch (readWrite) {
@@ -284,6 +296,8 @@ int DeleteFile(const char *fileName)
 {
     if (!fileName || !*fileName)
         return kFileError;
+    if (CheckFileKind(fileName) < 0)
+        return kFileNotRegular;
     return ::unlink(fileName) == 0 ? 0 : kFileError;
 }
 
@@ -315,6 +329,8 @@ int ArrayToFile(const char *fileName, const void *array, int dataType, int numEl
         return kFileBadArgument;
     if (fileType != VAL_ASCII)
         return kFileUnsupported;
+    if (CheckFileKind(fileName) < 0)
+        return kFileNotRegular;
 
     const auto groups = static_cast<size_t>(numGroups);
     const auto perGroup = static_cast<size_t>(numElements) / groups;
@@ -366,6 +382,8 @@ int FileToArray(const char *fileName, void *array, int dataType, int numElements
         return kFileBadArgument;
     if (fileType != VAL_ASCII)
         return kFileUnsupported;
+    if (CheckFileKind(fileName) < 0)
+        return kFileNotRegular;
     std::FILE *f = std::fopen(fileName, "rb");
     if (!f)
         return kFileError;

@@ -15,9 +15,21 @@ enum {
     kFileBadArgument = -3,  // null pointer, unknown data type, groups not dividing the count
     kFileNotNumeric = -4,   // FileToArray: text that is not a number of the data type
     kFileUnsupported = -5,  // ArrayToFile / FileToArray: binary files
+    kFileNotRegular = -6,   // the path names a FIFO, device, socket or directory
 };
 
-// Returns a file handle (>= 0) or -1.
+// Longest path the programs keep (their path buffers hold 260 bytes).
+constexpr int kMaxPathBytes = 259;
+
+// 0 when path names a regular file (also through a symbolic link) or
+// nothing yet; kFileNotRegular for a FIFO, device node, socket or directory.
+// Every whole-file read and write refuses the latter, so that a FIFO never
+// blocks a program and a device node is never replaced by a file.
+int CheckFileKind(const char *path);
+// The pop-up titled "ATTENTION!" that names a path refused by CheckFileKind.
+void ShowNotRegularFilePopup(const char *path);
+
+// Returns a file handle (>= 0), -1, or kFileNotRegular.
 int OpenFile(const char *fileName, int readWrite, int action, int fileType);
 int CloseFile(int fileHandle);
 // Reads one line without its line end (LF or CR LF), at most maxChars

@@ -6,6 +6,7 @@
 #include "uirindex.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -629,6 +630,89 @@ QString resolveResource(const char *file)
     return name;
 }
 
+// ---- resource files ---------------------------------------------------------------
+// Each panel resource file is read, parsed and built into widgets once per
+// program run, however many of its panels are loaded: LoadPanel takes its
+// panel's page out of the built form. Only a panel loaded a second time
+// (its page already taken) has the form built again, from the bytes in memory.
+// A file that changes on disk (size or time) is read again.
+namespace {
+
+// Reached through a pointer that is never destroyed: the forms are widgets
+// and must go before the application does (dropResourceFiles), never in the
+// static destructors after it.
+std::map<QString, ResourceFile> &resourceFiles()
+{
+    static auto *files = new std::map<QString, ResourceFile>;
+    return *files;
+}
+int g_resourceFileReads = 0;
+
+} // namespace
+
+ResourceFile *openResourceFile(const QString &path, int *error)
+{
+    auto &files = resourceFiles();
+    const QFileInfo info(path);
+    auto it = files.find(path);
+    if (it != files.end()) {
+        if (info.exists() && info.size() == it->second.size && info.lastModified() == it->second.modified)
+            return &it->second;
+        files.erase(it);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "LoadPanel: cannot open %s\n", path.toLocal8Bit().constData());
+        *error = info.exists() ? UIEBadFile : UIEHandleInvalid;
+        return nullptr;
+    }
+    ResourceFile rf;
+    rf.bytes = file.readAll();
+    ++g_resourceFileReads;
+    rf.size = info.size();
+    rf.modified = info.lastModified();
+    rf.index = ParseUirIndex(rf.bytes.constData(), static_cast<size_t>(rf.bytes.size()), path.toStdString());
+    if (!rf.index.error.empty()) {
+        std::fprintf(stderr, "LoadPanel: %s\n", rf.index.error.c_str());
+        *error = UIEBadFile;
+        return nullptr;
+    }
+    return &(files[path] = std::move(rf));
+}
+
+QWidget *takePage(ResourceFile &rf, const std::string &name, const char *fileName, int *error)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!rf.form || attempt > 0) {
+            QBuffer buffer(&rf.bytes);
+            buffer.open(QIODevice::ReadOnly);
+            Loader loader;
+            rf.form.reset(loader.load(&buffer));
+            if (!rf.form) {
+                std::fprintf(stderr, "LoadPanel: %s: %s\n", fileName, loader.errorString().toLocal8Bit().constData());
+                *error = UIEBadFile;
+                return nullptr;
+            }
+        }
+        auto *tabs = rf.form->findChild<QTabWidget *>("panels");
+        for (int i = 0; tabs && i < tabs->count(); ++i)
+            if (tabs->widget(i)->objectName().toStdString() == name)
+                return tabs->widget(i);
+    }
+    *error = UIEBadFile;
+    return nullptr;
+}
+
+void dropResourceFiles()
+{
+    resourceFiles().clear();
+}
+
+int resourceFileReads()
+{
+    return g_resourceFileReads;
+}
+
 double readArray(const void *array, int type, int i)
 {
     switch (type) {
@@ -775,11 +859,11 @@ int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId
 {
     ensureApp();
     const QString path = resolveResource(resourceFile);
-    const UirIndex index = ReadUirIndex(path.toStdString());
-    if (!index.error.empty()) {
-        std::fprintf(stderr, "LoadPanel: %s\n", index.error.c_str());
-        return QFileInfo::exists(path) ? UIEBadFile : UIEHandleInvalid;
-    }
+    int error = 0;
+    ResourceFile *rf = openResourceFile(path, &error);
+    if (!rf)
+        return error;
+    const UirIndex &index = rf->index;
     const UirPanel *def = nullptr;
     for (const auto &p : index.panels)
         if (p.resourceId == panelResourceId)
@@ -801,22 +885,11 @@ int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId
         return UIECallbackNotFound;
     }
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return UIEHandleInvalid;
-    Loader loader;
-    std::unique_ptr<QWidget> form(loader.load(&file));
-    if (!form) {
-        std::fprintf(stderr, "LoadPanel: %s: %s\n", resourceFile, loader.errorString().toLocal8Bit().constData());
-        return UIEBadFile;
-    }
-    auto *tabs = form->findChild<QTabWidget *>("panels");
-    QWidget *page = nullptr;
-    for (int i = 0; tabs && i < tabs->count(); ++i)
-        if (tabs->widget(i)->objectName().toStdString() == def->name)
-            page = tabs->widget(i);
+    // The page stays in the form until its widgets have moved to the panel
+    // window; deleting it then takes it out of the form for good.
+    std::unique_ptr<QWidget> page(takePage(*rf, def->name, resourceFile, &error));
     if (!page)
-        return UIEBadFile;
+        return error;
 
     const int handle = g_nextPanel++;
     auto panel = std::make_unique<Panel>();
@@ -829,7 +902,7 @@ int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId
     panel->window = win;
     if (!def->callback.empty())
         panel->callback = g_callbacks[def->callback].panel;
-    const QColor bg = propColor(page, "bgColor", QColor());
+    const QColor bg = propColor(page.get(), "bgColor", QColor());
     if (bg.isValid()) {
         QPalette pal = win->palette();
         pal.setColor(QPalette::Window, bg);
@@ -837,7 +910,8 @@ int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId
         win->setAutoFillBackground(true);
     }
     // Move the page's widgets into the panel window, keeping their stacking order.
-    for (QObject *child : page->children())
+    const QObjectList children = page->children(); // a copy: moving a child changes the list
+    for (QObject *child : children)
         if (auto *w = qobject_cast<QWidget *>(child)) {
             const QRect g = w->geometry();
             const bool hidden = w->isHidden();

@@ -1,4 +1,5 @@
 // Pop-ups and the user-interface loop.
+#include "rt_file.h"
 #include "rt_internal.h"
 
 #include <QApplication>
@@ -84,6 +85,36 @@ int ConfirmPopup(const char *title, const char *message)
     return r == QMessageBox::Yes ? 1 : 0;
 }
 
+void ShowNotRegularFilePopup(const char *path)
+{
+    const std::string text = std::string(" The file \n ") + (path ? path : "") +
+                             " \n is not a regular file (a FIFO, device or directory). \n Nothing was read or written.";
+    MessagePopup("ATTENTION!", text.c_str());
+}
+
+namespace {
+
+// A chosen path is handed to the program only when its buffer holds it and
+// it names a regular file or nothing yet; otherwise the user is told why and
+// the dialog counts as cancelled, so the program changes nothing.
+bool acceptChosenPath(const std::string &path, char *pathName)
+{
+    if (path.size() > static_cast<size_t>(kMaxPathBytes)) {
+        const std::string text = " The path \n " + path +
+                                 " \n is too long: a path must be shorter than 260 characters. \n Nothing was changed.";
+        MessagePopup("ATTENTION!", text.c_str());
+        return false;
+    }
+    if (CheckFileKind(path.c_str()) < 0) {
+        ShowNotRegularFilePopup(path.c_str());
+        return false;
+    }
+    std::memcpy(pathName, path.c_str(), path.size() + 1);
+    return true;
+}
+
+} // namespace
+
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, const char *fileTypeList,
                     const char *title, int buttonLabel, int /*restrictDirectory*/, int restrictExtension,
                     int allowCancel, int allowMakeDirectory, char *pathName)
@@ -97,11 +128,8 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, c
         std::printf("FILEDIALOG %s -> %s\n", escaped(title).c_str(),
                     result == VAL_NO_FILE_SELECTED ? "cancel" : scripted.c_str());
         std::fflush(stdout);
-        if (result != VAL_NO_FILE_SELECTED) {
-            if (scripted.size() >= 260)
-                return UIEValueInvalid;
-            std::strcpy(pathName, scripted.c_str());
-        }
+        if (result != VAL_NO_FILE_SELECTED && !acceptChosenPath(scripted, pathName))
+            return VAL_NO_FILE_SELECTED;
         return result;
     }
     QString dir = QString::fromLocal8Bit(defaultDirectory ? defaultDirectory : "");
@@ -124,9 +152,8 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, c
     if (chosen.isEmpty())
         return VAL_NO_FILE_SELECTED;
     const QByteArray bytes = QFileInfo(chosen).absoluteFilePath().toLocal8Bit();
-    if (bytes.size() >= 260)
-        return UIEValueInvalid;
-    std::memcpy(pathName, bytes.constData(), static_cast<size_t>(bytes.size()) + 1);
+    if (!acceptChosenPath(bytes.toStdString(), pathName))
+        return VAL_NO_FILE_SELECTED;
     return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }
 

@@ -124,6 +124,28 @@ bool valuesEqual(const std::string &have, const std::string &want)
     return !have.empty() && !want.empty() && *e1 == '\0' && *e2 == '\0' && std::fabs(a - b) < 1e-9;
 }
 
+// Text of a control attribute as printattr shows it; false for an unknown attribute.
+bool attrText(int panel, int ctrl, const std::string &attr, std::string *out)
+{
+    int v = 0;
+    if (attr == "dimmed" && GetCtrlAttribute(panel, ctrl, ATTR_DIMMED, &v) == 0)
+        *out = std::to_string(v);
+    else if (attr == "visible" && GetCtrlAttribute(panel, ctrl, ATTR_VISIBLE, &v) == 0)
+        *out = std::to_string(v);
+    else if ((attr == "bgcolor" && GetCtrlAttribute(panel, ctrl, ATTR_TEXT_BGCOLOR, &v) == 0) ||
+             (attr == "buttoncolor" && GetCtrlAttribute(panel, ctrl, ATTR_CMD_BUTTON_COLOR, &v) == 0)) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "0x%06X", v & 0xFFFFFF);
+        *out = buf;
+    } else if (attr == "label") {
+        char buf[1024] = "";
+        GetCtrlAttribute(panel, ctrl, ATTR_LABEL_TEXT, buf);
+        *out = buf;
+    } else
+        return false;
+    return true;
+}
+
 int keyFromName(const std::string &name)
 {
     if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
@@ -271,19 +293,27 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         return true;
     }
     if (verb == "waitfor") {
-        // "==": the control shows VALUE; "~=": its text contains VALUE (a
-        // status window that collects messages).
-        const bool contains = a.args.size() >= 4 && a.args[3] == "~=";
-        if (a.args.size() < 6 || (a.args[3] != "==" && !contains) || !resolve(a, 1, &panel, &ctrl))
-            return fail(a, "usage: waitfor PANEL CTRL ==|~= VALUE TIMEOUT");
+        // waitfor PANEL CTRL [ATTR] ==|~= VALUE TIMEOUT: a value, or an
+        // attribute as printattr shows it, equal to VALUE ("==") or a text
+        // containing it ("~=", for a status window that collects messages).
+        const auto isOp = [](const std::string &op) { return op == "==" || op == "~="; };
+        const bool byAttr = a.args.size() >= 7 && !isOp(a.args[3]) && isOp(a.args[4]);
+        const size_t eq = byAttr ? 4 : 3;
+        if (a.args.size() < eq + 3 || !isOp(a.args[eq]) || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: waitfor PANEL CTRL [ATTR] ==|~= VALUE TIMEOUT");
+        const bool contains = a.args[eq] == "~=";
+        std::string have;
+        if (byAttr && !attrText(panel, ctrl, a.args[3], &have))
+            return fail(a, "unknown attribute " + a.args[3]);
         if (s.waitforDeadline < 0)
             s.waitforDeadline = Timer() + std::atof(a.args.back().c_str());
         // VALUE may hold blanks: everything between "==" and the time-out.
-        std::string want = restOf(rawLine, 4);
+        std::string want = restOf(rawLine, static_cast<int>(eq) + 1);
         want = want.substr(0, want.find_last_of(" \t"));
         while (!want.empty() && (want.back() == ' ' || want.back() == '\t'))
             want.pop_back();
-        const std::string have = ctrlValueText(panel, ctrl);
+        if (!byAttr)
+            have = ctrlValueText(panel, ctrl);
         if (contains ? have.find(want) != std::string::npos : valuesEqual(have, want)) {
             s.waitforDeadline = -1;
             return true;
@@ -296,26 +326,6 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             finish(3);
             *pending = true; // nothing more runs
             return true;
-        }
-        *pending = true;
-        return true;
-    }
-    if (verb == "waitready") {
-        // A callback still running keeps its buttons dimmed: the next click
-        // must wait until the control can be operated again.
-        if (a.args.size() < 4 || !resolve(a, 1, &panel, &ctrl))
-            return fail(a, "usage: waitready PANEL CTRL TIMEOUT");
-        if (s.waitforDeadline < 0)
-            s.waitforDeadline = Timer() + std::atof(a.args[3].c_str());
-        if (ctrlOperable(panel, ctrl)) {
-            s.waitforDeadline = -1;
-            return true;
-        }
-        if (Timer() > s.waitforDeadline) {
-            s.waitforDeadline = -1;
-            std::printf("WAITREADY TIMEOUT %s.%s\n", a.args[1].c_str(), a.args[2].c_str());
-            std::fflush(stdout);
-            finish(3);
         }
         *pending = true;
         return true;
@@ -343,23 +353,10 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
     }
     if (verb == "printattr") {
         if (a.args.size() < 4 || !resolve(a, 1, &panel, &ctrl))
-            return fail(a, "usage: printattr PANEL CTRL dimmed|visible|label|bgcolor");
+            return fail(a, "usage: printattr PANEL CTRL dimmed|visible|label|bgcolor|buttoncolor");
         const std::string &attr = a.args[3];
         std::string out;
-        int v = 0;
-        if (attr == "dimmed" && GetCtrlAttribute(panel, ctrl, ATTR_DIMMED, &v) == 0)
-            out = std::to_string(v);
-        else if (attr == "visible" && GetCtrlAttribute(panel, ctrl, ATTR_VISIBLE, &v) == 0)
-            out = std::to_string(v);
-        else if (attr == "bgcolor" && GetCtrlAttribute(panel, ctrl, ATTR_TEXT_BGCOLOR, &v) == 0) {
-            char buf[16];
-            std::snprintf(buf, sizeof buf, "0x%06X", v & 0xFFFFFF);
-            out = buf;
-        } else if (attr == "label") {
-            char buf[1024] = "";
-            GetCtrlAttribute(panel, ctrl, ATTR_LABEL_TEXT, buf);
-            out = buf;
-        } else
+        if (!attrText(panel, ctrl, attr, &out))
             return fail(a, "unknown attribute " + attr);
         std::printf("%s.%s.%s=%s\n", a.args[1].c_str(), a.args[2].c_str(), attr.c_str(), out.c_str());
         std::fflush(stdout);
@@ -404,7 +401,7 @@ void step()
         return;
     const size_t i = s.next;
     const Action &a = s.actions[i];
-    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor" || a.args[0] == "waitready";
+    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor";
     if (!waiting) {
         ++s.next;  // advance first: the action may run a loop that steps again
         schedule(0);

@@ -85,7 +85,7 @@ enum {
     ATTR_HEIGHT,
     ATTR_CTRL_MODE,            // VAL_HOT, VAL_INDICATOR, VAL_NORMAL
     ATTR_CTRL_STYLE,           // read only: CTRL_* kind of the control
-    ATTR_TEXT_FONT,            // const char*
+    ATTR_TEXT_FONT,            // const char*: a family name or VAL_APPLICATION_FONT
     ATTR_TEXT_POINT_SIZE,
     ATTR_TEXT_BOLD,
     ATTR_TEXT_ITALIC,
@@ -148,6 +148,12 @@ enum {
     VAL_DK_GREEN = 0x008000, VAL_TRANSPARENT = 0x1000000,
 };
 int MakeColor(int red, int green, int blue);
+
+// ---- fonts ------------------------------------------------------------------
+// Font name for ATTR_TEXT_FONT that stands for the application's own font.
+// Setting a font (or a point size) on a text message made with NewCtrl
+// resizes it to its text, so a caller never measures text itself.
+inline constexpr const char *VAL_APPLICATION_FONT = "VAL_APPLICATION_FONT";
 
 struct Point {
     int x;

@@ -135,13 +135,20 @@ std::string UirIdentifier(const std::string &name)
 
 UirIndex ReadUirIndex(const std::string &path)
 {
-    UirIndex index;
     QFile f(QString::fromStdString(path));
     if (!f.open(QIODevice::ReadOnly)) {
+        UirIndex index;
         index.error = "cannot open " + path;
         return index;
     }
-    QXmlStreamReader xml(&f);
+    const QByteArray bytes = f.readAll();
+    return ParseUirIndex(bytes.constData(), static_cast<size_t>(bytes.size()), path);
+}
+
+UirIndex ParseUirIndex(const char *data, size_t size, const std::string &path)
+{
+    UirIndex index;
+    QXmlStreamReader xml(QByteArray::fromRawData(data, static_cast<qsizetype>(size)));
     Walker w{xml, index};
     const bool found = w.findPanels();
     if (xml.hasError()) {

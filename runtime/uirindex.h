@@ -17,6 +17,7 @@
 //   pointsPerScreen/yMin/yMax/traceColors (strip charts)
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ struct UirIndex {
 };
 
 UirIndex ReadUirIndex(const std::string &path);
+// The same for a file already in memory; path only names it in error texts.
+UirIndex ParseUirIndex(const char *data, size_t size, const std::string &path);
 bool IsUirControlClass(const std::string &className);
 // Upper-case C identifier for a panel or control name ("ButtonSend" -> "BUTTONSEND").
 std::string UirIdentifier(const std::string &name);

@@ -41,7 +41,7 @@ bool shown(const std::string &out, const std::string &text)
 // Clicks a button and waits until its command is over (its buttons undimmed).
 std::string Click(const std::string &button)
 {
-    return "click MAINP " + button + "\nwaitready MAINP " + button + " 150\n";
+    return "click MAINP " + button + "\nwaitfor MAINP " + button + " dimmed == 0 150\n";
 }
 
 int count(const std::string &text, const std::string &what)
@@ -443,7 +443,7 @@ TEST(Loader, DisarmPlEndsTheWaitForTheBootFirmware)
                          "click MAINP ButtonArmPL\n"
                          "waitfor MAINP DispStatus ~= Waiting for HARDWARE RESET! 20\n"
                          "click MAINP ButtonDisarmPL\n"
-                         "waitready MAINP ButtonArmPL 20\n"
+                         "waitfor MAINP ButtonArmPL dimmed == 0 20\n"
                          "print MAINP DispStatus\nquit 0\n"),
               0)
         << l.out;

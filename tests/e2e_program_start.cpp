@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -52,6 +53,11 @@ ProcessResult RunWithScript(const QString &program, const QString &scriptPath, c
     s.close();
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
+    // COM1 names a device that does not exist: the start-up line check fails
+    // at once instead of waiting on whatever serial port the machine has.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VELTRA_COM1", "/nonexistent/velt-test-tty");
+    p.setProcessEnvironment(env);
     p.start(program, {"--ui-script", scriptPath});
     ProcessResult r;
     r.finished = p.waitForFinished(30000);

@@ -65,9 +65,9 @@ enum class Link { Pty, Tcp };
 
 // Script actions run inside the program's event processing, also inside the
 // waits of a command that is still running; a script therefore waits for a
-// command's end before it looks at its result. kSettle is longer than any
-// parameter read or write against the simulator takes.
-const std::string kSettle = "wait 0.8\n";
+// command's end before it looks at its result. Get, Send, Go and the read
+// after a line check dim the link buttons while they run.
+const std::string kSettle = "waitfor P ButtonGet dimmed == 0 10\n";
 
 // Start-up over COM1 has read the parameters before the script starts; over
 // TCP the script connects through the interface panel and waits for the read
@@ -203,7 +203,7 @@ TEST(Veltv61Faults, StartUpTimeOutWrongEchoAndSilenceDuringGo)
                               "click P ButtonGet\n" + kSettle +
                               "print P SlidePower\n"
                               "click P ButtonGo\n"
-                              "wait 4.5\n" // three frames, then the 3 s time-out of the fourth
+                              "waitfor P ButtonGo dimmed == 0 10\n" // three frames, then the 3 s time-out of the fourth
                               "printattr P ButtonGo dimmed\n"
                               "quit 0\n", &out), 0) << out;
     const std::string popup = "POPUP " + kVersion + "|" + kTimeoutText + "\n";
@@ -274,15 +274,15 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
         "click P SelectRAM\n"
         "print P DispTemp\n"
         "click P ButtonGo\n"
-        "wait 1\n"
+        "wait 1\n"                        // a second of live data
         "printattr P ButtonGo dimmed\n"
         "click P ButtonStop\n"
         "print P DispTemp\n"
-        "wait 0.5\n"
+        "wait 0.5\n"                      // nothing may be asked for during this half second
         "printattr P ButtonGo dimmed\n"
         "click P ButtonGet\n" + kSettle +
         "click P ButtonGo\n"
-        "wait 0.3\n"
+        "wait 0.3\n" // Go's loop is running (its frames show nothing new a script could wait for)
         "close P\n"
         "wait 3\n"
         "quit 5\n", &out), 0) << out; // 5 if closing did not end the program within 3 s

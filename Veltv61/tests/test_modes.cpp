@@ -6,6 +6,7 @@
 
 #include "Veltv61Ids.h"
 #include "Veltv61Program.h"
+#include "ctrlvalues.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -17,14 +18,12 @@ using namespace com232;
 
 namespace {
 
-int Attr(int p, int c, int attribute) { int v = -1; GetCtrlAttribute(p, c, attribute, &v); return v; }
-bool Dimmed(int p, int c) { return Attr(p, c, ATTR_DIMMED) == 1; }
-bool Visible(int p, int c) { return Attr(p, c, ATTR_VISIBLE) == 1; }
-int Val(int p, int c) { int v = -1; GetCtrlVal(p, c, &v); return v; }
-std::string Label(int p, int c) { char t[64] = ""; GetCtrlAttribute(p, c, ATTR_LABEL_TEXT, t); return t; }
+bool Dimmed(int p, int c) { return IntAttr(p, c, ATTR_DIMMED) == 1; }
+bool Visible(int p, int c) { return IntAttr(p, c, ATTR_VISIBLE) == 1; }
+std::string Label(int p, int c) { return StrAttr(p, c, ATTR_LABEL_TEXT); }
 int RowColor(int p, int c, int row) { int v = -1; GetTableRowAttribute(p, c, row, ATTR_LABEL_COLOR, &v); return v; }
 // Value and dimmed state of a main panel control.
-std::pair<int, bool> State(int c) { return {Val(panel, c), Dimmed(panel, c)}; }
+std::pair<int, bool> State(int c) { return {IntVal(panel, c), Dimmed(panel, c)}; }
 
 std::string RingItem(int p, const char *ring, int index)
 {
@@ -84,7 +83,7 @@ TEST_F(Modes, WarningsOnlyWhenTheOutmodeCannotSignalThatManyColoursOrGroups)
         EXPECT_EQ(Popups([] { Commit(CBF_EditMaxcolNo); }), expected);
         EXPECT_EQ(Popups([] { Commit(CBF_EditOutmode); }), expected);
         EXPECT_EQ(Popups(InitPanelCtrlAttr), expected);
-        EXPECT_EQ(Val(panel, P_EDITMAXCOLNO), n); // nothing is corrected
+        EXPECT_EQ(IntVal(panel, P_EDITMAXCOLNO), n); // nothing is corrected
     }
     // The group warning follows the group switch, not a stale copy.
     SetCtrlVal(panel, P_EDITMAXCOLNO, 5);
@@ -127,7 +126,7 @@ TEST_F(Modes, EvaluationMode3ForcesBinaryOutputsAndLeavingItKeepsTheValues)
         EXPECT_TRUE(Visible(panel, led));
     int shown = -1;
     GetPanelAttribute(grouppanel, ATTR_VISIBLE, &shown);
-    EXPECT_TRUE(shown == 0 && Val(grouppanel, PGROUP_EDITCOLORGROUPS) == 0);
+    EXPECT_TRUE(shown == 0 && IntVal(grouppanel, PGROUP_EDITCOLORGROUPS) == 0);
     EXPECT_TRUE(RowColor(panel, P_COLORTEACHTABLE, 5) == 0x008000 && RowColor(panel, P_COLORTEACHTABLE, 6) == 0xFF0000);
 
     // Modes 0-2: values stay, group display stays hidden, AUTO ADJUST only in
@@ -214,10 +213,10 @@ TEST_F(Modes, CalculationModeRenamesAllPanelsAndClearsTheXYPlaneOnlyForSI)
         GetAxisScalingMode(panel, P_CHARTINT, VAL_LEFT_YAXIS, nullptr, &lo, &chartHi);
         EXPECT_TRUE(hi == (mode ? 10000 : 4096) && chartHi == (mode ? 1200 : 4096)) << hi << " " << chartHi;
         // The second colour leaves the background alone.
-        EXPECT_EQ(Attr(panel, P_DISPY, ATTR_TEXT_BGCOLOR), mode ? 0xFFFF00 : 0x00FF00);
-        EXPECT_EQ(Attr(panel, P_DISPY, ATTR_FRAME_COLOR), mode ? 0x80FFFF : 0xE0E0E0);
+        EXPECT_EQ(IntAttr(panel, P_DISPY, ATTR_TEXT_BGCOLOR), mode ? 0xFFFF00 : 0x00FF00);
+        EXPECT_EQ(IntAttr(panel, P_DISPY, ATTR_FRAME_COLOR), mode ? 0x80FFFF : 0xE0E0E0);
         SetCtrlIndex(panel, P_SELECTSOURCE, 2); // renamed items keep their values
-        EXPECT_EQ(Val(panel, P_SELECTSOURCE), 2);
+        EXPECT_EQ(IntVal(panel, P_SELECTSOURCE), 2);
     }
 }
 

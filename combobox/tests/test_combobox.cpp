@@ -1,5 +1,6 @@
 // The combo box on a panel of its own, driven by real key events.
 #include "ComboTestIds.h"
+#include "ctrlvalues.h"
 #include "combobox.h"
 
 #include <QAbstractItemView>
@@ -30,13 +31,6 @@ std::vector<int> events()
         EXPECT_EQ(e.control, C_STRINGIP);
         v.push_back(e.event);
     }
-    return v;
-}
-
-int attr(int panel, int control, int attribute)
-{
-    int v = -12345;
-    GetCtrlAttribute(panel, control, attribute, &v);
     return v;
 }
 
@@ -101,26 +95,21 @@ protected:
     {
         return window->findChild<QComboBox *>(QString::fromStdString(CtrlName(panel, ring)));
     }
-    std::string text() const
-    {
-        char buf[256];
-        GetCtrlVal(panel, C_STRINGIP, buf, sizeof buf);
-        return buf;
-    }
+    std::string text() const { return StrVal(panel, C_STRINGIP); }
     void expectSelection(int start, int length) const
     {
-        EXPECT_EQ(attr(panel, C_STRINGIP, ATTR_TEXT_SELECTION_START), start);
-        EXPECT_EQ(attr(panel, C_STRINGIP, ATTR_TEXT_SELECTION_LENGTH), length);
+        EXPECT_EQ(IntAttr(panel, C_STRINGIP, ATTR_TEXT_SELECTION_START), start);
+        EXPECT_EQ(IntAttr(panel, C_STRINGIP, ATTR_TEXT_SELECTION_LENGTH), length);
     }
     // The ring is a square as high as the entry field, the frame holds both:
     // left, top, width, height of frame, ring and entry field.
     void expectLayout(int left, int top) const
     {
-        const int h = attr(panel, C_STRINGIP, ATTR_HEIGHT), w = attr(panel, C_STRINGIP, ATTR_WIDTH);
+        const int h = IntAttr(panel, C_STRINGIP, ATTR_HEIGHT), w = IntAttr(panel, C_STRINGIP, ATTR_WIDTH);
         std::vector<int> got;
         for (int c : {frame, ring, C_STRINGIP})
             for (int a : {ATTR_LEFT, ATTR_TOP, ATTR_WIDTH, ATTR_HEIGHT})
-                got.push_back(attr(panel, c, a));
+                got.push_back(IntAttr(panel, c, a));
         EXPECT_EQ(got, (std::vector<int>{left, top, w + h, h + 2, left + 1, top + 1, h, h, left + h, top + 1, w, h}));
     }
     void focusEntry()
@@ -146,13 +135,13 @@ int CBF_StringIp(int panel, int control, int event, void *, int eventData1, int)
 TEST_F(Combo, CreationBuildsRecordRingAndFrameOnce)
 {
     ComboRecord *r = record();
-    EXPECT_EQ(attr(panel, ring, ATTR_CTRL_STYLE), CTRL_RING);
-    EXPECT_EQ(attr(panel, frame, ATTR_CTRL_STYLE), CTRL_DECORATION);
+    EXPECT_EQ(IntAttr(panel, ring, ATTR_CTRL_STYLE), CTRL_RING);
+    EXPECT_EQ(IntAttr(panel, frame, ATTR_CTRL_STYLE), CTRL_DECORATION);
     // The ring takes the entry field's tab position: it comes directly before it.
-    EXPECT_EQ(attr(panel, ring, ATTR_CTRL_TAB_POSITION) + 1, attr(panel, C_STRINGIP, ATTR_CTRL_TAB_POSITION));
+    EXPECT_EQ(IntAttr(panel, ring, ATTR_CTRL_TAB_POSITION) + 1, IntAttr(panel, C_STRINGIP, ATTR_CTRL_TAB_POSITION));
     // The entry field stays where it was (60, 60), the ring goes left of it.
-    expectLayout(60 - attr(panel, C_STRINGIP, ATTR_HEIGHT), 59);
-    EXPECT_EQ(attr(panel, C_STRINGIP, ATTR_WIDTH), 160);
+    expectLayout(60 - IntAttr(panel, C_STRINGIP, ATTR_HEIGHT), 59);
+    EXPECT_EQ(IntAttr(panel, C_STRINGIP, ATTR_WIDTH), 160);
 
     // A second creation, or one on a control that is no string, adds nothing.
     const int next = NewCtrl(panel, CTRL_DECORATION, "", 0, 0);
@@ -195,7 +184,7 @@ TEST_F(Combo, AttributeCodes)
     EXPECT_EQ(Combo_GetComboAttribute(panel, C_STRINGIP, 15, &v), COMBO_ERR_UNKNOWN_ATTRIBUTE);
     EXPECT_EQ(Combo_SetComboAttribute(panel, C_STRINGIP, COMBO_ATTR_COLOR, "red"), COMBO_ERR_UNKNOWN_ATTRIBUTE);
     ASSERT_EQ(Combo_GetComboAttribute(panel, C_STRINGIP, COMBO_ATTR_HEIGHT, &v), 0);
-    EXPECT_EQ(v, attr(panel, C_STRINGIP, ATTR_HEIGHT) + 2);
+    EXPECT_EQ(v, IntAttr(panel, C_STRINGIP, ATTR_HEIGHT) + 2);
 
     // Colour, visible and dimmed reach all three parts.
     for (auto [code, a, value] : {std::tuple{COMBO_ATTR_COLOR, ATTR_TEXT_BGCOLOR, 0xE0E0E0},
@@ -203,7 +192,7 @@ TEST_F(Combo, AttributeCodes)
                                   std::tuple{COMBO_ATTR_DIMMED, ATTR_DIMMED, 1}}) {
         ASSERT_EQ(Combo_SetComboAttribute(panel, C_STRINGIP, code, value), 0);
         for (int c : {C_STRINGIP, ring, frame})
-            EXPECT_EQ(attr(panel, c, a), value) << code << " " << c;
+            EXPECT_EQ(IntAttr(panel, c, a), value) << code << " " << c;
     }
 
     // Width, left and top move the parts together.
@@ -213,11 +202,11 @@ TEST_F(Combo, AttributeCodes)
     expectLayout(100, 30);
 
     // Font changes rebuild the geometry.
-    const int height = attr(panel, C_STRINGIP, ATTR_HEIGHT);
-    const int points = attr(panel, C_STRINGIP, ATTR_TEXT_POINT_SIZE);
+    const int height = IntAttr(panel, C_STRINGIP, ATTR_HEIGHT);
+    const int points = IntAttr(panel, C_STRINGIP, ATTR_TEXT_POINT_SIZE);
     ASSERT_EQ(Combo_SetComboAttribute(panel, C_STRINGIP, COMBO_ATTR_TEXT_POINT_SIZE, points * 2), 0);
-    EXPECT_EQ(attr(panel, ring, ATTR_TEXT_POINT_SIZE), points * 2);
-    EXPECT_GT(attr(panel, C_STRINGIP, ATTR_HEIGHT), height);
+    EXPECT_EQ(IntAttr(panel, ring, ATTR_TEXT_POINT_SIZE), points * 2);
+    EXPECT_GT(IntAttr(panel, C_STRINGIP, ATTR_HEIGHT), height);
     expectLayout(100, 30);
     ASSERT_EQ(Combo_SetComboAttribute(panel, C_STRINGIP, COMBO_ATTR_TEXT_FONT, "Monospace"), 0);
     expectLayout(100, 30);
@@ -388,7 +377,7 @@ TEST_F(Combo, DiscardFreesEverythingEvenFromInsideItsCallback)
     ASSERT_EQ(FakeKeystroke(VAL_ENTER_VKEY), 0);
     settle();
     for (int c : {C_STRINGIP, ring, frame})
-        EXPECT_EQ(attr(panel, c, ATTR_CTRL_STYLE), -12345) << c;
+        EXPECT_EQ(IntAttr(panel, c, ATTR_CTRL_STYLE), -1) << c; // gone
     int v = 0;
     EXPECT_EQ(Combo_DiscardComboBox(panel, C_STRINGIP), COMBO_ERR_NOT_COMBO_BOX);
     EXPECT_EQ(Combo_GetComboAttribute(panel, C_STRINGIP, COMBO_ATTR_HEIGHT, &v), COMBO_ERR_NOT_COMBO_BOX);

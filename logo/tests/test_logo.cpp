@@ -1,6 +1,7 @@
 // Brand logo routine on a test panel whose brand area starts out grey with the
 // picture misplaced, so that every change ShowLogo makes is visible.
 #include "logo.h"
+#include "ctrlvalues.h"
 #include "rt_ui.h"
 
 #include <QApplication>
@@ -62,19 +63,13 @@ protected:
             if (CtrlName(panel, id).empty())
                 continue;
             EXPECT_EQ(Attr(id, ATTR_CTRL_STYLE), CTRL_TEXT_MSG);
-            char buf[256] = "";
-            GetCtrlVal(panel, id, buf, sizeof buf);
-            lines.push_back({buf, Attr(id, ATTR_LEFT), Attr(id, ATTR_TOP), Attr(id, ATTR_WIDTH),
+            lines.push_back({StrVal(panel, id), Attr(id, ATTR_LEFT), Attr(id, ATTR_TOP), Attr(id, ATTR_WIDTH),
                              Attr(id, ATTR_HEIGHT), Attr(id, ATTR_TEXT_POINT_SIZE), Attr(id, ATTR_TEXT_BGCOLOR),
                              Attr(id, ATTR_TEXT_COLOR)});
         }
         return lines;
     }
-    int Attr(int ctrl, int attribute)
-    {
-        int v = -1;
-        return GetCtrlAttribute(panel, ctrl, attribute, &v) == 0 ? v : INT_MIN;
-    }
+    int Attr(int ctrl, int attribute) { return IntAttr(panel, ctrl, attribute); }
     int Frame() { return GetLogoSettings().frameCtrl; }
     int Picture() { return GetLogoSettings().pictureCtrl; }
 

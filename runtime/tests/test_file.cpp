@@ -229,30 +229,33 @@ TEST_F(FileTest, ShortMalformedOrMissingFilesAreReported)
 TEST_F(FileTest, FailedWritesAreReported)
 {
     const uint16_t v[3] = {1, 2, 3};
-    // A full device: the append and the line write must both fail, not pretend.
-    EXPECT_EQ(ArrayToFile("/dev/full", v, VAL_UNSIGNED_SHORT_INTEGER, 3, 1, VAL_GROUPS_TOGETHER,
-                          VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_APPEND),
-              kFileError);
-    const int h = OpenFile("/dev/full", VAL_WRITE_ONLY, VAL_APPEND, VAL_ASCII);
-    ASSERT_GE(h, 0);
-    EXPECT_EQ(WriteLine(h, "abc", -1), kFileError);
-    EXPECT_EQ(WriteFile(h, "abc", 3), kFileError);
-    CloseFile(h);
-    // A rewrite cut short (here by a file-size limit) fails and leaves the old file whole.
+    // Writes cut short by a file-size limit (as by a full disk) fail, never
+    // pretend: the append, the line writes, and a whole-file rewrite, which
+    // also leaves the old file whole.
     const std::string param = tmp.path("init.dat");
     const std::vector<uint16_t> all = parameterValues();
     ASSERT_EQ(saveColumn(param, all.data(), VAL_UNSIGNED_SHORT_INTEGER, 202), 0);
     const auto before = std::filesystem::file_size(param);
+    const int h = OpenFile(param.c_str(), VAL_WRITE_ONLY, VAL_APPEND, VAL_ASCII);
+    ASSERT_GE(h, 0);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
     auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
     small.rlim_cur = 100;
     setrlimit(RLIMIT_FSIZE, &small);
+    const int appended = ArrayToFile(param.c_str(), v, VAL_UNSIGNED_SHORT_INTEGER, 3, 1, VAL_GROUPS_TOGETHER,
+                                     VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_APPEND);
+    const int line = WriteLine(h, "abc", -1);
+    const int raw = WriteFile(h, "abc", 3);
     const std::vector<uint16_t> other(202, 7);
     const int cut = saveColumn(param, other.data(), VAL_UNSIGNED_SHORT_INTEGER, 202);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
+    CloseFile(h);
+    EXPECT_EQ(appended, kFileError);
+    EXPECT_EQ(line, kFileError);
+    EXPECT_EQ(raw, kFileError);
     EXPECT_EQ(cut, kFileError);
     EXPECT_EQ(std::filesystem::file_size(param), before);
     // A rewrite into a folder that does not exist fails and creates nothing.

@@ -78,6 +78,8 @@ TEST(UiScript, RunsInsideCallbackLoopsAndAnswersPopups)
              "file " + dir + "/chosen.dat new\n"
              "click T ButtonStop\n"
              "waitfor T RingMode == 7 2\n"
+             "waitfor T DispTemp dimmed == 0 2\n"
+             "waitfor T EditPower label == POWER 2\n"
              "screenshot T " + shot + "\n"
              "quit 7\n")
                 .c_str());

@@ -1,6 +1,8 @@
 // Panels, controls, events and attributes of the run-time layer, loaded from a
 // panel resource file of the tests' own.
 #include "RtTestIds.h"
+#include "ctrlvalues.h"
+#include "rt_internal.h"
 #include "rt_ui.h"
 #include "uirindex.h"
 
@@ -27,12 +29,6 @@ struct Event {
 };
 std::vector<Event> g_events;
 int g_panelEvents = 0;
-
-int IntVal(int p, int c) { int v = -1; GetCtrlVal(p, c, &v); return v; }
-double DblVal(int p, int c) { double v = -1; GetCtrlVal(p, c, &v); return v; }
-std::string StrVal(int p, int c) { char b[256] = ""; GetCtrlVal(p, c, b, sizeof b); return b; }
-int IntAttr(int p, int c, int a) { int v = -1; GetCtrlAttribute(p, c, a, &v); return v; }
-std::string StrAttr(int p, int c, int a) { char b[128] = ""; GetCtrlAttribute(p, c, a, b); return b; }
 
 QWidget *widgetOf(int panel, const char *name)
 {
@@ -340,6 +336,43 @@ TEST(UiLoad, MissingMalformedOrUnboundFilesFail)
                    "<property name=\"callback\" stdset=\"0\"><string>CBF_NotDefined</string></property>"
                    "</widget></widget></widget></widget></ui>"),
               UIECallbackNotFound);
+}
+
+// A program's panels come from one reading of their file; a panel loaded a
+// second time is complete and independent of the first; a file changed on
+// disk is read again.
+TEST(UiLoad, EachResourceFileIsReadOnceForAllItsPanels)
+{
+    ASSERT_EQ(InitRuntime(0, nullptr), 0);
+    RegisterRtTestCallbacks();
+    const QString path = QString::fromStdString(testing::TempDir() + "/ReadOnce.uir");
+    QFile::remove(path);
+    ASSERT_TRUE(QFile::copy(RT_TEST_PANEL_DIR "/RtTest.uir", path));
+    const QByteArray file = path.toLocal8Bit();
+
+    const int reads = rt::resourceFileReads();
+    const int first = LoadPanel(0, file.constData(), T), second = LoadPanel(0, file.constData(), SECOND);
+    const int again = LoadPanel(0, file.constData(), T);
+    ASSERT_TRUE(first > 0 && second > 0 && again > 0);
+    EXPECT_EQ(rt::resourceFileReads() - reads, 1);
+    EXPECT_EQ(PanelName(second), "SECOND");
+
+    const UirIndex index = ReadUirIndex(file.toStdString());
+    ASSERT_FALSE(index.panels.empty());
+    for (const auto &c : index.panels[0].controls)
+        EXPECT_TRUE(CtrlName(first, c.id) == c.name && CtrlName(again, c.id) == c.name) << c.name;
+    SetCtrlVal(first, T_STRINGIP, "10.0.0.1");
+    SetCtrlVal(again, T_STRINGIP, "10.0.0.2");
+    EXPECT_EQ(StrVal(first, T_STRINGIP) + " " + StrVal(again, T_STRINGIP), "10.0.0.1 10.0.0.2");
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::Append) && f.write("\n<!-- changed -->\n") > 0);
+    f.close();
+    const int changed = LoadPanel(0, file.constData(), SECOND);
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(rt::resourceFileReads() - reads, 2);
+    for (int p : {first, second, again, changed})
+        DiscardPanel(p);
 }
 
 TEST(UiLoop, ProcessSystemEventsSleepsInsteadOfSpinning)

@@ -127,11 +127,12 @@ Measurement MeasurementModel::measure(const SensorConfig& c, double t) {
   }
   m.power = static_cast<uint16_t>(std::lround(power));
 
-  const double sigma = kNoiseAtAverage1 / std::sqrt(std::max<double>(1, c.param(Average)));
-  std::normal_distribution<double> noise(0, sigma);
+  const double sigma = settings_.noiseAtAverage1 / std::sqrt(std::max<double>(1, c.param(Average)));
+  std::normal_distribution<double> noise(0, sigma > 0 ? sigma : 1);
   const int tempIndex = m.temperature;
   for (int ch = 0; ch < 3; ++ch) {
-    const double raw = std::clamp(perPower[ch] * power + noise(rng_), 0.0, double{kFullScale});
+    const double n = sigma > 0 ? noise(rng_) : 0.0;
+    const double raw = std::clamp(perPower[ch] * power + n, 0.0, double{kFullScale});
     m.raw[ch] = static_cast<uint16_t>(std::lround(raw));
     const uint64_t comp = (c.loaded & (1u << ch)) ? c.tempComp[ch][tempIndex] : 1024;
     const uint64_t cal = uint64_t{m.raw[ch]} * comp / 1024 * c.calib[ch] / 1024;

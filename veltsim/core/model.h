@@ -33,6 +33,7 @@ struct Scene {
 struct ModelSettings {
   std::optional<double> fixedTemperature;  // °C; otherwise it wanders 20..45 °C
   double temperaturePeriod = 600;          // seconds of one wander cycle
+  double noiseAtAverage1 = 30;             // sigma of a raw value at averaging 1; 0: noise-free
 };
 
 // A point in the colour plane with its intensity: X, Y, INT or s, i, M.
@@ -69,11 +70,10 @@ public:
   Measurement measure(const SensorConfig& config, double t);
 
   // Receiver constants (README.md): counts per unit reflectance and power, channel
-  // sensitivities, drift per °C around 25 °C, noise at average 1.
+  // sensitivities, drift per °C around 25 °C.
   static constexpr double kGain = 8.0;
   static constexpr double kSensitivity[3] = {1.05, 1.0, 0.90};
   static constexpr double kDriftPerDegree[3] = {-0.004, -0.002, 0.0015};
-  static constexpr double kNoiseAtAverage1 = 30.0;
   static constexpr uint16_t kFullScale = 4095;
 
 private:

@@ -26,6 +26,7 @@ Sensor:
   --temperature C        fixed temperature in degrees C (default: wanders 20..45)
   --temp-period S        seconds of one temperature wander cycle (default 600)
   --seed N               seed of the measurement noise (default 1)
+  --noise SIGMA          noise of a raw value at averaging 1 (default 30; 0: none)
 
 Line and boot firmware:
   --pace                 replies and reading at the wire rate: 19200 baud in
@@ -121,6 +122,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
     } else if (a == "--temp-period") {
       if (!number(v, d) || d <= 0) return fail("--temp-period: seconds > 0");
       o.model.temperaturePeriod = d;
+    } else if (a == "--noise") {
+      if (!number(v, d) || d < 0) return fail("--noise: a value >= 0");
+      o.model.noiseAtAverage1 = d;
     } else if (a == "--seed") {
       if (!number(v, o.seed)) return fail("--seed: a number");
     } else if (a == "--prompt-delay-ms") {

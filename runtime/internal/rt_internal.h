@@ -3,7 +3,12 @@
 
 #include "rt_ui.h"
 
+#include "uirindex.h"
+
+#include <QByteArray>
+#include <QDateTime>
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -12,7 +17,6 @@
 class QApplication;
 class QColor;
 class QLabel;
-class QString;
 
 namespace rt {
 
@@ -93,5 +97,26 @@ void applyTableModes(Control &c);
 void userChanged(int panel, int ctrl, int d1 = 0, int d2 = 0);
 double readArray(const void *array, int type, int i);
 bool knownDataType(int type);
+
+// A panel resource file as read once per program run: its bytes, its index
+// and the form built from it, whose pages LoadPanel takes one by one.
+struct ResourceFile {
+    QByteArray bytes;
+    UirIndex index;
+    std::unique_ptr<QWidget> form;
+    qint64 size = 0;
+    QDateTime modified;
+};
+// The file at path, read and parsed on first use (nullptr and *error when it
+// cannot be read or is malformed).
+ResourceFile *openResourceFile(const QString &path, int *error);
+// The page of the named panel in the file's form, building the form again
+// when that page was taken before. The caller moves the page's widgets out
+// and deletes the page, which removes it from the form.
+QWidget *takePage(ResourceFile &rf, const std::string &name, const char *fileName, int *error);
+// Forgets every resource file (their widgets go with the application).
+void dropResourceFiles();
+// How many times a resource file has been read from disk in this run.
+int resourceFileReads();
 
 } // namespace rt

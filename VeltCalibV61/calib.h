@@ -1,0 +1,42 @@
+// Commands and panel routines of the calibration program: its values, the
+// telegrams it sends, the live data loop, the capture and the finishing
+// sequence.
+#pragma once
+
+#include <cstdint>
+
+// Factors (1024 = 1.0), set value, accepted spread, last frame and capture means.
+extern uint16_t cfrot, cfgruen, cfblau;
+extern uint16_t setvalue, maxdelta;
+extern uint16_t dataRawR, dataRawG, dataRawB, deltaraw, deltacalib;
+extern uint16_t meanR, meanG, meanB, meanD;
+// 1 while the default-parameter store may go on; cleared by a failed write or echo.
+extern uint16_t comecho;
+
+// Reply time-out of every exchange of this program, seconds.
+constexpr double kCalibExchangeTimeout = 2.0;
+// The fixed pause between the steps of a command, milliseconds.
+constexpr int kStepPauseMs = 500;
+
+// All program values back to their start-up state (start-up; tests).
+void ResetCalibVars();
+
+void SetButtonsDimmed(int dimmed);
+// "TIMEOUT" in the status display and the time-out pop-up.
+void ShowTimeoutPopup();
+
+// The frame in databuf into the data variables, raw values included.
+void CopyCalibDatatoVars();
+// The spreads and the six values into their displays and bars.
+void SetPanelData();
+
+void SendCalibPara();
+void SendCF();
+void GetCF();
+void GetData();
+void SendPara();
+void Befehl6plus8();
+void CalcCF();
+void SetCF();
+// The whole finishing sequence of the Finish Calib button.
+void FinishCalib();

@@ -1,0 +1,470 @@
+// VeltCalibV61 against the simulated sensor, driven by UI scripts over the
+// pseudo-terminal and over TCP: Send Power and the live loop, a capture of
+// known raw values with its factors, the refusals and a reply missing in the
+// middle of a capture, the finishing sequence with its EEPROM store (also on
+// a line paced at 19200 baud, and Veltv61's Send to EEPROM there), and the
+// program ending while it captures.
+#include "simproc.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kVersion = "CALIB SENSOR V6.1";
+const std::string kTimeoutPopup = "POPUP " + kVersion +
+                                  "| ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR. \\n The version "
+                                  "of the sensor is displayed as the name of this dialog box.\n";
+const std::string kPassedPopup =
+    "POPUP CALIBRATION PASSED!| Calibration successful! \\n Calibration factors will be sent to the EEPROM of the "
+    "sensor. \\n GO mode will be activated. \\n Press STOP and FINISH CALIBRATION to leave calibration scope. \n";
+const std::string kMaxDeltaPopup =
+    "POPUP ATTENTION!| The maximum delta of the raw data of RED,GREEN and BLUE is to high. \\n Calibration is not "
+    "possible. \\n Verify, that the sensor shines on a WHITE target! \\n Increase MAXIMUM DELTA OF RAW DATAS! \n";
+const std::string kRangePopup =
+    "POPUP ATTENTION!| One of the calibration factor is out of range. \\n Calibration is not possible. \\n Verify, "
+    "that the senor shines on a WHITE target! \\n Choose a proper POWER value. \n";
+const std::string kFailedPopup = "POPUP ATTENTION!|CALIBRATION FAILED!\n";
+const std::string kStoreFailed = "POPUP ATTENTION!| The default parameter set could not be stored";
+
+// The white target of these tests: at power 500 and 25 °C without noise its
+// raw values are 1365, 1000 and 788 (factors 750, 1024 and 1299 for the set
+// value 1000; spread 577).
+const std::string kScene = "white 0.325 0.25 0.2188888888889 1000\n";
+
+enum class Link { Pty, Tcp };
+
+bool has(const std::string &out, const std::string &what)
+{
+    return out.find(what) != std::string::npos;
+}
+
+int count(const std::string &out, const std::string &what)
+{
+    int n = 0;
+    for (size_t p = out.find(what); p != std::string::npos; p = out.find(what, p + 1))
+        ++n;
+    return n;
+}
+
+// A simulator with the white target, fixed at 25 °C, noise-free, with the
+// given extra arguments, on the pty or on TCP.
+std::vector<std::string> SimArgs(const std::string &dir, std::vector<std::string> extra = {})
+{
+    std::vector<std::string> a = {"--version-text", kVersion, "--temperature", "25", "--noise", "0",
+                                  "--scene", WriteTextFile(dir + "/scene.txt", kScene)};
+    a.insert(a.end(), extra.begin(), extra.end());
+    return a;
+}
+
+// Start-up over COM1 has checked the line before the script starts; over TCP
+// the script connects through the interface panel.
+std::string Connect(Link link, const SimProcess &sim)
+{
+    if (link == Link::Pty)
+        return "waitfor P DispStatus == " + kVersion + " 10\n";
+    return "click P ButtonConnect\n"
+           "set INTERFACEP EditCommunicationProtocol 1\n"
+           "set INTERFACEP StringIpAdress 127.0.0.1\n"
+           "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
+           "click INTERFACEP ButtonTryToConnect\n"
+           "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
+           "click INTERFACEP ButtonAccept\n";
+}
+
+int RunProgramOn(const std::string &program, const SimProcess &sim, const std::string &script, std::string *out,
+                 double timeout = 60)
+{
+    const std::string dir = MakeTempDir();
+    const std::string exe = InstallCopy(program, dir);
+    const std::string path = WriteTextFile(dir + "/script.txt", script);
+    const std::string com1 = sim.ptyLink.empty() ? std::string("/nonexistent/tty") : sim.ptyLink;
+    return RunProgram(exe, {"--ui-script", path}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + com1}, timeout, out);
+}
+
+int RunCalib(const SimProcess &sim, const std::string &script, std::string *out)
+{
+    return RunProgramOn("VeltCalibV61", sim, script, out);
+}
+
+// The hex of every telegram the sensor received with this order, in order.
+std::vector<std::string> Received(const SimProcess &sim, int order)
+{
+    std::vector<std::string> out;
+    const std::string key = "\"dir\":\"rx\",\"order\":" + std::to_string(order) + ",", at = "\"hex\":\"";
+    for (const std::string &l : sim.logLines())
+        if (l.find(key) != std::string::npos && l.find(at) != std::string::npos)
+            out.push_back(l.substr(l.find(at) + at.size(), 72));
+    return out;
+}
+
+// Orders received, with runs of the live loop's order 5 folded into one 5.
+std::vector<int> OrdersFolded(const SimProcess &sim)
+{
+    std::vector<int> out;
+    for (int o : sim.receivedOrders())
+        if (!(o == 5 && !out.empty() && out.back() == 5))
+            out.push_back(o);
+    return out;
+}
+
+int Count(const std::vector<int> &v, int x)
+{
+    int n = 0;
+    for (int e : v)
+        n += e == x;
+    return n;
+}
+
+// The EEPROM line of the simulator's state file that starts at `address` (hex).
+std::string EepromLine(const std::string &stateFile, const std::string &address)
+{
+    std::istringstream in(ReadTextFile(stateFile));
+    for (std::string l; std::getline(in, l);)
+        if (l.rfind("eeprom " + address + " ", 0) == 0)
+            return l.substr(12);
+    return "";
+}
+
+std::string LinkName(const ::testing::TestParamInfo<Link> &info)
+{
+    return info.param == Link::Pty ? "Pty" : "Tcp";
+}
+
+class CalibLinks : public ::testing::TestWithParam<Link> {
+protected:
+    std::string dir = MakeTempDir();
+};
+
+// Send Power writes the calibration set with the chosen power, then reads the
+// factors and runs the live loop; declined, it writes nothing but still reads
+// the factors and runs the loop.
+TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
+{
+    SimProcess sim(SimArgs(dir), true, GetParam() == Link::Pty);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
+                                "set P EditPower 500\n"
+                                "answer yes\n"
+                                "click P ButtonSendPower\n"
+                                "waitfor P DispRawR == 1365 10\n"
+                                "printattr P ButtonGo dimmed\n"
+                                "printattr P ButtonStop dimmed\n"
+                                "print P DispRawG\n"
+                                "print P DispRawB\n"
+                                "print P DispDeltaRaw\n"
+                                "print P DispB\n"
+                                "print P DispDeltaCalib\n"
+                                "print P EditCFR\n"
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "printattr P ButtonGo dimmed\n"
+                                "set P EditPower 250\n"
+                                "set P EditCFR 5\n"
+                                "answer no\n"
+                                "click P ButtonSendPower\n"
+                                "waitfor P EditCFR == 1024 10\n" // read from the sensor, then the loop runs
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "quit 0\n",
+                       &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "P.ButtonGo.dimmed=1\nP.ButtonStop.dimmed=0\nP.DispRawG=1000\nP.DispRawB=788\n"
+                         "P.DispDeltaRaw=577\nP.DispB=788\nP.DispDeltaCalib=577\nP.EditCFR=1024\n"
+                         "P.ButtonGo.dimmed=0\n"))
+        << out;
+    EXPECT_EQ(count(out, "POPUP"), 0) << out;
+    EXPECT_EQ(OrdersFolded(sim), (std::vector<int>{7, 1, 31, 5, 31, 5}));
+    const std::vector<std::string> paras = Received(sim, 1);
+    ASSERT_EQ(paras.size(), 1u);
+    EXPECT_EQ(paras[0], "00550001" "01f4" "0000" "8000" "0000" "000a" "0000" "0001" "0000" "0000" "0000" "0000"
+                        "0bb8" "0dac" "0000" "0000" "0000");
+}
+
+// A capture of the white target: the factors 750, 1024, 1299 pass, go to the
+// sensor with order 30 and the restarted live loop shows their effect. Then
+// the spread and the range checks refuse and a capture is declined: each time
+// the factors shown (edited by hand) go out and the live loop shows them.
+TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
+{
+    SimProcess sim(SimArgs(dir), true, GetParam() == Link::Pty);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
+                                "set P EditPower 500\n"
+                                "answer yes\n"
+                                "click P ButtonSendPower\n"
+                                "waitfor P DispRawR == 1365 10\n"
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "set P EditSetValue 1000\n"
+                                "set P EditMaxDelta 577\n"
+                                "answer yes\n"
+                                "click P ButtonCalcCF\n"
+                                "waitfor P DispR == 999 20\n" // 1365 * 750 / 1024 once the factors are in
+                                "print P EditCFG\n"
+                                "print P EditCFB\n"
+                                "print P DispB\n"
+                                "printattr P ButtonCalcCF buttoncolor\n"
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "set P EditMaxDelta 576\n"
+                                "set P EditCFR 751\n" // edited by hand: what goes out after a refusal
+                                "answer yes\n"
+                                "click P ButtonCalcCF\n"
+                                "waitfor P DispR == 1001 20\n" // 1365 * 751 / 1024: the loop runs again
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "set P EditMaxDelta 600\n"
+                                "set P EditSetValue 2000\n"
+                                "set P EditCFR 752\n"
+                                "answer yes\n"
+                                "click P ButtonCalcCF\n"
+                                "waitfor P DispR == 1002 20\n"
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "set P EditCFR 753\n"
+                                "answer no\n"
+                                "click P ButtonCalcCF\n"
+                                "waitfor P DispR == 1003 20\n"
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "print P EditCFR\n"
+                                "quit 0\n",
+                       &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, kPassedPopup + "P.EditCFG=1024\nP.EditCFB=1299\nP.DispB=999\nP.ButtonCalcCF.buttoncolor=0xE0E0E0\n"))
+        << out;
+    EXPECT_TRUE(has(out, kMaxDeltaPopup)) << out;
+    EXPECT_TRUE(has(out, kRangePopup)) << out;
+    EXPECT_TRUE(has(out, "POPUP INFO!|Please insert the right values and press                            \\n "
+                         "CALCULATE CALIBRATION FACTORS again.\nP.EditCFR=753\n"))
+        << out;
+    EXPECT_EQ(count(out, "POPUP"), 4) << out;
+
+    // Every capture, passed or refused, and the declined one end with order 30 and the live loop.
+    EXPECT_EQ(OrdersFolded(sim), (std::vector<int>{7, 1, 31, 5, 30, 5, 30, 5, 30, 5, 30, 5}));
+    // The new factors, then after each refusal and the declined capture the factors shown.
+    const std::vector<std::string> factors = Received(sim, 30);
+    ASSERT_EQ(factors.size(), 4u);
+    EXPECT_EQ(factors[0].substr(0, 20), "0055001e02ee04000513");
+    EXPECT_EQ(factors[1].substr(0, 20), "0055001e02ef04000513");
+    EXPECT_EQ(factors[2].substr(0, 20), "0055001e02f004000513");
+    EXPECT_EQ(factors[3].substr(0, 20), "0055001e02f104000513");
+}
+
+// A reply missing in the middle of a capture ends it with "CALIBRATION
+// FAILED!": nothing is computed, the factors shown go to the sensor and the
+// live loop starts again. Over TCP the reply is short (32 bytes): a data
+// reply counts only when all 36 bytes are there.
+TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
+{
+    const bool pty = GetParam() == Link::Pty;
+    SimProcess sim(SimArgs(dir, {"--fault", pty ? "noreply:order=5:nth=51" : "short:bytes=32:order=5:nth=51"}), true,
+                   pty);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
+                                "set P EditCFR 1001\n"
+                                "set P EditCFG 1002\n"
+                                "set P EditCFB 1003\n"
+                                "answer yes\n"
+                                "click P ButtonCalcCF\n"
+                                "waitfor P DispStatus == TIMEOUT 15\n"
+                                "waitfor P DispR == 800 15\n" // 819 * 1001 / 1024: the live loop runs again
+                                "printattr P ButtonCalcCF buttoncolor\n"
+                                "printattr P ButtonGo dimmed\n"
+                                "click P ButtonStop\n"
+                                "wait 0.3\n"
+                                "print P EditCFR\n"
+                                "quit 0\n",
+                       &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, kFailedPopup + "P.ButtonCalcCF.buttoncolor=0xE0E0E0\nP.ButtonGo.dimmed=1\n")) << out;
+    EXPECT_TRUE(has(out, "P.EditCFR=1001\n")) << out;
+    EXPECT_EQ(count(out, "POPUP"), 1) << out;
+    const std::vector<int> orders = sim.receivedOrders();
+    ASSERT_GE(orders.size(), 54u);
+    EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 53),
+              [] {
+                  std::vector<int> v{7};
+                  v.insert(v.end(), 51, 5);
+                  v.push_back(30);
+                  return v;
+              }());
+    EXPECT_EQ(orders[53], 5); // the live loop again
+    const std::vector<std::string> factors = Received(sim, 30);
+    ASSERT_EQ(factors.size(), 1u);
+    EXPECT_EQ(factors[0].substr(0, 20), "0055001e03e903ea03eb");
+}
+
+// Finish Calib stores the default set in the EEPROM (order 1, 31 rows, order
+// 6 with its echo), writes and reads back the factors and reconnects.
+TEST_P(CalibLinks, FinishStoresTheDefaultSetInTheEeprom)
+{
+    const std::string state = dir + "/state.txt";
+    SimProcess sim(SimArgs(dir, {"--state", state}), true, GetParam() == Link::Pty);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
+                                "set P EditCFR 1100\n"
+                                "set P EditCFG 1000\n"
+                                "set P EditCFB 900\n"
+                                "click P ButtonFinishCalib\n"
+                                "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                                "printattr P ButtonFinishCalib buttoncolor\n"
+                                "print P EditCFB\n"
+                                "print P DispStatus\n"
+                                "quit 0\n",
+                       &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "POPUP INFO!| Finish calibration. \\n ATTENTION! \\n Default parameters will be send to the "
+                         "EEPROM of the sensor. \\n Calibration factors for RED,GREEN and BLUE will be send to the "
+                         "EEPROM of the sensor. \n"))
+        << out;
+    EXPECT_TRUE(has(out, "P.ButtonFinishCalib.buttoncolor=0xE0E0E0\nP.EditCFB=900\nP.DispStatus=" + kVersion + "\n"))
+        << out;
+    EXPECT_EQ(count(out, "POPUP"), 1) << out;
+    std::vector<int> expected{7, 1};
+    expected.insert(expected.end(), 31, 2);
+    for (int o : {6, 30, 31, 7})
+        expected.push_back(o);
+    EXPECT_EQ(sim.receivedOrders(), expected);
+    EXPECT_EQ(Received(sim, 1)[0], "00550001" "00fa" "0000" "0080" "0000" "000a" "0032" "0001" "0000" "0000" "0000"
+                                   "0000" "0bb8" "0dac" "0000" "0000" "0000");
+    sim.stop();
+    // Parameters at 0x1210, row 0 from 0x1220, the factors at 0x12e0.
+    EXPECT_EQ(EepromLine(state, "1210"), "00fa 0000 0080 0000 000a 0032 0001 0000 0000 0000 0000 0bb8 0dac 0000 0000 0000");
+    EXPECT_EQ(EepromLine(state, "1220"), "0001 0001 0001 0001 0001 0000 0001 0001 0001 0001 0001 0000 0001 0001 0001 0001");
+    EXPECT_EQ(EepromLine(state, "12e0").substr(0, 14), "044c 03e8 0384");
+}
+
+// A wrong echo to the EEPROM store is reported; the sequence goes on.
+TEST_P(CalibLinks, WrongEchoToTheStoreIsReported)
+{
+    SimProcess sim(SimArgs(dir, {"--fault", "badecho:order=6"}), true, GetParam() == Link::Pty);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
+                                "click P ButtonFinishCalib\n"
+                                "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                                "quit 0\n",
+                       &out),
+              0)
+        << out;
+    EXPECT_EQ(count(out, kStoreFailed), 1) << out;
+    EXPECT_EQ(count(out, "POPUP"), 2) << out; // the INFO! text and the failed store
+    const std::vector<int> orders = sim.receivedOrders();
+    ASSERT_EQ(orders.size(), 37u);
+    EXPECT_EQ(std::vector<int>(orders.end() - 4, orders.end()), (std::vector<int>{6, 30, 31, 7}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, CalibLinks, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
+
+// On a line paced at 19200 baud the 32 telegrams of the store take 0.6 s to
+// leave; every row arrives before the store, both from the calibration
+// program and from Veltv61's Send to EEPROM.
+TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
+{
+    const std::string dir = MakeTempDir();
+    const std::string state = dir + "/state.txt";
+    SimProcess sim(SimArgs(dir, {"--pace", "--state", state}), false, true);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunCalib(sim, Connect(Link::Pty, sim) +
+                                "click P ButtonFinishCalib\n"
+                                "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                                "quit 0\n",
+                       &out),
+              0)
+        << out;
+    EXPECT_EQ(count(out, "POPUP"), 1) << out;
+    std::vector<int> expected{7, 1};
+    expected.insert(expected.end(), 31, 2);
+    for (int o : {6, 30, 31, 7})
+        expected.push_back(o);
+    EXPECT_EQ(sim.receivedOrders(), expected);
+
+    // Veltv61: Send to the EEPROM with Y of row 30 changed; the sensor's EEPROM then holds it.
+    ASSERT_EQ(RunProgramOn("Veltv61", sim,
+                           "waitfor P DispStatus == " + kVersion + " 15\n"
+                           "waitfor P EditAverage == 128 15\n"
+                           "click P SelectEEPROM\n"
+                           "set P ParaVisible 0\n"
+                           "setcell P ColorTeachTable 2 31 1234\n"
+                           "click P ButtonSend\n"
+                           "waitfor P ButtonSend dimmed == 0 15\n"
+                           "quit 0\n",
+                           &out),
+              0)
+        << out;
+    EXPECT_EQ(count(out, "POPUP"), 0) << out;
+    // The program may end before the line has carried everything: the sensor reads on.
+    for (int i = 0; i < 500 && Count(sim.receivedOrders(), 6) < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::vector<std::string> rows = Received(sim, 2);
+    ASSERT_EQ(rows.size(), 62u);
+    for (size_t i = 31; i < 62; ++i)
+        EXPECT_EQ(std::stoul(rows[i].substr(8, 4), nullptr, 16), i - 31) << i;
+    EXPECT_EQ(Count(sim.receivedOrders(), 6), 2);
+    sim.stop();
+    // Row 30 is pp words 196-201, EEPROM words 0x12d4-0x12d9: Y at 0x12d5.
+    EXPECT_EQ(EepromLine(state, "12d0").substr(20, 14), "0001 04d2 0001");
+}
+
+// Without a line every write fails: the finishing sequence shows the time-out
+// pop-up for the parameter write, skips the rows and the store, shows it for
+// Send CF and Get CF, and ends with the line check failing quietly.
+TEST(CalibNoLine, FinishingWithoutALineShowsEachFailedStepOnce)
+{
+    SimProcess sim({"--version-text", kVersion}, true, false); // COM1 names no device
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunProgramOn("VeltCalibV61", sim,
+                           "click P ButtonFinishCalib\n"
+                           "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                           "print P DispStatus\n"
+                           "quit 0\n",
+                           &out),
+              0)
+        << out;
+    const std::string timeoutPopup = "POPUP | ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR.";
+    EXPECT_EQ(count(out, timeoutPopup), 3) << out;
+    EXPECT_EQ(count(out, "POPUP"), 4) << out; // and the INFO! text
+    EXPECT_TRUE(has(out, "P.DispStatus=TIMEOUT\n")) << out;
+    EXPECT_TRUE(sim.receivedOrders().empty());
+}
+
+// Closing the main panel during a capture ends the capture and the program;
+// no live loop starts behind it.
+TEST(CalibClose, ClosingDuringTheCaptureEndsTheProgram)
+{
+    const std::string dir = MakeTempDir();
+    SimProcess sim(SimArgs(dir, {"--fault", "delay:ms=100:order=5"}), false, true);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunProgramOn("VeltCalibV61", sim,
+                           Connect(Link::Pty, sim) + "answer yes\n"
+                                                     "click P ButtonCalcCF\n"
+                                                     "wait 1\n"
+                                                     "close P\n"
+                                                     "wait 5\n"
+                                                     "quit 5\n",
+                           &out, 20),
+              0)
+        << out; // 5 when the program still ran 5 s after closing
+    EXPECT_LT(Count(sim.receivedOrders(), 5), 30);
+    EXPECT_EQ(Count(sim.receivedOrders(), 30), 0);
+}
+
+} // namespace

@@ -1,0 +1,3 @@
+// A quoted Qt include is one too.
+#pragma once
+#include "QtCore/QFont"

@@ -1,0 +1,2 @@
+// The run-time itself uses Qt.
+#include <QWidget>
