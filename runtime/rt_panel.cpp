@@ -324,6 +324,8 @@ public:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
             auto *me = static_cast<QMouseEvent *>(ev);
+            if (!c->widget->isEnabled())
+                return true; // a dimmed control raises no events, left or right
             if (me->button() == Qt::RightButton) {
                 if (ev->type() == QEvent::MouseButtonPress)
                     dispatchCtrl(panel, ctrl, EVENT_RIGHT_CLICK);
@@ -609,8 +611,12 @@ void configure(Panel &p, Control &c)
         w->setVisible(false);
     const QString shortcut = w->property("shortcut").toString();
     if (!shortcut.isEmpty() && qobject_cast<QAbstractButton *>(w)) {
-        auto *sc = new QShortcut(QKeySequence(shortcut), p.window);
+        // One registration per key: the form loader has already given the
+        // button the key as its own shortcut; two owners of one key make it
+        // ambiguous, and then a key press only moves the focus.
         QPointer<QAbstractButton> button = static_cast<QAbstractButton *>(w);
+        button->setShortcut(QKeySequence());
+        auto *sc = new QShortcut(QKeySequence(shortcut), p.window);
         QObject::connect(sc, &QShortcut::activated, [button] {
             if (button && button->isEnabled() && button->isVisible())
                 button->click();

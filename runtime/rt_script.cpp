@@ -4,14 +4,15 @@
 // comment. The actions are listed in the README.
 #include "rt_internal.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeySequence>
-#include <QShortcut>
+#include <QPointer>
+#include <QWindow>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <cmath>
@@ -36,9 +37,12 @@ struct Script {
     bool started = false;
     double waitUntil = -1;     // for wait
     double waitforDeadline = -1; // for waitfor
+    double keyDeadline = -1;   // for key: until the window has the keyboard
     std::deque<int> confirms;
     std::deque<std::pair<std::string, int>> files;
 };
+
+void schedule(int ms);
 
 Script &script()
 {
@@ -146,45 +150,86 @@ bool attrText(int panel, int ctrl, const std::string &attr, std::string *out)
     return true;
 }
 
-int keyFromName(const std::string &name)
+// The key a script names ("F11", "Return", "Esc", "a" ...), as Qt knows it.
+QKeyCombination keyFromName(const std::string &name)
 {
-    if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
-        const int n = std::atoi(name.c_str() + 1);
-        if (n >= 1 && n <= 12)
-            return VAL_F1_VKEY + n - 1;
-    }
-    if (name == "Enter" || name == "Return")
-        return VAL_ENTER_VKEY;
-    if (name == "Esc" || name == "Escape")
-        return VAL_ESC_VKEY;
-    if (name == "Tab")
-        return VAL_TAB_VKEY;
-    if (name == "Backspace")
-        return VAL_BACKSPACE_VKEY;
-    if (name == "Up")
-        return VAL_UP_ARROW_VKEY;
-    if (name == "Down")
-        return VAL_DOWN_ARROW_VKEY;
-    if (name.size() == 1)
-        return static_cast<unsigned char>(name[0]);
-    return 0;
+    const QKeySequence seq = QKeySequence::fromString(QString::fromStdString(name), QKeySequence::PortableText);
+    return seq.isEmpty() ? QKeyCombination() : seq[0];
 }
 
-// A key pressed on a panel: a command button's shortcut, else the active control.
-void pressKey(int panel, const std::string &keyName)
+// True once the panel's window is the active one; when asked, brings it to
+// the front and asks for the keyboard, as a user's click on it does.
+bool focusPanelWindow(QWidget *win, bool ask)
 {
-    Panel *p = findPanel(panel);
-    if (!p)
+    if (QApplication::activeWindow() == win)
+        return true;
+    if (ask)
+        win->activateWindow();
+    return false;
+}
+
+// A key pressed while the panel's window has the keyboard: the press and
+// release enter Qt as the window system's key events do, so shortcuts are
+// looked up first and everything else goes to the control with the focus.
+void pressKey(QWidget *win, QKeyCombination key)
+{
+    QWindow *handle = win->windowHandle();
+    if (!handle)
         return;
-    const QKeySequence seq(QString::fromStdString(keyName));
-    for (QShortcut *sc : p->window->findChildren<QShortcut *>())
-        if (sc->key() == seq) {
-            emit sc->activated();
-            return;
+    const QString text = key.key() < Qt::Key_Escape && !(key.keyboardModifiers() & ~Qt::ShiftModifier)
+                             ? QString(QChar(key.key())).toLower()
+                             : QString();
+    QPointer<QWindow> target = handle;
+    qt_handleKeyEvent(target, QEvent::KeyPress, key.key(), key.keyboardModifiers(), text);
+    if (target)
+        qt_handleKeyEvent(target, QEvent::KeyRelease, key.key(), key.keyboardModifiers(), text);
+}
+
+// A point inside the control where a mouse click reaches the control (or one
+// of its parts) rather than a control lying in front of it; false when none
+// is visible.
+bool clickPoint(QWidget *control, QPoint *inWindow)
+{
+    QWidget *win = control->window();
+    const QRect r = control->rect();
+    const auto hits = [&](QPoint local) {
+        QWidget *at = win->childAt(control->mapTo(win, local));
+        return at && (at == control || control->isAncestorOf(at));
+    };
+    // The centre first, then a grid over the control.
+    if (hits(r.center())) {
+        *inWindow = control->mapTo(win, r.center());
+        return true;
+    }
+    constexpr int steps = 8;
+    for (int iy = 0; iy <= steps; ++iy)
+        for (int ix = 0; ix <= steps; ++ix) {
+            const QPoint local(r.left() + (r.width() - 1) * ix / steps, r.top() + (r.height() - 1) * iy / steps);
+            if (hits(local)) {
+                *inWindow = control->mapTo(win, local);
+                return true;
+            }
         }
-    const int code = keyFromName(keyName);
-    if (code && QApplication::focusWidget() && p->window->isAncestorOf(QApplication::focusWidget()))
-        FakeKeystroke(code);
+    return false;
+}
+
+// A mouse click (press and release) on a control, entering Qt as the window
+// system's mouse events do: the widget under the pointer receives them, a
+// window blocked by a modal pop-up receives nothing, a dimmed control ignores
+// them.
+void clickControl(const Action &a, QWidget *control, Qt::MouseButton button)
+{
+    if (!control->isVisible())
+        return;
+    QPoint at;
+    if (!clickPoint(control, &at)) {
+        std::fprintf(stderr, "ui script line %d: %s is covered, the click reaches nothing\n", a.line,
+                     a.args.back().c_str());
+        return;
+    }
+    QWindow *handle = control->window()->windowHandle();
+    if (handle)
+        QTest::mouseClick(handle, button, Qt::NoModifier, at);
 }
 
 // Executes one action; returns false when the script must stop with an error.
@@ -195,15 +240,10 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
     const std::string &verb = a.args[0];
     int panel = 0, ctrl = 0;
     *pending = false;
-    if (verb == "click") {
+    if (verb == "click" || verb == "rightclick") {
         if (!resolve(a, 1, &panel, &ctrl))
             return false;
-        Control *c = findControl(panel, ctrl);
-        auto *b = qobject_cast<QAbstractButton *>(c->widget.data());
-        if (b && ctrlOperable(panel, ctrl))
-            b->click(); // as a user's click: toggles, then the button's own events
-        else if (!b && ctrlOperable(panel, ctrl))
-            dispatchCtrl(panel, ctrl, EVENT_COMMIT);
+        clickControl(a, findControl(panel, ctrl)->widget, verb == "click" ? Qt::LeftButton : Qt::RightButton);
         return true;
     }
     if (verb == "set") {
@@ -245,14 +285,6 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             dispatchCtrl(panel, ctrl, EVENT_COMMIT, cell.y, cell.x);
         return true;
     }
-    if (verb == "rightclick") {
-        if (!resolve(a, 1, &panel, &ctrl))
-            return false;
-        Control *c = findControl(panel, ctrl);
-        if (c->widget->isVisible() && c->widget->isEnabled())
-            dispatchCtrl(panel, ctrl, EVENT_RIGHT_CLICK);
-        return true;
-    }
     if (verb == "close") {
         if (a.args.size() < 2 || !(panel = panelByName(a.args[1])))
             return fail(a, "no such panel");
@@ -262,7 +294,26 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
     if (verb == "key") {
         if (a.args.size() < 3 || !(panel = panelByName(a.args[1])))
             return fail(a, "usage: key PANEL KEY");
-        pressKey(panel, a.args[2]);
+        const QKeyCombination key = keyFromName(a.args[2]);
+        if (key.key() == Qt::Key(0))
+            return fail(a, "unknown key " + a.args[2]);
+        QWidget *win = findPanel(panel)->window;
+        if (!win->isVisible())
+            return true; // a hidden panel takes no keys
+        // Wait (bounded) until the window has the keyboard, as a user clicks
+        // into a window before typing; a window that cannot get it (blocked
+        // by a pop-up) drops the key as it would drop a user's.
+        const bool first = s.keyDeadline < 0;
+        if (first)
+            s.keyDeadline = Timer() + 2.0;
+        if (!focusPanelWindow(win, first) && Timer() < s.keyDeadline) {
+            *pending = true;
+            return true;
+        }
+        s.keyDeadline = -1;
+        ++s.next; // the key may start a loop (Go) from which the next actions run
+        schedule(0);
+        pressKey(win, key);
         return true;
     }
     if (verb == "answer") {
@@ -401,7 +452,7 @@ void step()
         return;
     const size_t i = s.next;
     const Action &a = s.actions[i];
-    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor";
+    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor" || a.args[0] == "key";
     if (!waiting) {
         ++s.next;  // advance first: the action may run a loop that steps again
         schedule(0);

@@ -1,6 +1,7 @@
-// A UI script drives a panel from inside event processing: it clicks Go,
-// whose callback loops on ProcessSystemEvents, and then clicks Stop inside
-// that loop; it sets values, reads them back, answers pop-ups and quits.
+// A UI script drives a panel from inside event processing: it presses Go's
+// shortcut key, whose callback loops on ProcessSystemEvents, and then clicks
+// Stop inside that loop; it sets values, reads them back, answers pop-ups and
+// quits. Keys and clicks enter as a user's do, so they raise the same events.
 #include "RtTestIds.h"
 #include "rt_ui.h"
 
@@ -9,23 +10,43 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 bool g_poll = false;
 int g_rounds = 0;
 int g_closes = 0;
 int g_commits = 0;
+std::vector<std::pair<std::string, int>> g_events; // (control, event) other than focus
+
+void note(int panel, int control, int event)
+{
+    if (event != EVENT_GOT_FOCUS && event != EVENT_LOST_FOCUS)
+        g_events.emplace_back(CtrlName(panel, control), event);
+}
+
+std::vector<int> eventsOf(const std::string &control)
+{
+    std::vector<int> out;
+    for (const auto &[name, event] : g_events)
+        if (name == control)
+            out.push_back(event);
+    return out;
+}
 } // namespace
 
-int CBF_Any(int, int, int event, void *, int, int)
+int CBF_Any(int panel, int control, int event, void *, int, int)
 {
+    note(panel, control, event);
     if (event == EVENT_COMMIT)
         ++g_commits;
     return 0;
 }
 
-int CBF_ButtonGo(int, int, int event, void *, int, int)
+int CBF_ButtonGo(int panel, int control, int event, void *, int, int)
 {
+    note(panel, control, event);
     if (event != EVENT_COMMIT)
         return 0;
     g_poll = true;
@@ -37,8 +58,9 @@ int CBF_ButtonGo(int, int, int event, void *, int, int)
     return 0;
 }
 
-int CBF_ButtonStop(int, int, int event, void *, int, int)
+int CBF_ButtonStop(int panel, int control, int event, void *, int, int)
 {
+    note(panel, control, event);
     if (event == EVENT_COMMIT)
         g_poll = false;
     return 0;
@@ -63,10 +85,15 @@ TEST(UiScript, RunsInsideCallbackLoopsAndAnswersPopups)
     QFile f(QString::fromStdString(scriptPath));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Text));
     f.write(("# drive the test panel\n"
-             "click T ButtonGo\n"
+             "key T F9              # Go by its shortcut key\n"
              "wait 0.2\n"
+             "rightclick T EditPower\n"
+             "click T Toggle        # dimmed: nothing happens\n"
              "set T EditPower 42   # a comment after an action\n"
-             "set T StringIp 10.1.2.3\n"
+             "set T StringIp 10.1.2.34\n"
+             "click T StringIp\n"
+             "key T End\n"
+             "key T Backspace       # typed into the control that has the focus\n"
              "set T RingMode 7\n"
              "setcell T TableTeach 2 3 99\n"
              "print T EditPower\n"
@@ -92,6 +119,7 @@ TEST(UiScript, RunsInsideCallbackLoopsAndAnswersPopups)
     const int panel = LoadPanel(0, RT_TEST_PANEL_DIR "/RtTest.uir", T);
     ASSERT_GT(panel, 0);
     DisplayPanel(panel);
+    SetCtrlAttribute(panel, T_TOGGLE, ATTR_DIMMED, 1);
 
     testing::internal::CaptureStdout();
     RunUserInterface();
@@ -100,7 +128,13 @@ TEST(UiScript, RunsInsideCallbackLoopsAndAnswersPopups)
     EXPECT_GT(g_rounds, 5);   // Go's loop ran while the script went on
     EXPECT_FALSE(g_poll);     // and Stop ended it
     EXPECT_EQ(g_closes, 1);   // quit closes the main panel like a user
-    EXPECT_GE(g_commits, 4);  // every set and setcell committed
+    EXPECT_EQ(g_commits, 4);  // every set and setcell committed, nothing else did
+    // A click raises the left-click event before the commit, a right click
+    // only its own event; the dimmed toggle heard nothing.
+    EXPECT_EQ(eventsOf("ButtonGo"), (std::vector<int>{EVENT_COMMIT}));
+    EXPECT_EQ(eventsOf("ButtonStop"), (std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}));
+    EXPECT_EQ(eventsOf("EditPower"), (std::vector<int>{EVENT_RIGHT_CLICK, EVENT_VAL_CHANGED, EVENT_COMMIT}));
+    EXPECT_TRUE(eventsOf("Toggle").empty());
     EXPECT_NE(out.find("T.EditPower=42\n"), std::string::npos) << out;
     EXPECT_NE(out.find("T.StringIp=10.1.2.3\n"), std::string::npos) << out;
     EXPECT_NE(out.find("T.TableTeach[2,3]=99\n"), std::string::npos) << out;
