@@ -1,8 +1,9 @@
-// Program module of VeltTempCompV61: entry, panel loading and shut-down, and the
-// main panel's close callback.
+// Program module of VeltTempCompV61: entry, start-up, panel loading and
+// shut-down, and the main panel's close callback.
 #include "VeltTempCompV61Program.h"
 
 #include "VeltTempCompV61Ids.h" // generated from VeltTempCompV61.uir: panel and control identifiers
+#include "charts.h"
 #include "link.h"
 #include "logo.h"
 #include "telegram.h"
@@ -36,11 +37,14 @@ LinkSettings LinkSettingsOfProgram()
 
 } // namespace
 
-// Start-up: the link's globals, the program directory and the brand logo,
-// then the link connects with the interface panel's settings.
+// Start-up: the link's globals, the program directory, the fixed cube-root
+// table and the brand logo, then the link connects with the interface
+// panel's settings. The cube-root table never changes, so it is there from
+// the start: a read-back without an upload in this run compares against it.
 void InitVars()
 {
     InitTelegramGlobals();
+    Calc3rdRoot();
     GetProjectDir(proj_dir);
     SetLogoSettings(MakeLogoSettings(panel, "VELTRA-TEMPCOMP-Scope V6.1"));
     ShowLogo(0);

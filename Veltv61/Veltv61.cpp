@@ -144,13 +144,6 @@ int CBF_P(int /*panelHandle*/, int event, void * /*callbackData*/, int /*eventDa
 }
 
 // The side panels are hidden when closed; they stay loaded.
-int CBF_GRAPHP(int panelHandle, int event, void *, int, int)
-{
-    if (event == EVENT_CLOSE)
-        HidePanel(panelHandle);
-    return 0;
-}
-
 int CBF_TEACHP(int panelHandle, int event, void *, int, int)
 {
     if (event == EVENT_CLOSE)

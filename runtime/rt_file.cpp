@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -290,6 +291,33 @@ int ReadFile(int fileHandle, char *buffer, int count)
         return kFileError;
     }
     return static_cast<int>(got);
+}
+
+int AppendToFile(const char *fileName, const char *data, int count)
+{
+    if (!fileName || !*fileName || count < 0 || (count > 0 && !data))
+        return kFileError;
+    if (CheckFileKind(fileName) < 0)
+        return kFileNotRegular;
+    const int fd = ::open(fileName, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return kFileError;
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && count > 0) {
+        ssize_t n;
+        do
+            n = ::write(fd, data, static_cast<size_t>(count));
+        while (n < 0 && errno == EINTR);
+        ok = n == count;
+        // A short write (a full disk, a file-size limit) leaves part of the
+        // bytes at the end: cut them off again.
+        if (!ok && n > 0 && ::ftruncate(fd, st.st_size) != 0)
+            ok = false;
+    }
+    if (::close(fd) != 0)
+        ok = false;
+    return ok ? 0 : kFileError;
 }
 
 int DeleteFile(const char *fileName)

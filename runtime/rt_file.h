@@ -43,6 +43,11 @@ int WriteLine(int fileHandle, const char *buffer, int count);
 int WriteFile(int fileHandle, const char *buffer, int count);
 // Reads up to count raw bytes. Returns the count (0 at end) or -1.
 int ReadFile(int fileHandle, char *buffer, int count);
+// Appends count bytes to the end of the file (created if missing) with one
+// write. When the write fails or is cut short, the file is cut back to its
+// former length, so it never ends in part of the bytes. Returns 0, -1, or
+// kFileNotRegular for a path that is not a regular file.
+int AppendToFile(const char *fileName, const char *data, int count);
 int DeleteFile(const char *fileName);
 // 1 if the file exists (size in *size), 0 if not, negative on error.
 int GetFileInfo(const char *fileName, long *size);

@@ -88,6 +88,8 @@ public:
             w = new RtStripChart(parent);
         else if (className == "RtPicture")
             w = new RtPicture(parent);
+        else if (className == "QDoubleSpinBox")
+            w = new RtDoubleSpinBox(parent);
         else
             return QUiLoader::createWidget(className, parent, name);
         w->setObjectName(name);
@@ -525,6 +527,12 @@ void configure(Panel &p, Control &c)
     if (auto *d = qobject_cast<QDoubleSpinBox *>(w)) {
         c.dataType = VAL_DOUBLE;
         d->setAlignment(Qt::AlignRight);
+        // fullPrecision: the control keeps and shows every double exactly.
+        if (auto *f = qobject_cast<RtDoubleSpinBox *>(w); f && w->property("fullPrecision").toBool()) {
+            const double v = f->value();
+            f->setFullPrecision(true);
+            f->setValue(v);
+        }
     } else if (auto *s = qobject_cast<QSpinBox *>(w)) {
         s->setAlignment(Qt::AlignRight);
     }

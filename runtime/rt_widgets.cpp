@@ -1,9 +1,12 @@
 #include "rt_widgets.h"
 
+#include <QLocale>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace {
@@ -71,6 +74,57 @@ void drawFrame(QPainter &p, const QRectF &area, QColor bg, double xmin, double x
 } // namespace
 
 // ---- LED -----------------------------------------------------------------------
+// ---- RtDoubleSpinBox ------------------------------------------------------------
+RtDoubleSpinBox::RtDoubleSpinBox(QWidget *parent) : QDoubleSpinBox(parent) {}
+
+void RtDoubleSpinBox::setFullPrecision(bool on)
+{
+    full_ = on;
+    // The spin box rounds every value to its decimals; with the most it
+    // offers, the rounding gives back the same double.
+    if (on)
+        setDecimals(DBL_MAX_10_EXP + DBL_DIG);
+}
+
+QString RtDoubleSpinBox::textFromValue(double value) const
+{
+    if (!full_)
+        return QDoubleSpinBox::textFromValue(value);
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+double RtDoubleSpinBox::valueFromText(const QString &text) const
+{
+    if (!full_)
+        return QDoubleSpinBox::valueFromText(text);
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok ? v : value();
+}
+
+QValidator::State RtDoubleSpinBox::validate(QString &input, int &pos) const
+{
+    if (!full_)
+        return QDoubleSpinBox::validate(input, pos);
+    const QString t = input.trimmed();
+    bool ok = false;
+    const double v = QLocale::c().toDouble(t, &ok);
+    if (ok && std::isfinite(v))
+        return v >= minimum() && v <= maximum() ? QValidator::Acceptable : QValidator::Intermediate;
+    // A number on its way: "-", "1.", "2e", "2e-".
+    static const QRegularExpression partial(QStringLiteral("^[+-]?[0-9]*\\.?[0-9]*([eE][+-]?[0-9]*)?$"));
+    return partial.match(t).hasMatch() ? QValidator::Intermediate : QValidator::Invalid;
+}
+
+void RtDoubleSpinBox::fixup(QString &input) const
+{
+    if (!full_) {
+        QDoubleSpinBox::fixup(input);
+        return;
+    }
+    input = textFromValue(value());
+}
+
 RtLed::RtLed(QWidget *parent) : QWidget(parent) {}
 
 void RtLed::setOn(bool on)
@@ -189,37 +243,110 @@ RtGraph::RtGraph(QWidget *parent) : QWidget(parent)
     setMouseTracking(false);
 }
 
-int RtGraph::addPlot(Plot p)
+int RtGraph::addPlot(const Plot &p)
 {
     const int h = next_handle_++;
-    plots_.emplace(h, std::move(p));
-    invalidate();
+    Entry e{};
+    e.handle = h;
+    e.first = static_cast<unsigned>(points_.size());
+    e.count = static_cast<unsigned>(p.points.size());
+    e.color = p.color.rgba();
+    e.fill = p.fill.rgba();
+    e.beginAngle = p.beginAngle;
+    e.arcAngle = p.arcAngle;
+    e.kind = p.kind;
+    e.pointStyle = static_cast<unsigned char>(p.pointStyle);
+    e.lineStyle = static_cast<unsigned char>(p.lineStyle);
+    // An autoscaled axis whose range the new points widen needs the whole
+    // picture redrawn; otherwise the plot is drawn onto it alone.
+    bool widens = false;
+    const Bounds before = bounds();
+    Bounds &b = bounds_;
+    for (const QPointF &pt : p.points) {
+        points_.push_back({static_cast<float>(pt.x()), static_cast<float>(pt.y())});
+        b.xmin = std::min(b.xmin, pt.x());
+        b.xmax = std::max(b.xmax, pt.x());
+        b.ymin = std::min(b.ymin, pt.y());
+        b.ymax = std::max(b.ymax, pt.y());
+    }
+    if (x_.autoscale && (b.xmin != before.xmin || b.xmax != before.xmax))
+        widens = true;
+    if (y_.autoscale && (b.ymin != before.ymin || b.ymax != before.ymax))
+        widens = true;
+    plots_.push_back(e);
+    if (widens)
+        invalidate();
+    else
+        update();
     return h;
 }
 
 bool RtGraph::deletePlot(int handle)
 {
-    const bool found = plots_.erase(handle) != 0;
-    if (found)
-        invalidate();
-    return found;
+    auto it = std::lower_bound(plots_.begin(), plots_.end(), handle,
+                               [](const Entry &e, int h) { return e.handle < h; });
+    if (it == plots_.end() || it->handle != handle)
+        return false;
+    dead_points_ += it->count;
+    plots_.erase(it);
+    bounds_valid_ = false;
+    if (dead_points_ > 64 && dead_points_ > points_.size() / 2)
+        compactPoints();
+    invalidate();
+    return true;
 }
 
 void RtGraph::deleteAllPlots()
 {
     plots_.clear();
+    points_.clear();
+    dead_points_ = 0;
+    bounds_ = Bounds{};
+    bounds_valid_ = true;
     invalidate();
 }
 
-const RtGraph::Plot *RtGraph::plot(int handle) const
+size_t RtGraph::displayListBytes() const
 {
-    auto it = plots_.find(handle);
-    return it == plots_.end() ? nullptr : &it->second;
+    return plots_.capacity() * sizeof(Entry) + points_.capacity() * sizeof(Point32);
+}
+
+// Moves the points of the remaining plots together, dropping the gaps of deleted ones.
+void RtGraph::compactPoints()
+{
+    std::vector<Point32> kept;
+    kept.reserve(points_.size() - dead_points_);
+    for (Entry &e : plots_) {
+        const unsigned first = static_cast<unsigned>(kept.size());
+        kept.insert(kept.end(), points_.begin() + e.first, points_.begin() + e.first + e.count);
+        e.first = first;
+    }
+    points_.swap(kept);
+    dead_points_ = 0;
+}
+
+const RtGraph::Bounds &RtGraph::bounds() const
+{
+    if (!bounds_valid_) {
+        bounds_ = Bounds{};
+        for (const Entry &e : plots_)
+            for (unsigned i = e.first; i < e.first + e.count; ++i) {
+                bounds_.xmin = std::min(bounds_.xmin, static_cast<double>(points_[i].x));
+                bounds_.xmax = std::max(bounds_.xmax, static_cast<double>(points_[i].x));
+                bounds_.ymin = std::min(bounds_.ymin, static_cast<double>(points_[i].y));
+                bounds_.ymax = std::max(bounds_.ymax, static_cast<double>(points_[i].y));
+            }
+        bounds_valid_ = true;
+    }
+    return bounds_;
 }
 
 void RtGraph::setAxis(int axis, const RtAxis &a)
 {
-    (axis == 0 ? x_ : y_) = a;
+    RtAxis &cur = axis == 0 ? x_ : y_;
+    if (cur.autoscale == a.autoscale && cur.min == a.min && cur.max == a.max)
+        return;
+    cur = a;
     invalidate();
 }
 
@@ -271,13 +398,8 @@ RtAxis RtGraph::effective(int axis) const
     RtAxis a = axis == 0 ? x_ : y_;
     if (!a.autoscale)
         return a;
-    double lo = INFINITY, hi = -INFINITY;
-    for (const auto &[h, p] : plots_)
-        for (const QPointF &pt : p.points) {
-            const double v = axis == 0 ? pt.x() : pt.y();
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        }
+    const Bounds &b = bounds();
+    double lo = axis == 0 ? b.xmin : b.ymin, hi = axis == 0 ? b.xmax : b.ymax;
     if (!(lo <= hi))
         return RtAxis{true, 0, 10};
     if (lo == hi) {
@@ -295,6 +417,11 @@ QPointF RtGraph::toPixel(QPointF d, const RtAxis &x, const RtAxis &y) const
     return QPointF(a.left() + (d.x() - x.min) * sx, a.bottom() - (d.y() - y.min) * sy);
 }
 
+QPointF RtGraph::toPixel(Point32 d, const RtAxis &x, const RtAxis &y) const
+{
+    return toPixel(QPointF(d.x, d.y), x, y);
+}
+
 QPointF RtGraph::toData(QPointF px) const
 {
     const QRectF a = plotArea();
@@ -308,58 +435,94 @@ void RtGraph::resizeEvent(QResizeEvent *)
     cache_valid_ = false;
 }
 
+// Draws plots [begin, end). Runs of two-point lines in one pen (the
+// segments of a curve built point by point) go to the painter as one batch.
+void RtGraph::drawPlots(QPainter &p, size_t begin, size_t end, const RtAxis &x, const RtAxis &y) const
+{
+    std::vector<QLineF> batch;
+    QPen batchPen;
+    const auto flush = [&] {
+        if (!batch.empty()) {
+            p.setPen(batchPen);
+            p.drawLines(batch.data(), static_cast<int>(batch.size()));
+            batch.clear();
+        }
+    };
+    const auto penOf = [](const Entry &e) {
+        QPen pen(QColor::fromRgba(e.color), 1);
+        if (e.lineStyle == 1)
+            pen.setStyle(Qt::DashLine);
+        else if (e.lineStyle == 2)
+            pen.setStyle(Qt::DotLine);
+        return pen;
+    };
+    std::vector<QPointF> px;
+    for (size_t k = begin; k < end; ++k) {
+        const Entry &e = plots_[k];
+        const Point32 *pts = points_.data() + e.first;
+        if (e.kind == Kind::Line && e.count == 2 && e.pointStyle == 0) {
+            const QPen pen = penOf(e);
+            if (!batch.empty() && pen != batchPen)
+                flush();
+            batchPen = pen;
+            batch.emplace_back(toPixel(pts[0], x, y), toPixel(pts[1], x, y));
+            continue;
+        }
+        flush();
+        p.setPen(penOf(e));
+        if (e.kind == Kind::Arc) {
+            if (e.count < 2)
+                continue;
+            const QRectF r = QRectF(toPixel(pts[0], x, y), toPixel(pts[1], x, y)).normalized();
+            const QColor fill = QColor::fromRgba(e.fill);
+            p.setBrush(fill.alpha() ? QBrush(fill) : Qt::NoBrush);
+            // Angles in tenths of degrees; QPainter takes sixteenths.
+            p.drawArc(r, e.beginAngle * 16 / 10, e.arcAngle * 16 / 10);
+            p.setBrush(Qt::NoBrush);
+            continue;
+        }
+        px.resize(e.count);
+        for (unsigned i = 0; i < e.count; ++i)
+            px[i] = toPixel(pts[i], x, y);
+        if (e.kind == Kind::Line && px.size() > 1)
+            p.drawPolyline(px.data(), static_cast<int>(px.size()));
+        if (e.kind == Kind::Scatter || e.pointStyle != 0) {
+            p.setBrush(QColor::fromRgba(e.color));
+            for (const QPointF &pt : px) {
+                if (e.pointStyle == 4 || e.pointStyle == 0)
+                    p.drawPoint(pt);
+                else
+                    p.drawEllipse(pt, 2.0, 2.0);
+            }
+            p.setBrush(Qt::NoBrush);
+        }
+    }
+    flush();
+}
+
 void RtGraph::paintEvent(QPaintEvent *)
 {
     const RtAxis x = effective(0), y = effective(1);
+    const QRectF area = plotArea();
     if (!cache_valid_ || cache_.size() != size() * devicePixelRatioF()) {
         cache_ = QPixmap(size() * devicePixelRatioF());
         cache_.setDevicePixelRatio(devicePixelRatioF());
         cache_.fill(palette().color(QPalette::Window));
         QPainter p(&cache_);
-        const QRectF area = plotArea();
         drawFrame(p, area, plot_bg_, x.min, x.max, y.min, y.max, x_label_, y_label_, palette());
+        drawn_ = 0;
+        cache_valid_ = true;
+    }
+    if (drawn_ < plots_.size()) {
+        QPainter p(&cache_);
         p.setClipRect(area);
         p.setRenderHint(QPainter::Antialiasing, plots_.size() < 200);
-        std::vector<QPointF> px;
-        for (const auto &[h, pl] : plots_) {
-            QPen pen(pl.color, 1);
-            if (pl.lineStyle == 1)
-                pen.setStyle(Qt::DashLine);
-            else if (pl.lineStyle == 2)
-                pen.setStyle(Qt::DotLine);
-            p.setPen(pen);
-            if (pl.kind == Kind::Arc) {
-                if (pl.points.size() < 2)
-                    continue;
-                const QPointF a = toPixel(pl.points[0], x, y), b = toPixel(pl.points[1], x, y);
-                const QRectF r = QRectF(a, b).normalized();
-                p.setBrush(pl.fill.alpha() ? QBrush(pl.fill) : Qt::NoBrush);
-                // Angles in tenths of degrees; QPainter takes sixteenths.
-                p.drawArc(r, pl.beginAngle * 16 / 10, pl.arcAngle * 16 / 10);
-                continue;
-            }
-            px.resize(pl.points.size());
-            for (size_t i = 0; i < pl.points.size(); ++i)
-                px[i] = toPixel(pl.points[i], x, y);
-            if (pl.kind == Kind::Line && px.size() > 1)
-                p.drawPolyline(px.data(), static_cast<int>(px.size()));
-            if (pl.kind == Kind::Scatter || pl.pointStyle != 0) {
-                p.setBrush(pl.color);
-                for (const QPointF &pt : px) {
-                    if (pl.pointStyle == 4 || pl.pointStyle == 0)
-                        p.drawPoint(pt);
-                    else
-                        p.drawEllipse(pt, 2.0, 2.0);
-                }
-                p.setBrush(Qt::NoBrush);
-            }
-        }
-        cache_valid_ = true;
+        drawPlots(p, drawn_, plots_.size(), x, y);
+        drawn_ = plots_.size();
     }
     QPainter p(this);
     p.drawPixmap(0, 0, cache_);
     if (cursor_enabled_) {
-        const QRectF area = plotArea();
         const QPointF c = toPixel(cursor_, x, y);
         p.setClipRect(area);
         p.setPen(QPen(cursor_color_, 1, Qt::DashLine));

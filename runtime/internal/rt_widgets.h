@@ -4,11 +4,33 @@
 #pragma once
 
 #include <QColor>
+#include <QDoubleSpinBox>
 #include <QPixmap>
 #include <QPointF>
 #include <QWidget>
+#include <cmath>
 #include <map>
 #include <vector>
+
+// A double numeric control. With setFullPrecision(true) it keeps a value
+// exactly as set or typed (no rounding to a number of decimals) and shows it
+// in its shortest form that reads back to the same double (1.234e-09,
+// -3.4567e-06); exponent notation may be typed. Otherwise it is a plain
+// QDoubleSpinBox.
+class RtDoubleSpinBox : public QDoubleSpinBox {
+    Q_OBJECT
+public:
+    explicit RtDoubleSpinBox(QWidget *parent = nullptr);
+    void setFullPrecision(bool on);
+    bool fullPrecision() const { return full_; }
+    QString textFromValue(double value) const override;
+    double valueFromText(const QString &text) const override;
+    QValidator::State validate(QString &input, int &pos) const override;
+    void fixup(QString &input) const override;
+
+private:
+    bool full_ = false;
+};
 
 class RtLed : public QWidget {
     Q_OBJECT
@@ -88,10 +110,15 @@ struct RtAxis {
     double max = 100;
 };
 
+// A graph's display list: plots with handles, drawn in the order they were
+// added. The plots are kept compactly (points as floats in one pool, about
+// 50 bytes for a two-point segment) and drawn into a cached picture: a plot
+// added while the axes stay put is drawn onto the picture alone, so adding
+// a segment costs the same at the hundred-thousandth plot as at the first.
 class RtGraph : public QWidget {
     Q_OBJECT
 public:
-    enum class Kind { Line, Scatter, Arc };
+    enum class Kind : unsigned char { Line, Scatter, Arc };
     struct Plot {
         Kind kind = Kind::Line;
         std::vector<QPointF> points; // Line/Scatter: data; Arc: the bounding rectangle corners
@@ -104,11 +131,12 @@ public:
     };
 
     explicit RtGraph(QWidget *parent = nullptr);
-    int addPlot(Plot p); // returns a handle > 0
+    int addPlot(const Plot &p); // returns a handle > 0
     bool deletePlot(int handle);
     void deleteAllPlots();
     int plotCount() const { return static_cast<int>(plots_.size()); }
-    const Plot *plot(int handle) const;
+    // Bytes the display list holds (plots and points, reserved space included).
+    size_t displayListBytes() const;
 
     void setAxis(int axis, const RtAxis &a);
     RtAxis axis(int axis) const { return axis == 0 ? x_ : y_; }
@@ -134,14 +162,41 @@ protected:
     void resizeEvent(QResizeEvent *) override;
 
 private:
+    struct Point32 {
+        float x, y;
+    };
+    struct Entry {
+        int handle;
+        unsigned first; // index of the first point in points_
+        unsigned count;
+        QRgb color;
+        QRgb fill; // with alpha
+        int beginAngle;
+        int arcAngle;
+        Kind kind;
+        unsigned char pointStyle;
+        unsigned char lineStyle;
+    };
+    struct Bounds {
+        double xmin = INFINITY, xmax = -INFINITY, ymin = INFINITY, ymax = -INFINITY;
+    };
+
     QRectF plotArea() const;
     QPointF toPixel(QPointF data, const RtAxis &x, const RtAxis &y) const;
+    QPointF toPixel(Point32 data, const RtAxis &x, const RtAxis &y) const;
     QPointF toData(QPointF pixel) const;
     RtAxis effective(int axis) const;
+    const Bounds &bounds() const;
+    void drawPlots(QPainter &p, size_t begin, size_t end, const RtAxis &x, const RtAxis &y) const;
+    void compactPoints();
     void invalidate();
     void moveCursorTo(QPointF pixel);
 
-    std::map<int, Plot> plots_;
+    std::vector<Entry> plots_;   // in handle order
+    std::vector<Point32> points_; // the points of all plots; deleted plots leave gaps
+    size_t dead_points_ = 0;      // points in gaps
+    mutable Bounds bounds_;       // of all points, for autoscaled axes
+    mutable bool bounds_valid_ = true;
     int next_handle_ = 1;
     RtAxis x_{false, 0, 4095};
     RtAxis y_{false, 0, 4095};
@@ -153,6 +208,7 @@ private:
     bool interactive_ = true;
     QPixmap cache_; // plots drawn once, cursor painted over them
     bool cache_valid_ = false;
+    size_t drawn_ = 0; // plots already drawn into cache_ (a prefix of plots_)
 };
 
 class RtStripChart : public QWidget {

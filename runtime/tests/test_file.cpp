@@ -7,6 +7,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <array>
 #include <cstdint>
@@ -261,6 +262,35 @@ TEST_F(FileTest, FailedWritesAreReported)
     // A rewrite into a folder that does not exist fails and creates nothing.
     EXPECT_EQ(saveColumn(tmp.path("no/such/dir/init.dat"), v, VAL_UNSIGNED_SHORT_INTEGER, 3), kFileError);
     EXPECT_FALSE(std::filesystem::exists(tmp.path("no")));
+}
+
+// Appends go to the end in one piece; a failed one names no success and a
+// cut-short one leaves the file as it was before it.
+TEST_F(FileTest, AppendsAreWholeOrNotAtAll)
+{
+    const std::string f = tmp.path("rec.dat");
+    ASSERT_EQ(AppendToFile(f.c_str(), "ab\0\r\n", 5), 0);
+    ASSERT_EQ(AppendToFile(f.c_str(), "cd\r\n", 4), 0);
+    EXPECT_EQ(readBytes(f), std::string("ab\0\r\ncd\r\n", 9));
+    // Below a plain file nothing can be created, not even by root.
+    EXPECT_EQ(AppendToFile((f + "/x.dat").c_str(), "x", 1), kFileError);
+    EXPECT_EQ(AppendToFile("", "x", 1), kFileError);
+    // A FIFO would block the program: refused before it is opened.
+    const std::string fifo = tmp.path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(AppendToFile(fifo.c_str(), "x", 1), kFileNotRegular);
+
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 12;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const int cut = AppendToFile(f.c_str(), "0123456789", 10); // 3 of 10 bytes would fit
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(cut, kFileError);
+    EXPECT_EQ(readBytes(f), std::string("ab\0\r\ncd\r\n", 9));
 }
 
 TEST_F(FileTest, ReadLineHandlesLineEndsLongLinesAndEndOfFile)

@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTableWidget>
@@ -283,6 +285,44 @@ TEST_F(Ui, GraphsKeepADisplayListWithHandles)
     const std::clock_t c0 = std::clock();
     widgetOf(panel, "GraphData1")->grab();
     EXPECT_LT(static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC, 1.0);
+}
+
+// A curve built segment by segment, painted after every segment, looks
+// exactly as the same display list drawn at once; a deleted segment goes.
+TEST_F(Ui, GraphDrawnSegmentBySegmentLooksAsDrawnAtOnce)
+{
+    QWidget *g = widgetOf(panel, "GraphData1");
+    DeleteGraphPlot(panel, T_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
+    SetAxisScalingMode(panel, T_GRAPHDATA1, VAL_XAXIS, VAL_MANUAL, 0, 50);
+    SetAxisScalingMode(panel, T_GRAPHDATA1, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
+    const auto redrawn = [&] { // a change of the axis and back redraws everything
+        SetAxisScalingMode(panel, T_GRAPHDATA1, VAL_XAXIS, VAL_MANUAL, 0, 51);
+        g->grab();
+        SetAxisScalingMode(panel, T_GRAPHDATA1, VAL_XAXIS, VAL_MANUAL, 0, 50);
+        return g->grab().toImage();
+    };
+    int fifth = 0;
+    for (int i = 0; i < 40; ++i) {
+        const unsigned short xs[2] = {static_cast<unsigned short>(i), static_cast<unsigned short>(i + 1)};
+        // The values rise beyond the autoscaled range now and then.
+        const unsigned short ys[2] = {static_cast<unsigned short>(100 + (i * 37) % 50 + i * 3),
+                                      static_cast<unsigned short>(100 + ((i + 1) * 37) % 50 + i * 3)};
+        const int h = PlotXY(panel, T_GRAPHDATA1, xs, ys, 2, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER,
+                             VAL_THIN_LINE, VAL_NO_POINT, VAL_SOLID, 1, i < 20 ? VAL_RED : VAL_GREEN);
+        if (i == 5)
+            fifth = h;
+        if (i == 30)
+            PlotArc(panel, T_GRAPHDATA1, 10, 150, 20, 180, 0, 3600, VAL_YELLOW, VAL_TRANSPARENT);
+        g->grab();
+    }
+    const QImage step = g->grab().toImage();
+    EXPECT_TRUE(step == redrawn());
+    DeleteGraphPlot(panel, T_GRAPHDATA1, fifth, VAL_IMMEDIATE_DRAW);
+    const QImage without = g->grab().toImage();
+    EXPECT_FALSE(without == step);
+    EXPECT_TRUE(without == redrawn());
+    SetAxisScalingMode(panel, T_GRAPHDATA1, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 4096);
+    DeleteGraphPlot(panel, T_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
 }
 
 TEST_F(Ui, NewCtrlAndDiscardCtrl)

@@ -17,6 +17,7 @@ const KindInfo kKinds[] = {
     {"short", FaultKind::Short, "bytes", 0, true},
     {"long", FaultKind::Long, "bytes", 0, true},
     {"badecho", FaultKind::BadEcho, "word", -1, false},
+    {"alter", FaultKind::Alter, "word", 0, true},
     {"delay", FaultKind::Delay, "ms", 0, true},
     {"split", FaultKind::Split, "ms", 50, false},
     {"close", FaultKind::Close, "after", 0, true},
@@ -76,6 +77,8 @@ std::optional<FaultRule> parseFault(std::string_view text, std::string* error) {
     if (info->valueKey && key == info->valueKey) {
       rule.value = *v;
       haveValue = true;
+    } else if (key == "value" && rule.kind == FaultKind::Alter && *v <= 0xFFFF) {
+      rule.replacement = *v;
     } else if (key == "order" && *v <= 0xFFFF) {
       rule.order = static_cast<uint16_t>(*v);
     } else if (key == "nth" && *v > 0) {
@@ -127,6 +130,9 @@ ReplyPlan FaultPlan::planReply(uint16_t order) const {
       case FaultKind::BadEcho:
         plan.echoWord = r.value >= 0 ? static_cast<uint16_t>(r.value) : static_cast<uint16_t>(order + 1);
         break;
+      case FaultKind::Alter:
+        plan.wordChanges.push_back({static_cast<size_t>(r.value), r.replacement});
+        break;
       case FaultKind::Delay: plan.delay += r.value / 1000.0; break;
       case FaultKind::Split: plan.splitGap = r.value / 1000.0; break;
       default: continue;  // not a reply fault
@@ -141,6 +147,14 @@ std::vector<ReplyPiece> applyPlan(const ReplyPlan& plan, std::vector<uint8_t> re
   if (plan.echoWord && reply.size() >= 4) {
     reply[2] = static_cast<uint8_t>(*plan.echoWord >> 8);
     reply[3] = static_cast<uint8_t>(*plan.echoWord & 0xFF);
+  }
+  for (const auto& change : plan.wordChanges) {
+    const size_t at = 2 * change.word;
+    if (at + 1 >= reply.size()) continue;  // the reply has no such word
+    const auto old = static_cast<uint16_t>(reply[at] << 8 | reply[at + 1]);
+    const auto now = change.replacement >= 0 ? static_cast<uint16_t>(change.replacement) : static_cast<uint16_t>(old + 1);
+    reply[at] = static_cast<uint8_t>(now >> 8);
+    reply[at + 1] = static_cast<uint8_t>(now & 0xFF);
   }
   if (plan.keepBytes && *plan.keepBytes < reply.size()) reply.resize(*plan.keepBytes);
   reply.insert(reply.end(), plan.extraBytes, 0xEE);

@@ -3,6 +3,8 @@
 //   short:bytes=K          only the first K bytes of the reply
 //   long:bytes=K           K extra bytes (0xEE) after the reply
 //   badecho[:word=W]       reply word 1 (the echoed order) replaced by W (default: order+1)
+//   alter:word=W[:value=V] reply word W (0-based) replaced by V (default: the word + 1),
+//                          e.g. one entry of a 200- or 256-byte table reply
 //   delay:ms=M             reply M ms late
 //   split[:ms=M]           reply in two halves, M ms apart (default 50)
 //   close:after=N          close a TCP connection after its N-th telegram (replied first)
@@ -27,13 +29,14 @@
 
 namespace veltsim {
 
-enum class FaultKind { NoReply, Short, Long, BadEcho, Delay, Split, Close, NoJump, NoPrompt, SrecError, BootText, BootNul };
+enum class FaultKind { NoReply, Short, Long, BadEcho, Alter, Delay, Split, Close, NoJump, NoPrompt, SrecError, BootText, BootNul };
 
 struct FaultRule {
   FaultKind kind = FaultKind::NoReply;
   std::optional<uint16_t> order;  // filter: only this order
   int nth = 0;                    // filter: only the nth telegram (0: every)
   int value = 0;                  // bytes, word, ms, after or record number, by kind
+  int replacement = -1;           // alter: the new word (< 0: the old word + 1)
   std::string text;               // the text it was parsed from, for the log
 };
 
@@ -45,6 +48,11 @@ struct ReplyPlan {
   std::optional<size_t> keepBytes;
   size_t extraBytes = 0;
   std::optional<uint16_t> echoWord;
+  struct WordChange {
+    size_t word;
+    int replacement;  // < 0: the old word + 1
+  };
+  std::vector<WordChange> wordChanges;
   double delay = 0;       // seconds
   double splitGap = -1;   // seconds between the halves; < 0: not split
   std::vector<std::string> applied;  // specs of the rules that matched

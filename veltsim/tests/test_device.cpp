@@ -229,6 +229,32 @@ TEST(Faults, ReplyFaults) {
   }
 }
 
+// alter changes one word of the replies it names and nothing else: one
+// entry of a table reply, the word + 1 or the given value.
+TEST(Faults, AlterChangesOneWordOfALongReply) {
+  std::string error;
+  EXPECT_FALSE(parseFault("alter", &error));  // needs word=
+  EXPECT_FALSE(parseFault("alter:word=1:value=70000", &error));
+  Rig clean;
+  const std::vector<uint16_t> blue = words(sentBytes(clean.send(clean.tcp, telegram(GetTempCfBlue))));
+  const std::vector<uint16_t> root = words(sentBytes(clean.send(clean.tcp, telegram(GetRootTable, {128}))));
+  const Bytes red = sentBytes(clean.send(clean.tcp, telegram(GetTempCfRed)));
+  ASSERT_EQ(blue.size(), 100u);
+  ASSERT_EQ(root.size(), 128u);
+
+  Rig rig({"alter:word=99:order=46:nth=2", "alter:word=127:order=51:value=0x1234", "alter:word=500:order=44"});
+  EXPECT_EQ(words(sentBytes(rig.send(rig.tcp, telegram(GetTempCfBlue)))), blue);  // the first is not named
+  std::vector<uint16_t> want = blue;
+  want[99] = static_cast<uint16_t>(blue[99] + 1);
+  const Outbox altered = rig.send(rig.tcp, telegram(GetTempCfBlue));
+  EXPECT_EQ(words(sentBytes(altered)), want);
+  EXPECT_TRUE(logged(altered, "\"event\":\"fault\""));
+  want = root;
+  want[127] = 0x1234;
+  EXPECT_EQ(words(sentBytes(rig.send(rig.tcp, telegram(GetRootTable, {128})))), want);
+  EXPECT_EQ(sentBytes(rig.send(rig.tcp, telegram(GetTempCfRed))), red);  // no word 500: unchanged
+}
+
 TEST(Faults, CloseTcpAfterNTelegramsOnEachConnection) {
   Rig rig({"close:after=2"});
   for (int connection = 1; connection <= 2; ++connection) {

@@ -1,0 +1,430 @@
+// The recorder and the graph panel of Veltv61 against the simulated sensor,
+// driven by UI scripts: timed and manual recordings compared byte for byte
+// with the frames the sensor sent, the counters and time displays, the
+// choice of the record file, failed writes and a frame that does not come.
+#include "simproc.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kVersion = "E2E RECORDER V6.1";
+const std::string kHeader = "DATE\t\0TIME\t\0RED\t\0GREEN\t\0BLUE\t\0X s\t\0Y i\t\0INT M\t\0TEMP\t\0\r\n"s;
+const std::string kSaved = "POPUP INFO!|File has been saved!\n";
+const std::string kTimeoutPopup =
+    "POPUP " + kVersion + "| ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor "
+    "is displayed as the name of this dialog box.\n";
+
+bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
+
+int count(const std::string &out, const std::string &what)
+{
+    int n = 0;
+    for (size_t p = out.find(what); p != std::string::npos; p = out.find(what, p + 1))
+        ++n;
+    return n;
+}
+
+enum class Link { Pty, Tcp };
+
+std::string Connect(Link link, const SimProcess &sim)
+{
+    if (link == Link::Pty)
+        return "waitfor P DispStatus == " + kVersion + " 10\n";
+    return "click P ButtonConnect\n"
+           "set INTERFACEP EditCommunicationProtocol 1\n"
+           "set INTERFACEP StringIpAdress 127.0.0.1\n"
+           "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
+           "click INTERFACEP ButtonTryToConnect\n"
+           "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
+           "waitfor P EditAverage == 16 10\n"
+           "wait 0.8\n"
+           "click INTERFACEP ButtonAccept\n";
+}
+
+// The sensor at a fixed 30 degrees, so that TEMP shows when a frame has come.
+SimProcess StartSim(Link link, std::vector<std::string> extra = {})
+{
+    std::vector<std::string> args = {"--version-text", kVersion, "--temperature", "30"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return SimProcess(args, true, link == Link::Pty);
+}
+
+// Runs the program installed in dir on the script; prefix runs it under a
+// shell command line (a file-size limit).
+int RunVeltv61(const SimProcess &sim, const std::string &dir, const std::string &script, std::string *out,
+               const std::string &shellPrefix = "")
+{
+    const std::string exe = InstallCopy("Veltv61", dir);
+    const std::string path = WriteTextFile(dir + "/script.txt", script);
+    const std::string com1 = sim.ptyLink.empty() ? std::string("/nonexistent/tty") : sim.ptyLink;
+    const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + com1};
+    if (shellPrefix.empty())
+        return RunProgram(exe, {"--ui-script", path}, env, 60, out);
+    return RunProgram("/bin/sh", {"-c", shellPrefix + " exec \"$0\" --ui-script \"$1\"", exe, path}, env, 60, out);
+}
+
+// The seven recorded values of every frame the sensor sent for order 19, tab-separated.
+std::vector<std::string> RecFramesSent(const SimProcess &sim)
+{
+    std::vector<std::string> out;
+    for (const std::string &l : sim.logLines()) {
+        if (l.find("\"dir\":\"tx\",\"order\":19,") == std::string::npos)
+            continue;
+        const size_t p = l.find("\"hex\":\"") + 7;
+        std::string values;
+        for (int w : {2, 3, 4, 5, 6, 7, 12}) {
+            if (!values.empty())
+                values += '\t';
+            values += std::to_string(std::stoul(l.substr(p + 4 * static_cast<size_t>(w), 4), nullptr, 16));
+        }
+        out.push_back(values);
+    }
+    return out;
+}
+
+struct RecordFile {
+    bool headerOk = false;
+    std::vector<std::string> values; // the values of each data line
+    std::vector<int> seconds;        // time of day of each line's stamp
+    std::string faults;              // lines whose fixed fields are malformed
+};
+
+// Splits a record file into its lines and checks each line's fixed fields.
+RecordFile ReadRecordFile(const std::string &path)
+{
+    RecordFile r;
+    const std::string bytes = ReadTextFile(path);
+    r.headerOk = bytes.compare(0, kHeader.size(), kHeader) == 0;
+    size_t pos = r.headerOk ? kHeader.size() : 0;
+    while (pos < bytes.size()) {
+        const size_t end = bytes.find("\r\n", pos);
+        const std::string line = bytes.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        pos = end == std::string::npos ? bytes.size() : end + 2;
+        int mo = 0, d = 0, y = 0, h = 0, mi = 0, s = 0;
+        const bool ok = line.size() > 26 && std::sscanf(line.c_str(), "%2d-%2d-%4d", &mo, &d, &y) == 3 &&
+                        line[2] == '-' && line.substr(10, 3) == "\0\0\t"s &&
+                        std::sscanf(line.c_str() + 13, "%2d:%2d:%2d", &h, &mi, &s) == 3 &&
+                        line.substr(21, 5) == "\0\0\0\0\t"s && end != std::string::npos;
+        if (!ok)
+            r.faults += line + "|";
+        r.values.push_back(line.size() > 26 ? line.substr(26) : "");
+        r.seconds.push_back(h * 3600 + mi * 60 + s);
+    }
+    return r;
+}
+
+class RecorderLinks : public ::testing::TestWithParam<Link> {};
+
+// Two timed recordings at 1 s into one new file: the header once, then one
+// line per frame, each holding exactly the frame the sensor sent, about a
+// second apart. The counters, the busy Start record button, and the graph
+// panel with the last frame and a switched signal.
+TEST_P(RecorderLinks, TimedRecordingHoldsTheFramesSentAndTheGraphShowsThem)
+{
+    const Link link = GetParam();
+    SimProcess sim = StartSim(link);
+    ASSERT_TRUE(sim.ok());
+    const std::string dir = MakeTempDir(), file = dir + "/timed.dat";
+    std::string out;
+    ASSERT_EQ(RunVeltv61(sim, dir, Connect(link, sim) +
+                                       "click P ButtonOpenRecorder\n"
+                                       "file " + file + " new\n"
+                                       "click RECP ButtonSelRecFile\n"
+                                       "set RECP EditInterval 1\n"
+                                       "set RECP EditRecVal 3\n"
+                                       "print RECP DispRecordTimeSeconds\n"
+                                       "answer yes\n"
+                                       "click RECP ButtonStartRecord\n"
+                                       "waitfor RECP DispRecordedValues == 1 10\n"
+                                       "printattr RECP ButtonStartRecord dimmed\n"
+                                       "printattr RECP ButtonStartRecord buttoncolor\n"
+                                       "printattr RECP EditSelectDataRec dimmed\n"
+                                       "print RECP DispRemaining\n"
+                                       "waitfor RECP DispRecordedValues == 3 10\n"
+                                       "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                                       "printattr RECP ButtonStartRecord buttoncolor\n"
+                                       "print RECP DispRemaining\n"
+                                       "set RECP EditRecVal 2\n"
+                                       "answer yes\n"
+                                       "click RECP ButtonStartRecord\n"
+                                       "waitfor RECP DispRemaining == 0 10\n"
+                                       "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                                       "click RECP ButtonCloseRecorder\n"
+                                       "click P ButtonShowGraph\n"
+                                       "print GRAPHP DispR\n"
+                                       "print GRAPHP DispTemp\n"
+                                       "screenshot GRAPHP " + dir + "/graph-red.png\n"
+                                       "set GRAPHP EditSignal 6\n"
+                                       "printattr GRAPHP PanelGraphGraphR visible\n"
+                                       "printattr GRAPHP PanelGraphGraphTEMP visible\n"
+                                       "screenshot GRAPHP " + dir + "/graph-temp.png\n"
+                                       "quit 0\n",
+                         &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "RECP.DispRecordTimeSeconds=3\n")) << out;
+    EXPECT_TRUE(has(out, "RECP.ButtonStartRecord.dimmed=1\nRECP.ButtonStartRecord.buttoncolor=0xFF0000\n"
+                         "RECP.EditSelectDataRec.dimmed=1\nRECP.DispRemaining=2\n"))
+        << out;
+    EXPECT_TRUE(has(out, "RECP.ButtonStartRecord.buttoncolor=0xE0E0E0\nRECP.DispRemaining=0\n")) << out;
+    EXPECT_EQ(count(out, kSaved), 2) << out;
+    EXPECT_EQ(count(out, "POPUP ATTENTION!| Make sure, that the file is not opened"), 2) << out;
+
+    const RecordFile rec = ReadRecordFile(file);
+    EXPECT_TRUE(rec.headerOk);
+    EXPECT_EQ(rec.faults, "");
+    const std::vector<std::string> sent = RecFramesSent(sim);
+    EXPECT_EQ(rec.values, sent);
+    ASSERT_EQ(rec.seconds.size(), 5u);
+    for (size_t i : {1u, 2u, 4u}) // each line one interval after the one before, within a recording
+        EXPECT_TRUE((rec.seconds[i] - rec.seconds[i - 1] + 86400) % 86400 <= 2) << i;
+
+    // The graph panel shows the last recorded frame, and TEMP in place of R.
+    ASSERT_FALSE(sent.empty());
+    const std::string last = sent.back();
+    EXPECT_TRUE(has(out, "GRAPHP.DispR=" + last.substr(0, last.find('\t')) + "\nGRAPHP.DispTemp=30\n")) << out;
+    EXPECT_TRUE(has(out, "GRAPHP.PanelGraphGraphR.visible=0\nGRAPHP.PanelGraphGraphTEMP.visible=1\n")) << out;
+    // The red curve of the two frames of the second recording spans the plot
+    // (from about x = 60 to 560), not only its left edge.
+    QImage red(QString::fromStdString(dir + "/graph-red.png"));
+    ASSERT_FALSE(red.isNull());
+    int rightmostRed = -1;
+    for (int y = 0; y < red.height(); ++y)
+        for (int x = 0; x < 580 && x < red.width(); ++x) {
+            const QRgb c = red.pixel(x, y);
+            if (qRed(c) > 100 && qGreen(c) < 60 && qBlue(c) < 60)
+                rightmostRed = std::max(rightmostRed, x);
+        }
+    EXPECT_GT(rightmostRed, 500);
+}
+
+// Manual mode: polling refreshes the displays; each Manual record appends
+// exactly one line, the frame polled last; Manual record without polling
+// appends the frame held. Only the records reach the graph.
+TEST_P(RecorderLinks, ManualModeWritesOneLinePerClick)
+{
+    const Link link = GetParam();
+    SimProcess sim = StartSim(link);
+    ASSERT_TRUE(sim.ok());
+    const std::string dir = MakeTempDir(), file = dir + "/manual.dat";
+    std::string out;
+    ASSERT_EQ(RunVeltv61(sim, dir, Connect(link, sim) +
+                                       "click P ButtonOpenRecorder\n"
+                                       "file " + file + " new\n"
+                                       "click RECP ButtonSelRecFile\n"
+                                       "set RECP EditSelectDataRec 1\n"
+                                       "printattr RECP ButtonManualRecord visible\n"
+                                       "printattr RECP ButtonStartRecord visible\n"
+                                       "click RECP ButtonStartPolling\n"
+                                       "waitfor RECP DispTemp == 30 10\n"
+                                       "printattr RECP ButtonStartPolling dimmed\n"
+                                       "click RECP ButtonManualRecord\n"
+                                       "waitfor RECP DispRecordedValues == 1 10\n"
+                                       "click RECP ButtonManualRecord\n"
+                                       "waitfor RECP DispRecordedValues == 2 10\n"
+                                       "click RECP ButtonStopPolling\n"
+                                       "waitfor RECP ButtonStartPolling dimmed == 0 10\n"
+                                       "click RECP ButtonManualRecord\n"
+                                       "print RECP DispRecordedValues\n"
+                                       "print GRAPHP DispR\n"
+                                       "quit 0\n",
+                         &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "RECP.ButtonManualRecord.visible=1\nRECP.ButtonStartRecord.visible=0\n")) << out;
+    EXPECT_TRUE(has(out, "RECP.ButtonStartPolling.dimmed=1\n")) << out;
+    EXPECT_TRUE(has(out, "RECP.DispRecordedValues=3\n")) << out;
+    EXPECT_FALSE(has(out, "File has been saved!")) << out;
+
+    const RecordFile rec = ReadRecordFile(file);
+    EXPECT_TRUE(rec.headerOk);
+    EXPECT_EQ(rec.faults, "");
+    const std::vector<std::string> sent = RecFramesSent(sim);
+    ASSERT_EQ(rec.values.size(), 3u);
+    ASSERT_FALSE(sent.empty());
+    // Each line is a frame that was sent, in order; the last one is the frame held.
+    size_t at = 0;
+    for (const std::string &v : rec.values) {
+        while (at < sent.size() && sent[at] != v)
+            ++at;
+        EXPECT_LT(at, sent.size()) << v;
+    }
+    EXPECT_EQ(rec.values.back(), sent.back());
+    EXPECT_TRUE(has(out, "GRAPHP.DispR=" + sent.back().substr(0, sent.back().find('\t')) + "\n")) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, RecorderLinks, ::testing::Values(Link::Pty, Link::Tcp),
+                         [](const auto &info) { return info.param == Link::Pty ? "Pty"s : "Tcp"s; });
+
+// The file dialog: cancel keeps the earlier path; an existing file declined
+// keeps it too; an existing file accepted is emptied down to the header.
+// The recording time of 65535 x 65535 s.
+TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
+{
+    SimProcess sim = StartSim(Link::Pty);
+    ASSERT_TRUE(sim.ok());
+    const std::string dir = MakeTempDir(), oldFile = dir + "/old.dat", other = dir + "/other.dat";
+    WriteTextFile(oldFile, "OLD DATA\r\n");
+    WriteTextFile(other, "OTHER DATA\r\n");
+    std::string out;
+    ASSERT_EQ(RunVeltv61(sim, dir, "waitfor P DispStatus == " + kVersion + " 10\n"
+                                   "click P ButtonOpenRecorder\n"
+                                   "file " + oldFile + " cancel\n"
+                                   "click RECP ButtonSelRecFile\n"
+                                   "print RECP DispRecFile\n"
+                                   "file " + oldFile + " existing\n"
+                                   "answer no\n"
+                                   "click RECP ButtonSelRecFile\n"
+                                   "print RECP DispRecFile\n"
+                                   "file " + oldFile + " existing\n"
+                                   "answer yes\n"
+                                   "click RECP ButtonSelRecFile\n"
+                                   "print RECP DispRecFile\n"
+                                   "file " + other + " existing\n"
+                                   "answer no\n"
+                                   "click RECP ButtonSelRecFile\n"
+                                   "file " + other + " cancel\n"
+                                   "click RECP ButtonSelRecFile\n"
+                                   "print RECP DispRecFile\n"
+                                   "set RECP EditInterval 65535\n"
+                                   "set RECP EditRecVal 65535\n"
+                                   "print RECP DispRecordTimeDays\n"
+                                   "print RECP DispRecordTimeHours\n"
+                                   "print RECP DispRecordTimeMinutes\n"
+                                   "print RECP DispRecordTimeSeconds\n"
+                                   "print RECP DispRemaining\n"
+                                   "rightclick RECP ButtonStartRecord\n"
+                                   "rightclick RECP EditInterval\n"
+                                   "quit 0\n",
+                         &out),
+              0)
+        << out;
+    // The file dialog's own log lines aside.
+    std::string seen;
+    for (size_t p = 0; p < out.size();) {
+        const size_t e = out.find('\n', p);
+        const std::string line = out.substr(p, e == std::string::npos ? std::string::npos : e + 1 - p);
+        if (line.rfind("FILEDIALOG ", 0) != 0)
+            seen += line;
+        p = e == std::string::npos ? out.size() : e + 1;
+    }
+    out = seen;
+    const std::string noFile = "POPUP ATTENTION!|No filename was choosen! \\nRecording will not be done! \n";
+    const std::string confirm = "CONFIRM ATTENTION!|File already exist! \\nDo you want to select existing file? -> ";
+    EXPECT_TRUE(has(out, noFile + "RECP.DispRecFile=\n" + confirm + "no\nRECP.DispRecFile=\n" + confirm +
+                             "yes\nPOPUP ATTENTION!| Make sure, that the file is not opened by any other program." +
+                             std::string(36, ' ') + "\\n Otherwise it can not be saved.\nRECP.DispRecFile=" +
+                             oldFile + "\n" + confirm + "no\n" + noFile + "RECP.DispRecFile=" + oldFile + "\n"))
+        << out;
+    EXPECT_TRUE(has(out, "RECP.DispRecordTimeDays=49708\nRECP.DispRecordTimeHours=18\nRECP.DispRecordTimeMinutes=3\n"
+                         "RECP.DispRecordTimeSeconds=45\nRECP.DispRemaining=65535\n"))
+        << out;
+    EXPECT_TRUE(has(out, "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
+                         "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"))
+        << out;
+    EXPECT_EQ(ReadTextFile(oldFile), kHeader);
+    EXPECT_EQ(ReadTextFile(other), "OTHER DATA\r\n");
+}
+
+// Writes that fail, also for root: a file below a plain file can be neither
+// deleted nor created, and a file-size limit stops appends. Each failure is
+// named in a pop-up; the path text box keeps the last good file; a manual
+// record that failed is not counted; a timed recording ends at its failed
+// line without "File has been saved!"; the file holds whole lines only.
+TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
+{
+    SimProcess sim = StartSim(Link::Pty);
+    ASSERT_TRUE(sim.ok());
+    const std::string dir = MakeTempDir(), plain = dir + "/plain", bad = plain + "/rec.dat", file = dir + "/rec.dat";
+    WriteTextFile(plain, "a plain file\n");
+    std::string script = "waitfor P DispStatus == " + kVersion + " 10\n"
+                         "click P ButtonOpenRecorder\n"
+                         "file " + bad + " existing\n"
+                         "answer yes\n"
+                         "click RECP ButtonSelRecFile\n"
+                         "file " + bad + " new\n"
+                         "click RECP ButtonSelRecFile\n"
+                         "print RECP DispRecFile\n"
+                         "file " + file + " new\n"
+                         "click RECP ButtonSelRecFile\n"
+                         "set RECP EditSelectDataRec 1\n";
+    // Without a frame fetched every value is 0: 41-byte lines. 55 + 11 x 41 = 506
+    // bytes fit below the 512-byte limit, the twelfth line does not.
+    for (int i = 0; i < 12; ++i)
+        script += "click RECP ButtonManualRecord\n";
+    script += "print RECP DispRecordedValues\n"
+              "set RECP EditSelectDataRec 0\n"
+              "set RECP EditRecVal 5\n"
+              "answer yes\n"
+              "click RECP ButtonStartRecord\n"
+              "waitfor RECP DispTemp == 30 10\n"
+              "click RECP ButtonStopRecord\n"
+              "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
+              "print RECP DispRecordedValues\n"
+              "printattr RECP ButtonStartRecord dimmed\n"
+              "printattr RECP EditSelectDataRec dimmed\n"
+              "quit 0\n";
+    std::string out;
+    ASSERT_EQ(RunVeltv61(sim, dir, script, &out, "trap '' XFSZ; ulimit -f 1;"), 0) << out;
+    const std::string notWritten = "POPUP ATTENTION!| The record file could not be written: \\n ";
+    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The record file could not be deleted: \\n " + bad + " \n")) << out;
+    EXPECT_TRUE(has(out, notWritten + bad + " \nRECP.DispRecFile=\n")) << out;
+    EXPECT_EQ(count(out, notWritten + file + " \n"), 2) << out;
+    EXPECT_TRUE(has(out, "RECP.DispRecordedValues=11\n")) << out;
+    EXPECT_TRUE(has(out, notWritten + file + " \nRECP.DispRecordedValues=0\nRECP.ButtonStartRecord.dimmed=0\n"
+                                              "RECP.EditSelectDataRec.dimmed=0\n"))
+        << out;
+    EXPECT_FALSE(has(out, "File has been saved!")) << out;
+
+    const RecordFile rec = ReadRecordFile(file);
+    EXPECT_TRUE(rec.headerOk);
+    EXPECT_EQ(rec.faults, "");
+    EXPECT_EQ(rec.values, std::vector<std::string>(11, "0\t0\t0\t0\t0\t0\t0"));
+    EXPECT_EQ(ReadTextFile(file).size(), 506u);
+}
+
+// The third frame does not come: two lines, the time-out pop-up, the
+// recording ends and its counters stay at what was written.
+TEST(Recorder, AFrameThatDoesNotComeEndsTheRecordingWithoutALine)
+{
+    SimProcess sim = StartSim(Link::Tcp, {"--fault", "noreply:order=19:nth=3"});
+    ASSERT_TRUE(sim.ok());
+    const std::string dir = MakeTempDir(), file = dir + "/timeout.dat";
+    std::string out;
+    ASSERT_EQ(RunVeltv61(sim, dir, Connect(Link::Tcp, sim) +
+                                       "click P ButtonOpenRecorder\n"
+                                       "file " + file + " new\n"
+                                       "click RECP ButtonSelRecFile\n"
+                                       "set RECP EditRecVal 5\n"
+                                       "answer yes\n"
+                                       "click RECP ButtonStartRecord\n"
+                                       "waitfor RECP DispRecordedValues == 2 10\n"
+                                       "waitfor P DispStatus == TIMEOUT 10\n"
+                                       "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                                       "print RECP DispRecordedValues\n"
+                                       "print RECP DispRemaining\n"
+                                       "printattr RECP ButtonStartRecord dimmed\n"
+                                       "quit 0\n",
+                         &out),
+              0)
+        << out;
+    EXPECT_EQ(count(out, kTimeoutPopup), 1) << out;
+    EXPECT_TRUE(has(out, "RECP.DispRecordedValues=2\nRECP.DispRemaining=3\nRECP.ButtonStartRecord.dimmed=0\n")) << out;
+    const RecordFile rec = ReadRecordFile(file);
+    EXPECT_EQ(rec.faults, "");
+    EXPECT_EQ(rec.values, RecFramesSent(sim));
+    EXPECT_EQ(rec.values.size(), 2u);
+}
+
+} // namespace

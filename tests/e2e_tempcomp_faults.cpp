@@ -1,0 +1,85 @@
+// VeltTempCompV61 against a simulated sensor that answers wrongly: one wrong
+// word in a read-back reply, a reply one byte short, a connection closed
+// during the upload.
+#include "e2e_tempcomp_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace tempcompe2e;
+
+namespace {
+
+class TempCompFaults : public ::testing::TestWithParam<Link> {};
+
+// A red curve of 10 against reference 1000 saturates at 65535. The first
+// read-back gets one wrong green factor: "FAILURE", no pop-up. The second
+// gets 199 bytes for red: "TIMEOUT", the pop-up once, and no further order.
+TEST_P(TempCompFaults, OneWrongWordFailsAndAShortReplyTimesOut)
+{
+    const Link link = GetParam();
+    SimProcess sim({"--version-text", kVersion, "--fault", "alter:word=37:order=45:nth=1", "--fault",
+                    "short:bytes=199:order=44:nth=2"},
+                   true, link == Link::Pty);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunTempComp(&sim, Connect(link, sim) +
+                                    "set P EditRT 10\n"
+                                    "click P ButtonSendCF\n"
+                                    "waitfor P DispResult == FAILURE 30\n"
+                                    "print P DispStatus\n"
+                                    "click P ButtonSendCF\n"
+                                    "waitfor P DispStatus == TIMEOUT 30\n"
+                                    "print P DispResult\n"
+                                    "printattr P ButtonSendCF buttoncolor\n"
+                                    "quit 0\n",
+                          &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "P.DispStatus=" + kVersion + "\n")) << out; // no time-out in the first run
+    EXPECT_TRUE(has(out, "P.DispResult=TRY TO SAVE\n")) << out;
+    EXPECT_TRUE(has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
+    EXPECT_EQ(count(out, "POPUP"), 1) << out;
+    EXPECT_EQ(count(out, kTimeoutPopup), 1) << out;
+
+    std::vector<int> expected = {7};
+    std::vector<int> upload = UploadOrders();
+    expected.insert(expected.end(), upload.begin(), upload.end());
+    upload.resize(upload.size() - 4); // the second read-back ends at order 44
+    expected.insert(expected.end(), upload.begin(), upload.end());
+    EXPECT_EQ(sim.receivedOrders(), expected);
+    const std::vector<std::string> red = Received(sim, 40, "hex");
+    ASSERT_FALSE(red.empty());
+    EXPECT_EQ(Words(red[0]), Telegram(40, 0, std::vector<uint16_t>(10, 65535)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, TempCompFaults, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
+
+// The sensor closes the TCP connection in the middle of the upload: the next
+// block cannot be written, so the upload ends with the time-out pop-up and
+// sends nothing more; it is never reported as a success.
+TEST(TempCompUploadFailure, ConnectionClosedDuringTheUploadEndsIt)
+{
+    SimProcess sim({"--version-text", kVersion, "--fault", "close:after=10"}, true, false);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(RunTempComp(&sim, Connect(Link::Tcp, sim) +
+                                    "click P ButtonSendCF\n"
+                                    "waitfor P DispStatus == TIMEOUT 30\n"
+                                    "print P DispResult\n"
+                                    "quit 0\n",
+                          &out),
+              0)
+        << out;
+    EXPECT_TRUE(has(out, "POPUP TCP Client|Server has closed connection!\n" + kTimeoutPopup)) << out;
+    EXPECT_EQ(count(out, "POPUP"), 2) << out;
+    EXPECT_TRUE(has(out, "P.DispResult=TRY TO SAVE\n")) << out;
+    std::vector<int> expected = {7, 43};
+    expected.insert(expected.end(), 8, 50);
+    EXPECT_EQ(sim.receivedOrders(), expected);
+}
+
+
+} // namespace
