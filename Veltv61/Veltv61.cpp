@@ -3,6 +3,7 @@
 #include "Veltv61Program.h"
 
 #include "Veltv61Ids.h" // generated from Veltv61.uir: panel and control identifiers
+#include "color_arrays.h"
 #include "commands.h"
 #include "live.h"
 #include "modes.h"
@@ -73,7 +74,7 @@ LinkSettings LinkSettingsOfProgram()
 
 // Start-up, in this order: globals, file names, the diagonal, the graphs'
 // order, the parameter view, the brand logo, the panel's default values, the
-// active table cell, then the link connects and reads the parameters.
+// active table cell, the start-up colour array, then the link connects and reads the parameters.
 void InitVars()
 {
     InitTelegramGlobals();
@@ -99,6 +100,8 @@ void InitVars()
 
     GetPanelValues();
     SetActiveTableCell(panel, P_COLORTEACHTABLE, MakePoint(1, 1));
+    // The row colours of the start-up colour array, when one is named.
+    LoadStartupColorArray();
 
     StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
 }
@@ -140,20 +143,5 @@ int CBF_P(int /*panelHandle*/, int event, void * /*callbackData*/, int /*eventDa
         pollrecord = 0;
         QuitUserInterface(0);
     }
-    return 0;
-}
-
-// The side panels are hidden when closed; they stay loaded.
-int CBF_TEACHP(int panelHandle, int event, void *, int, int)
-{
-    if (event == EVENT_CLOSE)
-        HidePanel(panelHandle);
-    return 0;
-}
-
-int CBF_PGROUP(int panelHandle, int event, void *, int, int)
-{
-    if (event == EVENT_CLOSE)
-        HidePanel(panelHandle);
     return 0;
 }

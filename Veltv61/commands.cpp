@@ -10,6 +10,7 @@
 #include "modes.h"
 #include "rt_file.h"
 #include "rt_ui.h"
+#include "teach_table.h"
 
 #include <cstdio>
 
@@ -26,9 +27,7 @@ const char *const InfoTimeoutVer =
     "this dialog box.";
 
 constexpr int kLivePauseMs = 50;
-constexpr int kDiagonalColour = 0xA0A0A0;
 constexpr double kSendSettleSeconds = 0.5;
-constexpr int kRampPoints = 4096;
 
 const char *const InfoButtonSend =
     " All the parameters of the PC-User-Interface are transferred to the sensor or to a selectable file. \n The "
@@ -41,19 +40,6 @@ const char *const InfoButtonGo =
     "The data are shown in the displays, color bars and in the graph.\n Shortcut Key: F11. ";
 const char *const InfoButtonStop = " Stops data transfer from sensor to PC.\n Shortcut Key: F12. ";
 const char *const InfoSelectTarget = " Select the source respectively the target for the parameter transfer.";
-
-// The diagonal X + Y = 4095 of the X/Y graph.
-struct Diagonal {
-    uint16_t x[kRampPoints], y[kRampPoints];
-    Diagonal()
-    {
-        for (int i = 0; i < kRampPoints; ++i) {
-            x[i] = static_cast<uint16_t>(i);
-            y[i] = static_cast<uint16_t>(kRampPoints - 1 - i);
-        }
-    }
-};
-const Diagonal xramp;
 
 // Builds the telegram for order and arg and writes it; true when all 36 bytes went out.
 bool SendTelegram(uint16_t o, unsigned arg)
@@ -122,8 +108,16 @@ void SendPara()
             return;
         }
     }
-    if (target == EEPROM && !SendTelegram(ORDER_SAVE_EEPROM, 0))
-        ShowTimeoutPopup();
+    if (target == EEPROM) {
+        // The sensor confirms the store once its EEPROM is written. The
+        // confirmation is read here, so that it is never taken for the
+        // answer to the next command; a missing one changes nothing.
+        order = ORDER_SAVE_EEPROM;
+        FillTxBuf(order, 0);
+        Exchange(kTelegramBytes, kExchangeTimeout);
+        if (nBytesW != kTelegramBytes)
+            ShowTimeoutPopup();
+    }
 }
 
 void Befehl3plus4()
@@ -281,15 +275,8 @@ int CBF_ButtonGo(int, int, int event, void *, int, int)
         return 0;
     if (event == EVENT_COMMIT) {
         SetButtonsDimmed(1);
-        DeleteGraphPlot(panel, P_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
-        int mode = 0;
-        GetCtrlVal(panel, P_CALCMODE, &mode);
-        calcmode = static_cast<uint16_t>(mode);
-        if (calcmode == 0)
-            PlotXY(panel, P_GRAPHDATA1, xramp.x, xramp.y, kRampPoints, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER,
-                   VAL_THIN_LINE, VAL_NO_POINT, VAL_SOLID, 1, kDiagonalColour);
-        SetCtrlAttribute(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION, 100);
-        SetCtrlAttribute(panel, P_GRAPHDATA1, ATTR_ZPLANE_POSITION, 0);
+        PrepareXYGraph();
+        XYGraphToFront();
         GetData();
         SetButtonsDimmed(0);
     }

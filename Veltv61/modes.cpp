@@ -8,7 +8,9 @@
 #include "Veltv61Ids.h"
 #include "Veltv61Program.h"
 #include "commands.h"
+#include "color_groups.h"
 #include "live.h"
+#include "teach_panel.h"
 
 using namespace com232;
 
@@ -59,6 +61,9 @@ void SetButtonsDimmed(int dimmed)
     for (int ctrl : kLinkButtons)
         SetDimmed(panel, ctrl, dimmed != 0);
     SetDimmed(panel, P_CALCMODE, dimmed != 0);
+    // AUTO ADJUST ends in the zoom loop, an exchange of its own; outside
+    // evaluation mode 0 it stays dimmed anyway.
+    SetDimmed(panel, P_AUTOADJUST, dimmed != 0 || ReadWord(panel, P_EVALMODE) != 0);
     ProcessSystemEvents();
 }
 
@@ -339,6 +344,8 @@ void InitPanelCtrlAttr()
     CheckMaxColNo();
     ColorRowLabels();
     DispVis(0);
+    InitTeachPanel();
+    InitColorGroups();
 }
 
 void InitSrcPanel()

@@ -72,6 +72,9 @@ bool Exchange(int replyBytes, double timeout, LinkWait wait, bool flushFirst, un
         t.flush();
     t.expect(replyBytes);
     bytesToRead = replyBytes;
+    // The order is taken now: a refused request made during the wait may
+    // build its telegram in szWriteBuf.
+    const uint16_t sent = GetWord(szWriteBuf, 2);
     const int written = t.write(szWriteBuf, kTelegramBytes, writeTimeoutMs);
     nBytesW = static_cast<uint16_t>(written < 0 ? 0 : written);
     // Without an open line no answer can come: fail at once instead of
@@ -80,6 +83,12 @@ bool Exchange(int replyBytes, double timeout, LinkWait wait, bool flushFirst, un
         t.wait(replyBytes, timeout, wait);
     const int got = t.read(replyBytes);
     bytesToRead = replyBytes - got;
+    // A data frame answers with the sync word and the order it answers. One
+    // that does not is a late answer to an earlier request (or no data
+    // frame at all): it is not taken for this one's.
+    if (bytesToRead == 0 && (sent == ORDER_GET_DATA || sent == ORDER_GET_RECDATA) &&
+        (GetWord(szReadBuf, 0) != sync || GetWord(szReadBuf, 2) != sent))
+        bytesToRead = replyBytes;
     g_exchangeBusy = false;
     return bytesToRead == 0;
 }

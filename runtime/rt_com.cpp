@@ -234,6 +234,34 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
         if (Port *q = openPort(port))
             feed(*q);
     });
+    // A device error (the adapter unplugged, the other end of a
+    // pseudo-terminal gone) closes the port for good: what was queued is
+    // dropped, every later call fails at once with kComPortNotOpen instead of
+    // retrying the device in a loop, and the reason is kept for the
+    // interface panel. Opening the port again starts afresh.
+    QSerialPort *raw = p.serial.get();
+    QObject::connect(raw, &QSerialPort::errorOccurred, raw, [port, raw](QSerialPort::SerialPortError e) {
+        switch (e) {
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+        case QSerialPort::DeviceNotFoundError:
+        case QSerialPort::PermissionError:
+        case QSerialPort::UnknownError: break;
+        default: return;
+        }
+        // Closing may raise the error again (its flush fails too): only the
+        // first report closes the port.
+        static bool closing = false;
+        if (closing || !raw->isOpen())
+            return;
+        closing = true;
+        auto it = g_ports.find(port);
+        g_reasons[port] = (it != g_ports.end() ? it->second.device : std::string()) + ": " +
+                          raw->errorString().toStdString();
+        raw->close(); // drops what was queued in both directions
+        closing = false;
+    });
     g_ports[port] = std::move(p);
     return 0;
 }

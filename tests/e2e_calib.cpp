@@ -395,7 +395,8 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
         expected.push_back(o);
     EXPECT_EQ(sim.receivedOrders(), expected);
 
-    // Veltv61: Send to the EEPROM with Y of row 30 changed; the sensor's EEPROM then holds it.
+    // Veltv61: Send to the EEPROM with Y of row 30 changed; the sensor's EEPROM
+    // then holds it, and a Get right after it reads the parameters back.
     ASSERT_EQ(RunProgramOn("Veltv61", sim,
                            "waitfor P DispStatus == " + kVersion + " 15\n"
                            "waitfor P EditAverage == 128 15\n"
@@ -404,6 +405,10 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
                            "setcell P ColorTeachTable 2 31 1234\n"
                            "click P ButtonSend\n"
                            "waitfor P ButtonSend dimmed == 0 15\n"
+                           // The store's confirmation is read by the Send: it is
+                           // not taken for the answer to the Get that follows.
+                           "click P ButtonGet\n"
+                           "waitfor P ButtonGet dimmed == 0 15\n"
                            "quit 0\n",
                            &out),
               0)

@@ -143,6 +143,28 @@ TEST_F(Link, NoSensorGivesTheErrorTexts)
     EXPECT_STREQ(ComErrorText(-8), "RS-232 error!");
 }
 
+// A data-frame reply that does not carry the sync word and the order sent
+// (a late answer to another request) counts as a failed exchange; parameter
+// replies are left to their callers' echo checks.
+TEST_F(Link, DataRepliesWithoutTheirEchoFail)
+{
+    for (bool tcp : {false, true}) {
+        SCOPED_TRACE(tcp ? "tcp" : "pty");
+        SimProcess sim({"--fault", "badecho:order=5:nth=1", "--fault", "badecho:word=7:order=19:nth=1", "--fault",
+                        "badecho:order=3:nth=1"});
+        open(sim, tcp);
+        for (uint16_t o : {ORDER_GET_DATA, ORDER_GET_RECDATA}) {
+            request(o);
+            EXPECT_NE(bytesToRead, 0) << o;
+            request(o); // the next answer carries its echo again
+            EXPECT_EQ(bytesToRead, 0) << o;
+        }
+        request(ORDER_GET_PARA);
+        EXPECT_EQ(bytesToRead, 0);
+        CloseLink();
+    }
+}
+
 // A request made from inside the wait of another exchange (a callback run
 // by the event servicing) fails at once without writing; the exchange that
 // waits completes undisturbed.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +182,40 @@ TEST_F(ComTest, QueuesAreBoundedWithoutLosingInput)
         got.append(buf, static_cast<size_t>(n));
     }
     EXPECT_EQ(got, sent);
+}
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The other end goes away (an adapter unplugged, a simulator killed): the
+// port closes, every later call fails at once, the reason is kept, waiting
+// costs no CPU, and opening the port again works once a device is back.
+TEST_F(ComTest, ADeviceThatGoesAwayClosesThePortForGood)
+{
+    ::close(pty.master);
+    pty.master = -1;
+    const std::string request(36, '\x55');
+    ComWrt(kPort, request.data(), 36);
+    ASSERT_TRUE(testio::serviceEventsUntil([] { return GetInQLen(kPort) == kComPortNotOpen; }, 3000));
+    EXPECT_FALSE(GetComErrorReason(kPort).empty());
+    EXPECT_EQ(ComWrt(kPort, request.data(), 36), kComPortNotOpen);
+    char buf[8];
+    EXPECT_EQ(ComRd(kPort, buf, 8), kComPortNotOpen);
+
+    const double before = cpuSeconds();
+    testio::serviceEventsUntil([] { return false; }, 1000);
+    EXPECT_LT(cpuSeconds() - before, 0.02) << "idle after the loss must not spin";
+
+    Pty again;
+    ASSERT_TRUE(again.open());
+    ASSERT_EQ(OpenComConfig(kPort, again.slavePath.c_str(), 19200, 0, 8, 1, 1024, 1024), 0);
+    EXPECT_EQ(ComWrt(kPort, request.data(), 36), 36);
+    EXPECT_EQ(again.readMaster(36, 2000), request);
 }
 
 TEST(ComOpen, PortNumberResolvesThroughTheEnvironment)

@@ -18,6 +18,8 @@
 #include <QWidget>
 #include <ctime>
 #include <gtest/gtest.h>
+
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -198,6 +200,22 @@ TEST_F(Ui, ValuesAndAttributesRoundTripForEveryKind)
     SetCtrlAttribute(panel, T_GRAPHDATA2, ATTR_ZPLANE_POSITION, 0);
     top = g1->parentWidget()->childAt(g1->geometry().center());
     EXPECT_EQ(top, widgetOf(panel, "GraphData2"));
+}
+
+// Cutting a long list down (an oversized address history) is one step, not
+// one removal per item: each of those shifts the rest of the list.
+TEST_F(Ui, ALongRingLosesItsTailInOneStep)
+{
+    int count = 0;
+    GetNumListItems(panel, T_RINGMODE, &count);
+    const int keep = 10;
+    for (int i = count; i < 100000; ++i)
+        ASSERT_GE(InsertListItem(panel, T_RINGMODE, -1, "x", 1000 + i), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(DeleteListItem(panel, T_RINGMODE, keep, -1), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    GetNumListItems(panel, T_RINGMODE, &count);
+    EXPECT_EQ(count, keep);
 }
 
 TEST_F(Ui, TablesHoldCellsModesAndLabelColours)

@@ -1,0 +1,248 @@
+// Colour teaching in Veltv61: (1) the zoom loop against the simulator over
+// loopback TCP, its frame rate compared with the bound of the 50 ms pause and
+// the measured round trip (target >= 95 %) and the program's CPU use while it
+// runs (target < 10 % of one core); (2) APPLY FROM ALL with 31 taught rows
+// redrawn 1000 times in this process: time per redraw (target < 2 ms).
+#include "bench_util.h"
+#include "live.h"
+#include "teach_table.h"
+
+#include "Veltv61Ids.h"
+#include "Veltv61Program.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr double kPauseSeconds = 0.050;
+constexpr double kZoomSeconds = 5.0;
+constexpr int kRoundTrips = 200;
+constexpr int kRedraws = 1000;
+
+pid_t Spawn(const std::vector<std::string> &args, int stdoutFd, const std::vector<std::string> &env = {})
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(stdoutFd >= 0 ? stdoutFd : null, 1);
+        dup2(null, 2);
+        for (const auto &e : env)
+            putenv(strdup(e.c_str()));
+        std::vector<char *> argv;
+        for (const auto &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+// Starts veltsim on a free loopback port; returns the port (0 on failure).
+int StartSim(const std::string &bin, const std::string &log, pid_t *pid)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return 0;
+    *pid = Spawn({bin + "/veltsim", "--tcp", "127.0.0.1:0", "--log", log, "--temperature", "30"}, fds[1]);
+    close(fds[1]);
+    std::string line;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n')
+        line += c;
+    std::thread([fd = fds[0]] {
+        char sink[256];
+        while (read(fd, sink, sizeof sink) > 0) {
+        }
+        close(fd);
+    }).detach();
+    return line.rfind("TCP ", 0) == 0 ? std::atoi(line.c_str() + 4) : 0;
+}
+
+// Mean time of one order-5 request and its 36-byte reply on a plain socket.
+double MeasureRoundTrip(int port)
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+        return -1;
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    unsigned char req[36] = {0x00, 0x55, 0x00, 0x05};
+    unsigned char reply[36];
+    const double t0 = Now();
+    for (int i = 0; i < kRoundTrips; ++i) {
+        if (write(fd, req, sizeof req) != static_cast<ssize_t>(sizeof req))
+            return -1;
+        for (size_t got = 0; got < sizeof reply;) {
+            const ssize_t n = read(fd, reply + got, sizeof reply - got);
+            if (n <= 0)
+                return -1;
+            got += static_cast<size_t>(n);
+        }
+    }
+    const double rtt = (Now() - t0) / kRoundTrips;
+    close(fd);
+    return rtt;
+}
+
+int CountFrames(const std::string &log)
+{
+    std::ifstream in(log);
+    int n = 0;
+    for (std::string l; std::getline(in, l);)
+        n += l.find("\"dir\":\"rx\",\"order\":5,") != std::string::npos;
+    return n;
+}
+
+// CPU seconds (user + system) the process has used so far.
+double CpuSeconds(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    std::getline(in, stat);
+    const size_t paren = stat.rfind(')');
+    if (paren == std::string::npos)
+        return -1;
+    unsigned long utime = 0, stime = 0;
+    // After ") ": state, then 10 fields up to utime (field 14) and stime (15).
+    if (std::sscanf(stat.c_str() + paren + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
+                    &stime) != 2)
+        return -1;
+    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// (1) The zoom loop of the real program against the simulator.
+bool BenchZoomLoop(const std::string &bin)
+{
+    char tmpl[] = "/tmp/benchteach.XXXXXX";
+    const std::string dir = mkdtemp(tmpl) ? tmpl : "/tmp";
+    const std::string log = dir + "/sim.log";
+    pid_t sim = -1;
+    const int port = StartSim(bin, log, &sim);
+    if (port <= 0) {
+        std::fprintf(stderr, "bench_teach: the simulator did not start (%s/veltsim)\n", bin.c_str());
+        return false;
+    }
+    const double rtt = MeasureRoundTrip(port);
+    const int framesBefore = CountFrames(log);
+    const std::string script = dir + "/script.txt";
+    {
+        std::ofstream s(script);
+        s << "click P ButtonConnect\n"
+             "set INTERFACEP EditCommunicationProtocol 1\n"
+             "set INTERFACEP StringIpAdress 127.0.0.1\n"
+             "set INTERFACEP StringPortNumber " << port << "\n"
+             "click INTERFACEP ButtonTryToConnect\n"
+             "waitfor INTERFACEP DispConnectionStatus == VELTSIM COLOUR SENSOR V6.1 10\n"
+             "wait 1\n"
+             "click INTERFACEP ButtonAccept\n"
+             "set P ParaVisible 0\n"
+             "setcell P ColorTeachTable 1 1 1000\nsetcell P ColorTeachTable 2 1 1500\n"
+             "setcell P ColorTeachTable 3 1 100\n"
+             "click P ButtonZoom\n"
+             "wait " << kZoomSeconds << "\n"
+             "click P GraphData2\n"
+             "wait 0.5\n"
+             "quit 0\n";
+    }
+    const pid_t prog = Spawn({bin + "/Veltv61", "--ui-script", script}, -1,
+                             {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=/nonexistent/tty"});
+    struct Sample {
+        double t;
+        int frames;
+        double cpu;
+    };
+    std::vector<Sample> samples;
+    int status = 0;
+    while (waitpid(prog, &status, WNOHANG) == 0) {
+        samples.push_back({Now(), CountFrames(log) - framesBefore, CpuSeconds(prog)});
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    kill(sim, SIGTERM);
+    waitpid(sim, nullptr, 0);
+    const Sample *first = nullptr, *last = nullptr;
+    for (const Sample &s : samples) {
+        if (s.cpu < 0)
+            continue;
+        if (!first && s.frames > 0)
+            first = &s;
+        if (first && (!last || s.frames > last->frames))
+            last = &s;
+    }
+    if (rtt <= 0 || !first || !last || last == first) {
+        std::fprintf(stderr, "bench_teach: no zoom frames seen (program exit status %d)\n", status);
+        return false;
+    }
+    const double wall = last->t - first->t;
+    const double rate = (last->frames - first->frames) / wall;
+    const double bound = 1.0 / (kPauseSeconds + rtt);
+    const double rateRatio = rate / bound, cpuRatio = (last->cpu - first->cpu) / wall;
+    std::printf("round trip %.3f ms; bound with the 50 ms pause %.2f frames/s\n", rtt * 1e3, bound);
+    std::printf("zoom loop over TCP: %d frames in %.2f s = %.2f frames/s\n", last->frames - first->frames, wall, rate);
+    std::printf("frame rate / bound = %.1f %% (target >= 95 %%): %s\n", 100 * rateRatio,
+                rateRatio >= 0.95 ? "met" : "MISSED");
+    std::printf("CPU of Veltv61 during the zoom loop = %.1f %% of one core (target < 10 %%): %s\n", 100 * cpuRatio,
+                cpuRatio < 0.10 ? "met" : "MISSED");
+    return rateRatio >= 0.95 && cpuRatio < 0.10;
+}
+
+// (2) APPLY FROM ALL with 31 rows, on the program's own panels.
+bool BenchApplyFromAll(const std::string &bin)
+{
+    RegisterVeltv61Callbacks();
+    const std::string file = bin + "/Veltv61.uir";
+    for (auto [handle, id] : {std::pair{&panel, P}, {&recpanel, RECP}, {&srcpanel, SRCP}, {&graphpanel, GRAPHP},
+                              {&teachpanel, TEACHP}, {&interfacepanel, INTERFACEP}, {&grouppanel, PGROUP}})
+        if ((*handle = LoadPanel(0, file.c_str(), id)) <= 0) {
+            std::fprintf(stderr, "bench_teach: cannot load %s\n", file.c_str());
+            return false;
+        }
+    DisplayPanel(panel);
+    for (int r = 1; r <= 31; ++r) {
+        const int cells[5] = {100 * r, 3000 - 90 * r, 20 + 3 * r, 500, 50};
+        for (int c = 1; c <= 5; ++c)
+            SetTableCellVal(panel, P_COLORTEACHTABLE, MakePoint(c, r), cells[c - 1]);
+    }
+    ProcessSystemEvents();
+    const double t0 = Now();
+    for (int i = 0; i < kRedraws; ++i) {
+        ApplyFromAll();
+        ProcessSystemEvents(); // the repaint of the graph
+    }
+    const double per = (Now() - t0) / kRedraws;
+    std::printf("APPLY FROM ALL with 31 rows: %.3f ms per redraw over %d redraws (target < 2 ms): %s\n", per * 1e3,
+                kRedraws, per < 0.002 ? "met" : "MISSED");
+    return per < 0.002;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::string bin = BinDir(argv[0]);
+    const bool zoom = BenchZoomLoop(bin);
+    if (InitRuntime(argc, argv) != 0)
+        return 1;
+    const bool apply = BenchApplyFromAll(bin);
+    return zoom && apply ? 0 : 1;
+}
