@@ -1,16 +1,34 @@
-// Program module of QuillonV20: entry, panel loading and shut-down, and the
-// main panel's close callback.
+// Program module of QuillonV20: entry, start-up, shut-down, the status
+// window, the progress display and the dimming of the operation buttons.
 #include "QuillonV20Program.h"
 
 #include "QuillonV20Ids.h" // generated from QuillonV20.uir: panel and control identifiers
+#include "link.h"
+#include "loaderdata.h"
+#include "rt_file.h"
+#include "telegram.h"
+#include "transport.h"
 
+#include <cstring>
 #include <iterator>
 
+using namespace com232;
+
 int mainpanel = 0;
+
+namespace quillon {
+
+int16_t comecho = 1;
+char proj_dir[260];
 
 namespace {
 
 constexpr const char *kPanelFile = "QuillonV20.uir";
+const char *const kGreeting = "It is STRONGLY recommended to UPDATE the FIRMWARE according to the MANUAL!\n\n";
+
+const char *const InfoButtonClearWindow = "Clear status window.";
+const char *const InfoStatus = "Displays status of firmware update.";
+const char *const InfoEditConnect = "Select a serial COM-PORT.";
 
 // Load order; the first entry is the main panel.
 const RtPanelSlot kPanels[] = {
@@ -18,6 +36,54 @@ const RtPanelSlot kPanels[] = {
 };
 
 } // namespace
+
+void ResetLoaderGlobals()
+{
+    InitTelegramGlobals();
+    anzframe = 18;
+    com232::sync = 0x55;
+    order = 1;
+    comport = 1;
+    comecho = 1;
+    filereadOK = 0;
+    run::disarm = 0;
+    srec_file_name[0] = '\0';
+    file_name[0] = '\0';
+    std::memset(fileBuf, 0, sizeof fileBuf);
+}
+
+void AppendStatus(const char *text)
+{
+    if (mainpanel)
+        SetCtrlVal(mainpanel, MAINP_DISPSTATUS, text);
+}
+
+void SetProgress(double value)
+{
+    if (mainpanel)
+        SetCtrlVal(mainpanel, MAINP_DISPPROGRESS, value);
+}
+
+void SetButtonsDimmed(int dimmed)
+{
+    for (int c : {MAINP_BUTTONTRYTOCONNECT, MAINP_BUTTONREADEEPROM, MAINP_BUTTONSAVEEEPROM, MAINP_BUTTONREADFW,
+                  MAINP_BUTTONARMPL})
+        SetCtrlAttribute(mainpanel, c, ATTR_DIMMED, dimmed);
+    ProcessSystemEvents();
+}
+
+void InitAll()
+{
+    ResetLoaderGlobals();
+    if (GetProjectDir(proj_dir) == 0)
+        SetDir(proj_dir);
+    AppendStatus(kGreeting);
+    TryToConnect();
+}
+
+} // namespace quillon
+
+using namespace quillon;
 
 int WinMain(int argc, char **argv)
 {
@@ -28,9 +94,11 @@ int WinMain(int argc, char **argv)
         return -1;
 
     DisplayPanel(mainpanel);
+    InitAll();
 
     RunUserInterface();
 
+    CloseTransport();
     DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
     return 0;
 }
@@ -39,7 +107,33 @@ int WinMain(int argc, char **argv)
 int CBF_MAINP(int /*panelHandle*/, int event, void * /*callbackData*/, int /*eventData1*/, int /*eventData2*/)
 {
     if (event == EVENT_CLOSE) {
+        // A running firmware update ends at its next pass.
+        run::disarm = 0;
         QuitUserInterface(0);
     }
+    return 0;
+}
+
+int CBF_ButtonClearWindow(int panel, int, int event, void *, int, int)
+{
+    if (HelpOnRightClick(event, InfoButtonClearWindow))
+        return 0;
+    if (event == EVENT_COMMIT) {
+        ResetTextBox(panel, MAINP_DISPSTATUS, "");
+        AppendStatus(kGreeting);
+    }
+    return 0;
+}
+
+int CBF_DispStatus(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoStatus);
+    return 0;
+}
+
+// The value is read by TryToConnect.
+int CBF_EditSelectComPort(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoEditConnect);
     return 0;
 }

@@ -17,14 +17,12 @@
 
 using namespace com232;
 
-uint16_t comprotocol, comprotocolold, comport = 1, comportold, tcpcon, nBytesW;
+uint16_t comprotocol, comprotocolold, comport = 1, comportold, tcpcon;
 char ipBuf[256], ipBufOld[256], portNumStr[32], portNumStrOld[32];
 int portNum;
 unsigned g_hconversation;
 int16_t ret;
 char szStatus[48];
-int dataSize, bytesToRead, bytesRead;
-double tstart, tdiff;
 char ipComboBoxFileName[260];
 
 namespace {
@@ -39,7 +37,6 @@ struct Ids {
     int comDevice = 0; // optional: the device the COM number stands for
 } ids;
 
-constexpr unsigned kCommandWriteMs = 2000;
 constexpr unsigned kLineCheckWriteMs = 5000;
 constexpr unsigned kConnectMs = 5000;
 constexpr unsigned kReadMs = 5000;
@@ -94,10 +91,6 @@ void showComDevice(int port, const char *reason)
         text += std::string(" (") + reason + ")";
     SetCtrlVal(ids.iface, ids.comDevice, text.c_str());
 }
-
-// Only one exchange is on the wire at a time: a request made while another
-// waits for its reply (a callback run from inside the wait) is refused.
-bool g_exchangeBusy = false;
 
 } // namespace
 
@@ -166,21 +159,6 @@ void SetStatusText(const char *text)
 {
     if (ids.status)
         SetCtrlVal(ids.main, ids.status, text);
-}
-
-const char *ComErrorText(int code)
-{
-    switch (code) {
-    case -1: return "Unknown system error";
-    case -2: return "Invalid port number";
-    case -3: return "Port is not open";
-    case -4: return "Unknown I/0 error";
-    case -5: return "RS-232 error!";
-    case -6: return "No serial port found";
-    case -7: return "Cannot open port";
-    case -99: return "Timeout";
-    default: return "RS-232 error!";
-    }
 }
 
 const char *TcpErrorText(int code)
@@ -278,67 +256,6 @@ void InitTCP_IP()
         std::snprintf(szStatus, sizeof szStatus, "%s", TcpErrorText(ret));
         MessagePopup("TCP Client", szStatus);
     }
-}
-
-bool ExchangeBusy()
-{
-    return g_exchangeBusy;
-}
-
-void FlushLink()
-{
-    if (!g_exchangeBusy)
-        CurrentTransport().flush();
-}
-
-int WriteTelegram()
-{
-    int n = -1;
-    if (!g_exchangeBusy)
-        n = CurrentTransport().write(szWriteBuf, kTelegramBytes, kCommandWriteMs);
-    nBytesW = static_cast<uint16_t>(n < 0 ? 0 : n);
-    return n;
-}
-
-bool Exchange(int replyBytes, double timeout, LinkWait wait, bool flushFirst, unsigned writeTimeoutMs)
-{
-    if (replyBytes < 1 || replyBytes > kBufSize)
-        replyBytes = kTelegramBytes;
-    if (g_exchangeBusy) {
-        // A nested request: it fails without touching the wire, and the
-        // exchange that waits completes undisturbed.
-        return false;
-    }
-    g_exchangeBusy = true;
-    const Transport &t = CurrentTransport();
-    if (flushFirst)
-        t.flush();
-    t.expect(replyBytes);
-    bytesToRead = replyBytes;
-    // The order is taken now: a refused request made during the wait may
-    // build its telegram in szWriteBuf.
-    const uint16_t sent = GetWord(szWriteBuf, 2);
-    const int written = t.write(szWriteBuf, kTelegramBytes, writeTimeoutMs);
-    nBytesW = static_cast<uint16_t>(written < 0 ? 0 : written);
-    // Without an open line no answer can come: fail at once instead of
-    // waiting out the time.
-    if (written >= 0)
-        t.wait(replyBytes, timeout, wait);
-    const int got = t.read(replyBytes);
-    bytesToRead = replyBytes - got;
-    // A data frame answers with the sync word and the order it answers. One
-    // that does not is a late answer to an earlier request (or no data
-    // frame at all): it is not taken for this one's.
-    if (bytesToRead == 0 && (sent == ORDER_GET_DATA || sent == ORDER_GET_RECDATA) &&
-        (GetWord(szReadBuf, 0) != sync || GetWord(szReadBuf, 2) != sent))
-        bytesToRead = replyBytes;
-    g_exchangeBusy = false;
-    return bytesToRead == 0;
-}
-
-void GetDataFrame()
-{
-    Exchange(kTelegramBytes, kExchangeTimeout);
 }
 
 void CheckComLine()

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +26,10 @@ constexpr int kMaxPort = 256;
 constexpr int kDefaultQueue = 4096;
 constexpr int kMaxQueue = 1 << 20;
 constexpr double kDefaultTimeoutS = 10.0;
+// With XON/XOFF, bytes are handed to the driver no faster than the line sends
+// them, plus this burst; the feeder hands on what is held every few ms.
+constexpr double kBurstBytes = 128;
+constexpr int kFeedMs = 2;
 
 struct Port {
     std::unique_ptr<QSerialPort> serial;
@@ -34,6 +39,15 @@ struct Port {
     double timeoutS = kDefaultTimeoutS;
     bool cts = false;
     bool xmode = false;
+    long baud = 0;
+    // XON/XOFF output: bytes ComWrt accepted that wait to be handed to the
+    // driver. They go at the line's pace, so that when the device sends XOFF
+    // the driver holds next to nothing that is on its way already, and while
+    // the device holds the line (the driver takes no bytes) none are handed.
+    std::string held;
+    double credit = 0;
+    QElapsedTimer creditClock;
+    std::unique_ptr<QTimer> feeder;
 };
 
 std::map<int, Port> g_ports;
@@ -55,11 +69,40 @@ bool exists(const std::string &path)
     return ::stat(path.c_str(), &st) == 0;
 }
 
+// Hands held output to the driver at the line's pace (see Port::held).
+void feed(Port &p)
+{
+    if (p.held.empty())
+        return;
+    QSerialPort &s = *p.serial;
+    const double elapsed = p.creditClock.isValid() ? static_cast<double>(p.creditClock.nsecsElapsed()) / 1e9 : 1.0;
+    p.creditClock.restart();
+    const double limit = p.xmode && !p.cts ? kBurstBytes : 1e12;
+    p.credit = std::min(limit, p.credit + elapsed * static_cast<double>(p.baud) / 10.0);
+    if (s.bytesToWrite() > 0)
+        s.waitForBytesWritten(0);
+    // Bytes the driver has not taken mean the device holds the line: wait.
+    if (s.bytesToWrite() == 0) {
+        const qint64 n = std::min<qint64>(static_cast<qint64>(p.held.size()), static_cast<qint64>(p.credit));
+        if (n > 0) {
+            const qint64 w = s.write(p.held.data(), n);
+            if (w > 0) {
+                p.held.erase(0, static_cast<size_t>(w));
+                p.credit -= static_cast<double>(w);
+            }
+            s.waitForBytesWritten(0);
+        }
+    }
+    if (!p.held.empty() && p.feeder && !p.feeder->isActive())
+        p.feeder->start(kFeedMs);
+}
+
 // Moves what the device holds into the input queue (up to its limit) and
 // the output queue to the device, without servicing any other event, so that
 // a caller polling GetInQLen sees new bytes even in a loop without events.
 void pump(Port &p)
 {
+    feed(p);
     QSerialPort &s = *p.serial;
     if (s.bytesToWrite() > 0)
         s.waitForBytesWritten(0);
@@ -183,6 +226,14 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
         s.close();
         return kComRs232Error;
     }
+    p.baud = baudRate;
+    p.feeder = std::make_unique<QTimer>();
+    p.feeder->setSingleShot(true);
+    p.feeder->setTimerType(Qt::PreciseTimer);
+    QObject::connect(p.feeder.get(), &QTimer::timeout, [port] {
+        if (Port *q = openPort(port))
+            feed(*q);
+    });
     // A device error (the adapter unplugged, the other end of a
     // pseudo-terminal gone) closes the port for good: what was queued is
     // dropped, every later call fails at once with kComPortNotOpen instead of
@@ -271,6 +322,7 @@ int FlushOutQ(int port)
     Port *p = openPort(port);
     if (!p)
         return validPort(port) ? kComPortNotOpen : kComInvalidPortNumber;
+    p->held.clear();
     return p->serial->clear(QSerialPort::Output) ? 0 : kComUnknownIOError;
 }
 
@@ -282,6 +334,26 @@ int ComWrt(int port, const char *buffer, int count)
     if (!buffer || count < 0)
         return kComRs232Error;
     int written = 0;
+    if (p->xmode && !p->cts) {
+        // XON/XOFF: the bytes are held and handed on at the line's pace; the
+        // queue holds at most its configured size.
+        while (written < count) {
+            const bool room = waitOnPort(port, [](Port &q) {
+                return static_cast<qint64>(q.held.size()) + q.serial->bytesToWrite() < q.outQ;
+            });
+            p = openPort(port);
+            if (!p)
+                return written > 0 ? written : kComPortNotOpen;
+            if (!room)
+                break;
+            const qint64 chunk = std::min<qint64>(
+                p->outQ - static_cast<qint64>(p->held.size()) - p->serial->bytesToWrite(), count - written);
+            p->held.append(buffer + written, static_cast<size_t>(chunk));
+            written += static_cast<int>(chunk);
+            feed(*p);
+        }
+        return written == 0 && count > 0 ? kComTimeout : written;
+    }
     // The output queue holds at most its configured size: beyond it, wait
     // (servicing events) until the device takes bytes or the time-out ends.
     while (written < count) {
@@ -367,12 +439,13 @@ int GetOutQLen(int port)
     if (!p)
         return validPort(port) ? kComPortNotOpen : kComInvalidPortNumber;
     pump(*p);
-    // Our own queue plus what the driver still holds for the wire: a line
-    // counts as drained only when its last byte has left the UART. (A
-    // pseudo-terminal reports nothing for the driver's part.)
+    // Our own queue (with what XON/XOFF holds back) plus what the driver
+    // still holds for the wire: a line counts as drained only when its last
+    // byte has left the UART. (A pseudo-terminal reports nothing for the
+    // driver's part.)
     int driver = 0;
     if (::ioctl(static_cast<int>(p->serial->handle()), TIOCOUTQ, &driver) != 0 || driver < 0)
         driver = 0;
-    const qint64 total = p->serial->bytesToWrite() + driver;
+    const qint64 total = p->serial->bytesToWrite() + static_cast<qint64>(p->held.size()) + driver;
     return static_cast<int>(std::min<qint64>(total, kMaxQueue));
 }

@@ -844,9 +844,11 @@ std::string ctrlValueText(int panel, int control)
         auto *combo = static_cast<QComboBox *>(c->widget.data());
         return combo->currentData().toString().toStdString();
     }
+    case CTRL_TEXT_BOX:
+        // The whole text: a status window outgrows any fixed buffer.
+        return static_cast<QPlainTextEdit *>(c->widget.data())->toPlainText().toLatin1().toStdString();
     case CTRL_STRING:
     case CTRL_TEXT_MSG:
-    case CTRL_TEXT_BOX:
     case CTRL_COMMAND_BUTTON:
     case CTRL_DECORATION:
         GetCtrlVal(panel, control, buf, sizeof buf);

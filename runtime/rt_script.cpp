@@ -344,11 +344,15 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         return true;
     }
     if (verb == "waitfor") {
-        // waitfor PANEL CTRL [ATTR] == VALUE TIMEOUT: a value, or an attribute as printattr shows it.
-        const bool byAttr = a.args.size() >= 7 && a.args[3] != "==" && a.args[4] == "==";
+        // waitfor PANEL CTRL [ATTR] ==|~= VALUE TIMEOUT: a value, or an
+        // attribute as printattr shows it, equal to VALUE ("==") or a text
+        // containing it ("~=", for a status window that collects messages).
+        const auto isOp = [](const std::string &op) { return op == "==" || op == "~="; };
+        const bool byAttr = a.args.size() >= 7 && !isOp(a.args[3]) && isOp(a.args[4]);
         const size_t eq = byAttr ? 4 : 3;
-        if (a.args.size() < eq + 3 || a.args[eq] != "==" || !resolve(a, 1, &panel, &ctrl))
-            return fail(a, "usage: waitfor PANEL CTRL [ATTR] == VALUE TIMEOUT");
+        if (a.args.size() < eq + 3 || !isOp(a.args[eq]) || !resolve(a, 1, &panel, &ctrl))
+            return fail(a, "usage: waitfor PANEL CTRL [ATTR] ==|~= VALUE TIMEOUT");
+        const bool contains = a.args[eq] == "~=";
         std::string have;
         if (byAttr && !attrText(panel, ctrl, a.args[3], &have))
             return fail(a, "unknown attribute " + a.args[3]);
@@ -361,7 +365,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             want.pop_back();
         if (!byAttr)
             have = ctrlValueText(panel, ctrl);
-        if (valuesEqual(have, want)) {
+        if (contains ? have.find(want) != std::string::npos : valuesEqual(have, want)) {
             s.waitforDeadline = -1;
             return true;
         }

@@ -133,6 +133,25 @@ TEST_F(ComTest, XoffHoldsOutputUntilXonAndFlushDropsWhatIsHeld)
     EXPECT_EQ(pty.readMaster(2, 2000), "go");
 }
 
+TEST_F(ComTest, WithXonXoffOutputGoesAtTheLinesPace)
+{
+    // Bytes handed to the driver are on their way; with XON/XOFF the run-time
+    // hands them no faster than the line sends them, so that an XOFF stops
+    // the output at once instead of after a driver's worth of bytes.
+    ASSERT_EQ(OpenComConfig(kPort, pty.slavePath.c_str(), 115200, 0, 8, 1, 4096, 4096), 0);
+    ASSERT_EQ(SetXMode(kPort, 1), 0);
+    std::string data;
+    for (int i = 0; i < 3000; ++i)
+        data.push_back(static_cast<char>('a' + i % 26));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ComWrt(kPort, data.data(), static_cast<int>(data.size())), 3000);
+    const std::string early = pty.readMaster(data.size(), 100);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LE(early.size(), 128 + static_cast<size_t>(seconds * 11520) + 64); // burst + line time
+    EXPECT_EQ(early + pty.readMaster(data.size() - early.size(), 3000), data);
+    EXPECT_EQ(GetOutQLen(kPort), 0);
+}
+
 TEST_F(ComTest, QueuesAreBoundedWithoutLosingInput)
 {
     ASSERT_EQ(OpenComConfig(kPort, pty.slavePath.c_str(), 115200, 0, 8, 1, 64, 16), 0);

@@ -1,6 +1,7 @@
 // veltsim: the event loop around one simulated sensor. It owns the transports
 // (a TCP listener with at most one client, a pseudo-terminal), the log, state
 // and firmware files and the pacing; all sensor behaviour is in veltsim_core.
+#include <sys/ioctl.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -68,6 +69,7 @@ private:
   void closeClient(Endpoint& e, double now);
   void readFrom(Endpoint& e, double now);
   void writeTo(Endpoint& e, double now);
+  void logPending(Endpoint& e, double now, uint8_t flowByte);
   void saveState();
 
   Options o_;
@@ -142,6 +144,17 @@ void Simulator::readFrom(Endpoint& e, double now) {
   }
 }
 
+// Bytes the client has handed to the pty that the sensor has not read yet,
+// when XOFF or XON goes out: a client that honours XOFF adds none between
+// the two (the sensor reads nothing meanwhile).
+void Simulator::logPending(Endpoint& e, double now, uint8_t flowByte) {
+  int pending = 0;
+  if (!log_ || ioctl(e.fd, FIONREAD, &pending) != 0) return;
+  std::fprintf(log_, "{\"t\":%.3f,\"ch\":\"pty\",\"event\":\"flow-sent\",\"byte\":\"%s\",\"pending\":%d}\n", now,
+               flowByte == 0x13 ? "xoff" : "xon", pending);
+  std::fflush(log_);
+}
+
 void Simulator::writeTo(Endpoint& e, double now) {
   while (!e.queue.empty() && e.queue.front().at <= now && e.fd >= 0) {
     Emission& head = e.queue.front();
@@ -161,6 +174,7 @@ void Simulator::writeTo(Endpoint& e, double now) {
     e.out.consume(static_cast<size_t>(w));
     e.sentOfHead += static_cast<size_t>(w);
     if (e.sentOfHead < head.bytes.size()) return;
+    if (!e.ownsFd && head.bytes.size() == 1 && (head.bytes[0] == 0x13 || head.bytes[0] == 0x11)) logPending(e, now, head.bytes[0]);
     e.queue.pop_front();
     e.sentOfHead = 0;
   }

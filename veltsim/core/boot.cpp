@@ -30,7 +30,7 @@ std::vector<BootEvent> BootFirmware::tick(double now) {
   if (!active_) return out;
   if (promptAt_ && now >= *promptAt_) {
     promptAt_.reset();
-    out.push_back({BootEvent::Text, std::string(kBootPrompt), {}, {}});
+    out.push_back({BootEvent::Text, decorate(kBootPrompt), {}, {}});
   }
   process(now, out);
   if (active_ && now - lastInput_ >= settings_.idleTimeout) {
@@ -89,12 +89,26 @@ void BootFirmware::process(double now, std::vector<BootEvent>& out) {
 }
 
 void BootFirmware::finish(BootEvent event, std::vector<BootEvent>& out) {
-  if (event.kind == BootEvent::Failed) out.push_back({BootEvent::Text, std::string(kBootError), {}, {}});
-  if (event.kind == BootEvent::Started) out.push_back({BootEvent::Text, event.text, {}, {}});
+  if (event.kind == BootEvent::Failed) out.push_back({BootEvent::Text, decorate(kBootError), {}, {}});
+  if (event.kind == BootEvent::Started) out.push_back({BootEvent::Text, decorate(event.text), {}, {}});
   out.push_back(std::move(event));
   active_ = false;
   promptAt_.reset();
   buffer_.clear();
+}
+
+std::string BootFirmware::decorate(std::string_view message) const {
+  if (settings_.noiseBytes == 0 && !settings_.nulBytes) return std::string(message);
+  // Diagnostic chatter of the kind a boot firmware prints, cut to length;
+  // with NULs every 40 characters when both faults apply.
+  static constexpr std::string_view kChatter = "boot: sector erased, checksum ok, flash ready.\r\n";
+  std::string noise;
+  for (size_t i = 0; i < settings_.noiseBytes; ++i) {
+    if (settings_.nulBytes && i % 40 == 39) noise += '\0';
+    else noise += kChatter[i % kChatter.size()];
+  }
+  const std::string nul = settings_.nulBytes ? std::string(2, '\0') : std::string();
+  return noise + nul + std::string(message) + nul + noise;
 }
 
 }  // namespace veltsim

@@ -21,6 +21,8 @@ struct BootSettings {
   double flashSecondsPerRecord = 0;  // time to program one data record (0: instant)
   size_t bufferSize = 1024;     // input buffer; XOFF when 3/4 full, XON at 1/4
   double idleTimeout = 10;      // seconds without input after which the application restarts
+  size_t noiseBytes = 0;        // fault: other text before and after each message
+  bool nulBytes = false;        // fault: NUL bytes around the messages and in the other text
 };
 
 // What the boot firmware did; the Device turns these into replies and log lines.
@@ -55,6 +57,8 @@ public:
 private:
   void process(double now, std::vector<BootEvent>& out);
   void finish(BootEvent event, std::vector<BootEvent>& out);
+  // A message as sent, with the faults' other text and NULs around it.
+  std::string decorate(std::string_view message) const;
 
   BootSettings settings_;
   bool active_ = false;

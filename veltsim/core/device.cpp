@@ -14,6 +14,8 @@ Device::Device(Sensor& sensor, DeviceSettings settings)
         BootSettings b = settings_.boot;
         if (faults_.find(FaultKind::NoPrompt)) b.prompt = false;
         if (const FaultRule* r = faults_.find(FaultKind::SrecError)) b.errorAtRecord = r->value;
+        if (const FaultRule* r = faults_.find(FaultKind::BootText)) b.noiseBytes = static_cast<size_t>(r->value);
+        if (faults_.find(FaultKind::BootNul)) b.nulBytes = true;
         return b;
       }()) {}
 

@@ -24,6 +24,8 @@ const KindInfo kKinds[] = {
     {"nojump", FaultKind::NoJump, "reset_ms", 3000, false},
     {"noprompt", FaultKind::NoPrompt, nullptr, 0, false},
     {"srecerror", FaultKind::SrecError, "nth", 0, true},
+    {"boottext", FaultKind::BootText, "bytes", 0, true},
+    {"bootnul", FaultKind::BootNul, nullptr, 0, false},
 };
 
 std::optional<int> toInt(std::string_view s) {

@@ -12,6 +12,10 @@
 //                          M ms later (default 3000) as if the sensor had been reset
 //   noprompt               boot firmware sends no prompt
 //   srecerror:nth=N        "Error # 02" at the N-th S-record
+//   boottext:bytes=N       the boot firmware sends N bytes of other text before
+//                          and after each of its messages
+//   bootnul                the boot firmware sends NUL bytes around its messages
+//                          (and inside the other text of boottext)
 // The reply faults take the filters order=N (only that order; default any) and
 // nth=K (only the K-th telegram of that order, or of all telegrams without order=;
 // default every one). Several --fault options may be given; they all apply.
@@ -25,7 +29,7 @@
 
 namespace veltsim {
 
-enum class FaultKind { NoReply, Short, Long, BadEcho, Alter, Delay, Split, Close, NoJump, NoPrompt, SrecError };
+enum class FaultKind { NoReply, Short, Long, BadEcho, Alter, Delay, Split, Close, NoJump, NoPrompt, SrecError, BootText, BootNul };
 
 struct FaultRule {
   FaultKind kind = FaultKind::NoReply;

@@ -59,6 +59,8 @@ Diagnostics:
                              starts M ms later (default 3000), as after a reset
       noprompt               no prompt in boot mode
       srecerror:nth=N        "Error # 02" at the N-th S-record
+      boottext:bytes=N       N bytes of other boot text before and after each boot message
+      bootnul                NUL bytes around the boot messages
     Reply faults (noreply, short, long, badecho, delay, split) and nojump take
     the filters order=N (default: every order) and nth=K (only the K-th
     telegram of that order, or of all telegrams without order=).

@@ -1,4 +1,5 @@
 // The device around the sensor: reassembly, boot mode, faults, state file.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -147,6 +148,21 @@ TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
 // Boot-mode scripts: at each time the jump order ("JUMP"), text for the boot
 // firmware, or nothing (a tick); then the text answered (" +fw" when a firmware
 // image was taken) and a log fragment. Every script ends back in the application.
+// Other text and NULs around the boot messages, for the loader's text watcher.
+TEST(Device, BootTextFaultsSurroundTheMessages) {
+  Rig rig({"boottext:bytes=100", "bootnul"});
+  rig.send(rig.pty, telegram(JumpBoot), 0);
+  const std::string prompt = text(rig.tick(1));
+  const std::string nul(2, '\0');
+  const size_t at = prompt.find(nul + kPrompt + nul);
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(at, 100u);
+  EXPECT_EQ(prompt.size(), 200 + 4 + kPrompt.size());
+  EXPECT_EQ(std::count(prompt.begin(), prompt.end(), '\0'), 4 + 2 * 2);  // and one every 40 characters of the text
+  const std::string error = text(rig.send(rig.pty, "S1131000000102030405060708090A0B0C0D0E0F65", 2));
+  EXPECT_EQ(error.substr(102, kError.size()), kError);
+}
+
 TEST(Device, BootModeFailuresAndFaults) {
   struct Step { double at; std::string input, output, log; };
   struct Script { std::vector<std::string> faults; std::vector<Step> steps; };

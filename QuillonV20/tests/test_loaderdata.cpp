@@ -1,0 +1,203 @@
+// The loader's telegram, answer checks, backup file reading, firmware file
+// splitting and the boot text watcher.
+#include "loaderdata.h"
+#include "telegram.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace com232;
+using namespace quillon;
+
+namespace {
+
+std::string hex(const char *buf, int from, int to)
+{
+    std::string s;
+    char b[4];
+    for (int i = from; i < to; ++i) {
+        std::snprintf(b, sizeof b, "%02x", static_cast<unsigned char>(buf[i]));
+        s += b;
+    }
+    return s;
+}
+
+// A valid backup text with value(i) as element i, in the program's own layout.
+std::string backupText(unsigned (*value)(int), const char *sep = "\t", const char *eol = "\r\n")
+{
+    std::string s;
+    for (int b = 0; b < kBlocks; ++b) {
+        for (int j = 0; j < kBlockWords; ++j) {
+            if (j)
+                s += sep;
+            s += std::to_string(value(b * kBlockWords + j));
+        }
+        s += eol;
+    }
+    return s;
+}
+
+unsigned ramp(int i) { return static_cast<unsigned>(i * 19 % 65536); }
+
+} // namespace
+
+TEST(LoaderTelegram, OrdersFillTheirFieldsAndKeepTheRest)
+{
+    InitTelegramGlobals();
+    com232::sync = 0x55;
+    for (int i = 0; i < kImageWords; ++i)
+        fileBuf[i] = static_cast<uint16_t>(0x1000 + i);
+
+    // The jump telegram carries the 0x5555/0xAAAA pattern.
+    CopyVarsToPP();
+    FillTxBuf(ORDER_JUMP_BOOT, 0, 0, 0);
+    EXPECT_EQ(hex(szWriteBuf, 0, 36), "005500bb" + std::string("5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa"));
+
+    // A block read sets address and count; bytes 8 on are the jump's still.
+    FillTxBuf(ORDER_EEPROM_READ, 0, 0x1200 + 13 * 5, 13);
+    EXPECT_EQ(hex(szWriteBuf, 0, 12), "005500b81241000d5555aaaa");
+
+    // A block write takes 13 words of its block from fileBuf; bytes 34-35 stay.
+    FillTxBuf(ORDER_EEPROM_WRITE, 255, 0x1200 + 13 * 255, 13);
+    EXPECT_EQ(hex(szWriteBuf, 0, 8), "005500b61ef3000d");
+    EXPECT_EQ(GetWord(szWriteBuf, 8), 0x1000 + 13 * 255);
+    EXPECT_EQ(GetWord(szWriteBuf, 32), 0x1000 + 13 * 255 + 12);
+    EXPECT_EQ(hex(szWriteBuf, 34, 36), "aaaa");
+
+    // A page command sets only its address; the count of the write stays.
+    FillTxBuf(ORDER_EEPROM_PAGE, 0, 0x1300, 0);
+    EXPECT_EQ(hex(szWriteBuf, 0, 8), "005500b41300000d");
+
+    // The identify telegram carries pp, which is whatever the last answer left.
+    szReadBuf[0] = 0;
+    szReadBuf[1] = static_cast<char>(0xAA);
+    szReadBuf[2] = static_cast<char>(0x80);
+    szReadBuf[3] = 0x01;
+    GetRxBuf();
+    EXPECT_EQ(pp[0], 0x00AA);
+    EXPECT_EQ(pp[1], 0x8001); // never sign-extended
+    FillTxBuf(ORDER_GET_VERSION, 0, 0, 0);
+    EXPECT_EQ(hex(szWriteBuf, 0, 8), "0055000700aa8001");
+}
+
+TEST(LoaderTelegram, AnswerChecks)
+{
+    char sent[36], answer[36];
+    for (int i = 0; i < 36; ++i)
+        sent[i] = answer[i] = static_cast<char>(i * 7);
+    sent[0] = 0x00;
+    sent[1] = 0x55;
+    answer[0] = 0x00;
+    answer[1] = static_cast<char>(0xAA);
+    EXPECT_TRUE(EchoMatches(sent, answer, 36, 17));
+    EXPECT_FALSE(EchoMatches(sent, answer, 35, 17)); // short
+    EXPECT_FALSE(EchoMatches(sent, answer, 37, 17)); // long
+    answer[33] ^= 1;
+    EXPECT_FALSE(EchoMatches(sent, answer, 36, 17)); // last data byte differs
+    EXPECT_TRUE(EchoMatches(sent, answer, 36, 2));   // a page echo looks at the order only
+    answer[0] = 0x01;
+    EXPECT_FALSE(EchoMatches(sent, answer, 36, 2)); // byte 0 must be zero
+
+    struct { uint16_t w0, w1, w2; bool ok; } jumps[] = {
+        {0x0055, 0xBB, 0xAA, true}, {0x0000, 0xBB, 0xAA, true}, {0x00AA, 0xBB, 0xAA, true},
+        {0x0001, 0xBB, 0xAA, false}, {0x00AA, 0xBC, 0xAA, false}, {0x00AA, 0xBB, 0x00, false},
+    };
+    for (const auto &j : jumps) {
+        const uint16_t w[3] = {j.w0, j.w1, j.w2};
+        EXPECT_EQ(JumpAnswerAccepted(w), j.ok) << j.w0 << " " << j.w1 << " " << j.w2;
+    }
+    const uint16_t good[2] = {0xAA, 0xB8}, bad[2] = {0x55, 0xB8};
+    EXPECT_TRUE(BlockReadAccepted(good));
+    EXPECT_FALSE(BlockReadAccepted(bad));
+}
+
+TEST(BackupFile, ReadsExactly3328NumbersOrNothing)
+{
+    uint16_t image[kImageWords];
+    std::string why;
+    ASSERT_TRUE(ParseBackup(backupText(ramp), image, &why)) << why;
+    for (int i = 0; i < kImageWords; ++i)
+        ASSERT_EQ(image[i], ramp(i)) << i;
+    // Padded fields, LF line ends and the extreme values read the same.
+    std::string padded;
+    for (int i = 0; i < kImageWords; ++i) {
+        char f[16];
+        std::snprintf(f, sizeof f, "%10u%s", i == 0 ? 65535u : ramp(i), i % 13 == 12 ? "\n" : "\t");
+        padded += f;
+    }
+    ASSERT_TRUE(ParseBackup(padded, image, &why)) << why;
+    EXPECT_EQ(image[0], 65535);
+    EXPECT_EQ(image[kImageWords - 1], ramp(kImageWords - 1));
+
+    std::string missing = backupText(ramp);
+    missing.erase(missing.find_last_of('\t')); // drops the last number and line end
+    std::string extra = backupText(ramp) + "7\r\n";
+    std::string tooBig = backupText(ramp);
+    tooBig.replace(0, tooBig.find('\t'), "65536");
+    std::string text = backupText(ramp);
+    text.replace(0, text.find('\t'), "0x12");
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {missing, "3327 numbers"}, {extra, "more than 3328"}, {tooBig, "65536"}, {text, "not a number"},
+        {"", "0 numbers"}, {"-1", "not a number"}, {"99999999999", "not a number"}};
+    for (const auto &[file, reason] : refused) {
+        for (auto &v : image)
+            v = 0x4242;
+        EXPECT_FALSE(ParseBackup(file, image, &why)) << reason;
+        EXPECT_NE(why.find(reason), std::string::npos) << why;
+        EXPECT_EQ(image[0], 0x4242) << "a refused file left the image as it was";
+    }
+}
+
+TEST(FirmwareFile, LinesWithoutTheirEndsAndRefusedFiles)
+{
+    std::vector<std::string> lines;
+    std::string why;
+    const std::string lf = "S00600004844521B\nS1130000285F245F2212226A000424290008237C2A\n\nS9030000FC";
+    const std::string crlf = "S00600004844521B\r\nS1130000285F245F2212226A000424290008237C2A\r\n\r\nS9030000FC\r\n";
+    ASSERT_TRUE(SplitFirmwareLines(lf, kMaxFirmwareLine, &lines, &why));
+    const std::vector<std::string> expected = {"S00600004844521B", "S1130000285F245F2212226A000424290008237C2A",
+                                               "S9030000FC"};
+    EXPECT_EQ(lines, expected);
+    ASSERT_TRUE(SplitFirmwareLines(crlf, kMaxFirmwareLine, &lines, &why));
+    EXPECT_EQ(lines, expected);
+
+    ASSERT_TRUE(SplitFirmwareLines(std::string(1000, 'S') + "\n", kMaxFirmwareLine, &lines, &why));
+    EXPECT_FALSE(SplitFirmwareLines("S0\n" + std::string(1001, 'S') + "\r\n", kMaxFirmwareLine, &lines, &why));
+    EXPECT_NE(why.find("Line 2"), std::string::npos) << why;
+    EXPECT_FALSE(SplitFirmwareLines(std::string("S1\0\n", 4), kMaxFirmwareLine, &lines, &why));
+}
+
+TEST(BootText, TextsAreFoundInPiecesAfterLongTextAndAcrossNuls)
+{
+    const std::string prompt = kBootPrompt;
+    // The prompt one character a read, after kilobytes of other text.
+    BootTextWatcher w;
+    w.add(std::string(10000, 'x').data(), 10000);
+    for (char c : prompt) {
+        EXPECT_FALSE(w.promptSeen());
+        w.add(&c, 1);
+    }
+    EXPECT_TRUE(w.promptSeen());
+    EXPECT_LE(w.size(), BootTextWatcher::kCapacity);
+
+    // NULs inside and around a text are dropped, not an end of the search.
+    w.clear();
+    const std::string withNuls = std::string("junk\0\0Application started ", 27) + std::string("\0", 1) +
+                                 "from address 0x00A4\r\n";
+    EXPECT_EQ(w.add(withNuls.data(), static_cast<int>(withNuls.size())),
+              "junkApplication started from address 0x00A4\r\n");
+    EXPECT_TRUE(w.successSeen());
+    EXPECT_FALSE(w.errorSeen());
+
+    // One read far larger than the window: a text at its start still counts,
+    // and the success and error of one read are both seen.
+    w.clear();
+    std::string big = "\r\nError # 02\r\n" + std::string(9000, '.') + kBootSuccess;
+    w.add(big.data(), static_cast<int>(big.size()));
+    EXPECT_TRUE(w.errorSeen());
+    EXPECT_TRUE(w.successSeen());
+    EXPECT_FALSE(w.promptSeen());
+}

@@ -1,0 +1,453 @@
+// QuillonV20 against the simulated sensor on a pseudo-terminal, driven by UI
+// scripts: identification, EEPROM backup and restore (the sensor's region and
+// the file compared word for word), refused restore files, firmware updates
+// with files of objcopy and srec_cat (the image the sensor received compared
+// with the binary), the boot firmware's error, noisy boot text, XON/XOFF at a
+// slow boot firmware, and Disarm PL.
+#include "simproc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRegionWords = 3328;
+constexpr unsigned kRegionStart = 0x1200;
+const std::string kTransferError = "Error occured while creating EEPROM backup!";
+
+bool has(const std::string &text, const std::string &what)
+{
+    return text.find(what) != std::string::npos;
+}
+
+// A text as a script's print shows it: line feeds written as \n.
+std::string esc(std::string text)
+{
+    for (size_t i = 0; (i = text.find('\n', i)) != std::string::npos; i += 2)
+        text.replace(i, 1, "\\n");
+    return text;
+}
+
+bool shown(const std::string &out, const std::string &text)
+{
+    return has(out, esc(text));
+}
+
+// Clicks a button and waits until its command is over (its buttons undimmed).
+std::string Click(const std::string &button)
+{
+    return "click MAINP " + button + "\nwaitfor MAINP " + button + " dimmed == 0 150\n";
+}
+
+int count(const std::string &text, const std::string &what)
+{
+    int n = 0;
+    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
+        ++n;
+    return n;
+}
+
+unsigned sensorPattern(int i) { return static_cast<unsigned>((i * 40503 + 7) & 0xFFFF); }
+unsigned filePattern(int i) { return static_cast<unsigned>((i * 977 + 65000) & 0xFFFF); }
+
+// The words of the backup region in a state file of the simulator.
+std::vector<unsigned> RegionOfState(const std::string &path)
+{
+    std::vector<unsigned> region(kRegionWords, 0x10000);
+    std::istringstream in(ReadTextFile(path));
+    std::string line, tag, addr;
+    while (std::getline(in, line)) {
+        std::istringstream l(line);
+        if (!(l >> tag >> addr) || tag != "eeprom")
+            continue;
+        unsigned a = static_cast<unsigned>(std::stoul(addr, nullptr, 16));
+        std::string w;
+        for (; l >> w; ++a)
+            if (a >= kRegionStart && a < kRegionStart + kRegionWords)
+                region[a - kRegionStart] = static_cast<unsigned>(std::stoul(w, nullptr, 16));
+    }
+    return region;
+}
+
+// A state file whose backup region holds sensorPattern.
+std::string StateWithRegion(const std::string &dir)
+{
+    const std::string path = dir + "/state.txt";
+    {
+        SimProcess seed({"--state", path}, false, true);
+        seed.stop();
+    }
+    std::istringstream in(ReadTextFile(path));
+    std::string line, out;
+    while (std::getline(in, line)) {
+        std::istringstream l(line);
+        std::string tag, addr;
+        l >> tag >> addr;
+        if (tag == "eeprom") {
+            const unsigned a = static_cast<unsigned>(std::stoul(addr, nullptr, 16));
+            if (a >= kRegionStart && a < kRegionStart + kRegionWords) {
+                char buf[16];
+                line = "eeprom " + addr;
+                for (unsigned k = 0; k < 16; ++k) {
+                    std::snprintf(buf, sizeof buf, " %04x", sensorPattern(static_cast<int>(a - kRegionStart + k)));
+                    line += buf;
+                }
+            }
+        }
+        out += line + "\n";
+    }
+    return WriteTextFile(path, out);
+}
+
+std::string BackupText(unsigned (*value)(int), int numbers = kRegionWords)
+{
+    std::string s;
+    for (int i = 0; i < numbers; ++i)
+        s += std::to_string(value(i)) + (i % 13 == 12 || i == numbers - 1 ? "\r\n" : "\t");
+    return s;
+}
+
+struct Loader {
+    std::string dir = MakeTempDir();
+    std::string out;
+    int run(const SimProcess &sim, const std::string &script, std::vector<std::string> env = {})
+    {
+        const std::string exe = InstallCopy("QuillonV20", dir);
+        const std::string path = WriteTextFile(dir + "/script.txt", script);
+        env.push_back("QT_QPA_PLATFORM=offscreen");
+        env.push_back("VELTRA_COM1=" + sim.ptyLink);
+        return RunProgram(exe, {"--ui-script", path}, env, 150, &out);
+    }
+};
+
+std::vector<int> Repeat(std::vector<int> head, int order, int n)
+{
+    head.insert(head.end(), static_cast<size_t>(n), order);
+    return head;
+}
+
+// Runs a shell command; true when it exits 0.
+bool Shell(const std::string &cmd)
+{
+    return std::system(cmd.c_str()) == 0;
+}
+
+// A binary of n bytes and its S-record file made by a tool, in dir.
+std::string MakeBinary(const std::string &dir, int n)
+{
+    std::string bin;
+    for (int i = 0; i < n; ++i)
+        bin.push_back(static_cast<char>((i * 131 + i / 256 * 7) & 0xFF));
+    return WriteTextFile(dir + "/fw.bin", bin);
+}
+
+// The firmware update of a file, until a text shows in the status window.
+std::string UpdateScript(const std::string &file)
+{
+    return "file " + file + " existing\n" + Click("ButtonReadFW") + Click("ButtonArmPL") +
+           "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n";
+}
+
+} // namespace
+
+TEST(Loader, IdentifiesTextsOf36And48And72BytesAndReportsFailures)
+{
+    for (int length : {36, 48, 72}) {
+        const std::string text = "IDENT " + std::to_string(length) + std::string(static_cast<size_t>(length - 12), 'x');
+        SimProcess sim({"--id-length", std::to_string(length), "--version-text", text}, false, true);
+        ASSERT_TRUE(sim.ok());
+        Loader l;
+        ASSERT_EQ(l.run(sim, "print MAINP DispStatus\nquit 0\n"), 0) << l.out;
+        EXPECT_TRUE(shown(l.out, "It is STRONGLY recommended to UPDATE the FIRMWARE according to the MANUAL!\n\n" + text +
+                                   "\n"))
+            << l.out;
+    }
+    // No answer; then TRY TO CONNECT on a COM number without a device, and
+    // back on COM1 (which answers nothing either).
+    SimProcess sim({"--fault", "noreply:order=7"}, false, true);
+    Loader l;
+    ASSERT_EQ(l.run(sim,
+                    "set MAINP EditSelectComPort 9\n" + Click("ButtonTryToConnect") +
+                        "set MAINP EditSelectComPort 1\n" + Click("ButtonTryToConnect") +
+                        "print MAINP DispStatus\nquit 0\n",
+                    {"VELTRA_COM9=/nonexistent/tty"}),
+              0)
+        << l.out;
+    EXPECT_TRUE(shown(l.out, "\n\nCONNECTION FAILURE \nNo serial port found\nCONNECTION FAILURE \n")) << l.out;
+}
+
+TEST(Loader, BackupEqualsTheSensorRegion)
+{
+    const std::string dir = MakeTempDir();
+    SimProcess sim({"--state", StateWithRegion(dir)}, false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    const std::string file = l.dir + "/EEPROM_Backup.dat";
+    ASSERT_EQ(l.run(sim, "file " + file + " new\n"
+                         + Click("ButtonReadEEPROM") +
+                         "print MAINP DispStatus\nprint MAINP DispProgress\nprint MAINP DispEEPROMTransferFile\nquit 0\n"),
+              0)
+        << l.out;
+    EXPECT_TRUE(shown(l.out, " \nSuccess! \nBackup File has been created! \n")) << l.out;
+    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
+    EXPECT_TRUE(has(l.out, "MAINP.DispEEPROMTransferFile=" + file)) << l.out;
+    EXPECT_EQ(ReadTextFile(file), BackupText(sensorPattern));
+    EXPECT_EQ(sim.receivedOrders(), Repeat({7}, 184, 256));
+}
+
+TEST(Loader, BackupWithADroppedAnswerWritesNoFile)
+{
+    SimProcess sim({"--fault", "noreply:order=184:nth=100"}, false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    const std::string file = l.dir + "/EEPROM_Backup.dat";
+    ASSERT_EQ(l.run(sim, "file " + file + " new\n"
+                         + Click("ButtonReadEEPROM") +
+                         "print MAINP DispProgress\nprint MAINP DispStatus\nquit 0\n"),
+              0)
+        << l.out;
+    EXPECT_TRUE(shown(l.out, kTransferError + " \nPlease verify sensor power supply, connection cables and comport "
+                                            "settings! \nTry to establish connection again! \nSEE MANUAL!!!\n "
+                                            "\nFailure! \nNo Backup File has been created! \n"))
+        << l.out;
+    EXPECT_FALSE(has(l.out, "Success"));
+    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n"));
+    EXPECT_EQ(ReadTextFile(file), "");
+    EXPECT_EQ(sim.receivedOrders(), Repeat({7}, 184, 100));
+}
+
+TEST(Loader, RestoreWritesTheFileIntoTheSensorRegion)
+{
+    const std::string dir = MakeTempDir();
+    const std::string state = StateWithRegion(dir);
+    SimProcess sim({"--state", state}, false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    const std::string file = WriteTextFile(l.dir + "/restore.dat", BackupText(filePattern));
+    ASSERT_EQ(l.run(sim, "file " + file + " existing\n"
+                         + Click("ButtonSaveEEPROM") +
+                         "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
+              0)
+        << l.out;
+    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
+    std::vector<int> orders = Repeat(Repeat({7}, 180, 13), 182, 256);
+    orders.push_back(187);
+    EXPECT_EQ(sim.receivedOrders(), orders);
+    sim.stop();
+    std::vector<unsigned> expected(kRegionWords);
+    for (int i = 0; i < kRegionWords; ++i)
+        expected[static_cast<size_t>(i)] = filePattern(i);
+    EXPECT_EQ(RegionOfState(state), expected);
+}
+
+TEST(Loader, RestoreStopsAtAWrongEcho)
+{
+    SimProcess sim({"--fault", "badecho:order=182:nth=40"}, false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    const std::string file = WriteTextFile(l.dir + "/restore.dat", BackupText(filePattern));
+    ASSERT_EQ(l.run(sim, "file " + file + " existing\n"
+                         + Click("ButtonSaveEEPROM") +
+                         "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
+              0)
+        << l.out;
+    EXPECT_TRUE(shown(l.out, "SEE MANUAL!!!\n \nFailure! \nBackup File has not been saved to EEPROM!\n")) << l.out;
+    EXPECT_FALSE(has(l.out, "Success"));
+    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n"));
+    EXPECT_EQ(sim.receivedOrders(), Repeat(Repeat({7}, 180, 13), 182, 40)); // no jump
+}
+
+TEST(Loader, RestoreRefusesDamagedFilesBeforeSendingAnything)
+{
+    SimProcess sim({}, false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    std::string tooBig = BackupText(filePattern);
+    tooBig.replace(0, tooBig.find('\t'), "65536");
+    std::string text = BackupText(filePattern);
+    text.replace(text.find('\t') + 1, 0, "abc");
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {BackupText(filePattern, 3327), "The file holds 3327 numbers instead of 3328."},
+        {BackupText(filePattern, 3329), "The file holds more than 3328 numbers."},
+        {tooBig, "The file holds the value 65536, outside 0 ... 65535."},
+        {text, "is not a number"},
+    };
+    std::string script;
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string path = WriteTextFile(l.dir + "/bad" + std::to_string(i) + ".dat", files[i].first);
+        script += "file " + path + " existing\n" + Click("ButtonSaveEEPROM");
+    }
+    ASSERT_EQ(l.run(sim, script + "print MAINP DispStatus\nquit 0\n"), 0) << l.out;
+    EXPECT_EQ(count(l.out, esc("cannot be restored: \n")), 4) << l.out;
+    EXPECT_EQ(count(l.out, esc(" \nFailure! \nBackup File has not been saved to EEPROM!\n")), 4);
+    EXPECT_EQ(sim.receivedOrders(), std::vector<int>{7}); // no page, block or jump
+}
+
+// The firmware tests: a binary, its S-record file made by a tool, and the
+// image the simulator wrote when the boot firmware accepted the file.
+struct FirmwareRun {
+    std::string dir = MakeTempDir();
+    std::string bin, image = dir + "/image.bin";
+    explicit FirmwareRun(int bytes) : bin(MakeBinary(dir, bytes)) {}
+    std::vector<std::string> args(std::vector<std::string> more = {}) const
+    {
+        more.insert(more.begin(), {"--fw-out", image});
+        return more;
+    }
+};
+
+TEST(Loader, FirmwareUpdateWithAnObjcopyFile)
+{
+    FirmwareRun fw(3000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    SimProcess sim(fw.args(), false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
+    EXPECT_TRUE(shown(l.out, " \nFile loaded: \n" + fw.dir + "/fw.s\n")) << l.out;
+    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes";
+    const auto orders = sim.receivedOrders();
+    ASSERT_GE(orders.size(), 3u);
+    EXPECT_EQ(orders[1], 187);
+    EXPECT_EQ(orders.back(), 7); // identified again in its new application
+}
+
+TEST(Loader, FirmwareUpdateWithASrecCatFileOfCrLfLines)
+{
+    FirmwareRun fw(5000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && srec_cat fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o fw.lf -motorola && "
+                      "sed 's/$/\\r/' fw.lf > fw.s"));
+    ASSERT_TRUE(has(ReadTextFile(fw.dir + "/fw.s"), "\r\n"));
+    SimProcess sim(fw.args(), false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes";
+    // The line ends are not sent: the boot firmware got the records back to back.
+    for (const std::string &line : sim.logLines()) {
+        const bool bootInput = has(line, "\"mode\":\"boot\"") && has(line, "\"dir\":\"rx\"");
+        EXPECT_FALSE(bootInput && (has(line, "\\r") || has(line, "\\n"))) << line;
+    }
+}
+
+TEST(Loader, FirmwareUpdateReportsTheBootFirmwaresError)
+{
+    FirmwareRun fw(600);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.good"));
+    // The checksum of the third line spoiled.
+    std::istringstream in(ReadTextFile(fw.dir + "/fw.good"));
+    std::string line, bad;
+    for (int n = 1; std::getline(in, line); ++n) {
+        if (n == 3)
+            line.back() = line.back() == '0' ? '1' : '0';
+        bad += line + "\n";
+    }
+    WriteTextFile(fw.dir + "/fw.s", bad);
+    SimProcess sim(fw.args(), false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
+    EXPECT_TRUE(has(l.out, "Error # 02")) << l.out;
+    EXPECT_FALSE(has(l.out, "successful"));
+    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n"));
+}
+
+TEST(Loader, FirmwareUpdateFindsTheTextsAmongLongTextAndNuls)
+{
+    FirmwareRun fw(2000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    SimProcess sim(fw.args({"--fault", "boottext:bytes=6000", "--fault", "bootnul", "--pace"}), false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
+    EXPECT_TRUE(has(l.out, "boot: sector erased")) << l.out; // the boot firmware's text is shown
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes";
+}
+
+TEST(Loader, XonXoffHoldsTheTransferAtASlowBootFirmware)
+{
+    // About 40 KB of S-records; the boot firmware needs 6 ms per record of
+    // 44 characters (the line brings one in 3.8 ms) and buffers 1024 bytes,
+    // so it stops the line again and again.
+    FirmwareRun fw(16000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    ASSERT_GT(ReadTextFile(fw.dir + "/fw.s").size(), 40000u);
+    SimProcess sim(fw.args({"--pace", "--flash-ms", "6", "--boot-buffer", "1024"}), false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes"; // nothing lost
+    // The loader hands bytes to the line at its pace: at the first XOFF
+    // little is on its way (a loader running ahead fills the 4 KB of the
+    // pseudo-terminal at once). Between XOFF and XON the sensor reads nothing,
+    // so what waits on the line grows only by what was sent before XOFF
+    // arrived. (Later the sensor, reading only what fits its buffer, leaves
+    // more and more on the line.)
+    int pairs = 0;
+    long atXoff = -1;
+    for (const std::string &line : sim.logLines()) {
+        if (!has(line, "\"event\":\"flow-sent\""))
+            continue;
+        const long pending = std::atol(line.c_str() + line.find("\"pending\":") + 10);
+        if (has(line, "\"byte\":\"xoff\"")) {
+            if (pairs == 0)
+                EXPECT_LE(pending, 1024) << line;
+            atXoff = pending;
+        } else if (atXoff >= 0) {
+            EXPECT_LE(pending, atXoff + 256) << line;
+            ++pairs;
+            atXoff = -1;
+        }
+    }
+    EXPECT_GE(pairs, 5);
+}
+
+TEST(Loader, FirmwareFilesThatCannotBeSentAreRefusedBeforeTheJump)
+{
+    SimProcess sim({}, false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    const std::string longLine = WriteTextFile(l.dir + "/long.s", "S0030000FC\n" + std::string(1001, 'S') + "\n");
+    ASSERT_EQ(l.run(sim, Click("ButtonArmPL") + "file " + l.dir + "/gone.s existing\n" + Click("ButtonReadFW") +
+                             Click("ButtonArmPL") + "file " + longLine + " existing\n" + Click("ButtonReadFW") +
+                             Click("ButtonArmPL") + "file " + longLine + " cancel\n" + Click("ButtonReadFW") +
+                             Click("ButtonArmPL") + "print MAINP DispStatus\nquit 0\n"),
+              0)
+        << l.out;
+    EXPECT_EQ(count(l.out, esc(" \nATTENTION! \nNo Firmware file was specified. \n")), 2) << l.out;
+    EXPECT_TRUE(shown(l.out, "gone.s cannot be used: \nThe file does not exist any more."));
+    EXPECT_TRUE(shown(l.out, "long.s cannot be used: \nLine 2 is longer than 1000 characters."));
+    EXPECT_EQ(sim.receivedOrders(), std::vector<int>{7}); // the sensor never left its application
+}
+
+TEST(Loader, DisarmPlEndsTheWaitForTheBootFirmware)
+{
+    FirmwareRun fw(300);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    // The application does not answer the jump; the user would reset the sensor.
+    SimProcess sim(fw.args({"--fault", "nojump:reset_ms=60000"}), false, true);
+    ASSERT_TRUE(sim.ok());
+    Loader l;
+    ASSERT_EQ(l.run(sim, "file " + fw.dir + "/fw.s existing\n"
+                         + Click("ButtonReadFW") +
+                         "click MAINP ButtonArmPL\n"
+                         "waitfor MAINP DispStatus ~= Waiting for HARDWARE RESET! 20\n"
+                         "click MAINP ButtonDisarmPL\n"
+                         "waitfor MAINP ButtonArmPL dimmed == 0 20\n"
+                         "print MAINP DispStatus\nquit 0\n"),
+              0)
+        << l.out;
+    EXPECT_TRUE(shown(l.out, "\nCONNECTION FAILURE \nWaiting for HARDWARE RESET! \nFirmeware Update aborted! \n")) << l.out;
+    for (const std::string &line : sim.logLines())
+        EXPECT_FALSE(has(line, "\"mode\":\"boot\"") && has(line, "\"dir\":\"rx\"")) << line; // nothing sent
+}
