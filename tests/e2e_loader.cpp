@@ -400,8 +400,9 @@ TEST(Loader, XonXoffHoldsTheTransferAtASlowBootFirmware)
             continue;
         const long pending = std::atol(line.c_str() + line.find("\"pending\":") + 10);
         if (has(line, "\"byte\":\"xoff\"")) {
-            if (pairs == 0)
+            if (pairs == 0) {
                 EXPECT_LE(pending, 1024) << line;
+            }
             atXoff = pending;
         } else if (atXoff >= 0) {
             EXPECT_LE(pending, atXoff + 256) << line;

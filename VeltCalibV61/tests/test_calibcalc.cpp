@@ -42,8 +42,9 @@ TEST(CalibFactors, FactorAndRangeCheckOnTheSameMeanForAllChannels)
         EXPECT_EQ(CalibFactor(c.setvalue, c.mean), c.factor) << c.setvalue << "/" << c.mean;
         const CfResult r = ComputeCalibFactors(c.setvalue, 100, c.mean, c.mean, c.mean, 100);
         EXPECT_EQ(r.check, c.passes ? CfCheck::Passed : CfCheck::OutOfRange) << c.setvalue << "/" << c.mean;
-        if (c.passes)
+        if (c.passes) {
             EXPECT_EQ(std::vector<int>(r.cf, r.cf + 3), std::vector<int>(3, static_cast<int>(c.factor)));
+        }
     }
 }
 
@@ -84,10 +85,12 @@ TEST(CalibCapture, ButtonBlinksEveryFiveFramesAndEndsLightGrey)
             changes.push_back(i);
             last = c;
         }
-        if (i == 0 || i == 10 || i == 90)
+        if (i == 0 || i == 10 || i == 90) {
             EXPECT_EQ(c, kColorRed) << i;
-        if (i == 5 || i == 15)
+        }
+        if (i == 5 || i == 15) {
             EXPECT_EQ(c, kColorLightGrey) << i;
+        }
     }
     EXPECT_EQ(changes.size(), 20u);
     EXPECT_EQ(changes.back(), 95);
