@@ -55,15 +55,9 @@ void openPort(long baud, bool xonxoff, double timeout)
 
 } // namespace
 
-void InitRS232()
-{
-    openPort(kApplicationBaud, false, kApplicationTimeout);
-}
+void InitRS232() { openPort(kApplicationBaud, false, kApplicationTimeout); }
 
-void InitRS232PL()
-{
-    openPort(kBootBaud, true, kBootTimeout);
-}
+void InitRS232PL() { openPort(kBootBaud, true, kBootTimeout); }
 
 void TryToConnect()
 {
@@ -99,10 +93,7 @@ void CheckComLine()
     }
 }
 
-int WriteLoaderTelegram()
-{
-    return WriteTelegram();
-}
+int WriteLoaderTelegram() { return WriteTelegram(); }
 
 void SetPopupTimeout()
 {

@@ -34,14 +34,11 @@ const char *const kRestoreFailed = " \nFailure! \nBackup File has not been saved
 
 int chooseBackupFile()
 {
-    return FileSelectPopup("", "EEPROM_Backup.dat", "*.dat", "Select EEPROM Backup File ", VAL_OK_CANCEL_FILE_SELECT,
-                           0, 0, 1, 1, file_name);
+    return FileSelectPopup("", "EEPROM_Backup.dat", "*.dat", "Select EEPROM Backup File ", VAL_OK_CANCEL_FILE_SELECT, 0,
+                           0, 1, 1, file_name);
 }
 
-void showFileName()
-{
-    SetCtrlVal(mainpanel, MAINP_DISPEEPROMTRANSFERFILE, file_name);
-}
+void showFileName() { SetCtrlVal(mainpanel, MAINP_DISPEEPROMTRANSFERFILE, file_name); }
 
 // The backup file's whole text; false (with the reason) when it cannot be read.
 bool readBackupFile(std::string *text, std::string *why)
@@ -122,8 +119,7 @@ void ReadEEPROM()
     std::copy(image, image + kImageWords, fileBuf);
     // Written whole or not at all: a failed write leaves the earlier file.
     const int w = ArrayToFile(file_name, fileBuf, VAL_UNSIGNED_SHORT_INTEGER, kImageWords, kBlockWords,
-                              VAL_DATA_MULTIPLEXED, VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_TAB, 10, VAL_ASCII,
-                              VAL_TRUNCATE);
+                              VAL_DATA_MULTIPLEXED, VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_TAB, 10, VAL_ASCII, VAL_TRUNCATE);
     if (w < 0) {
         const std::string text = " \nThe EEPROM Backup file " + std::string(file_name) + " could not be written! \n";
         AppendStatus(text.c_str());
@@ -137,8 +133,7 @@ void SaveEEPROM()
 {
     const int r = chooseBackupFile();
     if (r != VAL_EXISTING_FILE_SELECTED) {
-        AppendStatus(
-            "\nATTENTION! \nNo existing EEPROM Backup file was choosen! \nEEPROM Saving will not be done! \n");
+        AppendStatus("\nATTENTION! \nNo existing EEPROM Backup file was choosen! \nEEPROM Saving will not be done! \n");
         return;
     }
     showFileName();
@@ -170,8 +165,8 @@ void SaveEEPROM()
     if (comecho == 1) {
         order = ORDER_EEPROM_WRITE;
         for (int i = 0; i < kBlocks; ++i) {
-            FillTxBuf(ORDER_EEPROM_WRITE, static_cast<uint16_t>(i), static_cast<uint16_t>(kEepromBase + kBlockWords * i),
-                      kBlockWords);
+            FillTxBuf(ORDER_EEPROM_WRITE, static_cast<uint16_t>(i),
+                      static_cast<uint16_t>(kEepromBase + kBlockWords * i), kBlockWords);
             CheckEcho(17);
             if (comecho == 0)
                 break;

@@ -102,8 +102,8 @@ bool readFirmwareFile(const char *path, std::string *content, std::string *why)
 
 void refuseFile(const std::string &why)
 {
-    const std::string text = " \nATTENTION! \nFirmware file " + std::string(srec_file_name) +
-                             " cannot be used: \n" + why + " \nFirmware Update will not be done! \n";
+    const std::string text = " \nATTENTION! \nFirmware file " + std::string(srec_file_name) + " cannot be used: \n" +
+                             why + " \nFirmware Update will not be done! \n";
     AppendStatus(text.c_str());
 }
 
@@ -183,7 +183,8 @@ void SendFW()
         if (!running)
             break;
         // Progress of the transfer: never 0 while it runs.
-        SetProgress(std::max(1.0, 1000.0 * static_cast<double>(next) / static_cast<double>(std::max<size_t>(lines.size(), 1))));
+        SetProgress(
+            std::max(1.0, 1000.0 * static_cast<double>(next) / static_cast<double>(std::max<size_t>(lines.size(), 1))));
         if (receiveBootText() > 0) {
             tstart = Timer();
             if (g_bootText.successSeen()) {

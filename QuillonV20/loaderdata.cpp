@@ -22,9 +22,7 @@ void FillTxBuf(uint16_t ord, uint16_t block, uint16_t address, uint16_t count)
     PutWord(szWriteBuf, 0, com232::sync);
     PutWord(szWriteBuf, 2, ord);
     switch (ord) {
-    case ORDER_EEPROM_PAGE:
-        PutWord(szWriteBuf, 4, address);
-        break;
+    case ORDER_EEPROM_PAGE: PutWord(szWriteBuf, 4, address); break;
     case ORDER_EEPROM_WRITE: {
         PutWord(szWriteBuf, 4, address);
         PutWord(szWriteBuf, 6, count);
@@ -76,14 +74,10 @@ bool EchoMatches(const char *sent, const char *answer, int answerBytes, int word
 
 bool JumpAnswerAccepted(const uint16_t *w)
 {
-    return (w[0] == 0x0055 || w[0] == 0x0000 || w[0] == kAnswerWord) && w[1] == ORDER_JUMP_BOOT &&
-           w[2] == kAnswerWord;
+    return (w[0] == 0x0055 || w[0] == 0x0000 || w[0] == kAnswerWord) && w[1] == ORDER_JUMP_BOOT && w[2] == kAnswerWord;
 }
 
-bool BlockReadAccepted(const uint16_t *w)
-{
-    return w[0] == kAnswerWord && w[1] == ORDER_EEPROM_READ;
-}
+bool BlockReadAccepted(const uint16_t *w) { return w[0] == kAnswerWord && w[1] == ORDER_EEPROM_READ; }
 
 bool ParseBackup(const std::string &text, uint16_t *image, std::string *why)
 {
@@ -100,9 +94,8 @@ bool ParseBackup(const std::string &text, uint16_t *image, std::string *why)
         while (j < text.size() && !separator(text[j]))
             ++j;
         const std::string token = text.substr(i, j - i);
-        const bool digits = token.size() <= 10 && std::all_of(token.begin(), token.end(), [](char c) {
-                                return c >= '0' && c <= '9';
-                            });
+        const bool digits =
+            token.size() <= 10 && std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; });
         if (!digits) {
             *why = "The file holds text that is not a number (\"" + token.substr(0, 20) + "\").";
             return false;
@@ -128,8 +121,7 @@ bool ParseBackup(const std::string &text, uint16_t *image, std::string *why)
     return true;
 }
 
-bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<std::string> *lines,
-                        std::string *why)
+bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<std::string> *lines, std::string *why)
 {
     std::vector<std::string> out;
     size_t start = 0, number = 0;
@@ -147,8 +139,7 @@ bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<
             return false;
         }
         if (line.size() > maxLine) {
-            *why = "Line " + std::to_string(number) + " is longer than " + std::to_string(maxLine) +
-                   " characters.";
+            *why = "Line " + std::to_string(number) + " is longer than " + std::to_string(maxLine) + " characters.";
             return false;
         }
         if (!line.empty())

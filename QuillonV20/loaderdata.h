@@ -58,8 +58,7 @@ constexpr size_t kMaxFirmwareLine = 1000;
 // Splits a firmware file into the lines to send (line ends removed, LF or
 // CR LF; empty lines dropped). Refuses (false, *why) a file with a line
 // longer than maxLine characters or with a NUL byte.
-bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<std::string> *lines,
-                        std::string *why);
+bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<std::string> *lines, std::string *why);
 
 // Texts of the boot firmware the loader looks for.
 extern const char *const kBootPrompt;

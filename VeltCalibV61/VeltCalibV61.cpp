@@ -32,9 +32,7 @@ const RtPanelSlot kPanels[] = {
 LinkSettings LinkSettingsOfProgram()
 {
     LinkSettings settings;
-    settings.stopLoopsOnOpen = [] {
-        poll = 0;
-    };
+    settings.stopLoopsOnOpen = [] { poll = 0; };
     settings.stopLoopsOnConnectPanel = [] { poll = 0; };
     settings.showLinkOnMainPanel = true;
     settings.serviceEventsInTcpRead = false;
@@ -54,7 +52,7 @@ void InitVars()
     logo.entry5InStyle4 = true;
     SetLogoSettings(logo);
     ShowLogo(5);
-    StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
+    StartLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}, proj_dir);
 }
 
 int WinMain(int argc, char **argv)
@@ -66,7 +64,7 @@ int WinMain(int argc, char **argv)
         return -1;
     // A panel file without the controls the link needs is refused like one
     // without its panels.
-    if (InitLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}) < 0) {
+    if (InitLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}) < 0) {
         DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
         return -1;
     }

@@ -12,7 +12,7 @@ extern std::uint16_t poll;
 // Set when the main panel is closed: a capture ends and no live loop starts,
 // so the program can end.
 extern bool closing;
-}
+} // namespace runflags
 using runflags::poll;
 
 // Panel handles, valid from start-up to shut-down (0 while not loaded).

@@ -45,15 +45,9 @@ const int kCommandButtons[] = {P_BUTTONSENDPOWER, P_BUTTONSENDCF, P_BUTTONGETCF,
                                P_BUTTONGO,        P_BUTTONCALCCF, P_BUTTONFINISHCALIB};
 
 // Writes the telegram in szWriteBuf; true when all 36 bytes went out.
-bool WriteGood()
-{
-    return WriteTelegram() == kTelegramBytes;
-}
+bool WriteGood() { return WriteTelegram() == kTelegramBytes; }
 
-bool ExchangeFrame()
-{
-    return Exchange(kTelegramBytes, kCalibExchangeTimeout);
-}
+bool ExchangeFrame() { return Exchange(kTelegramBytes, kCalibExchangeTimeout); }
 
 void SetFactorControls()
 {
@@ -69,10 +63,7 @@ uint16_t ReadU16(int control)
     return static_cast<uint16_t>(v);
 }
 
-void SetCalcButtonColor(int color)
-{
-    SetCtrlAttribute(panel, P_BUTTONCALCCF, ATTR_CMD_BUTTON_COLOR, color);
-}
+void SetCalcButtonColor(int color) { SetCtrlAttribute(panel, P_BUTTONCALCCF, ATTR_CMD_BUTTON_COLOR, color); }
 
 } // namespace
 
@@ -277,14 +268,9 @@ void SetCF()
     maxdelta = ReadU16(P_EDITMAXDELTA);
     const CfResult res = ComputeCalibFactors(setvalue, maxdelta, meanR, meanG, meanB, meanD);
     switch (res.check) {
-    case CfCheck::DeltaTooHigh:
-        MessagePopup("ATTENTION!", InfoMaxDelta);
-        return;
-    case CfCheck::OutOfRange:
-        MessagePopup("ATTENTION!", InfoOutOfRange);
-        return;
-    case CfCheck::Passed:
-        break;
+    case CfCheck::DeltaTooHigh: MessagePopup("ATTENTION!", InfoMaxDelta); return;
+    case CfCheck::OutOfRange: MessagePopup("ATTENTION!", InfoOutOfRange); return;
+    case CfCheck::Passed: break;
     }
     cfrot = res.cf[0];
     cfgruen = res.cf[1];

@@ -6,11 +6,11 @@
 
 #include <cstdint>
 
-constexpr int kCaptureFrames = 100;   // frames averaged by one capture
-constexpr int kBlinkStep = 5;         // the capture button changes colour every 5 frames
-constexpr uint16_t kCfUnity = 1024;   // factor 1.0
-constexpr uint32_t kCfMin = 750;      // smallest accepted factor
-constexpr uint32_t kCfMax = 1300;     // largest accepted factor
+constexpr int kCaptureFrames = 100; // frames averaged by one capture
+constexpr int kBlinkStep = 5;       // the capture button changes colour every 5 frames
+constexpr uint16_t kCfUnity = 1024; // factor 1.0
+constexpr uint32_t kCfMin = 750;    // smallest accepted factor
+constexpr uint32_t kCfMax = 1300;   // largest accepted factor
 constexpr int kColorRed = 0xFF0000;
 constexpr int kColorLightGrey = 0xE0E0E0;
 

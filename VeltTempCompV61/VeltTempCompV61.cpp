@@ -48,7 +48,7 @@ void InitVars()
     GetProjectDir(proj_dir);
     SetLogoSettings(MakeLogoSettings(panel, "VELTRA-TEMPCOMP-Scope V6.1"));
     ShowLogo(0);
-    StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
+    StartLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}, proj_dir);
 }
 
 int WinMain(int argc, char **argv)
@@ -60,7 +60,7 @@ int WinMain(int argc, char **argv)
         return -1;
     // A panel file without the controls the link needs is refused like one
     // without its panels.
-    if (InitLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}) < 0) {
+    if (InitLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}) < 0) {
         DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
         return -1;
     }

@@ -13,7 +13,7 @@
 namespace {
 
 const int kCoefficientCtrls[kChannels * kCoefficients] = {
-    P_EDITRX4, P_EDITRX3, P_EDITRX2, P_EDITRX1, P_EDITRT, P_EDITGX4, P_EDITGX3, P_EDITGX2,
+    P_EDITRX4, P_EDITRX3, P_EDITRX2, P_EDITRX1, P_EDITRT,  P_EDITGX4, P_EDITGX3, P_EDITGX2,
     P_EDITGX1, P_EDITGT,  P_EDITBX4, P_EDITBX3, P_EDITBX2, P_EDITBX1, P_EDITBT,
 };
 const int kCurveCharts[] = {P_CHARTCURVER, P_CHARTCURVEG, P_CHARTCURVEB, P_CHARTCURVERGB};
@@ -93,10 +93,7 @@ void CalcCfCurves()
     plot(P_CHARTCFRGB, dataCfRGB, 3 * kTempPoints, VAL_UNSIGNED_SHORT_INTEGER, Combine(r, g, b));
 }
 
-void Calc3rdRoot()
-{
-    CalcRootTable(data3rdRoot);
-}
+void Calc3rdRoot() { CalcRootTable(data3rdRoot); }
 
 // The calculations change the tables an upload sends: not while a job runs.
 int CBF_ButtonCalcCurves(int, int, int event, void *, int, int)

@@ -41,10 +41,7 @@ void reportTimeout()
 }
 
 // Writes the telegram in szWriteBuf; false when not all 36 bytes went out.
-bool writeTelegram()
-{
-    return WriteTelegram() == kTelegramBytes;
-}
+bool writeTelegram() { return WriteTelegram() == kTelegramBytes; }
 
 struct ReadStep {
     uint16_t order;
@@ -66,9 +63,21 @@ void storeRootHigh()
 }
 
 const ReadStep kReadSteps[] = {
-    {ORDER_GET_TEMPCF_RED, 0, kFactorReplyBytes, [] { tempcomp::GetRxBufPara(); CopyPPtoVarsR(); }},
-    {ORDER_GET_TEMPCF_GREEN, 0, kFactorReplyBytes, [] { tempcomp::GetRxBufPara(); CopyPPtoVarsG(); }},
-    {ORDER_GET_TEMPCF_BLUE, 0, kFactorReplyBytes, [] { tempcomp::GetRxBufPara(); CopyPPtoVarsB(); }},
+    {ORDER_GET_TEMPCF_RED, 0, kFactorReplyBytes,
+     [] {
+         tempcomp::GetRxBufPara();
+         CopyPPtoVarsR();
+     }},
+    {ORDER_GET_TEMPCF_GREEN, 0, kFactorReplyBytes,
+     [] {
+         tempcomp::GetRxBufPara();
+         CopyPPtoVarsG();
+     }},
+    {ORDER_GET_TEMPCF_BLUE, 0, kFactorReplyBytes,
+     [] {
+         tempcomp::GetRxBufPara();
+         CopyPPtoVarsB();
+     }},
     {ORDER_GET_ROOT_TABLE, 0, kRootReplyBytes, storeRootLow},
     {ORDER_GET_ROOT_TABLE, kRootHalf, kRootReplyBytes, storeRootHigh},
 };
@@ -156,10 +165,7 @@ int GetPara()
     return readBack();
 }
 
-void CheckSaving()
-{
-    SetCtrlVal(panel, P_DISPRESULT, TablesMatch() ? "SUCCESS" : "FAILURE");
-}
+void CheckSaving() { SetCtrlVal(panel, P_DISPRESULT, TablesMatch() ? "SUCCESS" : "FAILURE"); }
 
 int CBF_ButtonSendCF(int, int, int event, void *, int, int)
 {

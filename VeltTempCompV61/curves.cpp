@@ -23,15 +23,9 @@ DisplayRange rangeOf(const T *values, int n)
 
 } // namespace
 
-DisplayRange RangeOf(const double *values, int n)
-{
-    return rangeOf(values, n);
-}
+DisplayRange RangeOf(const double *values, int n) { return rangeOf(values, n); }
 
-DisplayRange RangeOf(const uint16_t *values, int n)
-{
-    return rangeOf(values, n);
-}
+DisplayRange RangeOf(const uint16_t *values, int n) { return rangeOf(values, n); }
 
 DisplayRange Combine(const DisplayRange &a, const DisplayRange &b, const DisplayRange &c)
 {

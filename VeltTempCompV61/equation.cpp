@@ -15,7 +15,7 @@ namespace {
 constexpr int kFieldWidth = 10;
 
 const int kCoefficientCtrls[kEquationValues] = {
-    P_EDITRX4, P_EDITRX3, P_EDITRX2, P_EDITRX1, P_EDITRT, P_EDITGX4, P_EDITGX3, P_EDITGX2,
+    P_EDITRX4, P_EDITRX3, P_EDITRX2, P_EDITRX1, P_EDITRT,  P_EDITGX4, P_EDITGX3, P_EDITGX2,
     P_EDITGX1, P_EDITGT,  P_EDITBX4, P_EDITBX3, P_EDITBX2, P_EDITBX1, P_EDITBT,
 };
 
@@ -28,8 +28,8 @@ const char *const kNotNumberText =
 // The file dialog of both buttons; true when a file was chosen.
 bool chooseFile(char path[260])
 {
-    const int r = FileSelectPopup(proj_dir, "equation.equ", "*.equ", "equation", VAL_OK_CANCEL_FILE_SELECT, 0, 1, 1, 1,
-                                  path);
+    const int r =
+        FileSelectPopup(proj_dir, "equation.equ", "*.equ", "equation", VAL_OK_CANCEL_FILE_SELECT, 0, 1, 1, 1, path);
     return r == VAL_EXISTING_FILE_SELECTED || r == VAL_NEW_FILE_SELECTED;
 }
 

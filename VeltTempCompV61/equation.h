@@ -7,9 +7,9 @@ constexpr int kEquationValues = 15;
 
 enum class EquationRead {
     Ok,
-    Unreadable,   // the file cannot be opened or read
-    WrongCount,   // fewer or more than 15 numbers
-    NotNumber,    // text that is not a (finite) number
+    Unreadable, // the file cannot be opened or read
+    WrongCount, // fewer or more than 15 numbers
+    NotNumber,  // text that is not a (finite) number
 };
 
 // Replaces the file atomically; 0, or negative when it could not be written

@@ -29,10 +29,10 @@ void ResetTables()
         std::fill_n(a, kTempPoints, 0.0);
     std::fill_n(dataRGB, 3 * kTempPoints, 0.0);
     for (uint16_t *a : {dataCfRot, dataCfGruen, dataCfBlau, savedCfRot, savedCfGruen, savedCfBlau})
-        std::fill_n(a, kTempPoints, uint16_t{0});
-    std::fill_n(dataCfRGB, 3 * kTempPoints, uint16_t{0});
-    std::fill_n(data3rdRoot, kRootEntries, uint16_t{0});
-    std::fill_n(saved3rdRoot, kRootEntries, uint16_t{0});
+        std::fill_n(a, kTempPoints, uint16_t {0});
+    std::fill_n(dataCfRGB, 3 * kTempPoints, uint16_t {0});
+    std::fill_n(data3rdRoot, kRootEntries, uint16_t {0});
+    std::fill_n(saved3rdRoot, kRootEntries, uint16_t {0});
 }
 
 bool TablesMatch()

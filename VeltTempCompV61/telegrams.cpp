@@ -59,29 +59,14 @@ int FillTxBuf3rdRootX(unsigned order, unsigned block)
     return 0;
 }
 
-void GetRxBufPara()
-{
-    decode(kTempPoints);
-}
+void GetRxBufPara() { decode(kTempPoints); }
 
-void GetRxBuf3rdRoot()
-{
-    decode(kRootHalf);
-}
+void GetRxBuf3rdRoot() { decode(kRootHalf); }
 
-void CopyPPtoVarsR()
-{
-    std::copy_n(pp, kTempPoints, savedCfRot);
-}
+void CopyPPtoVarsR() { std::copy_n(pp, kTempPoints, savedCfRot); }
 
-void CopyPPtoVarsG()
-{
-    std::copy_n(pp, kTempPoints, savedCfGruen);
-}
+void CopyPPtoVarsG() { std::copy_n(pp, kTempPoints, savedCfGruen); }
 
-void CopyPPtoVarsB()
-{
-    std::copy_n(pp, kTempPoints, savedCfBlau);
-}
+void CopyPPtoVarsB() { std::copy_n(pp, kTempPoints, savedCfBlau); }
 
 } // namespace tempcomp

@@ -22,13 +22,13 @@ enum : uint16_t {
     ORDER_GET_ROOT_TABLE = 51,
 };
 
-constexpr int kFactorBlocks = 10;       // blocks of ten factors per channel
+constexpr int kFactorBlocks = 10; // blocks of ten factors per channel
 constexpr int kFactorsPerBlock = 10;
-constexpr int kRootBlocks = 32;         // blocks of eight cube-root entries
+constexpr int kRootBlocks = 32; // blocks of eight cube-root entries
 constexpr int kRootPerBlock = 8;
-constexpr int kFactorReplyBytes = 2 * kTempPoints;      // 200
-constexpr int kRootHalf = kRootEntries / 2;              // 128 entries per reply
-constexpr int kRootReplyBytes = 2 * kRootHalf;           // 256
+constexpr int kFactorReplyBytes = 2 * kTempPoints; // 200
+constexpr int kRootHalf = kRootEntries / 2;        // 128 entries per reply
+constexpr int kRootReplyBytes = 2 * kRootHalf;     // 256
 constexpr int kDecodeWords = 300;
 
 // Decode area of the long replies.

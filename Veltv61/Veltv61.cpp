@@ -43,8 +43,9 @@ constexpr int kLogoIndex = 5;
 
 // Load order; the first entry is the main panel.
 const RtPanelSlot kPanels[] = {
-    {&panel, P},           {&recpanel, RECP},   {&srcpanel, SRCP},   {&graphpanel, GRAPHP},
-    {&teachpanel, TEACHP}, {&interfacepanel, INTERFACEP}, {&grouppanel, PGROUP},
+    {&panel, P},           {&recpanel, RECP},     {&srcpanel, SRCP},
+    {&graphpanel, GRAPHP}, {&teachpanel, TEACHP}, {&interfacepanel, INTERFACEP},
+    {&grouppanel, PGROUP},
 };
 
 // A successful line check reads the sensor's parameters into the panel.
@@ -103,7 +104,7 @@ void InitVars()
     // The row colours of the start-up colour array, when one is named.
     LoadStartupColorArray();
 
-    StartLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}, proj_dir);
+    StartLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}, proj_dir);
 }
 
 int WinMain(int argc, char **argv)
@@ -115,7 +116,7 @@ int WinMain(int argc, char **argv)
         return -1;
     // A panel file without the controls the link needs is refused like one
     // without its panels.
-    if (InitLink(LinkSettingsOfProgram(), LinkPanels{panel, interfacepanel}) < 0) {
+    if (InitLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}) < 0) {
         DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
         return -1;
     }

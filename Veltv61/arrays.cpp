@@ -32,15 +32,9 @@ int Shift(const double *input, int n, int shift, double *output)
     return kArrayOk;
 }
 
-unsigned LedBits(unsigned colourNumber)
-{
-    return colourNumber >= 32 ? 0x1Fu : colourNumber;
-}
+unsigned LedBits(unsigned colourNumber) { return colourNumber >= 32 ? 0x1Fu : colourNumber; }
 
-int ColourComponent(unsigned raw)
-{
-    return static_cast<int>(std::min(raw / 16u, 255u));
-}
+int ColourComponent(unsigned raw) { return static_cast<int>(std::min(raw / 16u, 255u)); }
 
 int ColourFromRaw(unsigned r, unsigned g, unsigned b)
 {
@@ -51,5 +45,5 @@ Band IntensityBand(long intensity, long tolerance)
 {
     const long upper = intensity + tolerance;
     const long lower = intensity - tolerance;
-    return Band{static_cast<int>(std::clamp(upper, 0L, 4095L)), static_cast<int>(std::clamp(lower, 0L, 4095L))};
+    return Band {static_cast<int>(std::clamp(upper, 0L, 4095L)), static_cast<int>(std::clamp(lower, 0L, 4095L))};
 }

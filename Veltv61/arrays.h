@@ -7,8 +7,8 @@
 
 // Results of the array helpers.
 constexpr int kArrayOk = 0;
-constexpr int kArrayBadCount = -20003;  // n <= 0
-constexpr int kArrayBadShift = -20102;  // |shift| >= n
+constexpr int kArrayBadCount = -20003; // n <= 0
+constexpr int kArrayBadShift = -20102; // |shift| >= n
 
 // Copies n elements from input to output (they may be the same array).
 int Copy1D(const double *input, int n, double *output);

@@ -21,8 +21,7 @@ constexpr int kPathBytes = 260;
 // dialog itself refuses a path too long for the path buffer).
 bool SelectArrayFile(int buttonLabel)
 {
-    return FileSelectPopup(proj_dir, "ColorArray.car", "*.car", "ColorArray", buttonLabel, 0, 1, 1, 1, file_name) >=
-           1;
+    return FileSelectPopup(proj_dir, "ColorArray.car", "*.car", "ColorArray", buttonLabel, 0, 1, 1, 1, file_name) >= 1;
 }
 
 void ShowFileFailure(const char *what, const char *path)

@@ -12,8 +12,8 @@ constexpr int RAM = 1;
 constexpr int EEPROM = 2;
 constexpr int DATFILE = 3;
 
-extern uint16_t target;   // RAM, EEPROM or DATFILE
-extern uint16_t comecho;  // 1 when the last parameter exchange was good
+extern uint16_t target;  // RAM, EEPROM or DATFILE
+extern uint16_t comecho; // 1 when the last parameter exchange was good
 extern char file_name[260];
 
 // ---- sensor commands ----

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-extern uint16_t graphcnt;   // running number of the next point; 0 after a reset
-extern uint16_t bufcnt[2];  // x of the last segment: previous and current point number
+extern uint16_t graphcnt;  // running number of the next point; 0 after a reset
+extern uint16_t bufcnt[2]; // x of the last segment: previous and current point number
 extern uint16_t bufr[2], bufg[2], bufb[2], bufx[2], bufy[2], bufint[2], buftemp[2];
 
 // Clears the seven graphs and starts the running number again at 0.

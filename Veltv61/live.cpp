@@ -39,10 +39,9 @@ struct ParaCtrl {
     int control;
 };
 const ParaCtrl kParaCtrls[] = {
-    {&power, P_SLIDEPOWER},     {&pmode, P_EDITPMODE},       {&average, P_EDITAVERAGE},
-    {&evalmode, P_EVALMODE},    {&hold, P_EDITHOLD},         {&intlim, P_EDITINTLIM},
-    {&maxcolno, P_EDITMAXCOLNO}, {&outmode, P_EDITOUTMODE},  {&trigger, P_EDITTRIGGER},
-    {&exteach, P_EDITEXTEACH},  {&calcmode, P_CALCMODE},     {&dynwinlo, P_EDITDYNWINLO},
+    {&power, P_SLIDEPOWER},      {&pmode, P_EDITPMODE},     {&average, P_EDITAVERAGE},   {&evalmode, P_EVALMODE},
+    {&hold, P_EDITHOLD},         {&intlim, P_EDITINTLIM},   {&maxcolno, P_EDITMAXCOLNO}, {&outmode, P_EDITOUTMODE},
+    {&trigger, P_EDITTRIGGER},   {&exteach, P_EDITEXTEACH}, {&calcmode, P_CALCMODE},     {&dynwinlo, P_EDITDYNWINLO},
     {&dynwinhi, P_EDITDYNWINHI},
 };
 
@@ -115,7 +114,7 @@ void SetPanelData()
     source = ReadU16(panel, P_SELECTSOURCE);
 
     // 5. The intensity band of the row, shown with the INT chart.
-    Band band{0, 0};
+    Band band {0, 0};
     if (source == 2 && rowNo >= 0 && rowNo < kRows) {
         int intensity = 0, tolerance = 0;
         GetTableCellVal(panel, P_COLORTEACHTABLE, MakePoint(4, rowNo + 1), &intensity);
@@ -140,20 +139,69 @@ const char InfoDispCOL[] =
     " Displays the currently detected color number in accordance with the row \n in the COLOR TEACH TABLE.";
 const char InfoDispGroup[] = " Displays the currently detected color group.";
 const char InfoDispBars[] = " Displays the RAW values of RED, GREEN and BLUE.";
-const char InfoDispTemp[] = " Displays in \xB0" "C the actual temperature in the sensor.";
+const char InfoDispTemp[] = " Displays in \xB0"
+                            "C the actual temperature in the sensor.";
 const char InfoGraph[] = " Displays a signal selected with SOURCE.";
 
 } // namespace
 
-int CBF_DispX(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispX); return 0; }
-int CBF_DispY(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispY); return 0; }
-int CBF_DispINT(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispINT); return 0; }
-int CBF_DispRGB(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispRAW); return 0; }
-int CBF_DispCOL(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispCOL); return 0; }
-int CBF_DispGroup(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispGroup); return 0; }
-int CBF_DispRED(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispBars); return 0; }
-int CBF_DispGREEN(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispBars); return 0; }
-int CBF_DispBLUE(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispBars); return 0; }
-int CBF_DispTemp(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoDispTemp); return 0; }
-int CBF_GraphRGB(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoGraph); return 0; }
-int CBF_GraphData1(int, int, int event, void *, int, int) { HelpOnRightClick(event, InfoGraph); return 0; }
+int CBF_DispX(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispX);
+    return 0;
+}
+int CBF_DispY(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispY);
+    return 0;
+}
+int CBF_DispINT(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispINT);
+    return 0;
+}
+int CBF_DispRGB(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispRAW);
+    return 0;
+}
+int CBF_DispCOL(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispCOL);
+    return 0;
+}
+int CBF_DispGroup(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispGroup);
+    return 0;
+}
+int CBF_DispRED(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispBars);
+    return 0;
+}
+int CBF_DispGREEN(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispBars);
+    return 0;
+}
+int CBF_DispBLUE(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispBars);
+    return 0;
+}
+int CBF_DispTemp(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoDispTemp);
+    return 0;
+}
+int CBF_GraphRGB(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoGraph);
+    return 0;
+}
+int CBF_GraphData1(int, int, int event, void *, int, int)
+{
+    HelpOnRightClick(event, InfoGraph);
+    return 0;
+}

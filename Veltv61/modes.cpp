@@ -18,21 +18,19 @@ namespace {
 
 // Buttons that start an exchange with the sensor. Stop is not among them:
 // it is how the user ends the live data loop that runs while these are dimmed.
-const int kLinkButtons[] = {P_BUTTONSEND,       P_BUTTONGET, P_BUTTONGO, P_BUTTONCONNECT,
-                            P_BUTTONOPENRECORDER, P_BUTTONZOOM};
+const int kLinkButtons[] = {P_BUTTONSEND, P_BUTTONGET, P_BUTTONGO, P_BUTTONCONNECT, P_BUTTONOPENRECORDER, P_BUTTONZOOM};
 
 // Controls of the table view that the views switch together (the COLOR
 // GROUPS button is handled apart: evaluation mode 3 keeps it hidden).
-const int kTableViewCtrls[] = {P_COLORTEACHTABLE,    P_EDITNO,           P_RADIOINC,
-                               P_BUTTONTEACHDATATO,  P_BUTTONTEACHMEANVAL, P_BUTTONRESETTABLE,
-                               P_BUTTONAPPLYFROMALL, P_BUTTONZOOM,       P_AUTOADJUST,
-                               P_BUTTONCOLOR};
+const int kTableViewCtrls[] = {P_COLORTEACHTABLE,    P_EDITNO,           P_RADIOINC,           P_BUTTONTEACHDATATO,
+                               P_BUTTONTEACHMEANVAL, P_BUTTONRESETTABLE, P_BUTTONAPPLYFROMALL, P_BUTTONZOOM,
+                               P_AUTOADJUST,         P_BUTTONCOLOR};
 
 // Controls of the parameter view, with their three frames.
-const int kParaViewCtrls[] = {P_EDITPMODE,   P_EDITEXTEACH,  P_CALCMODE,      P_EVALMODE,     P_EDITTRIGGER,
-                              P_EDITOUTMODE, P_EDITDYNWINLO, P_EDITDYNWINHI,  P_EDITAVERAGE,  P_EDITINTLIM,
-                              P_EDITHOLD,    P_EDITMAXCOLNO, P_SLIDEPOWER,    P_TRANSMITTERBOX, P_EVALUATIONBOX,
-                              P_OUTPUTBOX};
+const int kParaViewCtrls[] = {P_EDITPMODE,   P_EDITEXTEACH,    P_CALCMODE,      P_EVALMODE,
+                              P_EDITTRIGGER, P_EDITOUTMODE,    P_EDITDYNWINLO,  P_EDITDYNWINHI,
+                              P_EDITAVERAGE, P_EDITINTLIM,     P_EDITHOLD,      P_EDITMAXCOLNO,
+                              P_SLIDEPOWER,  P_TRANSMITTERBOX, P_EVALUATIONBOX, P_OUTPUTBOX};
 
 void SetVisible(int panelHandle, int control, bool visible)
 {
@@ -133,9 +131,9 @@ const char InfoGroupsOutmode[] =
     " ATTENTION! \n If OUTMODE=DIRECT HI or DIRECT LO: \n 5 groups are possible! GROUP 0,1,2,3,4. \n If "
     "OUTMODE=BINARY: \n 31 groups are possible. GROUP 0,1,2.....30.";
 
-constexpr uint16_t kBinary = 1;       // OUTMODE BINARY
-constexpr int kDirectMaxColors = 5;   // colours a direct OUTMODE can signal
-constexpr int kDirectMaxGroup = 4;    // highest group a direct OUTMODE can signal
+constexpr uint16_t kBinary = 1;     // OUTMODE BINARY
+constexpr int kDirectMaxColors = 5; // colours a direct OUTMODE can signal
+constexpr int kDirectMaxGroup = 4;  // highest group a direct OUTMODE can signal
 constexpr int kTableRows = 31;
 constexpr int kActiveRowColor = 0x008000;
 constexpr int kInactiveRowColor = 0xFF0000;

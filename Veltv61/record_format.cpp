@@ -50,7 +50,7 @@ std::string RecordLine(const char *date, const char *time, const uint16_t values
 RecordTime SplitRecordTime(uint16_t intervalSeconds, uint16_t count)
 {
     int64_t total = static_cast<int64_t>(intervalSeconds) * count;
-    RecordTime t{};
+    RecordTime t {};
     t.days = total / 86400;
     total -= t.days * 86400;
     t.hours = static_cast<int>(total / 3600);

@@ -136,9 +136,9 @@ void InitRecordPanel()
     if (mode != 0 && mode != 1)
         return;
     const bool timed = mode == 0;
-    const int timedCtrls[] = {RECP_EDITINTERVAL,        RECP_EDITRECVAL,          RECP_RECORDTIMEBOX,
-                              RECP_DISPRECORDTIMEDAYS,  RECP_DISPRECORDTIMEHOURS, RECP_DISPRECORDTIMEMINUTES,
-                              RECP_DISPRECORDTIMESECONDS, RECP_DISPREMAINING,     RECP_BUTTONSTARTRECORD,
+    const int timedCtrls[] = {RECP_EDITINTERVAL,          RECP_EDITRECVAL,          RECP_RECORDTIMEBOX,
+                              RECP_DISPRECORDTIMEDAYS,    RECP_DISPRECORDTIMEHOURS, RECP_DISPRECORDTIMEMINUTES,
+                              RECP_DISPRECORDTIMESECONDS, RECP_DISPREMAINING,       RECP_BUTTONSTARTRECORD,
                               RECP_BUTTONSTOPRECORD};
     const int manualCtrls[] = {RECP_BUTTONSTARTPOLLING, RECP_BUTTONSTOPPOLLING, RECP_BUTTONMANUALRECORD};
     for (int c : timedCtrls)
@@ -167,8 +167,8 @@ void CalcRecTime()
 void SelRecFile()
 {
     char chosen[sizeof file_name];
-    const int result = FileSelectPopup(proj_dir, "record.dat", "*.dat", "FILENAME!", VAL_SAVE_BUTTON, 0, 1, 1, 1,
-                                       chosen);
+    const int result =
+        FileSelectPopup(proj_dir, "record.dat", "*.dat", "FILENAME!", VAL_SAVE_BUTTON, 0, 1, 1, 1, chosen);
     if (result < 1) {
         MessagePopup("ATTENTION!", "No filename was choosen! \nRecording will not be done! ");
         return;
@@ -190,10 +190,7 @@ void SelRecFile()
     ResetTextBox(recpanel, RECP_DISPRECFILE, file_name);
 }
 
-bool WriteFileHeader()
-{
-    return AppendRecord(RecordHeader());
-}
+bool WriteFileHeader() { return AppendRecord(RecordHeader()); }
 
 void Record()
 {
@@ -283,10 +280,7 @@ void RecordManually()
     SetCtrlVal(recpanel, RECP_DISPRECORDEDVALUES, static_cast<int>(otcrec));
 }
 
-void StopRecord()
-{
-    pollrecord = 0;
-}
+void StopRecord() { pollrecord = 0; }
 
 void SetRecordData()
 {
@@ -295,8 +289,8 @@ void SetRecordData()
         int bar;
         uint16_t value;
     } values[] = {
-        {RECP_DISPR, RECP_BARR, dataR},     {RECP_DISPG, RECP_BARG, dataG},   {RECP_DISPB, RECP_BARB, dataB},
-        {RECP_DISPX, 0, dataX},             {RECP_DISPY, 0, dataY},           {RECP_DISPINT, 0, dataINT},
+        {RECP_DISPR, RECP_BARR, dataR}, {RECP_DISPG, RECP_BARG, dataG}, {RECP_DISPB, RECP_BARB, dataB},
+        {RECP_DISPX, 0, dataX},         {RECP_DISPY, 0, dataY},         {RECP_DISPINT, 0, dataINT},
         {RECP_DISPTEMP, 0, dataTemp},
     };
     for (const auto &v : values) {

@@ -34,10 +34,7 @@ std::uint32_t TruncatedDistance(std::int64_t dx, std::int64_t dy)
     return static_cast<std::uint32_t>(ISqrt(ax * ax + ay * ay));
 }
 
-std::uint16_t Saturate16(std::int64_t v)
-{
-    return static_cast<std::uint16_t>(std::clamp<std::int64_t>(v, 0, 65535));
-}
+std::uint16_t Saturate16(std::int64_t v) { return static_cast<std::uint16_t>(std::clamp<std::int64_t>(v, 0, 65535)); }
 
 std::uint16_t CursorCoordinate(double v)
 {
@@ -63,7 +60,7 @@ void AdjustCircles(std::uint16_t t[kTeachRows][kTeachCols], int maxcolno)
     bool bandsOverlap[kTeachRows][kTeachRows];
     for (int k = 0; k < active; ++k)
         for (int p = 0; p < active; ++p) {
-            dist[k][p] = TruncatedDistance(std::int64_t{t[k][0]} - t[p][0], std::int64_t{t[k][1]} - t[p][1]);
+            dist[k][p] = TruncatedDistance(std::int64_t {t[k][0]} - t[p][0], std::int64_t {t[k][1]} - t[p][1]);
             const int loK = t[k][3] - t[k][4], hiK = t[k][3] + t[k][4];
             const int loP = t[p][3] - t[p][4], hiP = t[p][3] + t[p][4];
             bandsOverlap[k][p] = (loK <= loP && loP <= hiK) || (loP <= loK && loK <= hiP);
@@ -82,7 +79,7 @@ void AdjustCircles(std::uint16_t t[kTeachRows][kTeachCols], int maxcolno)
 
 ZoomBounds TaughtBounds(const std::uint16_t t[kTeachRows][kTeachCols])
 {
-    ZoomBounds b{kZoomFull, 0, kZoomFull, 0};
+    ZoomBounds b {kZoomFull, 0, kZoomFull, 0};
     for (int r = 0; r < kTeachRows; ++r) {
         if (t[r][0] <= kTaughtThreshold && t[r][1] <= kTaughtThreshold)
             continue;
@@ -152,7 +149,7 @@ std::uint16_t ChosenTolerance(int ring, std::uint16_t value, std::uint16_t delta
     switch (ring) {
     case 0: return value;
     case 1: return delta;
-    case 2: return Saturate16(std::int64_t{value} + delta);
+    case 2: return Saturate16(std::int64_t {value} + delta);
     default: return current;
     }
 }

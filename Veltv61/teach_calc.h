@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
-constexpr int kTeachRows = 31;     // rows of the colour teach table
-constexpr int kTeachCols = 5;      // X, Y, CTO, INT, ITO (s, i, siTO, M, MTO)
-constexpr int kMaxRadius = 200;    // largest radius AUTO ADJUST gives
+constexpr int kTeachRows = 31;      // rows of the colour teach table
+constexpr int kTeachCols = 5;       // X, Y, CTO, INT, ITO (s, i, siTO, M, MTO)
+constexpr int kMaxRadius = 200;     // largest radius AUTO ADJUST gives
 constexpr int kColorArraySize = 45; // entries of a colour array file
-constexpr int kMaxFrames = 100;    // frames the teach panel holds
-constexpr int kFrameCols = 6;      // R, G, B, X, Y, INT
+constexpr int kMaxFrames = 100;     // frames the teach panel holds
+constexpr int kFrameCols = 6;       // R, G, B, X, Y, INT
 
 // Integer part of sqrt(dx*dx + dy*dy), exact for every pair of 32-bit
 // differences (the squares are summed in 64 bits).

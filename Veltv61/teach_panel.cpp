@@ -222,7 +222,10 @@ void HideTeachPanel() { HidePanel(teachpanel); }
 
 } // namespace
 
-int CBF_ButtonTpCapture(int, int, int event, void *, int, int) { return Respond(event, InfoButtonTpCapture, CaptureFrame); }
+int CBF_ButtonTpCapture(int, int, int event, void *, int, int)
+{
+    return Respond(event, InfoButtonTpCapture, CaptureFrame);
+}
 int CBF_ButtonTpUndo(int, int, int event, void *, int, int) { return Respond(event, InfoButtonTpUndo, UndoCapture); }
 int CBF_ButtonTpResetTable(int, int, int event, void *, int, int)
 {
@@ -232,7 +235,10 @@ int CBF_ButtonTpTeachToTable(int, int, int event, void *, int, int)
 {
     return Respond(event, InfoButtonTpTeachToTable, TeachToTable);
 }
-int CBF_ButtonTpClose(int, int, int event, void *, int, int) { return Respond(event, InfoButtonClosePanel, HideTeachPanel); }
+int CBF_ButtonTpClose(int, int, int event, void *, int, int)
+{
+    return Respond(event, InfoButtonClosePanel, HideTeachPanel);
+}
 
 // A hand edit of a captured value recomputes the means and deltas at once.
 int CBF_GridTpValues(int, int, int event, void *, int, int)

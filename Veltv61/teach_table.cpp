@@ -91,8 +91,7 @@ void ResetRowColors()
 void ColorTableRows()
 {
     for (int r = 0; r < kTeachRows; ++r)
-        SetTableCellAttribute(panel, P_COLORTEACHTABLE, MakePoint(kColorColumn, r + 1), ATTR_TEXT_BGCOLOR,
-                              qvcolarr[r]);
+        SetTableCellAttribute(panel, P_COLORTEACHTABLE, MakePoint(kColorColumn, r + 1), ATTR_TEXT_BGCOLOR, qvcolarr[r]);
 }
 
 void XYGraphToFront()
@@ -134,8 +133,7 @@ void TeachDataTo()
     if (ReadInt(panel, P_RADIOINC) == 1 && n < kTeachRows - 1)
         SetCtrlVal(panel, P_EDITNO, n + 1);
     if (ReadInt(srcpanel, SRCP_EDITSETCOLOR) == 1) {
-        SetTableCellAttribute(panel, P_COLORTEACHTABLE, MakePoint(kColorColumn, row + 1), ATTR_TEXT_BGCOLOR,
-                              rgbcolor);
+        SetTableCellAttribute(panel, P_COLORTEACHTABLE, MakePoint(kColorColumn, row + 1), ATTR_TEXT_BGCOLOR, rgbcolor);
         qvcolarr[row] = rgbcolor;
     }
 }

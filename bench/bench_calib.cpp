@@ -149,8 +149,8 @@ int main(int, char **argv)
     // 99 request-to-request intervals, each a whole exchange, plus the first exchange at its floor.
     const double capture = frames.back() - frames.front() + exchange;
     const double captureFloor = kFrames * exchange;
-    const int finishBytes = 32 * kTelegram + 2 * kTelegram /*6*/ + kTelegram /*30*/ + 2 * kTelegram /*31*/ +
-                            2 * kTelegram /*7*/;
+    const int finishBytes =
+        32 * kTelegram + 2 * kTelegram /*6*/ + kTelegram /*30*/ + 2 * kTelegram /*31*/ + 2 * kTelegram /*7*/;
     const double finish = finishEnd - finishStart;
     const double finishFloor = finishBytes * kByteTime + kPauses;
     const double r1 = capture / captureFloor, r2 = finish / finishFloor;

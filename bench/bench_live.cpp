@@ -89,7 +89,7 @@ int StartSim(const std::string &bin, const std::string &log, pid_t *pid)
 double MeasureRoundTrip(int port)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
+    sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

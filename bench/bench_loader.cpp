@@ -29,18 +29,15 @@ double field(const std::string &line, const char *key)
     return p == std::string::npos ? -1 : std::atof(line.c_str() + p + k.size());
 }
 
-bool has(const std::string &s, const std::string &what)
-{
-    return s.find(what) != std::string::npos;
-}
+bool has(const std::string &s, const std::string &what) { return s.find(what) != std::string::npos; }
 
 int runLoader(const SimProcess &sim, const std::string &dir, const std::string &script)
 {
     const std::string exe = InstallCopy("QuillonV20", dir);
     const std::string path = WriteTextFile(dir + "/script.txt", script);
     std::string out;
-    const int rc = RunProgram(exe, {"--ui-script", path}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + sim.ptyLink},
-                              300, &out);
+    const int rc =
+        RunProgram(exe, {"--ui-script", path}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + sim.ptyLink}, 300, &out);
     if (rc != 0)
         std::fprintf(stderr, "loader ended with %d:\n%s\n", rc, out.c_str());
     return rc;
@@ -58,7 +55,6 @@ double span(const SimProcess &sim, int firstOrder, int lastOrder)
             first = field(l, "t") - 36 * kAppByteTime; // the request began 36 bytes earlier
         if (has(l, tx))
             last = field(l, "at") + 36 * kAppByteTime; // the reply is due at "at" and takes 36 bytes
-
     }
     return first < 0 || last < 0 ? -1 : last - first;
 }
@@ -67,16 +63,20 @@ void eeprom()
 {
     SimProcess sim({"--pace"}, false, true);
     const std::string dir = MakeTempDir();
-    if (runLoader(sim, dir, "file " + dir + "/EEPROM_Backup.dat new\nclick MAINP ButtonReadEEPROM\n"
-                            "waitfor MAINP DispStatus ~= Backup File has been created! 120\nquit 0\n") != 0)
+    if (runLoader(sim, dir,
+                  "file " + dir +
+                      "/EEPROM_Backup.dat new\nclick MAINP ButtonReadEEPROM\n"
+                      "waitfor MAINP DispStatus ~= Backup File has been created! 120\nquit 0\n") != 0)
         return;
     const double backup = span(sim, 184, 184), backupFloor = 256 * 72 * kAppByteTime;
     std::printf("EEPROM backup:  %.2f s, floor %.2f s, ratio %.3f (target <= 1.05)\n", backup, backupFloor,
                 backup / backupFloor);
 
     SimProcess sim2({"--pace"}, false, true);
-    if (runLoader(sim2, dir, "file " + dir + "/EEPROM_Backup.dat existing\nclick MAINP ButtonSaveEEPROM\n"
-                             "waitfor MAINP DispStatus ~= Backup File has been saved to EEPROM! 120\nquit 0\n") != 0)
+    if (runLoader(sim2, dir,
+                  "file " + dir +
+                      "/EEPROM_Backup.dat existing\nclick MAINP ButtonSaveEEPROM\n"
+                      "waitfor MAINP DispStatus ~= Backup File has been saved to EEPROM! 120\nquit 0\n") != 0)
         return;
     const double restore = span(sim2, 180, 182), restoreFloor = 269 * 72 * kAppByteTime + 13 * 0.2;
     std::printf("EEPROM restore: %.2f s, floor %.2f s, ratio %.3f (target <= 1.05)\n", restore, restoreFloor,
@@ -107,8 +107,10 @@ void firmware(bool slowBoot)
     if (slowBoot)
         args.insert(args.end(), {"--flash-ms", "4", "--boot-buffer", "1024"});
     SimProcess sim(args, false, true);
-    if (runLoader(sim, dir, "file " + dir + "/fw.s existing\nclick MAINP ButtonReadFW\nclick MAINP ButtonArmPL\n"
-                            "waitfor MAINP DispStatus ~= Firmeware Update successful! 200\nquit 0\n") != 0)
+    if (runLoader(sim, dir,
+                  "file " + dir +
+                      "/fw.s existing\nclick MAINP ButtonReadFW\nclick MAINP ButtonArmPL\n"
+                      "waitfor MAINP DispStatus ~= Firmeware Update successful! 200\nquit 0\n") != 0)
         return;
     double first = -1, done = -1;
     int xoffs = 0;

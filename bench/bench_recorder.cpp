@@ -32,10 +32,7 @@
 
 namespace {
 
-double Now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 long RssBytes()
 {
@@ -188,8 +185,8 @@ double CpuSeconds(pid_t pid)
         return -1;
     unsigned long utime = 0, stime = 0;
     // After the command: state, then fields 4 to 13, then utime and stime.
-    if (std::sscanf(stat.c_str() + paren + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
-                    &stime) != 2)
+    if (std::sscanf(stat.c_str() + paren + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) !=
+        2)
         return -1;
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }

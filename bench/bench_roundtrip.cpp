@@ -38,7 +38,7 @@ double nowUs() { return std::chrono::duration<double, std::micro>(Clock::now().t
 
 double cpuSeconds()
 {
-    rusage u{};
+    rusage u {};
     ::getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
@@ -48,7 +48,7 @@ bool readFull(int fd, char *buf, int n, int timeoutMs)
 {
     int got = 0;
     while (got < n) {
-        pollfd p{fd, POLLIN, 0};
+        pollfd p {fd, POLLIN, 0};
         if (::poll(&p, 1, timeoutMs) != 1)
             return false;
         const ssize_t r = ::read(fd, buf + got, static_cast<size_t>(n - got));
@@ -166,8 +166,8 @@ void report(const char *link, const Stats &bare, const Stats &rt, const Stats &s
                 rt.medianUs / bare.medianUs, rt.medianUs - bare.medianUs);
     std::printf("%-4s CPU while waiting on a %d ms peer: %.2f %% of a core (target < 5 %%)\n", link, kSlowDelayMs,
                 100.0 * slow.cpuRatio);
-    std::printf("%-4s CPU during back-to-back round trips: runtime %.0f %%, bare %.0f %% (includes the peer)\n",
-                link, 100.0 * rt.cpuRatio, 100.0 * bare.cpuRatio);
+    std::printf("%-4s CPU during back-to-back round trips: runtime %.0f %%, bare %.0f %% (includes the peer)\n", link,
+                100.0 * rt.cpuRatio, 100.0 * bare.cpuRatio);
 }
 
 // ---- TCP --------------------------------------------------------------------
@@ -188,8 +188,8 @@ int tcpCallback(unsigned handle, int xType, int, void *data)
         return 0;
     }
     while (r->bytesToRead > 0) {
-        const int n = ClientTCPRead(handle, r->buf + (kTelegram - r->bytesToRead),
-                                    static_cast<size_t>(r->bytesToRead), 5000);
+        const int n =
+            ClientTCPRead(handle, r->buf + (kTelegram - r->bytesToRead), static_cast<size_t>(r->bytesToRead), 5000);
         if (n <= 0)
             break;
         r->bytesToRead -= n;
@@ -200,7 +200,7 @@ int tcpCallback(unsigned handle, int xType, int, void *data)
 bool benchTcp()
 {
     const int lfd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
+    sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
@@ -208,8 +208,8 @@ bool benchTcp()
         ::getsockname(lfd, reinterpret_cast<sockaddr *>(&a), &len) != 0)
         return false;
     const unsigned port = ntohs(a.sin_port);
-    std::atomic<int> delay{0};
-    std::atomic<bool> stop{false};
+    std::atomic<int> delay {0};
+    std::atomic<bool> stop {false};
     std::vector<std::thread> peers;
     std::thread acceptor([&] {
         for (int i = 0; i < 2; ++i) {
@@ -276,7 +276,7 @@ struct PtyPair {
         char name[256] = {};
         if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
             return false;
-        termios t{};
+        termios t {};
         ::tcgetattr(slave, &t);
         ::cfmakeraw(&t);
         ::tcsetattr(slave, TCSANOW, &t);
@@ -297,8 +297,8 @@ bool benchPty()
     PtyPair barePair, rtPair;
     if (!barePair.open() || !rtPair.open())
         return false;
-    std::atomic<int> delay{0};
-    std::atomic<bool> stop{false};
+    std::atomic<int> delay {0};
+    std::atomic<bool> stop {false};
     std::thread barePeer([&] { echoLoop(barePair.master, &delay, &stop); });
     std::thread rtPeer([&] { echoLoop(rtPair.master, &delay, &stop); });
 

@@ -63,7 +63,7 @@ double TimeOneStart(const std::string &exe, const std::string &script)
     double elapsed = -1;
     std::string out;
     while (elapsed < 0 && Now() - t0 < kLimitSeconds) {
-        pollfd pfd{fds[0], POLLIN, 0};
+        pollfd pfd {fds[0], POLLIN, 0};
         if (::poll(&pfd, 1, 100) <= 0)
             continue;
         char buf[256];

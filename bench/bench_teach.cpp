@@ -79,7 +79,7 @@ int StartSim(const std::string &bin, const std::string &log, pid_t *pid)
 double MeasureRoundTrip(int port)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
+    sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -125,8 +125,8 @@ double CpuSeconds(pid_t pid)
         return -1;
     unsigned long utime = 0, stime = 0;
     // After ") ": state, then 10 fields up to utime (field 14) and stime (15).
-    if (std::sscanf(stat.c_str() + paren + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime,
-                    &stime) != 2)
+    if (std::sscanf(stat.c_str() + paren + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) !=
+        2)
         return -1;
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
@@ -151,7 +151,9 @@ bool BenchZoomLoop(const std::string &bin)
         s << "click P ButtonConnect\n"
              "set INTERFACEP EditCommunicationProtocol 1\n"
              "set INTERFACEP StringIpAdress 127.0.0.1\n"
-             "set INTERFACEP StringPortNumber " << port << "\n"
+             "set INTERFACEP StringPortNumber "
+          << port
+          << "\n"
              "click INTERFACEP ButtonTryToConnect\n"
              "waitfor INTERFACEP DispConnectionStatus == VELTSIM COLOUR SENSOR V6.1 10\n"
              "wait 1\n"
@@ -160,7 +162,9 @@ bool BenchZoomLoop(const std::string &bin)
              "setcell P ColorTeachTable 1 1 1000\nsetcell P ColorTeachTable 2 1 1500\n"
              "setcell P ColorTeachTable 3 1 100\n"
              "click P ButtonZoom\n"
-             "wait " << kZoomSeconds << "\n"
+             "wait "
+          << kZoomSeconds
+          << "\n"
              "click P GraphData2\n"
              "wait 0.5\n"
              "quit 0\n";
@@ -211,8 +215,13 @@ bool BenchApplyFromAll(const std::string &bin)
 {
     RegisterVeltv61Callbacks();
     const std::string file = bin + "/Veltv61.uir";
-    for (auto [handle, id] : {std::pair{&panel, P}, {&recpanel, RECP}, {&srcpanel, SRCP}, {&graphpanel, GRAPHP},
-                              {&teachpanel, TEACHP}, {&interfacepanel, INTERFACEP}, {&grouppanel, PGROUP}})
+    for (auto [handle, id] : {std::pair {&panel, P},
+                              {&recpanel, RECP},
+                              {&srcpanel, SRCP},
+                              {&graphpanel, GRAPHP},
+                              {&teachpanel, TEACHP},
+                              {&interfacepanel, INTERFACEP},
+                              {&grouppanel, PGROUP}})
         if ((*handle = LoadPanel(0, file.c_str(), id)) <= 0) {
             std::fprintf(stderr, "bench_teach: cannot load %s\n", file.c_str());
             return false;

@@ -63,9 +63,9 @@ bool StartSim(const std::string &bin, const std::string &dir, pid_t *pid)
     int fds[2];
     if (pipe(fds) != 0)
         return false;
-    *pid = Spawn({bin + "/veltsim", "--pty", dir + "/tty", "--pace", "--log", dir + "/sim.log", "--version-text",
-                  kVersion},
-                 fds[1]);
+    *pid = Spawn(
+        {bin + "/veltsim", "--pty", dir + "/tty", "--pace", "--log", dir + "/sim.log", "--version-text", kVersion},
+        fds[1]);
     close(fds[1]);
     std::string line;
     bool up = false;
@@ -142,7 +142,8 @@ int main(int, char **argv)
     int requests = 0, replyBytes = 0;
     std::ifstream log(dir + "/sim.log");
     for (std::string l; std::getline(log, l);) {
-        const bool rx = l.find("\"dir\":\"rx\"") != std::string::npos, tx = l.find("\"dir\":\"tx\"") != std::string::npos;
+        const bool rx = l.find("\"dir\":\"rx\"") != std::string::npos,
+                   tx = l.find("\"dir\":\"tx\"") != std::string::npos;
         if (rx && start < 0 && l.find("\"order\":43,") != std::string::npos)
             start = Field(l, "t") - kTelegram * kByteSeconds; // when its first byte went out
         if (start < 0)

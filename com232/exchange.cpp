@@ -37,10 +37,7 @@ const char *ComErrorText(int code)
     }
 }
 
-bool ExchangeBusy()
-{
-    return g_exchangeBusy;
-}
+bool ExchangeBusy() { return g_exchangeBusy; }
 
 void FlushLink()
 {
@@ -93,8 +90,4 @@ bool Exchange(int replyBytes, double timeout, LinkWait wait, bool flushFirst, un
     return bytesToRead == 0;
 }
 
-void GetDataFrame()
-{
-    Exchange(kTelegramBytes, kExchangeTimeout);
-}
-
+void GetDataFrame() { Exchange(kTelegramBytes, kExchangeTimeout); }

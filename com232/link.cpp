@@ -97,7 +97,7 @@ void showComDevice(int port, const char *reason)
 int InitLink(const LinkSettings &settings, const LinkPanels &panels)
 {
     g_settings = settings;
-    ids = Ids{};
+    ids = Ids {};
     ids.main = panels.mainPanel;
     ids.iface = panels.interfacePanel;
     bool missing = false;
@@ -164,11 +164,26 @@ void SetStatusText(const char *text)
 const char *TcpErrorText(int code)
 {
     static const char *const texts[] = {
-        "UnableToRegisterService", "UnableToEstablishConnection", "ExistingServer", "FailedToConnect",
-        "ServerNotRegistered", "TooManyConversations", "ReadFailed", "WriteFailed", "InvalidParameter",
-        "OutOfMemory", "TimeOutError ", "NoConnectionEstablished ", "GeneralIOErr", "ConnectionClosed",
-        "UnableToLoadWinsockDLL", "IncorrectWinsockDLLVersion", "NetworkSubsystemNotReady ",
-        "ConnectionsStillOpen", "DisconnectPending", "InfoNotAvailable",
+        "UnableToRegisterService",
+        "UnableToEstablishConnection",
+        "ExistingServer",
+        "FailedToConnect",
+        "ServerNotRegistered",
+        "TooManyConversations",
+        "ReadFailed",
+        "WriteFailed",
+        "InvalidParameter",
+        "OutOfMemory",
+        "TimeOutError ",
+        "NoConnectionEstablished ",
+        "GeneralIOErr",
+        "ConnectionClosed",
+        "UnableToLoadWinsockDLL",
+        "IncorrectWinsockDLLVersion",
+        "NetworkSubsystemNotReady ",
+        "ConnectionsStillOpen",
+        "DisconnectPending",
+        "InfoNotAvailable",
     };
     if (code <= -1 && code >= -20)
         return texts[-code - 1];

@@ -13,9 +13,8 @@ uint16_t dataR, dataG, dataB, dataX, dataY, dataINT, dataCOL, dataTemp, dataGrou
 namespace {
 
 // The sixteen parameter variables in packet order.
-uint16_t *const kParams[16] = {&power,   &pmode,   &average,  &evalmode, &hold,     &intlim,
-                               &maxcolno, &outmode, &trigger, &exteach,  &calcmode, &dynwinlo,
-                               &dynwinhi, &colorgroup, &frei15, &frei16};
+uint16_t *const kParams[16] = {&power,   &pmode,   &average,  &evalmode, &hold,     &intlim,     &maxcolno, &outmode,
+                               &trigger, &exteach, &calcmode, &dynwinlo, &dynwinhi, &colorgroup, &frei15,   &frei16};
 
 constexpr uint16_t kMaxColNo = 31;
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-extern uint16_t power, pmode, average, evalmode, hold, intlim, maxcolno, outmode, trigger, exteach, calcmode,
-    dynwinlo, dynwinhi, colorgroup, frei15, frei16;
+extern uint16_t power, pmode, average, evalmode, hold, intlim, maxcolno, outmode, trigger, exteach, calcmode, dynwinlo,
+    dynwinhi, colorgroup, frei15, frei16;
 extern uint16_t ctt[kRows][5];
 extern uint16_t groupbuf[32];
 extern uint16_t dataR, dataG, dataB, dataX, dataY, dataINT, dataCOL, dataTemp, dataGroup;

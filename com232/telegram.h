@@ -7,9 +7,9 @@
 constexpr int kBufSize = 1024;
 constexpr int kTelegramWords = 18;
 constexpr int kTelegramBytes = kTelegramWords * 2;
-constexpr int kRows = 31;           // rows of the colour teach table
-constexpr int kParaWords = 202;     // words of the parameter packet
-constexpr int kVersionSize = 38;    // 36 bytes of text and two zero bytes
+constexpr int kRows = 31;        // rows of the colour teach table
+constexpr int kParaWords = 202;  // words of the parameter packet
+constexpr int kVersionSize = 38; // 36 bytes of text and two zero bytes
 
 // Orders of the main program.
 enum : uint16_t {

@@ -15,26 +15,18 @@ int noRead(int) { return 0; }
 int noReadAvailable(char *, int) { return 0; }
 void noClose() {}
 
-const Transport kClosedTransport = {"closed", 0.0, LinkWait::Events, noFlush, noWrite, noExpect, noWait, noRead, noReadAvailable, noClose};
+const Transport kClosedTransport = {"closed", 0.0,    LinkWait::Events, noFlush,         noWrite,
+                                    noExpect, noWait, noRead,           noReadAvailable, noClose};
 
 const Transport *g_current = &kClosedTransport;
 
 } // namespace
 
-const Transport &ClosedTransport()
-{
-    return kClosedTransport;
-}
+const Transport &ClosedTransport() { return kClosedTransport; }
 
-const Transport &CurrentTransport()
-{
-    return *g_current;
-}
+const Transport &CurrentTransport() { return *g_current; }
 
-void SelectTransport(const Transport &t)
-{
-    g_current = &t;
-}
+void SelectTransport(const Transport &t) { g_current = &t; }
 
 void CloseTransport()
 {

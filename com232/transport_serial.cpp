@@ -35,15 +35,9 @@ void serialFlush()
     FlushInQ(g_port);
 }
 
-int serialWrite(const char *buf, int n, unsigned /*timeoutMs*/)
-{
-    return ComWrt(g_port, buf, n);
-}
+int serialWrite(const char *buf, int n, unsigned /*timeoutMs*/) { return ComWrt(g_port, buf, n); }
 
-void serialExpect(int /*n*/)
-{
-    dataSize = 0;
-}
+void serialExpect(int /*n*/) { dataSize = 0; }
 
 int serialWait(int n, double limit, LinkWait mode)
 {
@@ -73,13 +67,11 @@ int serialReadAvailable(char *buf, int max)
     return n > 0 ? ComRd(g_port, buf, n) : 0;
 }
 
-void serialClose()
-{
-    CloseCom(g_port);
-}
+void serialClose() { CloseCom(g_port); }
 
 const Transport kSerialTransport = {
-    "RS232", 2.0, LinkWait::NoUserInput, serialFlush, serialWrite, serialExpect, serialWait, serialRead, serialReadAvailable, serialClose,
+    "RS232",    2.0,        LinkWait::NoUserInput, serialFlush, serialWrite, serialExpect,
+    serialWait, serialRead, serialReadAvailable,   serialClose,
 };
 
 } // namespace

@@ -87,10 +87,7 @@ const Transport kTcpTransport = {
 
 } // namespace
 
-bool TcpReplyWaiting()
-{
-    return g_waiting && &CurrentTransport() == &kTcpTransport;
-}
+bool TcpReplyWaiting() { return g_waiting && &CurrentTransport() == &kTcpTransport; }
 
 int OpenTcpTransport(const char *host, unsigned port, unsigned timeoutMs)
 {

@@ -146,10 +146,7 @@ std::unique_ptr<char[]> itemValue(ComboRecord *r, int index, int *length)
 }
 
 // Longest text the entry field may hold, or -1 for no limit.
-int textLimit(const ComboRecord *r)
-{
-    return r->maxLength == -1 ? -1 : std::max(0, r->maxLength - 1);
-}
+int textLimit(const ComboRecord *r) { return r->maxLength == -1 ? -1 : std::max(0, r->maxLength - 1); }
 
 bool startsWithNoCase(const char *value, const char *typed, size_t n)
 {
@@ -303,8 +300,7 @@ int ringCallback(int panel, int control, int event, void *callbackData, int even
             SetActiveCtrl(panel, r->string);
         r->listOpened = 0;
         break;
-    default:
-        break;
+    default: break;
     }
     return 0;
 }
@@ -355,7 +351,7 @@ int Combo_NewComboBox(int panel, int control)
     if (style != CTRL_STRING || recordOf(panel, control))
         return COMBO_ERR_NOT_COMBO_BOX;
 
-    auto *r = new (std::nothrow) ComboRecord{};
+    auto *r = new (std::nothrow) ComboRecord {};
     if (!r)
         return UIEOutOfMemory;
     r->panel = panel;
@@ -511,15 +507,13 @@ int Combo_SetComboAttribute(int panel, int control, int attribute, int value)
     case COMBO_ATTR_WIDTH:
         return layout(r, getInt(panel, r->frame, ATTR_LEFT), getInt(panel, r->frame, ATTR_TOP),
                       value - getInt(panel, r->ring, ATTR_WIDTH));
-    case COMBO_ATTR_TEXT_COLOR:
-        return SetCtrlAttribute(panel, r->string, ATTR_TEXT_COLOR, value);
+    case COMBO_ATTR_TEXT_COLOR: return SetCtrlAttribute(panel, r->string, ATTR_TEXT_COLOR, value);
     case COMBO_ATTR_COLOR:
         note(st, SetCtrlAttribute(panel, r->string, ATTR_TEXT_BGCOLOR, value));
         note(st, SetCtrlAttribute(panel, r->ring, ATTR_TEXT_BGCOLOR, value));
         note(st, SetCtrlAttribute(panel, r->frame, ATTR_TEXT_BGCOLOR, value));
         return st;
-    case COMBO_ATTR_TEXT_POINT_SIZE:
-        return setFontAttribute(r, ATTR_TEXT_POINT_SIZE, value);
+    case COMBO_ATTR_TEXT_POINT_SIZE: return setFontAttribute(r, ATTR_TEXT_POINT_SIZE, value);
     case COMBO_ATTR_TEXT_BOLD:
     case COMBO_ATTR_TEXT_ITALIC: {
         const int a = attribute == COMBO_ATTR_TEXT_BOLD ? ATTR_TEXT_BOLD : ATTR_TEXT_ITALIC;
@@ -576,8 +570,7 @@ int Combo_GetComboAttribute(int panel, int control, int attribute, int *value)
     case COMBO_ATTR_TEXT_COLOR: return GetCtrlAttribute(panel, r->string, ATTR_TEXT_COLOR, value);
     case COMBO_ATTR_COLOR: return GetCtrlAttribute(panel, r->string, ATTR_TEXT_BGCOLOR, value);
     case COMBO_ATTR_TEXT_POINT_SIZE: return GetCtrlAttribute(panel, r->string, ATTR_TEXT_POINT_SIZE, value);
-    case COMBO_ATTR_TEXT_SELECTION_START:
-        return GetCtrlAttribute(panel, r->string, ATTR_TEXT_SELECTION_START, value);
+    case COMBO_ATTR_TEXT_SELECTION_START: return GetCtrlAttribute(panel, r->string, ATTR_TEXT_SELECTION_START, value);
     case COMBO_ATTR_TEXT_BOLD: return GetCtrlAttribute(panel, r->string, ATTR_TEXT_BOLD, value);
     case COMBO_ATTR_TEXT_ITALIC: return GetCtrlAttribute(panel, r->string, ATTR_TEXT_ITALIC, value);
     case COMBO_ATTR_LEFT: return GetCtrlAttribute(panel, r->frame, ATTR_LEFT, value);
@@ -613,7 +606,7 @@ int SendValChangedEvent(int panel, int control)
         return 0;
     // The deferred call finds the combo box again by panel and control, so a
     // combo box discarded in between is never touched.
-    auto *pending = new (std::nothrow) PendingCommit{panel, control};
+    auto *pending = new (std::nothrow) PendingCommit {panel, control};
     if (!pending)
         return UIEOutOfMemory;
     const int st = PostDeferredCallToThread(SendCommitEvent, pending, GetCurrentThreadID());

@@ -85,15 +85,9 @@ LogoSettings MakeLogoSettings(int panel, const char *title)
     return s;
 }
 
-void SetLogoSettings(const LogoSettings &settings)
-{
-    g_settings = settings;
-}
+void SetLogoSettings(const LogoSettings &settings) { g_settings = settings; }
 
-const LogoSettings &GetLogoSettings()
-{
-    return g_settings;
-}
+const LogoSettings &GetLogoSettings() { return g_settings; }
 
 int ShowLogo(int index)
 {

@@ -12,9 +12,9 @@ constexpr int kLogoEntries = 12;
 
 // What each program tells the logo routines once at start-up.
 struct LogoSettings {
-    int panel = 0;        // main panel that carries the brand area
-    int frameCtrl = 0;    // decoration "LogoFrame" of that panel
-    int pictureCtrl = 0;  // picture "LogoPicture" of that panel
+    int panel = 0;       // main panel that carries the brand area
+    int frameCtrl = 0;   // decoration "LogoFrame" of that panel
+    int pictureCtrl = 0; // picture "LogoPicture" of that panel
     // First text line of every entry.
     std::string title = "VELTRA-Scope V6.1";
     // Shift of the picture and of every text line, for a panel whose brand

@@ -116,11 +116,12 @@ void pump(Port &p)
 bool applyFlowControl(Port &p)
 {
     QSerialPort &s = *p.serial;
-    const auto fc = p.cts ? QSerialPort::HardwareControl
-                          : p.xmode ? QSerialPort::SoftwareControl : QSerialPort::NoFlowControl;
+    const auto fc = p.cts     ? QSerialPort::HardwareControl
+                    : p.xmode ? QSerialPort::SoftwareControl
+                              : QSerialPort::NoFlowControl;
     if (!s.setFlowControl(fc))
         return false;
-    termios t{};
+    termios t {};
     if (::tcgetattr(static_cast<int>(s.handle()), &t) != 0)
         return false;
     if (p.xmode && !p.cts)
@@ -217,10 +218,10 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
     }
     const bool ok = s.setBaudRate(static_cast<qint32>(baudRate)) &&
                     s.setDataBits(static_cast<QSerialPort::DataBits>(dataBits)) &&
-                    s.setParity(parity == 0 ? QSerialPort::NoParity
-                                            : parity == 1 ? QSerialPort::OddParity : QSerialPort::EvenParity) &&
-                    s.setStopBits(stopBits == 1 ? QSerialPort::OneStop : QSerialPort::TwoStop) &&
-                    applyFlowControl(p);
+                    s.setParity(parity == 0   ? QSerialPort::NoParity
+                                : parity == 1 ? QSerialPort::OddParity
+                                              : QSerialPort::EvenParity) &&
+                    s.setStopBits(stopBits == 1 ? QSerialPort::OneStop : QSerialPort::TwoStop) && applyFlowControl(p);
     if (!ok) {
         g_reasons[port] = p.device + ": " + s.errorString().toStdString();
         s.close();
@@ -257,8 +258,8 @@ int OpenComConfig(int port, const char *deviceName, long baudRate, int parity, i
             return;
         closing = true;
         auto it = g_ports.find(port);
-        g_reasons[port] = (it != g_ports.end() ? it->second.device : std::string()) + ": " +
-                          raw->errorString().toStdString();
+        g_reasons[port] =
+            (it != g_ports.end() ? it->second.device : std::string()) + ": " + raw->errorString().toStdString();
         raw->close(); // drops what was queued in both directions
         closing = false;
     });
@@ -338,9 +339,8 @@ int ComWrt(int port, const char *buffer, int count)
         // XON/XOFF: the bytes are held and handed on at the line's pace; the
         // queue holds at most its configured size.
         while (written < count) {
-            const bool room = waitOnPort(port, [](Port &q) {
-                return static_cast<qint64>(q.held.size()) + q.serial->bytesToWrite() < q.outQ;
-            });
+            const bool room = waitOnPort(
+                port, [](Port &q) { return static_cast<qint64>(q.held.size()) + q.serial->bytesToWrite() < q.outQ; });
             p = openPort(port);
             if (!p)
                 return written > 0 ? written : kComPortNotOpen;

@@ -67,19 +67,11 @@ int SetCtrlVal(int panel, int control, double value)
         s->setValue(std::clamp(static_cast<int>(std::lround(value)), s->minimum(), s->maximum()));
         return 0;
     }
-    case CTRL_COLOR_BAR:
-        static_cast<RtColorBar *>(w)->setValue(value);
-        return 0;
+    case CTRL_COLOR_BAR: static_cast<RtColorBar *>(w)->setValue(value); return 0;
     case CTRL_TOGGLE_BUTTON:
-    case CTRL_BINARY_SWITCH:
-        static_cast<QAbstractButton *>(w)->setChecked(value != 0);
-        return 0;
-    case CTRL_LED:
-        static_cast<RtLed *>(w)->setOn(value != 0);
-        return 0;
-    case CTRL_COLOR_BOX:
-        static_cast<RtColorBox *>(w)->setColor(toQColor(static_cast<int>(value)));
-        return 0;
+    case CTRL_BINARY_SWITCH: static_cast<QAbstractButton *>(w)->setChecked(value != 0); return 0;
+    case CTRL_LED: static_cast<RtLed *>(w)->setOn(value != 0); return 0;
+    case CTRL_COLOR_BOX: static_cast<RtColorBox *>(w)->setColor(toQColor(static_cast<int>(value))); return 0;
     case CTRL_RING: {
         auto *combo = static_cast<QComboBox *>(w);
         for (int i = 0; i < combo->count(); ++i) {
@@ -99,8 +91,7 @@ int SetCtrlVal(int panel, int control, double value)
         std::snprintf(buf, sizeof buf, c->dataType == VAL_DOUBLE ? "%g" : "%.0f", value);
         return SetCtrlVal(panel, control, static_cast<const char *>(buf));
     }
-    default:
-        return UIEWrongCtrlType;
+    default: return UIEWrongCtrlType;
     }
 }
 
@@ -132,9 +123,7 @@ int SetCtrlVal(int panel, int control, const char *value)
     const QSignalBlocker block(w);
     const QString text = QString::fromLatin1(value);
     switch (c->kind) {
-    case CTRL_STRING:
-        static_cast<QLineEdit *>(w)->setText(text);
-        return 0;
+    case CTRL_STRING: static_cast<QLineEdit *>(w)->setText(text); return 0;
     case CTRL_TEXT_MSG:
         static_cast<QLabel *>(w)->setText(text);
         if (c->autoSize)
@@ -160,8 +149,7 @@ int SetCtrlVal(int panel, int control, const char *value)
     }
     case CTRL_COMMAND_BUTTON:
     case CTRL_TOGGLE_BUTTON:
-    case CTRL_BINARY_SWITCH:
-        return UIEWrongCtrlType;
+    case CTRL_BINARY_SWITCH: return UIEWrongCtrlType;
     default: {
         bool ok = false;
         const double d = text.trimmed().toDouble(&ok);
@@ -272,10 +260,7 @@ int GetCtrlVal(int panel, int control, char *value, int bufSize)
     return 0;
 }
 
-int GetCtrlVal(int panel, int control, char *value)
-{
-    return GetCtrlVal(panel, control, value, -1);
-}
+int GetCtrlVal(int panel, int control, char *value) { return GetCtrlVal(panel, control, value, -1); }
 
 // ---- control attributes --------------------------------------------------------
 int SetCtrlAttribute(int panel, int control, int attribute, int value)
@@ -295,19 +280,43 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
         w->setVisible(value != 0);
         placeLabel(*c);
         return 0;
-    case ATTR_TEXT_COLOR: c->textColor = value; applyColors(*c); return 0;
-    case ATTR_TEXT_BGCOLOR: c->bgColor = value; applyColors(*c); return 0;
-    case ATTR_CMD_BUTTON_COLOR: c->buttonColor = value; applyColors(*c); return 0;
+    case ATTR_TEXT_COLOR:
+        c->textColor = value;
+        applyColors(*c);
+        return 0;
+    case ATTR_TEXT_BGCOLOR:
+        c->bgColor = value;
+        applyColors(*c);
+        return 0;
+    case ATTR_CMD_BUTTON_COLOR:
+        c->buttonColor = value;
+        applyColors(*c);
+        return 0;
     case ATTR_FRAME_COLOR:
         // A decoration's frame colour fills it; other controls get a border.
         (c->kind == CTRL_DECORATION ? c->bgColor : c->frameColor) = value;
         applyColors(*c);
         return 0;
-    case ATTR_ZPLANE_POSITION: c->z = value; restack(*p); return 0;
-    case ATTR_LEFT: w->move(value, w->y()); placeLabel(*c); return 0;
-    case ATTR_TOP: w->move(w->x(), value); placeLabel(*c); return 0;
-    case ATTR_WIDTH: w->resize(value, w->height()); placeLabel(*c); return 0;
-    case ATTR_HEIGHT: w->resize(w->width(), value); placeLabel(*c); return 0;
+    case ATTR_ZPLANE_POSITION:
+        c->z = value;
+        restack(*p);
+        return 0;
+    case ATTR_LEFT:
+        w->move(value, w->y());
+        placeLabel(*c);
+        return 0;
+    case ATTR_TOP:
+        w->move(w->x(), value);
+        placeLabel(*c);
+        return 0;
+    case ATTR_WIDTH:
+        w->resize(value, w->height());
+        placeLabel(*c);
+        return 0;
+    case ATTR_HEIGHT:
+        w->resize(w->width(), value);
+        placeLabel(*c);
+        return 0;
     case ATTR_CTRL_MODE: setIndicator(*c, value == VAL_INDICATOR); return 0;
     case ATTR_TEXT_POINT_SIZE: {
         QFont f = w->font();
@@ -383,13 +392,9 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value)
             return UIEAttributeInvalid;
         return 0;
     case ATTR_MIN_VALUE:
-    case ATTR_MAX_VALUE:
-        return SetCtrlAttribute(panel, control, attribute, static_cast<double>(value));
-    case ATTR_DATA_TYPE:
-        c->dataType = value;
-        return 0;
-    default:
-        return UIEAttributeInvalid;
+    case ATTR_MAX_VALUE: return SetCtrlAttribute(panel, control, attribute, static_cast<double>(value));
+    case ATTR_DATA_TYPE: c->dataType = value; return 0;
+    default: return UIEAttributeInvalid;
     }
 }
 
@@ -449,10 +454,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
         return 0;
     }
     case ATTR_XAXIS_LABEL:
-    case ATTR_YAXIS_LABEL:
-        return UIEAttributeInvalid;
-    default:
-        return UIEAttributeInvalid;
+    case ATTR_YAXIS_LABEL: return UIEAttributeInvalid;
+    default: return UIEAttributeInvalid;
     }
 }
 
@@ -487,15 +490,21 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value)
     switch (attribute) {
     case ATTR_DIMMED: *value = w->isEnabled() ? 0 : 1; return 0;
     case ATTR_VISIBLE: *value = w->isVisibleTo(w->parentWidget()) ? 1 : 0; return 0;
-    case ATTR_TEXT_COLOR: *value = c->textColor >= 0 ? c->textColor : fromQColor(w->palette().color(QPalette::WindowText)); return 0;
-    case ATTR_TEXT_BGCOLOR: *value = c->bgColor >= 0 ? c->bgColor : fromQColor(w->palette().color(QPalette::Base)); return 0;
+    case ATTR_TEXT_COLOR:
+        *value = c->textColor >= 0 ? c->textColor : fromQColor(w->palette().color(QPalette::WindowText));
+        return 0;
+    case ATTR_TEXT_BGCOLOR:
+        *value = c->bgColor >= 0 ? c->bgColor : fromQColor(w->palette().color(QPalette::Base));
+        return 0;
     case ATTR_FRAME_COLOR:
         if (c->kind == CTRL_DECORATION)
             *value = c->bgColor >= 0 ? c->bgColor : fromQColor(w->palette().color(QPalette::Window));
         else
             *value = c->frameColor >= 0 ? c->frameColor : fromQColor(w->palette().color(QPalette::Mid));
         return 0;
-    case ATTR_CMD_BUTTON_COLOR: *value = c->buttonColor >= 0 ? c->buttonColor : fromQColor(w->palette().color(QPalette::Button)); return 0;
+    case ATTR_CMD_BUTTON_COLOR:
+        *value = c->buttonColor >= 0 ? c->buttonColor : fromQColor(w->palette().color(QPalette::Button));
+        return 0;
     case ATTR_ZPLANE_POSITION: *value = c->z; return 0;
     case ATTR_LEFT: *value = w->x(); return 0;
     case ATTR_TOP: *value = w->y(); return 0;
@@ -555,8 +564,7 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value)
             return 0;
         }
         return UIEAttributeInvalid;
-    default:
-        return UIEAttributeInvalid;
+    default: return UIEAttributeInvalid;
     }
 }
 
@@ -606,11 +614,8 @@ int GetCtrlAttribute(int panel, int control, int attribute, char *value)
         else
             value[0] = '\0';
         return 0;
-    case ATTR_TEXT_FONT:
-        copyText(value, w->font().family());
-        return 0;
-    default:
-        return UIEAttributeInvalid;
+    case ATTR_TEXT_FONT: copyText(value, w->font().family()); return 0;
+    default: return UIEAttributeInvalid;
     }
 }
 

@@ -122,15 +122,9 @@ int ProcessSystemEventsNoInput()
     return 0;
 }
 
-void Sleep(int ms)
-{
-    sleepServicing(ms, QEventLoop::AllEvents);
-}
+void Sleep(int ms) { sleepServicing(ms, QEventLoop::AllEvents); }
 
-void SleepNoInput(int ms)
-{
-    sleepServicing(ms, QEventLoop::ExcludeUserInputEvents);
-}
+void SleepNoInput(int ms) { sleepServicing(ms, QEventLoop::ExcludeUserInputEvents); }
 
 double Timer()
 {
@@ -173,7 +167,7 @@ int NewLock(int *lockHandle)
     if (!lockHandle)
         return UIEValueInvalid;
     *lockHandle = g_nextLock++;
-    g_locks[*lockHandle] = LockState{};
+    g_locks[*lockHandle] = LockState {};
     return 0;
 }
 
@@ -197,10 +191,7 @@ int ReleaseLock(int lockHandle)
     return 0;
 }
 
-int DiscardLock(int lockHandle)
-{
-    return g_locks.erase(lockHandle) ? 0 : UIEHandleInvalid;
-}
+int DiscardLock(int lockHandle) { return g_locks.erase(lockHandle) ? 0 : UIEHandleInvalid; }
 
 int GetCurrentThreadID()
 {

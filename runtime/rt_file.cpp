@@ -23,7 +23,7 @@
 namespace {
 
 constexpr int kMaxOpenFiles = 256;
-constexpr int kPathBuf = 260; // size of the callers' path buffers
+constexpr int kPathBuf = 260;                                 // size of the callers' path buffers
 std::vector<std::FILE *> g_files(kMaxOpenFiles + 1, nullptr); // index = handle, 0 unused
 
 std::FILE *fileFor(int handle)
@@ -60,11 +60,26 @@ size_t elementSize(int dataType)
 void integerRange(int dataType, long long *lo, long long *hi)
 {
     switch (dataType) {
-    case VAL_CHAR: *lo = SCHAR_MIN; *hi = SCHAR_MAX; break;
-    case VAL_SHORT_INTEGER: *lo = INT16_MIN; *hi = INT16_MAX; break;
-    case VAL_UNSIGNED_SHORT_INTEGER: *lo = 0; *hi = UINT16_MAX; break;
-    case VAL_INTEGER: *lo = INT32_MIN; *hi = INT32_MAX; break;
-    default: *lo = 0; *hi = UINT32_MAX; break;
+    case VAL_CHAR:
+        *lo = SCHAR_MIN;
+        *hi = SCHAR_MAX;
+        break;
+    case VAL_SHORT_INTEGER:
+        *lo = INT16_MIN;
+        *hi = INT16_MAX;
+        break;
+    case VAL_UNSIGNED_SHORT_INTEGER:
+        *lo = 0;
+        *hi = UINT16_MAX;
+        break;
+    case VAL_INTEGER:
+        *lo = INT32_MIN;
+        *hi = INT32_MAX;
+        break;
+    default:
+        *lo = 0;
+        *hi = UINT32_MAX;
+        break;
     }
 }
 
@@ -73,16 +88,51 @@ void integerRange(int dataType, long long *lo, long long *hi)
 void formatElement(const void *array, int dataType, size_t idx, std::string &out)
 {
     char buf[64];
-    std::to_chars_result r{};
+    std::to_chars_result r {};
     const auto *p = static_cast<const unsigned char *>(array) + idx * elementSize(dataType);
     switch (dataType) {
-    case VAL_CHAR: { signed char v; std::memcpy(&v, p, sizeof v); r = std::to_chars(buf, buf + sizeof buf, int(v)); break; }
-    case VAL_SHORT_INTEGER: { int16_t v; std::memcpy(&v, p, sizeof v); r = std::to_chars(buf, buf + sizeof buf, v); break; }
-    case VAL_UNSIGNED_SHORT_INTEGER: { uint16_t v; std::memcpy(&v, p, sizeof v); r = std::to_chars(buf, buf + sizeof buf, v); break; }
-    case VAL_INTEGER: { int32_t v; std::memcpy(&v, p, sizeof v); r = std::to_chars(buf, buf + sizeof buf, v); break; }
-    case VAL_UNSIGNED_INTEGER: { uint32_t v; std::memcpy(&v, p, sizeof v); r = std::to_chars(buf, buf + sizeof buf, v); break; }
-    case VAL_FLOAT: { float v; std::memcpy(&v, p, sizeof v); r = std::to_chars(buf, buf + sizeof buf, v); break; }
-    default: { double v; std::memcpy(&v, p, sizeof v); r = std::to_chars(buf, buf + sizeof buf, v); break; }
+    case VAL_CHAR: {
+        signed char v;
+        std::memcpy(&v, p, sizeof v);
+        r = std::to_chars(buf, buf + sizeof buf, int(v));
+        break;
+    }
+    case VAL_SHORT_INTEGER: {
+        int16_t v;
+        std::memcpy(&v, p, sizeof v);
+        r = std::to_chars(buf, buf + sizeof buf, v);
+        break;
+    }
+    case VAL_UNSIGNED_SHORT_INTEGER: {
+        uint16_t v;
+        std::memcpy(&v, p, sizeof v);
+        r = std::to_chars(buf, buf + sizeof buf, v);
+        break;
+    }
+    case VAL_INTEGER: {
+        int32_t v;
+        std::memcpy(&v, p, sizeof v);
+        r = std::to_chars(buf, buf + sizeof buf, v);
+        break;
+    }
+    case VAL_UNSIGNED_INTEGER: {
+        uint32_t v;
+        std::memcpy(&v, p, sizeof v);
+        r = std::to_chars(buf, buf + sizeof buf, v);
+        break;
+    }
+    case VAL_FLOAT: {
+        float v;
+        std::memcpy(&v, p, sizeof v);
+        r = std::to_chars(buf, buf + sizeof buf, v);
+        break;
+    }
+    default: {
+        double v;
+        std::memcpy(&v, p, sizeof v);
+        r = std::to_chars(buf, buf + sizeof buf, v);
+        break;
+    }
     }
     out.append(buf, r.ptr);
 }
@@ -123,12 +173,36 @@ void storeElement(void *array, int dataType, size_t idx, const Parsed &v)
 {
     auto *p = static_cast<unsigned char *>(array) + idx * elementSize(dataType);
     switch (dataType) {
-    case VAL_CHAR: { auto x = static_cast<signed char>(v.i); std::memcpy(p, &x, sizeof x); break; }
-    case VAL_SHORT_INTEGER: { auto x = static_cast<int16_t>(v.i); std::memcpy(p, &x, sizeof x); break; }
-    case VAL_UNSIGNED_SHORT_INTEGER: { auto x = static_cast<uint16_t>(v.i); std::memcpy(p, &x, sizeof x); break; }
-    case VAL_INTEGER: { auto x = static_cast<int32_t>(v.i); std::memcpy(p, &x, sizeof x); break; }
-    case VAL_UNSIGNED_INTEGER: { auto x = static_cast<uint32_t>(v.i); std::memcpy(p, &x, sizeof x); break; }
-    case VAL_FLOAT: { auto x = static_cast<float>(v.d); std::memcpy(p, &x, sizeof x); break; }
+    case VAL_CHAR: {
+        auto x = static_cast<signed char>(v.i);
+        std::memcpy(p, &x, sizeof x);
+        break;
+    }
+    case VAL_SHORT_INTEGER: {
+        auto x = static_cast<int16_t>(v.i);
+        std::memcpy(p, &x, sizeof x);
+        break;
+    }
+    case VAL_UNSIGNED_SHORT_INTEGER: {
+        auto x = static_cast<uint16_t>(v.i);
+        std::memcpy(p, &x, sizeof x);
+        break;
+    }
+    case VAL_INTEGER: {
+        auto x = static_cast<int32_t>(v.i);
+        std::memcpy(p, &x, sizeof x);
+        break;
+    }
+    case VAL_UNSIGNED_INTEGER: {
+        auto x = static_cast<uint32_t>(v.i);
+        std::memcpy(p, &x, sizeof x);
+        break;
+    }
+    case VAL_FLOAT: {
+        auto x = static_cast<float>(v.d);
+        std::memcpy(p, &x, sizeof x);
+        break;
+    }
     default: std::memcpy(p, &v.d, sizeof v.d); break;
     }
 }
@@ -347,8 +421,7 @@ int GetFileInfo(const char *fileName, long *size)
 // ---- arrays as text ---------------------------------------------------------
 
 int ArrayToFile(const char *fileName, const void *array, int dataType, int numElements, int numGroups,
-                int arrayDataOrder, int fileLayout, int colSepStyle, int fieldWidth, int fileType,
-                int fileAction)
+                int arrayDataOrder, int fileLayout, int colSepStyle, int fieldWidth, int fileType, int fileAction)
 {
     if (!validArrayArgs(fileName, array, dataType, numElements, numGroups, arrayDataOrder, fileLayout) ||
         fieldWidth < 0 || fieldWidth > 1000 ||
@@ -403,8 +476,8 @@ int ArrayToFile(const char *fileName, const void *array, int dataType, int numEl
     return WriteWholeFile(fileName, text.data(), static_cast<int>(text.size()));
 }
 
-int FileToArray(const char *fileName, void *array, int dataType, int numElements, int numGroups,
-                int arrayDataOrder, int fileLayout, int fileType)
+int FileToArray(const char *fileName, void *array, int dataType, int numElements, int numGroups, int arrayDataOrder,
+                int fileLayout, int fileType)
 {
     if (!validArrayArgs(fileName, array, dataType, numElements, numGroups, arrayDataOrder, fileLayout))
         return kFileBadArgument;

@@ -10,12 +10,12 @@ enum { VAL_CONST_WIDTH = 0, VAL_SEP_BY_COMMA = 1, VAL_SEP_BY_TAB = 2 };
 // Data types for arrays (same values as in rt_ui.h).
 
 enum {
-    kFileError = -1,        // the file cannot be opened, read or written
-    kFileEof = -2,          // ReadLine: end of file
-    kFileBadArgument = -3,  // null pointer, unknown data type, groups not dividing the count
-    kFileNotNumeric = -4,   // FileToArray: text that is not a number of the data type
-    kFileUnsupported = -5,  // ArrayToFile / FileToArray: binary files
-    kFileNotRegular = -6,   // the path names a FIFO, device, socket or directory
+    kFileError = -1,       // the file cannot be opened, read or written
+    kFileEof = -2,         // ReadLine: end of file
+    kFileBadArgument = -3, // null pointer, unknown data type, groups not dividing the count
+    kFileNotNumeric = -4,  // FileToArray: text that is not a number of the data type
+    kFileUnsupported = -5, // ArrayToFile / FileToArray: binary files
+    kFileNotRegular = -6,  // the path names a FIFO, device, socket or directory
 };
 
 // Longest path the programs keep (their path buffers hold 260 bytes).
@@ -60,15 +60,14 @@ int GetFileInfo(const char *fileName, long *size);
 // written unpadded and fieldWidth is not used. VAL_TRUNCATE rewrites the
 // file atomically; VAL_APPEND adds to its end. Returns 0 or a negative code.
 int ArrayToFile(const char *fileName, const void *array, int dataType, int numElements, int numGroups,
-                int arrayDataOrder, int fileLayout, int colSepStyle, int fieldWidth, int fileType,
-                int fileAction);
+                int arrayDataOrder, int fileLayout, int colSepStyle, int fieldWidth, int fileType, int fileAction);
 // Reads up to numElements values. Returns the number of values really read
 // (>= 0), or a negative code when the file cannot be read or holds text that
 // is not a number. Elements past the count are left untouched; on a negative
 // result the array is not touched at all. Values may be separated by blanks,
 // tabs, commas and line ends (LF or CR LF).
-int FileToArray(const char *fileName, void *array, int dataType, int numElements, int numGroups,
-                int arrayDataOrder, int fileLayout, int fileType);
+int FileToArray(const char *fileName, void *array, int dataType, int numElements, int numGroups, int arrayDataOrder,
+                int fileLayout, int fileType);
 
 // The program's directory for its own files (see README); dir holds 260 bytes.
 int GetProjectDir(char *dir);

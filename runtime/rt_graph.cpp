@@ -15,8 +15,8 @@ RtGraph *graphOf(int panel, int control)
 }
 } // namespace
 
-int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numPoints, int xDataType,
-           int yDataType, int plotStyle, int pointStyle, int lineStyle, int /*pointFrequency*/, int color)
+int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numPoints, int xDataType, int yDataType,
+           int plotStyle, int pointStyle, int lineStyle, int /*pointFrequency*/, int color)
 {
     RtGraph *g = graphOf(panel, control);
     if (!g)
@@ -82,7 +82,7 @@ int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, d
     if (auto *g = qobject_cast<RtGraph *>(c->widget.data())) {
         if (axis != VAL_XAXIS && axis != VAL_LEFT_YAXIS)
             return UIEValueInvalid;
-        g->setAxis(axis == VAL_XAXIS ? 0 : 1, RtAxis{mode == VAL_AUTOSCALE, min, max});
+        g->setAxis(axis == VAL_XAXIS ? 0 : 1, RtAxis {mode == VAL_AUTOSCALE, min, max});
         return 0;
     }
     if (auto *s = qobject_cast<RtStripChart *>(c->widget.data())) {

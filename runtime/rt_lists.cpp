@@ -334,7 +334,7 @@ int SetTableRowAttribute(int panel, int control, int row, int attribute, int val
     case ATTR_LABEL_COLOR: h->setForeground(toQColor(value)); return 0;
     case ATTR_TEXT_BGCOLOR:
         for (int col = 1; col <= t->columnCount(); ++col)
-            SetTableCellAttribute(panel, control, Point{col, row}, attribute, value);
+            SetTableCellAttribute(panel, control, Point {col, row}, attribute, value);
         return 0;
     default: return UIEAttributeInvalid;
     }
@@ -450,6 +450,6 @@ int GetActiveTableCell(int panel, int control, Point *cell)
     QTableWidget *t = tableOf(panel, control);
     if (!t)
         return UIECtrlNotFound;
-    *cell = Point{std::max(0, t->currentColumn()) + 1, std::max(0, t->currentRow()) + 1};
+    *cell = Point {std::max(0, t->currentColumn()) + 1, std::max(0, t->currentRow()) + 1};
     return 0;
 }

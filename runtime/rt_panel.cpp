@@ -97,15 +97,9 @@ public:
     }
 };
 
-QColor toQColor(int rgb)
-{
-    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
+QColor toQColor(int rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-int fromQColor(const QColor &c)
-{
-    return (c.red() << 16) | (c.green() << 8) | c.blue();
-}
+int fromQColor(const QColor &c) { return (c.red() << 16) | (c.green() << 8) | c.blue(); }
 
 QColor propColor(QWidget *w, const char *name, QColor fallback)
 {
@@ -159,10 +153,8 @@ bool hasSeparateLabel(int kind)
     case CTRL_BINARY_SWITCH:
     case CTRL_TEXT_MSG:
     case CTRL_DECORATION:
-    case CTRL_PICTURE:
-        return false;
-    default:
-        return true;
+    case CTRL_PICTURE: return false;
+    default: return true;
     }
 }
 
@@ -283,7 +275,10 @@ QKeyEvent makeKeyEvent(int code, QEvent::Type type)
     case VAL_TAB_VKEY: key = (mods & Qt::ShiftModifier) ? Qt::Key_Backtab : Qt::Key_Tab; break;
     case VAL_BACKSPACE_VKEY: key = Qt::Key_Backspace; break;
     case VAL_ESC_VKEY: key = Qt::Key_Escape; break;
-    case VAL_ENTER_VKEY: key = Qt::Key_Return; text = "\r"; break;
+    case VAL_ENTER_VKEY:
+        key = Qt::Key_Return;
+        text = "\r";
+        break;
     case VAL_UP_ARROW_VKEY: key = Qt::Key_Up; break;
     case VAL_DOWN_ARROW_VKEY: key = Qt::Key_Down; break;
     case VAL_LEFT_ARROW_VKEY: key = Qt::Key_Left; break;
@@ -321,8 +316,7 @@ public:
         if (!c)
             return false;
         switch (ev->type()) {
-        case QEvent::ContextMenu:
-            return true; // right clicks are the help convention, not a menu
+        case QEvent::ContextMenu: return true; // right clicks are the help convention, not a menu
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick: {
             auto *me = static_cast<QMouseEvent *>(ev);
@@ -355,8 +349,7 @@ public:
             if (obj == c->widget || obj == c->widget->focusProxy())
                 dispatchCtrl(panel, ctrl, EVENT_GOT_FOCUS);
             return false;
-        default:
-            return false;
+        default: return false;
         }
     }
 };
@@ -504,8 +497,9 @@ void wire(int panel, Control &c)
             item->setData(Qt::UserRole, item->text());
             userChanged(panel, id, row + 1, col + 1);
         });
-        QObject::connect(t, &QTableWidget::cellClicked,
-                         [panel, id](int row, int col) { dispatchCtrl(panel, id, EVENT_LEFT_CLICK, row + 1, col + 1); });
+        QObject::connect(t, &QTableWidget::cellClicked, [panel, id](int row, int col) {
+            dispatchCtrl(panel, id, EVENT_LEFT_CLICK, row + 1, col + 1);
+        });
         break;
     }
     case CTRL_GRAPH: {
@@ -514,8 +508,7 @@ void wire(int panel, Control &c)
         QObject::connect(g, &RtGraph::leftClicked, [panel, id] { dispatchCtrl(panel, id, EVENT_LEFT_CLICK); });
         break;
     }
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -581,8 +574,8 @@ void configure(Panel &p, Control &c)
             const QVariant v = w->property(n);
             return v.isValid() ? v.toDouble() : def;
         };
-        g->setAxis(0, RtAxis{w->property("xAutoscale").toBool(), num("xMin", 0), num("xMax", 4095)});
-        g->setAxis(1, RtAxis{w->property("yAutoscale").toBool(), num("yMin", 0), num("yMax", 4095)});
+        g->setAxis(0, RtAxis {w->property("xAutoscale").toBool(), num("xMin", 0), num("xMax", 4095)});
+        g->setAxis(1, RtAxis {w->property("yAutoscale").toBool(), num("yMin", 0), num("yMax", 4095)});
         g->setCursorEnabled(w->property("cursors").toInt() > 0);
         g->setCursorColor(propColor(w, "cursorColor", Qt::white));
         g->setPlotBackground(propColor(w, "plotBgColor", Qt::black));
@@ -717,15 +710,9 @@ QWidget *takePage(ResourceFile &rf, const std::string &name, const char *fileNam
     return nullptr;
 }
 
-void dropResourceFiles()
-{
-    resourceFiles().clear();
-}
+void dropResourceFiles() { resourceFiles().clear(); }
 
-int resourceFileReads()
-{
-    return g_resourceFileReads;
-}
+int resourceFileReads() { return g_resourceFileReads; }
 
 double readArray(const void *array, int type, int i)
 {
@@ -850,11 +837,8 @@ std::string ctrlValueText(int panel, int control)
     case CTRL_STRING:
     case CTRL_TEXT_MSG:
     case CTRL_COMMAND_BUTTON:
-    case CTRL_DECORATION:
-        GetCtrlVal(panel, control, buf, sizeof buf);
-        return buf;
-    default:
-        return "";
+    case CTRL_DECORATION: GetCtrlVal(panel, control, buf, sizeof buf); return buf;
+    default: return "";
     }
 }
 
@@ -889,13 +873,13 @@ int LoadPanel(int /*parentPanel*/, const char *resourceFile, int panelResourceId
     // Every callback the file names must be known before anything is built.
     for (const auto &c : def->controls)
         if (!c.callback.empty() && (!g_callbacks.count(c.callback) || !g_callbacks[c.callback].ctrl)) {
-            std::fprintf(stderr, "LoadPanel: %s: callback %s of %s.%s is not defined by the program\n",
-                         resourceFile, c.callback.c_str(), def->name.c_str(), c.name.c_str());
+            std::fprintf(stderr, "LoadPanel: %s: callback %s of %s.%s is not defined by the program\n", resourceFile,
+                         c.callback.c_str(), def->name.c_str(), c.name.c_str());
             return UIECallbackNotFound;
         }
     if (!def->callback.empty() && (!g_callbacks.count(def->callback) || !g_callbacks[def->callback].panel)) {
-        std::fprintf(stderr, "LoadPanel: %s: panel callback %s of %s is not defined by the program\n",
-                     resourceFile, def->callback.c_str(), def->name.c_str());
+        std::fprintf(stderr, "LoadPanel: %s: panel callback %s of %s is not defined by the program\n", resourceFile,
+                     def->callback.c_str(), def->name.c_str());
         return UIECallbackNotFound;
     }
 
@@ -1172,7 +1156,7 @@ int NewCtrl(int panel, int style, const char *label, int top, int left)
     c->widget = w;
     c->order = p->nextOrder++;
     c->z = 0;
-    c->autoSize = style == CTRL_TEXT_MSG; // a new text message fits its text
+    c->autoSize = style == CTRL_TEXT_MSG;          // a new text message fits its text
     c->tab = static_cast<int>(p->controls.size()); // last in the tab order
     configure(*p, *c);
     wire(panel, *c);
@@ -1270,12 +1254,6 @@ int CtrlIdFromName(int panel, const char *name)
     return UIECtrlNotFound;
 }
 
-int MakeColor(int red, int green, int blue)
-{
-    return ((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF);
-}
+int MakeColor(int red, int green, int blue) { return ((red & 0xFF) << 16) | ((green & 0xFF) << 8) | (blue & 0xFF); }
 
-Point MakePoint(int x, int y)
-{
-    return Point{x, y};
-}
+Point MakePoint(int x, int y) { return Point {x, y}; }

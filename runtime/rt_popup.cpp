@@ -74,8 +74,7 @@ int ConfirmPopup(const char *title, const char *message)
 {
     int answer = 0;
     if (takeConfirmAnswer(&answer) || nonInteractive()) {
-        std::printf("CONFIRM %s|%s -> %s\n", escaped(title).c_str(), escaped(message).c_str(),
-                    answer ? "yes" : "no");
+        std::printf("CONFIRM %s|%s -> %s\n", escaped(title).c_str(), escaped(message).c_str(), answer ? "yes" : "no");
         std::fflush(stdout);
         return answer;
     }
@@ -146,9 +145,10 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, c
         opts |= QFileDialog::ReadOnly;
     (void)allowCancel;
     const QString t = QString::fromLatin1(title ? title : "");
-    const QString chosen = buttonLabel == VAL_SAVE_BUTTON
-                               ? QFileDialog::getSaveFileName(QApplication::activeWindow(), t, dir, filter, nullptr, opts)
-                               : QFileDialog::getOpenFileName(QApplication::activeWindow(), t, dir, filter, nullptr, opts);
+    const QString chosen =
+        buttonLabel == VAL_SAVE_BUTTON
+            ? QFileDialog::getSaveFileName(QApplication::activeWindow(), t, dir, filter, nullptr, opts)
+            : QFileDialog::getOpenFileName(QApplication::activeWindow(), t, dir, filter, nullptr, opts);
     if (chosen.isEmpty())
         return VAL_NO_FILE_SELECTED;
     const QByteArray bytes = QFileInfo(chosen).absoluteFilePath().toLocal8Bit();

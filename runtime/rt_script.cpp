@@ -35,9 +35,9 @@ struct Script {
     size_t next = 0;
     bool active = false;
     bool started = false;
-    double waitUntil = -1;     // for wait
+    double waitUntil = -1;       // for wait
     double waitforDeadline = -1; // for waitfor
-    double keyDeadline = -1;   // for key: until the window has the keyboard
+    double keyDeadline = -1;     // for key: until the window has the keyboard
     std::deque<int> confirms;
     std::deque<std::pair<std::string, int>> files;
 };
@@ -270,7 +270,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
     if (verb == "setcell") {
         if (a.args.size() < 6 || !resolve(a, 1, &panel, &ctrl))
             return fail(a, "usage: setcell PANEL CTRL COL ROW VALUE");
-        const Point cell{std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())};
+        const Point cell {std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())};
         Control *c = findControl(panel, ctrl);
         int mode = VAL_HOT;
         GetTableCellAttribute(panel, ctrl, cell, ATTR_CELL_MODE, &mode);
@@ -395,7 +395,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         if (a.args.size() < 5 || !resolve(a, 1, &panel, &ctrl))
             return fail(a, "usage: printcell PANEL CTRL COL ROW");
         char buf[256] = "";
-        GetTableCellVal(panel, ctrl, Point{std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())}, buf,
+        GetTableCellVal(panel, ctrl, Point {std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())}, buf,
                         sizeof buf);
         std::printf("%s.%s[%s,%s]=%s\n", a.args[1].c_str(), a.args[2].c_str(), a.args[3].c_str(), a.args[4].c_str(),
                     buf);
@@ -454,7 +454,7 @@ void step()
     const Action &a = s.actions[i];
     const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor" || a.args[0] == "key";
     if (!waiting) {
-        ++s.next;  // advance first: the action may run a loop that steps again
+        ++s.next; // advance first: the action may run a loop that steps again
         schedule(0);
     }
     bool pending = false;
@@ -512,10 +512,7 @@ void beginUiScript()
     }
 }
 
-bool scriptActive()
-{
-    return script().active;
-}
+bool scriptActive() { return script().active; }
 
 bool takeConfirmAnswer(int *answer)
 {

@@ -25,7 +25,7 @@ struct Conversation {
     QPointer<QTcpSocket> socket;
     tcpFuncPtr callback = nullptr;
     void *callbackData = nullptr;
-    int busy = 0;                  // > 0 while data-ready is delivered or a read waits
+    int busy = 0;                   // > 0 while data-ready is delivered or a read waits
     bool disconnectPending = false; // the server closed while busy
 };
 
@@ -190,9 +190,8 @@ int ClientTCPRead(unsigned conversationHandle, void *buffer, size_t n, unsigned 
         // Data that arrive while this read waits are for this read, not for
         // a nested data-ready call.
         ++c->busy;
-        waitFor(timeoutMs, [&] {
-            return !s || s->bytesAvailable() > 0 || s->state() != QAbstractSocket::ConnectedState;
-        });
+        waitFor(timeoutMs,
+                [&] { return !s || s->bytesAvailable() > 0 || s->state() != QAbstractSocket::ConnectedState; });
         c = find(conversationHandle);
         if (!c)
             return kTCP_ConnectionClosed; // disconnected by a callback meanwhile
@@ -210,15 +209,18 @@ int ClientTCPRead(unsigned conversationHandle, void *buffer, size_t n, unsigned 
         return kTCP_ReadFailed;
     c = find(conversationHandle);
     if (c && !c->busy && (c->disconnectPending || s->bytesAvailable() > 0))
-        QMetaObject::invokeMethod(s, [h = conversationHandle] {
-            Conversation *cc = find(h);
-            if (!cc)
-                return;
-            if (cc->socket && cc->socket->bytesAvailable() > 0)
-                deliverData(h);
-            else if (cc->disconnectPending)
-                deliverDisconnect(h);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            s,
+            [h = conversationHandle] {
+                Conversation *cc = find(h);
+                if (!cc)
+                    return;
+                if (cc->socket && cc->socket->bytesAvailable() > 0)
+                    deliverData(h);
+                else if (cc->disconnectPending)
+                    deliverDisconnect(h);
+            },
+            Qt::QueuedConnection);
     return static_cast<int>(got);
 }
 
@@ -239,7 +241,8 @@ int ClientTCPWrite(unsigned conversationHandle, const void *buffer, size_t n, un
     if (s->write(static_cast<const char *>(buffer), static_cast<qint64>(n)) != static_cast<qint64>(n))
         return kTCP_WriteFailed;
     s->flush(); // hands the bytes to the system now rather than at the next event round
-    if (!waitFor(timeoutMs, [&] { return !s || s->bytesToWrite() == 0 || s->state() != QAbstractSocket::ConnectedState; }))
+    if (!waitFor(timeoutMs,
+                 [&] { return !s || s->bytesToWrite() == 0 || s->state() != QAbstractSocket::ConnectedState; }))
         return kTCP_TimeOutErr;
     if (!s || s->bytesToWrite() > 0)
         return kTCP_WriteFailed;

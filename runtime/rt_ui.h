@@ -8,8 +8,7 @@
 #include <string>
 
 // ---- callback types ---------------------------------------------------------
-using CtrlCallbackPtr = int (*)(int panel, int control, int event, void *callbackData, int eventData1,
-                                int eventData2);
+using CtrlCallbackPtr = int (*)(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 using PanelCallbackPtr = int (*)(int panel, int event, void *callbackData, int eventData1, int eventData2);
 using DeferredCallbackPtr = void (*)(void *callbackData);
 
@@ -58,8 +57,8 @@ enum {
 // ---- error codes ------------------------------------------------------------
 enum {
     UIENoError = 0,
-    UIEHandleInvalid = -1,   // panel resource missing or panel handle bad
-    UIEBadFile = -2,         // resource file malformed
+    UIEHandleInvalid = -1, // panel resource missing or panel handle bad
+    UIEBadFile = -2,       // resource file malformed
     UIECtrlNotFound = -4,
     UIEAttributeInvalid = -5,
     UIEValueInvalid = -6,
@@ -73,52 +72,60 @@ enum {
 enum {
     ATTR_DIMMED = 1,
     ATTR_VISIBLE,
-    ATTR_LABEL_TEXT,           // const char*
+    ATTR_LABEL_TEXT, // const char*
     ATTR_TEXT_COLOR,
     ATTR_TEXT_BGCOLOR,
     ATTR_CMD_BUTTON_COLOR,
     ATTR_FRAME_COLOR,
-    ATTR_ZPLANE_POSITION,      // 0 = in front
+    ATTR_ZPLANE_POSITION, // 0 = in front
     ATTR_LEFT,
     ATTR_TOP,
     ATTR_WIDTH,
     ATTR_HEIGHT,
-    ATTR_CTRL_MODE,            // VAL_HOT, VAL_INDICATOR, VAL_NORMAL
-    ATTR_CTRL_STYLE,           // read only: CTRL_* kind of the control
-    ATTR_TEXT_FONT,            // const char*: a family name or VAL_APPLICATION_FONT
+    ATTR_CTRL_MODE,  // VAL_HOT, VAL_INDICATOR, VAL_NORMAL
+    ATTR_CTRL_STYLE, // read only: CTRL_* kind of the control
+    ATTR_TEXT_FONT,  // const char*: a family name or VAL_APPLICATION_FONT
     ATTR_TEXT_POINT_SIZE,
     ATTR_TEXT_BOLD,
     ATTR_TEXT_ITALIC,
-    ATTR_MAX_ENTRY_LENGTH,     // string controls: -1 unlimited
-    ATTR_CALLBACK_DATA,        // void*
+    ATTR_MAX_ENTRY_LENGTH,          // string controls: -1 unlimited
+    ATTR_CALLBACK_DATA,             // void*
     ATTR_CALLBACK_FUNCTION_POINTER, // CtrlCallbackPtr
     ATTR_CTRL_TAB_POSITION,
     ATTR_TEXT_SELECTION_START,
     ATTR_TEXT_SELECTION_LENGTH,
-    ATTR_POINTS_PER_SCREEN,    // strip charts
-    ATTR_MIN_VALUE,            // numerics and sliders (double or int)
+    ATTR_POINTS_PER_SCREEN, // strip charts
+    ATTR_MIN_VALUE,         // numerics and sliders (double or int)
     ATTR_MAX_VALUE,
     ATTR_PRECISION,
-    ATTR_ON_COLOR,             // LEDs
+    ATTR_ON_COLOR, // LEDs
     ATTR_OFF_COLOR,
-    ATTR_FILL_COLOR,           // colour bars
-    ATTR_NUM_ROWS,             // tables (read only)
+    ATTR_FILL_COLOR, // colour bars
+    ATTR_NUM_ROWS,   // tables (read only)
     ATTR_NUM_COLUMNS,
-    ATTR_LABEL_COLOR,          // table row / column label text colour
-    ATTR_CELL_MODE,            // table cells/columns: VAL_HOT, VAL_INDICATOR
-    ATTR_COLUMN_LABEL_TEXT,    // table columns
+    ATTR_LABEL_COLOR,       // table row / column label text colour
+    ATTR_CELL_MODE,         // table cells/columns: VAL_HOT, VAL_INDICATOR
+    ATTR_COLUMN_LABEL_TEXT, // table columns
     ATTR_ROW_LABEL_TEXT,
-    ATTR_XAXIS_LABEL,          // graphs
+    ATTR_XAXIS_LABEL, // graphs
     ATTR_YAXIS_LABEL,
     ATTR_PLOT_BGCOLOR,
-    ATTR_ACTIVE_PANEL_TITLE,   // panels: title text
+    ATTR_ACTIVE_PANEL_TITLE, // panels: title text
     ATTR_PANEL_TITLE = ATTR_ACTIVE_PANEL_TITLE,
-    ATTR_DATA_TYPE,            // numerics: VAL_INTEGER or VAL_DOUBLE
+    ATTR_DATA_TYPE, // numerics: VAL_INTEGER or VAL_DOUBLE
 };
 
 enum { VAL_HOT = 1, VAL_INDICATOR = 2, VAL_NORMAL = 3, VAL_VALIDATE = 4 };
-enum { VAL_INTEGER = 1, VAL_DOUBLE = 2, VAL_STRING = 3, VAL_UNSIGNED_SHORT_INTEGER = 4,
-       VAL_UNSIGNED_INTEGER = 5, VAL_SHORT_INTEGER = 6, VAL_CHAR = 7, VAL_FLOAT = 8 };
+enum {
+    VAL_INTEGER = 1,
+    VAL_DOUBLE = 2,
+    VAL_STRING = 3,
+    VAL_UNSIGNED_SHORT_INTEGER = 4,
+    VAL_UNSIGNED_INTEGER = 5,
+    VAL_SHORT_INTEGER = 6,
+    VAL_CHAR = 7,
+    VAL_FLOAT = 8
+};
 
 // Control kinds (ATTR_CTRL_STYLE, NewCtrl).
 enum {
@@ -143,9 +150,16 @@ enum {
 
 // ---- colours ----------------------------------------------------------------
 enum {
-    VAL_BLACK = 0x000000, VAL_WHITE = 0xFFFFFF, VAL_RED = 0xFF0000, VAL_GREEN = 0x00FF00,
-    VAL_BLUE = 0x0000FF, VAL_YELLOW = 0xFFFF00, VAL_GRAY = 0x808080, VAL_LT_GRAY = 0xCCCCCC,
-    VAL_DK_GREEN = 0x008000, VAL_TRANSPARENT = 0x1000000,
+    VAL_BLACK = 0x000000,
+    VAL_WHITE = 0xFFFFFF,
+    VAL_RED = 0xFF0000,
+    VAL_GREEN = 0x00FF00,
+    VAL_BLUE = 0x0000FF,
+    VAL_YELLOW = 0xFFFF00,
+    VAL_GRAY = 0x808080,
+    VAL_LT_GRAY = 0xCCCCCC,
+    VAL_DK_GREEN = 0x008000,
+    VAL_TRANSPARENT = 0x1000000,
 };
 int MakeColor(int red, int green, int blue);
 
@@ -211,7 +225,7 @@ int GetCtrlVal(int panel, int control, unsigned short *value);
 int GetCtrlVal(int panel, int control, short *value);
 int GetCtrlVal(int panel, int control, unsigned int *value);
 int GetCtrlVal(int panel, int control, double *value);
-int GetCtrlVal(int panel, int control, char *value); // caller's buffer must hold the text
+int GetCtrlVal(int panel, int control, char *value);              // caller's buffer must hold the text
 int GetCtrlVal(int panel, int control, char *value, int bufSize); // bounded form
 int SetCtrlVal(int panel, int control, int value);
 int SetCtrlVal(int panel, int control, unsigned int value);
@@ -294,11 +308,11 @@ enum { VAL_DELAYED_DRAW = 0, VAL_IMMEDIATE_DRAW = 1 };
 enum { VAL_ALL_PLOTS = -1 };
 
 // Plots n points given as two arrays of the given data type; returns a plot handle (> 0).
-int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numPoints, int xDataType,
-           int yDataType, int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
+int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numPoints, int xDataType, int yDataType,
+           int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
 // An arc of the circle through the rectangle (x1,y1)-(x2,y2), angles in tenths of degrees.
-int PlotArc(int panel, int control, double x1, double y1, double x2, double y2, int beginAngle,
-            int arcAngle, int lineColor, int fillColor);
+int PlotArc(int panel, int control, double x1, double y1, double x2, double y2, int beginAngle, int arcAngle,
+            int lineColor, int fillColor);
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh);
 int GetNumGraphPlots(int panel, int control, int *count); // plots in the display list
 int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max);
@@ -324,8 +338,8 @@ int HelpOnRightClick(int event, const char *helpText);
 int ConfirmPopup(const char *title, const char *message);
 // Returns VAL_EXISTING_FILE_SELECTED, VAL_NEW_FILE_SELECTED, VAL_NO_FILE_SELECTED or a negative code.
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, const char *fileTypeList,
-                    const char *title, int buttonLabel, int restrictDirectory, int restrictExtension,
-                    int allowCancel, int allowMakeDirectory, char *pathName);
+                    const char *title, int buttonLabel, int restrictDirectory, int restrictExtension, int allowCancel,
+                    int allowMakeDirectory, char *pathName);
 
 // ---- time -------------------------------------------------------------------
 double Timer();        // monotonic seconds

@@ -36,8 +36,8 @@ constexpr int kBottomMargin = 22;
 constexpr int kTopMargin = 6;
 constexpr int kRightMargin = 16;
 
-void drawFrame(QPainter &p, const QRectF &area, QColor bg, double xmin, double xmax, double ymin,
-               double ymax, const QString &xl, const QString &yl, const QPalette &pal)
+void drawFrame(QPainter &p, const QRectF &area, QColor bg, double xmin, double xmax, double ymin, double ymax,
+               const QString &xl, const QString &yl, const QPalette &pal)
 {
     p.fillRect(area, bg);
     p.setPen(pal.color(QPalette::WindowText));
@@ -238,15 +238,12 @@ void RtPicture::paintEvent(QPaintEvent *)
 }
 
 // ---- graph ---------------------------------------------------------------------
-RtGraph::RtGraph(QWidget *parent) : QWidget(parent)
-{
-    setMouseTracking(false);
-}
+RtGraph::RtGraph(QWidget *parent) : QWidget(parent) { setMouseTracking(false); }
 
 int RtGraph::addPlot(const Plot &p)
 {
     const int h = next_handle_++;
-    Entry e{};
+    Entry e {};
     e.handle = h;
     e.first = static_cast<unsigned>(points_.size());
     e.count = static_cast<unsigned>(p.points.size());
@@ -283,8 +280,8 @@ int RtGraph::addPlot(const Plot &p)
 
 bool RtGraph::deletePlot(int handle)
 {
-    auto it = std::lower_bound(plots_.begin(), plots_.end(), handle,
-                               [](const Entry &e, int h) { return e.handle < h; });
+    auto it =
+        std::lower_bound(plots_.begin(), plots_.end(), handle, [](const Entry &e, int h) { return e.handle < h; });
     if (it == plots_.end() || it->handle != handle)
         return false;
     dead_points_ += it->count;
@@ -301,7 +298,7 @@ void RtGraph::deleteAllPlots()
     plots_.clear();
     points_.clear();
     dead_points_ = 0;
-    bounds_ = Bounds{};
+    bounds_ = Bounds {};
     bounds_valid_ = true;
     invalidate();
 }
@@ -328,7 +325,7 @@ void RtGraph::compactPoints()
 const RtGraph::Bounds &RtGraph::bounds() const
 {
     if (!bounds_valid_) {
-        bounds_ = Bounds{};
+        bounds_ = Bounds {};
         for (const Entry &e : plots_)
             for (unsigned i = e.first; i < e.first + e.count; ++i) {
                 bounds_.xmin = std::min(bounds_.xmin, static_cast<double>(points_[i].x));
@@ -401,12 +398,12 @@ RtAxis RtGraph::effective(int axis) const
     const Bounds &b = bounds();
     double lo = axis == 0 ? b.xmin : b.ymin, hi = axis == 0 ? b.xmax : b.ymax;
     if (!(lo <= hi))
-        return RtAxis{true, 0, 10};
+        return RtAxis {true, 0, 10};
     if (lo == hi) {
         lo -= 1;
         hi += 1;
     }
-    return RtAxis{true, lo, hi};
+    return RtAxis {true, lo, hi};
 }
 
 QPointF RtGraph::toPixel(QPointF d, const RtAxis &x, const RtAxis &y) const
@@ -417,10 +414,7 @@ QPointF RtGraph::toPixel(QPointF d, const RtAxis &x, const RtAxis &y) const
     return QPointF(a.left() + (d.x() - x.min) * sx, a.bottom() - (d.y() - y.min) * sy);
 }
 
-QPointF RtGraph::toPixel(Point32 d, const RtAxis &x, const RtAxis &y) const
-{
-    return toPixel(QPointF(d.x, d.y), x, y);
-}
+QPointF RtGraph::toPixel(Point32 d, const RtAxis &x, const RtAxis &y) const { return toPixel(QPointF(d.x, d.y), x, y); }
 
 QPointF RtGraph::toData(QPointF px) const
 {
@@ -430,10 +424,7 @@ QPointF RtGraph::toData(QPointF px) const
                    y.min + (a.bottom() - px.y()) / a.height() * (y.max - y.min));
 }
 
-void RtGraph::resizeEvent(QResizeEvent *)
-{
-    cache_valid_ = false;
-}
+void RtGraph::resizeEvent(QResizeEvent *) { cache_valid_ = false; }
 
 // Draws plots [begin, end). Runs of two-point lines in one pen (the
 // segments of a curve built point by point) go to the painter as one batch.
@@ -562,10 +553,7 @@ void RtGraph::mouseMoveEvent(QMouseEvent *e)
 }
 
 // ---- strip chart ---------------------------------------------------------------
-RtStripChart::RtStripChart(QWidget *parent) : QWidget(parent)
-{
-    setTraces(1);
-}
+RtStripChart::RtStripChart(QWidget *parent) : QWidget(parent) { setTraces(1); }
 
 void RtStripChart::setTraces(int n)
 {
@@ -589,7 +577,7 @@ void RtStripChart::setPointsPerScreen(int n)
 
 void RtStripChart::setYRange(bool autoscale, double min, double max)
 {
-    y_ = RtAxis{autoscale, min, max};
+    y_ = RtAxis {autoscale, min, max};
     update();
 }
 

@@ -9,10 +9,9 @@ namespace {
 const std::set<std::string> &controlClasses()
 {
     static const std::set<std::string> classes = {
-        "QPushButton", "QCheckBox",  "QRadioButton", "QSpinBox",   "QDoubleSpinBox", "QSlider",
-        "QComboBox",   "QLineEdit",  "QPlainTextEdit", "QLabel",   "QTableWidget",   "QFrame",
-        "QGroupBox",   "RtLed",      "RtColorBox",   "RtColorBar", "RtGraph",        "RtStripChart",
-        "RtPicture",
+        "QPushButton", "QCheckBox",      "QRadioButton", "QSpinBox",     "QDoubleSpinBox", "QSlider",   "QComboBox",
+        "QLineEdit",   "QPlainTextEdit", "QLabel",       "QTableWidget", "QFrame",         "QGroupBox", "RtLed",
+        "RtColorBox",  "RtColorBar",     "RtGraph",      "RtStripChart", "RtPicture",
     };
     return classes;
 }
@@ -114,10 +113,7 @@ struct Walker {
 
 } // namespace
 
-bool IsUirControlClass(const std::string &className)
-{
-    return controlClasses().count(className) != 0;
-}
+bool IsUirControlClass(const std::string &className) { return controlClasses().count(className) != 0; }
 
 std::string UirIdentifier(const std::string &name)
 {
@@ -149,11 +145,10 @@ UirIndex ParseUirIndex(const char *data, size_t size, const std::string &path)
 {
     UirIndex index;
     QXmlStreamReader xml(QByteArray::fromRawData(data, static_cast<qsizetype>(size)));
-    Walker w{xml, index};
+    Walker w {xml, index};
     const bool found = w.findPanels();
     if (xml.hasError()) {
-        index.error = path + ": " + xml.errorString().toStdString() + " at line " +
-                      std::to_string(xml.lineNumber());
+        index.error = path + ": " + xml.errorString().toStdString() + " at line " + std::to_string(xml.lineNumber());
         index.panels.clear();
     } else if (!found || index.panels.empty()) {
         index.error = path + ": no QTabWidget named \"panels\" with panel pages";

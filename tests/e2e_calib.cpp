@@ -39,10 +39,7 @@ const std::string kScene = "white 0.325 0.25 0.2188888888889 1000\n";
 
 enum class Link { Pty, Tcp };
 
-bool has(const std::string &out, const std::string &what)
-{
-    return out.find(what) != std::string::npos;
-}
+bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
 int count(const std::string &out, const std::string &what)
 {
@@ -56,8 +53,9 @@ int count(const std::string &out, const std::string &what)
 // given extra arguments, on the pty or on TCP.
 std::vector<std::string> SimArgs(const std::string &dir, std::vector<std::string> extra = {})
 {
-    std::vector<std::string> a = {"--version-text", kVersion, "--temperature", "25", "--noise", "0",
-                                  "--scene", WriteTextFile(dir + "/scene.txt", kScene)};
+    std::vector<std::string> a = {
+        "--version-text", kVersion, "--temperature", "25",
+        "--noise",        "0",      "--scene",       WriteTextFile(dir + "/scene.txt", kScene)};
     a.insert(a.end(), extra.begin(), extra.end());
     return a;
 }
@@ -71,9 +69,13 @@ std::string Connect(Link link, const SimProcess &sim)
     return "click P ButtonConnect\n"
            "set INTERFACEP EditCommunicationProtocol 1\n"
            "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
+           "set INTERFACEP StringPortNumber " +
+           std::to_string(sim.tcpPort) +
+           "\n"
            "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
+           "waitfor INTERFACEP DispConnectionStatus == " +
+           kVersion +
+           " 10\n"
            "click INTERFACEP ButtonAccept\n";
 }
 
@@ -131,10 +133,7 @@ std::string EepromLine(const std::string &stateFile, const std::string &address)
     return "";
 }
 
-std::string LinkName(const ::testing::TestParamInfo<Link> &info)
-{
-    return info.param == Link::Pty ? "Pty" : "Tcp";
-}
+std::string LinkName(const ::testing::TestParamInfo<Link> &info) { return info.param == Link::Pty ? "Pty" : "Tcp"; }
 
 class CalibLinks : public ::testing::TestWithParam<Link> {
 protected:
@@ -149,30 +148,31 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
     SimProcess sim(SimArgs(dir), true, GetParam() == Link::Pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
-                                "set P EditPower 500\n"
-                                "answer yes\n"
-                                "click P ButtonSendPower\n"
-                                "waitfor P DispRawR == 1365 10\n"
-                                "printattr P ButtonGo dimmed\n"
-                                "printattr P ButtonStop dimmed\n"
-                                "print P DispRawG\n"
-                                "print P DispRawB\n"
-                                "print P DispDeltaRaw\n"
-                                "print P DispB\n"
-                                "print P DispDeltaCalib\n"
-                                "print P EditCFR\n"
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "printattr P ButtonGo dimmed\n"
-                                "set P EditPower 250\n"
-                                "set P EditCFR 5\n"
-                                "answer no\n"
-                                "click P ButtonSendPower\n"
-                                "waitfor P EditCFR == 1024 10\n" // read from the sensor, then the loop runs
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "quit 0\n",
+    ASSERT_EQ(RunCalib(sim,
+                       Connect(GetParam(), sim) +
+                           "set P EditPower 500\n"
+                           "answer yes\n"
+                           "click P ButtonSendPower\n"
+                           "waitfor P DispRawR == 1365 10\n"
+                           "printattr P ButtonGo dimmed\n"
+                           "printattr P ButtonStop dimmed\n"
+                           "print P DispRawG\n"
+                           "print P DispRawB\n"
+                           "print P DispDeltaRaw\n"
+                           "print P DispB\n"
+                           "print P DispDeltaCalib\n"
+                           "print P EditCFR\n"
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "printattr P ButtonGo dimmed\n"
+                           "set P EditPower 250\n"
+                           "set P EditCFR 5\n"
+                           "answer no\n"
+                           "click P ButtonSendPower\n"
+                           "waitfor P EditCFR == 1024 10\n" // read from the sensor, then the loop runs
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "quit 0\n",
                        &out),
               0)
         << out;
@@ -181,11 +181,26 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
                          "P.ButtonGo.dimmed=0\n"))
         << out;
     EXPECT_EQ(count(out, "POPUP"), 0) << out;
-    EXPECT_EQ(OrdersFolded(sim), (std::vector<int>{7, 1, 31, 5, 31, 5}));
+    EXPECT_EQ(OrdersFolded(sim), (std::vector<int> {7, 1, 31, 5, 31, 5}));
     const std::vector<std::string> paras = Received(sim, 1);
     ASSERT_EQ(paras.size(), 1u);
-    EXPECT_EQ(paras[0], "00550001" "01f4" "0000" "8000" "0000" "000a" "0000" "0001" "0000" "0000" "0000" "0000"
-                        "0bb8" "0dac" "0000" "0000" "0000");
+    EXPECT_EQ(paras[0], "00550001"
+                        "01f4"
+                        "0000"
+                        "8000"
+                        "0000"
+                        "000a"
+                        "0000"
+                        "0001"
+                        "0000"
+                        "0000"
+                        "0000"
+                        "0000"
+                        "0bb8"
+                        "0dac"
+                        "0000"
+                        "0000"
+                        "0000");
 }
 
 // A capture of the white target: the factors 750, 1024, 1299 pass, go to the
@@ -197,51 +212,53 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
     SimProcess sim(SimArgs(dir), true, GetParam() == Link::Pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
-                                "set P EditPower 500\n"
-                                "answer yes\n"
-                                "click P ButtonSendPower\n"
-                                "waitfor P DispRawR == 1365 10\n"
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "set P EditSetValue 1000\n"
-                                "set P EditMaxDelta 577\n"
-                                "answer yes\n"
-                                "click P ButtonCalcCF\n"
-                                "waitfor P DispR == 999 20\n" // 1365 * 750 / 1024 once the factors are in
-                                "print P EditCFG\n"
-                                "print P EditCFB\n"
-                                "print P DispB\n"
-                                "printattr P ButtonCalcCF buttoncolor\n"
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "set P EditMaxDelta 576\n"
-                                "set P EditCFR 751\n" // edited by hand: what goes out after a refusal
-                                "answer yes\n"
-                                "click P ButtonCalcCF\n"
-                                "waitfor P DispR == 1001 20\n" // 1365 * 751 / 1024: the loop runs again
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "set P EditMaxDelta 600\n"
-                                "set P EditSetValue 2000\n"
-                                "set P EditCFR 752\n"
-                                "answer yes\n"
-                                "click P ButtonCalcCF\n"
-                                "waitfor P DispR == 1002 20\n"
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "set P EditCFR 753\n"
-                                "answer no\n"
-                                "click P ButtonCalcCF\n"
-                                "waitfor P DispR == 1003 20\n"
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "print P EditCFR\n"
-                                "quit 0\n",
+    ASSERT_EQ(RunCalib(sim,
+                       Connect(GetParam(), sim) +
+                           "set P EditPower 500\n"
+                           "answer yes\n"
+                           "click P ButtonSendPower\n"
+                           "waitfor P DispRawR == 1365 10\n"
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "set P EditSetValue 1000\n"
+                           "set P EditMaxDelta 577\n"
+                           "answer yes\n"
+                           "click P ButtonCalcCF\n"
+                           "waitfor P DispR == 999 20\n" // 1365 * 750 / 1024 once the factors are in
+                           "print P EditCFG\n"
+                           "print P EditCFB\n"
+                           "print P DispB\n"
+                           "printattr P ButtonCalcCF buttoncolor\n"
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "set P EditMaxDelta 576\n"
+                           "set P EditCFR 751\n" // edited by hand: what goes out after a refusal
+                           "answer yes\n"
+                           "click P ButtonCalcCF\n"
+                           "waitfor P DispR == 1001 20\n" // 1365 * 751 / 1024: the loop runs again
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "set P EditMaxDelta 600\n"
+                           "set P EditSetValue 2000\n"
+                           "set P EditCFR 752\n"
+                           "answer yes\n"
+                           "click P ButtonCalcCF\n"
+                           "waitfor P DispR == 1002 20\n"
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "set P EditCFR 753\n"
+                           "answer no\n"
+                           "click P ButtonCalcCF\n"
+                           "waitfor P DispR == 1003 20\n"
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "print P EditCFR\n"
+                           "quit 0\n",
                        &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, kPassedPopup + "P.EditCFG=1024\nP.EditCFB=1299\nP.DispB=999\nP.ButtonCalcCF.buttoncolor=0xE0E0E0\n"))
+    EXPECT_TRUE(
+        has(out, kPassedPopup + "P.EditCFG=1024\nP.EditCFB=1299\nP.DispB=999\nP.ButtonCalcCF.buttoncolor=0xE0E0E0\n"))
         << out;
     EXPECT_TRUE(has(out, kMaxDeltaPopup)) << out;
     EXPECT_TRUE(has(out, kRangePopup)) << out;
@@ -251,7 +268,7 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
     EXPECT_EQ(count(out, "POPUP"), 4) << out;
 
     // Every capture, passed or refused, and the declined one end with order 30 and the live loop.
-    EXPECT_EQ(OrdersFolded(sim), (std::vector<int>{7, 1, 31, 5, 30, 5, 30, 5, 30, 5, 30, 5}));
+    EXPECT_EQ(OrdersFolded(sim), (std::vector<int> {7, 1, 31, 5, 30, 5, 30, 5, 30, 5, 30, 5}));
     // The new factors, then after each refusal and the declined capture the factors shown.
     const std::vector<std::string> factors = Received(sim, 30);
     ASSERT_EQ(factors.size(), 4u);
@@ -272,20 +289,21 @@ TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
                    pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
-                                "set P EditCFR 1001\n"
-                                "set P EditCFG 1002\n"
-                                "set P EditCFB 1003\n"
-                                "answer yes\n"
-                                "click P ButtonCalcCF\n"
-                                "waitfor P DispStatus == TIMEOUT 15\n"
-                                "waitfor P DispR == 800 15\n" // 819 * 1001 / 1024: the live loop runs again
-                                "printattr P ButtonCalcCF buttoncolor\n"
-                                "printattr P ButtonGo dimmed\n"
-                                "click P ButtonStop\n"
-                                "wait 0.3\n"
-                                "print P EditCFR\n"
-                                "quit 0\n",
+    ASSERT_EQ(RunCalib(sim,
+                       Connect(GetParam(), sim) +
+                           "set P EditCFR 1001\n"
+                           "set P EditCFG 1002\n"
+                           "set P EditCFB 1003\n"
+                           "answer yes\n"
+                           "click P ButtonCalcCF\n"
+                           "waitfor P DispStatus == TIMEOUT 15\n"
+                           "waitfor P DispR == 800 15\n" // 819 * 1001 / 1024: the live loop runs again
+                           "printattr P ButtonCalcCF buttoncolor\n"
+                           "printattr P ButtonGo dimmed\n"
+                           "click P ButtonStop\n"
+                           "wait 0.3\n"
+                           "print P EditCFR\n"
+                           "quit 0\n",
                        &out),
               0)
         << out;
@@ -294,13 +312,12 @@ TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
     EXPECT_EQ(count(out, "POPUP"), 1) << out;
     const std::vector<int> orders = sim.receivedOrders();
     ASSERT_GE(orders.size(), 54u);
-    EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 53),
-              [] {
-                  std::vector<int> v{7};
-                  v.insert(v.end(), 51, 5);
-                  v.push_back(30);
-                  return v;
-              }());
+    EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 53), [] {
+        std::vector<int> v {7};
+        v.insert(v.end(), 51, 5);
+        v.push_back(30);
+        return v;
+    }());
     EXPECT_EQ(orders[53], 5); // the live loop again
     const std::vector<std::string> factors = Received(sim, 30);
     ASSERT_EQ(factors.size(), 1u);
@@ -315,16 +332,16 @@ TEST_P(CalibLinks, FinishStoresTheDefaultSetInTheEeprom)
     SimProcess sim(SimArgs(dir, {"--state", state}), true, GetParam() == Link::Pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
-                                "set P EditCFR 1100\n"
-                                "set P EditCFG 1000\n"
-                                "set P EditCFB 900\n"
-                                "click P ButtonFinishCalib\n"
-                                "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                                "printattr P ButtonFinishCalib buttoncolor\n"
-                                "print P EditCFB\n"
-                                "print P DispStatus\n"
-                                "quit 0\n",
+    ASSERT_EQ(RunCalib(sim,
+                       Connect(GetParam(), sim) + "set P EditCFR 1100\n"
+                                                  "set P EditCFG 1000\n"
+                                                  "set P EditCFB 900\n"
+                                                  "click P ButtonFinishCalib\n"
+                                                  "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                                                  "printattr P ButtonFinishCalib buttoncolor\n"
+                                                  "print P EditCFB\n"
+                                                  "print P DispStatus\n"
+                                                  "quit 0\n",
                        &out),
               0)
         << out;
@@ -335,17 +352,34 @@ TEST_P(CalibLinks, FinishStoresTheDefaultSetInTheEeprom)
     EXPECT_TRUE(has(out, "P.ButtonFinishCalib.buttoncolor=0xE0E0E0\nP.EditCFB=900\nP.DispStatus=" + kVersion + "\n"))
         << out;
     EXPECT_EQ(count(out, "POPUP"), 1) << out;
-    std::vector<int> expected{7, 1};
+    std::vector<int> expected {7, 1};
     expected.insert(expected.end(), 31, 2);
     for (int o : {6, 30, 31, 7})
         expected.push_back(o);
     EXPECT_EQ(sim.receivedOrders(), expected);
-    EXPECT_EQ(Received(sim, 1)[0], "00550001" "00fa" "0000" "0080" "0000" "000a" "0032" "0001" "0000" "0000" "0000"
-                                   "0000" "0bb8" "0dac" "0000" "0000" "0000");
+    EXPECT_EQ(Received(sim, 1)[0], "00550001"
+                                   "00fa"
+                                   "0000"
+                                   "0080"
+                                   "0000"
+                                   "000a"
+                                   "0032"
+                                   "0001"
+                                   "0000"
+                                   "0000"
+                                   "0000"
+                                   "0000"
+                                   "0bb8"
+                                   "0dac"
+                                   "0000"
+                                   "0000"
+                                   "0000");
     sim.stop();
     // Parameters at 0x1210, row 0 from 0x1220, the factors at 0x12e0.
-    EXPECT_EQ(EepromLine(state, "1210"), "00fa 0000 0080 0000 000a 0032 0001 0000 0000 0000 0000 0bb8 0dac 0000 0000 0000");
-    EXPECT_EQ(EepromLine(state, "1220"), "0001 0001 0001 0001 0001 0000 0001 0001 0001 0001 0001 0000 0001 0001 0001 0001");
+    EXPECT_EQ(EepromLine(state, "1210"),
+              "00fa 0000 0080 0000 000a 0032 0001 0000 0000 0000 0000 0bb8 0dac 0000 0000 0000");
+    EXPECT_EQ(EepromLine(state, "1220"),
+              "0001 0001 0001 0001 0001 0000 0001 0001 0001 0001 0001 0000 0001 0001 0001 0001");
     EXPECT_EQ(EepromLine(state, "12e0").substr(0, 14), "044c 03e8 0384");
 }
 
@@ -355,10 +389,10 @@ TEST_P(CalibLinks, WrongEchoToTheStoreIsReported)
     SimProcess sim(SimArgs(dir, {"--fault", "badecho:order=6"}), true, GetParam() == Link::Pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunCalib(sim, Connect(GetParam(), sim) +
-                                "click P ButtonFinishCalib\n"
-                                "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                                "quit 0\n",
+    ASSERT_EQ(RunCalib(sim,
+                       Connect(GetParam(), sim) + "click P ButtonFinishCalib\n"
+                                                  "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                                                  "quit 0\n",
                        &out),
               0)
         << out;
@@ -366,7 +400,7 @@ TEST_P(CalibLinks, WrongEchoToTheStoreIsReported)
     EXPECT_EQ(count(out, "POPUP"), 2) << out; // the INFO! text and the failed store
     const std::vector<int> orders = sim.receivedOrders();
     ASSERT_EQ(orders.size(), 37u);
-    EXPECT_EQ(std::vector<int>(orders.end() - 4, orders.end()), (std::vector<int>{6, 30, 31, 7}));
+    EXPECT_EQ(std::vector<int>(orders.end() - 4, orders.end()), (std::vector<int> {6, 30, 31, 7}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, CalibLinks, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
@@ -381,15 +415,15 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
     SimProcess sim(SimArgs(dir, {"--pace", "--state", state}), false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunCalib(sim, Connect(Link::Pty, sim) +
-                                "click P ButtonFinishCalib\n"
-                                "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                                "quit 0\n",
+    ASSERT_EQ(RunCalib(sim,
+                       Connect(Link::Pty, sim) + "click P ButtonFinishCalib\n"
+                                                 "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                                                 "quit 0\n",
                        &out),
               0)
         << out;
     EXPECT_EQ(count(out, "POPUP"), 1) << out;
-    std::vector<int> expected{7, 1};
+    std::vector<int> expected {7, 1};
     expected.insert(expected.end(), 31, 2);
     for (int o : {6, 30, 31, 7})
         expected.push_back(o);
@@ -398,18 +432,19 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
     // Veltv61: Send to the EEPROM with Y of row 30 changed; the sensor's EEPROM
     // then holds it, and a Get right after it reads the parameters back.
     ASSERT_EQ(RunProgramOn("Veltv61", sim,
-                           "waitfor P DispStatus == " + kVersion + " 15\n"
-                           "waitfor P EditAverage == 128 15\n"
-                           "click P SelectEEPROM\n"
-                           "set P ParaVisible 0\n"
-                           "setcell P ColorTeachTable 2 31 1234\n"
-                           "click P ButtonSend\n"
-                           "waitfor P ButtonSend dimmed == 0 15\n"
-                           // The store's confirmation is read by the Send: it is
-                           // not taken for the answer to the Get that follows.
-                           "click P ButtonGet\n"
-                           "waitfor P ButtonGet dimmed == 0 15\n"
-                           "quit 0\n",
+                           "waitfor P DispStatus == " + kVersion +
+                               " 15\n"
+                               "waitfor P EditAverage == 128 15\n"
+                               "click P SelectEEPROM\n"
+                               "set P ParaVisible 0\n"
+                               "setcell P ColorTeachTable 2 31 1234\n"
+                               "click P ButtonSend\n"
+                               "waitfor P ButtonSend dimmed == 0 15\n"
+                               // The store's confirmation is read by the Send: it is
+                               // not taken for the answer to the Get that follows.
+                               "click P ButtonGet\n"
+                               "waitfor P ButtonGet dimmed == 0 15\n"
+                               "quit 0\n",
                            &out),
               0)
         << out;

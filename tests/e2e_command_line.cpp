@@ -18,10 +18,7 @@ struct Executable {
     bool program; // one of the four programs (rather than the simulator)
 };
 
-void PrintTo(const Executable &e, std::ostream *os)
-{
-    *os << e.name;
-}
+void PrintTo(const Executable &e, std::ostream *os) { *os << e.name; }
 
 const Executable kExecutables[] = {
     {"Veltv61", true}, {"VeltTempCompV61", true}, {"VeltCalibV61", true}, {"QuillonV20", true}, {"veltsim", false},
@@ -55,10 +52,7 @@ Outcome Start(const char *name, const QStringList &args)
     return r;
 }
 
-bool Has(const std::string &text, const std::string &needle)
-{
-    return text.find(needle) != std::string::npos;
-}
+bool Has(const std::string &text, const std::string &needle) { return text.find(needle) != std::string::npos; }
 
 class CommandLine : public ::testing::TestWithParam<Executable> {};
 
@@ -70,11 +64,12 @@ TEST_P(CommandLine, HelpSaysWhatTheUserNeeds)
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("Usage: " + name + " ", 0), 0u) << r.out;
-    for (const char *needle : {"--help", "--version", "Environment:", "VELTRA_COM<n>", "VELTRA_UI_SCRIPT", "Files:",
-                               "/dev/serial/by-id/", "dialout"})
+    for (const char *needle : {"--help", "--version", "Environment:", "VELTRA_COM<n>", "VELTRA_UI_SCRIPT",
+                               "Files:", "/dev/serial/by-id/", "dialout"})
         EXPECT_TRUE(Has(r.out, needle)) << needle << "\n" << r.out;
     if (GetParam().program) {
-        for (const std::string &needle : std::vector<std::string>{"--ui-script", name + ".uir", "~/.local/share/veltra"})
+        for (const std::string &needle :
+             std::vector<std::string> {"--ui-script", name + ".uir", "~/.local/share/veltra"})
             EXPECT_TRUE(Has(r.out, needle)) << needle << "\n" << r.out;
     }
 }
@@ -91,7 +86,7 @@ TEST_P(CommandLine, VersionNamesProgramAndSuite)
 TEST_P(CommandLine, UnknownOptionIsRefusedWithTheUsage)
 {
     const std::string name = GetParam().name;
-    for (const QStringList &args : {QStringList{"--bogus"}, QStringList{"--bogus", "--help"}}) {
+    for (const QStringList &args : {QStringList {"--bogus"}, QStringList {"--bogus", "--help"}}) {
         const Outcome r = Start(GetParam().name, args);
         ASSERT_TRUE(r.finished);
         EXPECT_EQ(r.code, 2) << r.err;

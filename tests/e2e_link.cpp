@@ -18,20 +18,17 @@ struct ProgramRun {
 };
 
 ProgramRun runScript(const std::string &exe, const std::string &dir, const std::string &script,
-              const std::vector<std::string> &env)
+                     const std::vector<std::string> &env)
 {
     const std::string path = WriteTextFile(dir + "/script.txt", script);
-    ProgramRun r{};
+    ProgramRun r {};
     std::vector<std::string> allEnv = env;
     allEnv.push_back("QT_QPA_PLATFORM=offscreen");
     r.code = RunProgram(exe, {"--ui-script", path}, allEnv, 60, &r.out);
     return r;
 }
 
-bool has(const std::string &out, const std::string &what)
-{
-    return out.find(what) != std::string::npos;
-}
+bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
 TEST(LinkE2E, EachScopeProgramConnectsOverRs232AtStartUp)
 {
@@ -41,11 +38,12 @@ TEST(LinkE2E, EachScopeProgramConnectsOverRs232AtStartUp)
         SCOPED_TRACE(prog);
         const std::string dir = MakeTempDir();
         const ProgramRun r = runScript(InstallCopy(prog, dir), dir,
-                                "waitfor P DispStatus == " + kVersion + " 10\n"
-                                "print INTERFACEP DispConnectionStatus\n"
-                                "printattr INTERFACEP ButtonAccept dimmed\n"
-                                "quit 0\n",
-                                {"VELTRA_COM1=" + sim.ptyLink});
+                                       "waitfor P DispStatus == " + kVersion +
+                                           " 10\n"
+                                           "print INTERFACEP DispConnectionStatus\n"
+                                           "printattr INTERFACEP ButtonAccept dimmed\n"
+                                           "quit 0\n",
+                                       {"VELTRA_COM1=" + sim.ptyLink});
         EXPECT_EQ(r.code, 0) << r.out;
         EXPECT_TRUE(has(r.out, "INTERFACEP.DispConnectionStatus=" + kVersion + "\n")) << r.out;
         EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
@@ -65,18 +63,22 @@ TEST(LinkE2E, EachScopeProgramConnectsOverTcpThroughTheInterfacePanel)
         SCOPED_TRACE(prog);
         const std::string dir = MakeTempDir();
         const ProgramRun r = runScript(InstallCopy(prog, dir), dir,
-                                "click P ButtonConnect\n"
-                                "set INTERFACEP EditCommunicationProtocol 1\n"
-                                "set INTERFACEP StringIpAdress 127.0.0.1\n"
-                                "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
-                                "printattr INTERFACEP ButtonAccept dimmed\n"
-                                "click INTERFACEP ButtonTryToConnect\n"
-                                "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
-                                "printattr INTERFACEP ButtonAccept dimmed\n"
-                                "click INTERFACEP ButtonAccept\n"
-                                "print P DispStatus\n"
-                                "quit 0\n",
-                                {"VELTRA_COM1=/nonexistent/tty"});
+                                       "click P ButtonConnect\n"
+                                       "set INTERFACEP EditCommunicationProtocol 1\n"
+                                       "set INTERFACEP StringIpAdress 127.0.0.1\n"
+                                       "set INTERFACEP StringPortNumber " +
+                                           std::to_string(sim.tcpPort) +
+                                           "\n"
+                                           "printattr INTERFACEP ButtonAccept dimmed\n"
+                                           "click INTERFACEP ButtonTryToConnect\n"
+                                           "waitfor INTERFACEP DispConnectionStatus == " +
+                                           kVersion +
+                                           " 10\n"
+                                           "printattr INTERFACEP ButtonAccept dimmed\n"
+                                           "click INTERFACEP ButtonAccept\n"
+                                           "print P DispStatus\n"
+                                           "quit 0\n",
+                                       {"VELTRA_COM1=/nonexistent/tty"});
         EXPECT_EQ(r.code, 0) << r.out;
         EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
         EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
@@ -88,15 +90,15 @@ TEST(LinkE2E, WithoutASensorTheProgramSaysSoAndAcceptStaysDimmed)
 {
     const std::string dir = MakeTempDir();
     const ProgramRun r = runScript(InstallCopy("Veltv61", dir), dir,
-                            "print P DispStatus\n"
-                            "print INTERFACEP DispConnectionStatus\n"
-                            "print INTERFACEP DispComDevice\n"
-                            "printattr INTERFACEP ButtonAccept dimmed\n"
-                            "click P ButtonConnect\n"
-                            "set INTERFACEP EditSelectComPort 3\n"
-                            "print INTERFACEP DispComDevice\n"
-                            "quit 0\n",
-                            {"VELTRA_COM1=/nonexistent/tty", "VELTRA_COM3=/nonexistent/third"});
+                                   "print P DispStatus\n"
+                                   "print INTERFACEP DispConnectionStatus\n"
+                                   "print INTERFACEP DispComDevice\n"
+                                   "printattr INTERFACEP ButtonAccept dimmed\n"
+                                   "click P ButtonConnect\n"
+                                   "set INTERFACEP EditSelectComPort 3\n"
+                                   "print INTERFACEP DispComDevice\n"
+                                   "quit 0\n",
+                                   {"VELTRA_COM1=/nonexistent/tty", "VELTRA_COM3=/nonexistent/third"});
     EXPECT_EQ(r.code, 0) << r.out;
     // Choosing another number shows that number's device at once.
     EXPECT_TRUE(has(r.out, "INTERFACEP.DispComDevice=/nonexistent/third\n")) << r.out;
@@ -112,19 +114,22 @@ TEST(LinkE2E, DiscardRestoresTheOldSettingsAndReconnects)
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     const ProgramRun r = runScript(InstallCopy("VeltCalibV61", dir), dir,
-                            "waitfor P DispStatus == " + kVersion + " 10\n"
-                            "click P ButtonConnect\n"
-                            "set INTERFACEP EditCommunicationProtocol 1\n"
-                            "set INTERFACEP StringPortNumber 1\n"
-                            "click INTERFACEP ButtonTryToConnect\n"
-                            "waitfor INTERFACEP DispConnectionStatus == CONNECTION FAILURE 10\n"
-                            "print P DispStatus\n"
-                            "click INTERFACEP ButtonDiscard\n"
-                            "print INTERFACEP EditCommunicationProtocol\n"
-                            "print INTERFACEP StringPortNumber\n"
-                            "waitfor P DispStatus == " + kVersion + " 10\n"
-                            "quit 0\n",
-                            {"VELTRA_COM1=" + sim.ptyLink});
+                                   "waitfor P DispStatus == " + kVersion +
+                                       " 10\n"
+                                       "click P ButtonConnect\n"
+                                       "set INTERFACEP EditCommunicationProtocol 1\n"
+                                       "set INTERFACEP StringPortNumber 1\n"
+                                       "click INTERFACEP ButtonTryToConnect\n"
+                                       "waitfor INTERFACEP DispConnectionStatus == CONNECTION FAILURE 10\n"
+                                       "print P DispStatus\n"
+                                       "click INTERFACEP ButtonDiscard\n"
+                                       "print INTERFACEP EditCommunicationProtocol\n"
+                                       "print INTERFACEP StringPortNumber\n"
+                                       "waitfor P DispStatus == " +
+                                       kVersion +
+                                       " 10\n"
+                                       "quit 0\n",
+                                   {"VELTRA_COM1=" + sim.ptyLink});
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_TRUE(has(r.out, "POPUP TCP Client|")) << r.out;
     EXPECT_TRUE(has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
@@ -138,7 +143,7 @@ TEST(LinkE2E, AddressHistoryKeepsTenRecentAddressesSharedByTheProgramsOfADirecto
     std::string script = "click P ButtonConnect\nset INTERFACEP EditCommunicationProtocol 1\n";
     for (int i = 101; i <= 111; ++i)
         script += "set INTERFACEP StringIpAdress 10.0.0." + std::to_string(i) + "\n";
-    script += "set INTERFACEP StringIpAdress 10.0.0.105\n"; // already listed: moves to the top
+    script += "set INTERFACEP StringIpAdress 10.0.0.105\n";                // already listed: moves to the top
     script += "set INTERFACEP StringIpAdress sensor-hall-seven.example\n"; // 25 characters
     script += "quit 0\n";
     const ProgramRun r = runScript(InstallCopy("Veltv61", dir), dir, script, {"VELTRA_COM1=/nonexistent/tty"});
@@ -159,9 +164,9 @@ TEST(LinkE2E, AddressHistoryKeepsTenRecentAddressesSharedByTheProgramsOfADirecto
 
     // Another program installed in the same directory loads the same history.
     const ProgramRun c = runScript(InstallCopy("VeltCalibV61", dir), dir,
-                            "click P ButtonConnect\nset INTERFACEP EditCommunicationProtocol 1\n"
-                            "set INTERFACEP StringIpAdress 10.9.9.9\nquit 0\n",
-                            {"VELTRA_COM1=/nonexistent/tty"});
+                                   "click P ButtonConnect\nset INTERFACEP EditCommunicationProtocol 1\n"
+                                   "set INTERFACEP StringIpAdress 10.9.9.9\nquit 0\n",
+                                   {"VELTRA_COM1=/nonexistent/tty"});
     ASSERT_EQ(c.code, 0) << c.out;
     const std::string after = ReadTextFile(dir + "/IPComboBoxVeltv61.ipa");
     ASSERT_EQ(after.size(), 210u);

@@ -20,10 +20,7 @@ constexpr int kRegionWords = 3328;
 constexpr unsigned kRegionStart = 0x1200;
 const std::string kTransferError = "Error occured while creating EEPROM backup!";
 
-bool has(const std::string &text, const std::string &what)
-{
-    return text.find(what) != std::string::npos;
-}
+bool has(const std::string &text, const std::string &what) { return text.find(what) != std::string::npos; }
 
 // A text as a script's print shows it: line feeds written as \n.
 std::string esc(std::string text)
@@ -33,10 +30,7 @@ std::string esc(std::string text)
     return text;
 }
 
-bool shown(const std::string &out, const std::string &text)
-{
-    return has(out, esc(text));
-}
+bool shown(const std::string &out, const std::string &text) { return has(out, esc(text)); }
 
 // Clicks a button and waits until its command is over (its buttons undimmed).
 std::string Click(const std::string &button)
@@ -132,10 +126,7 @@ std::vector<int> Repeat(std::vector<int> head, int order, int n)
 }
 
 // Runs a shell command; true when it exits 0.
-bool Shell(const std::string &cmd)
-{
-    return std::system(cmd.c_str()) == 0;
-}
+bool Shell(const std::string &cmd) { return std::system(cmd.c_str()) == 0; }
 
 // A binary of n bytes and its S-record file made by a tool, in dir.
 std::string MakeBinary(const std::string &dir, int n)
@@ -163,8 +154,8 @@ TEST(Loader, IdentifiesTextsOf36And48And72BytesAndReportsFailures)
         ASSERT_TRUE(sim.ok());
         Loader l;
         ASSERT_EQ(l.run(sim, "print MAINP DispStatus\nquit 0\n"), 0) << l.out;
-        EXPECT_TRUE(shown(l.out, "It is STRONGLY recommended to UPDATE the FIRMWARE according to the MANUAL!\n\n" + text +
-                                   "\n"))
+        EXPECT_TRUE(shown(l.out, "It is STRONGLY recommended to UPDATE the FIRMWARE according to the MANUAL!\n\n" +
+                                     text + "\n"))
             << l.out;
     }
     // No answer; then TRY TO CONNECT on a COM number without a device, and
@@ -188,10 +179,11 @@ TEST(Loader, BackupEqualsTheSensorRegion)
     ASSERT_TRUE(sim.ok());
     Loader l;
     const std::string file = l.dir + "/EEPROM_Backup.dat";
-    ASSERT_EQ(l.run(sim, "file " + file + " new\n"
-                         + Click("ButtonReadEEPROM") +
-                         "print MAINP DispStatus\nprint MAINP DispProgress\nprint MAINP DispEEPROMTransferFile\nquit 0\n"),
-              0)
+    ASSERT_EQ(
+        l.run(sim,
+              "file " + file + " new\n" + Click("ButtonReadEEPROM") +
+                  "print MAINP DispStatus\nprint MAINP DispProgress\nprint MAINP DispEEPROMTransferFile\nquit 0\n"),
+        0)
         << l.out;
     EXPECT_TRUE(shown(l.out, " \nSuccess! \nBackup File has been created! \n")) << l.out;
     EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
@@ -206,14 +198,13 @@ TEST(Loader, BackupWithADroppedAnswerWritesNoFile)
     ASSERT_TRUE(sim.ok());
     Loader l;
     const std::string file = l.dir + "/EEPROM_Backup.dat";
-    ASSERT_EQ(l.run(sim, "file " + file + " new\n"
-                         + Click("ButtonReadEEPROM") +
-                         "print MAINP DispProgress\nprint MAINP DispStatus\nquit 0\n"),
+    ASSERT_EQ(l.run(sim, "file " + file + " new\n" + Click("ButtonReadEEPROM") +
+                             "print MAINP DispProgress\nprint MAINP DispStatus\nquit 0\n"),
               0)
         << l.out;
     EXPECT_TRUE(shown(l.out, kTransferError + " \nPlease verify sensor power supply, connection cables and comport "
-                                            "settings! \nTry to establish connection again! \nSEE MANUAL!!!\n "
-                                            "\nFailure! \nNo Backup File has been created! \n"))
+                                              "settings! \nTry to establish connection again! \nSEE MANUAL!!!\n "
+                                              "\nFailure! \nNo Backup File has been created! \n"))
         << l.out;
     EXPECT_FALSE(has(l.out, "Success"));
     EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n"));
@@ -229,9 +220,8 @@ TEST(Loader, RestoreWritesTheFileIntoTheSensorRegion)
     ASSERT_TRUE(sim.ok());
     Loader l;
     const std::string file = WriteTextFile(l.dir + "/restore.dat", BackupText(filePattern));
-    ASSERT_EQ(l.run(sim, "file " + file + " existing\n"
-                         + Click("ButtonSaveEEPROM") +
-                         "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
+    ASSERT_EQ(l.run(sim, "file " + file + " existing\n" + Click("ButtonSaveEEPROM") +
+                             "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
               0)
         << l.out;
     EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
@@ -251,9 +241,8 @@ TEST(Loader, RestoreStopsAtAWrongEcho)
     ASSERT_TRUE(sim.ok());
     Loader l;
     const std::string file = WriteTextFile(l.dir + "/restore.dat", BackupText(filePattern));
-    ASSERT_EQ(l.run(sim, "file " + file + " existing\n"
-                         + Click("ButtonSaveEEPROM") +
-                         "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
+    ASSERT_EQ(l.run(sim, "file " + file + " existing\n" + Click("ButtonSaveEEPROM") +
+                             "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
               0)
         << l.out;
     EXPECT_TRUE(shown(l.out, "SEE MANUAL!!!\n \nFailure! \nBackup File has not been saved to EEPROM!\n")) << l.out;
@@ -285,7 +274,7 @@ TEST(Loader, RestoreRefusesDamagedFilesBeforeSendingAnything)
     ASSERT_EQ(l.run(sim, script + "print MAINP DispStatus\nquit 0\n"), 0) << l.out;
     EXPECT_EQ(count(l.out, esc("cannot be restored: \n")), 4) << l.out;
     EXPECT_EQ(count(l.out, esc(" \nFailure! \nBackup File has not been saved to EEPROM!\n")), 4);
-    EXPECT_EQ(sim.receivedOrders(), std::vector<int>{7}); // no page, block or jump
+    EXPECT_EQ(sim.receivedOrders(), std::vector<int> {7}); // no page, block or jump
 }
 
 // The firmware tests: a binary, its S-record file made by a tool, and the
@@ -312,7 +301,8 @@ TEST(Loader, FirmwareUpdateWithAnObjcopyFile)
     EXPECT_TRUE(shown(l.out, " \nFile loaded: \n" + fw.dir + "/fw.s\n")) << l.out;
     EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
     sim.stop();
-    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes";
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin))
+        << "image of " << ReadTextFile(fw.image).size() << " bytes";
     const auto orders = sim.receivedOrders();
     ASSERT_GE(orders.size(), 3u);
     EXPECT_EQ(orders[1], 187);
@@ -322,15 +312,18 @@ TEST(Loader, FirmwareUpdateWithAnObjcopyFile)
 TEST(Loader, FirmwareUpdateWithASrecCatFileOfCrLfLines)
 {
     FirmwareRun fw(5000);
-    ASSERT_TRUE(Shell("cd " + fw.dir + " && srec_cat fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o fw.lf -motorola && "
-                      "sed 's/$/\\r/' fw.lf > fw.s"));
+    ASSERT_TRUE(
+        Shell("cd " + fw.dir +
+              " && srec_cat fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o fw.lf -motorola && "
+              "sed 's/$/\\r/' fw.lf > fw.s"));
     ASSERT_TRUE(has(ReadTextFile(fw.dir + "/fw.s"), "\r\n"));
     SimProcess sim(fw.args(), false, true);
     ASSERT_TRUE(sim.ok());
     Loader l;
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
     sim.stop();
-    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes";
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin))
+        << "image of " << ReadTextFile(fw.image).size() << " bytes";
     // The line ends are not sent: the boot firmware got the records back to back.
     for (const std::string &line : sim.logLines()) {
         const bool bootInput = has(line, "\"mode\":\"boot\"") && has(line, "\"dir\":\"rx\"");
@@ -370,7 +363,8 @@ TEST(Loader, FirmwareUpdateFindsTheTextsAmongLongTextAndNuls)
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
     EXPECT_TRUE(has(l.out, "boot: sector erased")) << l.out; // the boot firmware's text is shown
     sim.stop();
-    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes";
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin))
+        << "image of " << ReadTextFile(fw.image).size() << " bytes";
 }
 
 TEST(Loader, XonXoffHoldsTheTransferAtASlowBootFirmware)
@@ -386,7 +380,8 @@ TEST(Loader, XonXoffHoldsTheTransferAtASlowBootFirmware)
     Loader l;
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
     sim.stop();
-    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin)) << "image of " << ReadTextFile(fw.image).size() << " bytes"; // nothing lost
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin))
+        << "image of " << ReadTextFile(fw.image).size() << " bytes"; // nothing lost
     // The loader hands bytes to the line at its pace: at the first XOFF
     // little is on its way (a loader running ahead fills the 4 KB of the
     // pseudo-terminal at once). Between XOFF and XON the sensor reads nothing,
@@ -428,7 +423,7 @@ TEST(Loader, FirmwareFilesThatCannotBeSentAreRefusedBeforeTheJump)
     EXPECT_EQ(count(l.out, esc(" \nATTENTION! \nNo Firmware file was specified. \n")), 2) << l.out;
     EXPECT_TRUE(shown(l.out, "gone.s cannot be used: \nThe file does not exist any more."));
     EXPECT_TRUE(shown(l.out, "long.s cannot be used: \nLine 2 is longer than 1000 characters."));
-    EXPECT_EQ(sim.receivedOrders(), std::vector<int>{7}); // the sensor never left its application
+    EXPECT_EQ(sim.receivedOrders(), std::vector<int> {7}); // the sensor never left its application
 }
 
 TEST(Loader, DisarmPlEndsTheWaitForTheBootFirmware)
@@ -439,16 +434,16 @@ TEST(Loader, DisarmPlEndsTheWaitForTheBootFirmware)
     SimProcess sim(fw.args({"--fault", "nojump:reset_ms=60000"}), false, true);
     ASSERT_TRUE(sim.ok());
     Loader l;
-    ASSERT_EQ(l.run(sim, "file " + fw.dir + "/fw.s existing\n"
-                         + Click("ButtonReadFW") +
-                         "click MAINP ButtonArmPL\n"
-                         "waitfor MAINP DispStatus ~= Waiting for HARDWARE RESET! 20\n"
-                         "click MAINP ButtonDisarmPL\n"
-                         "waitfor MAINP ButtonArmPL dimmed == 0 20\n"
-                         "print MAINP DispStatus\nquit 0\n"),
+    ASSERT_EQ(l.run(sim, "file " + fw.dir + "/fw.s existing\n" + Click("ButtonReadFW") +
+                             "click MAINP ButtonArmPL\n"
+                             "waitfor MAINP DispStatus ~= Waiting for HARDWARE RESET! 20\n"
+                             "click MAINP ButtonDisarmPL\n"
+                             "waitfor MAINP ButtonArmPL dimmed == 0 20\n"
+                             "print MAINP DispStatus\nquit 0\n"),
               0)
         << l.out;
-    EXPECT_TRUE(shown(l.out, "\nCONNECTION FAILURE \nWaiting for HARDWARE RESET! \nFirmeware Update aborted! \n")) << l.out;
+    EXPECT_TRUE(shown(l.out, "\nCONNECTION FAILURE \nWaiting for HARDWARE RESET! \nFirmeware Update aborted! \n"))
+        << l.out;
     for (const std::string &line : sim.logLines())
         EXPECT_FALSE(has(line, "\"mode\":\"boot\"") && has(line, "\"dir\":\"rx\"")) << line; // nothing sent
 }

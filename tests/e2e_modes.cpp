@@ -11,10 +11,7 @@ namespace {
 
 const std::string kVersion = "E2E MODES V6.1";
 
-bool has(const std::string &out, const std::string &what)
-{
-    return out.find(what) != std::string::npos;
-}
+bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
 int count(const std::vector<int> &orders, int order)
 {
@@ -30,8 +27,11 @@ TEST(ModesE2E, CalculationModeGoesToRamAndRenamesTheDisplays)
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     const std::string shotXY = dir + "/calc0.png", shotSI = dir + "/calc1.png";
-    const std::string script = "waitfor P DispStatus == " + kVersion + " 10\n"
-                               "screenshot P " + shotXY + "\n"
+    const std::string script = "waitfor P DispStatus == " + kVersion +
+                               " 10\n"
+                               "screenshot P " +
+                               shotXY +
+                               "\n"
                                "set P SelectEEPROM 1\n"
                                "set P Calcmode 1\n"
                                "print P SelectRAM\n"
@@ -43,11 +43,14 @@ TEST(ModesE2E, CalculationModeGoesToRamAndRenamesTheDisplays)
                                "printattr RECP DispINT label\n"
                                "printattr P Calcmode dimmed\n"
                                "printattr P ButtonSend dimmed\n"
-                               "screenshot P " + shotSI + "\n"
+                               "screenshot P " +
+                               shotSI +
+                               "\n"
                                "quit 0\n";
     std::string out;
-    const int code = RunProgram(InstallCopy("Veltv61", dir), {"--ui-script", WriteTextFile(dir + "/script.txt", script)},
-                                {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + sim.ptyLink}, 60, &out);
+    const int code =
+        RunProgram(InstallCopy("Veltv61", dir), {"--ui-script", WriteTextFile(dir + "/script.txt", script)},
+                   {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + sim.ptyLink}, 60, &out);
     ASSERT_EQ(code, 0) << out;
 
     // The whole parameter set went to RAM and nothing was saved to EEPROM.

@@ -11,10 +11,7 @@ namespace {
 
 const std::string kVersion = "E2E SENSOR V6.1";
 
-bool has(const std::string &out, const std::string &what)
-{
-    return out.find(what) != std::string::npos;
-}
+bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
 std::vector<int> expectedConnect()
 {
@@ -29,14 +26,16 @@ TEST(OneExchange, GoAndSendDuringTheSerialLineCheckWaitForItsAnswer)
     SimProcess sim({"--version-text", kVersion, "--fault", "delay:ms=1000:order=7"}, false, true);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
-    const std::string script = WriteTextFile(dir + "/script.txt",
-                                             "waitfor P DispStatus == " + kVersion + " 15\n"
-                                             "click P ButtonConnect\n"
-                                             "click INTERFACEP ButtonTryToConnect\n"
-                                             "click P ButtonGo\n"
-                                             "click P ButtonSend\n"
-                                             "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 15\n"
-                                             "quit 0\n");
+    const std::string script = WriteTextFile(dir + "/script.txt", "waitfor P DispStatus == " + kVersion +
+                                                                      " 15\n"
+                                                                      "click P ButtonConnect\n"
+                                                                      "click INTERFACEP ButtonTryToConnect\n"
+                                                                      "click P ButtonGo\n"
+                                                                      "click P ButtonSend\n"
+                                                                      "waitfor INTERFACEP DispConnectionStatus == " +
+                                                                      kVersion +
+                                                                      " 15\n"
+                                                                      "quit 0\n");
     std::string out;
     const int code = RunProgram(InstallCopy("Veltv61", dir), {"--ui-script", script},
                                 {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + sim.ptyLink}, 60, &out);

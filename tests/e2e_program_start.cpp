@@ -20,10 +20,7 @@ struct Program {
     const char *mainPanel;
 };
 
-void PrintTo(const Program &p, std::ostream *os)
-{
-    *os << p.name;
-}
+void PrintTo(const Program &p, std::ostream *os) { *os << p.name; }
 
 const Program kPrograms[] = {
     {"Veltv61", "P"},
@@ -76,7 +73,8 @@ TEST_P(ProgramStart, ShowsItsMainPanelAndQuitsWithZero)
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString shot = tmp.filePath("main.png");
-    const QByteArray script = QByteArray("screenshot ") + GetParam().mainPanel + " " + shot.toLocal8Bit() + "\nquit 0\n";
+    const QByteArray script =
+        QByteArray("screenshot ") + GetParam().mainPanel + " " + shot.toLocal8Bit() + "\nquit 0\n";
     const ProcessResult r = RunWithScript(QDir(BinDir()).filePath(GetParam().name), tmp.filePath("start.txt"), script);
     ASSERT_TRUE(r.finished) << r.output.toStdString();
     EXPECT_EQ(r.status, QProcess::NormalExit) << r.output.toStdString();
@@ -97,7 +95,8 @@ TEST_P(ProgramStart, WithoutItsResourceFileEndsWithMinusOneAndShowsNothing)
     ASSERT_TRUE(QFile::copy(QDir(BinDir()).filePath(GetParam().name), exe));
     QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
     const QString shot = tmp.filePath("main.png");
-    const QByteArray script = QByteArray("screenshot ") + GetParam().mainPanel + " " + shot.toLocal8Bit() + "\nquit 0\n";
+    const QByteArray script =
+        QByteArray("screenshot ") + GetParam().mainPanel + " " + shot.toLocal8Bit() + "\nquit 0\n";
     const ProcessResult r = RunWithScript(exe, tmp.filePath("start.txt"), script);
     ASSERT_TRUE(r.finished);
     EXPECT_EQ(r.status, QProcess::NormalExit) << r.output.toStdString();

@@ -77,15 +77,9 @@ size_t Count(const SimProcess &sim, int order)
     return static_cast<size_t>(std::count(orders.begin(), orders.end(), order));
 }
 
-bool Dark(uint32_t p)
-{
-    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 200;
-}
+bool Dark(uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 200; }
 
-bool Light(uint32_t p)
-{
-    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) > 600;
-}
+bool Light(uint32_t p) { return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) > 600; }
 
 // Share of the picture taken by its most frequent colour.
 double Uniformity(const XPicture &pic)
@@ -120,8 +114,8 @@ protected:
         const std::string exe = InstallCopy(program, dir);
         uir = ReadTextFile(dir + "/" + program + ".uir");
         prog = std::make_unique<XProgram>(
-            exe, std::vector<std::string>{},
-            std::vector<std::string>{"QT_QPA_PLATFORM=xcb", x->displayEnv(), "VELTRA_COM1=" + sim.ptyLink},
+            exe, std::vector<std::string> {},
+            std::vector<std::string> {"QT_QPA_PLATFORM=xcb", x->displayEnv(), "VELTRA_COM1=" + sim.ptyLink},
             dir + "/output.txt");
     }
 
@@ -289,16 +283,9 @@ TEST_F(RealDisplay, Veltv61)
     CloseWithWindowManager(main);
 }
 
+TEST_F(RealDisplay, VeltTempCompV61) { SideScope("VeltTempCompV61", "VELTRA-TEMPCOMP-Scope V6.1"); }
 
-TEST_F(RealDisplay, VeltTempCompV61)
-{
-    SideScope("VeltTempCompV61", "VELTRA-TEMPCOMP-Scope V6.1");
-}
-
-TEST_F(RealDisplay, VeltCalibV61)
-{
-    SideScope("VeltCalibV61", "VELTRA-CALIB-Scope V6.1");
-}
+TEST_F(RealDisplay, VeltCalibV61) { SideScope("VeltCalibV61", "VELTRA-CALIB-Scope V6.1"); }
 
 // The loader: its main window shows and closes through the window manager.
 TEST_F(RealDisplay, QuillonV20)

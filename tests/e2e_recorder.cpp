@@ -22,7 +22,8 @@ const std::string kVersion = "E2E RECORDER V6.1";
 const std::string kHeader = "DATE\t\0TIME\t\0RED\t\0GREEN\t\0BLUE\t\0X s\t\0Y i\t\0INT M\t\0TEMP\t\0\r\n"s;
 const std::string kSaved = "POPUP INFO!|File has been saved!\n";
 const std::string kTimeoutPopup =
-    "POPUP " + kVersion + "| ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor "
+    "POPUP " + kVersion +
+    "| ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor "
     "is displayed as the name of this dialog box.\n";
 
 bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
@@ -44,9 +45,13 @@ std::string Connect(Link link, const SimProcess &sim)
     return "click P ButtonConnect\n"
            "set INTERFACEP EditCommunicationProtocol 1\n"
            "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
+           "set INTERFACEP StringPortNumber " +
+           std::to_string(sim.tcpPort) +
+           "\n"
            "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
+           "waitfor INTERFACEP DispConnectionStatus == " +
+           kVersion +
+           " 10\n"
            "waitfor P EditAverage == 16 10\n"
            "wait 0.8\n"
            "click INTERFACEP ButtonAccept\n";
@@ -137,39 +142,46 @@ TEST_P(RecorderLinks, TimedRecordingHoldsTheFramesSentAndTheGraphShowsThem)
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), file = dir + "/timed.dat";
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir, Connect(link, sim) +
-                                       "click P ButtonOpenRecorder\n"
-                                       "file " + file + " new\n"
-                                       "click RECP ButtonSelRecFile\n"
-                                       "set RECP EditInterval 1\n"
-                                       "set RECP EditRecVal 3\n"
-                                       "print RECP DispRecordTimeSeconds\n"
-                                       "answer yes\n"
-                                       "click RECP ButtonStartRecord\n"
-                                       "waitfor RECP DispRecordedValues == 1 10\n"
-                                       "printattr RECP ButtonStartRecord dimmed\n"
-                                       "printattr RECP ButtonStartRecord buttoncolor\n"
-                                       "printattr RECP EditSelectDataRec dimmed\n"
-                                       "print RECP DispRemaining\n"
-                                       "waitfor RECP DispRecordedValues == 3 10\n"
-                                       "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-                                       "printattr RECP ButtonStartRecord buttoncolor\n"
-                                       "print RECP DispRemaining\n"
-                                       "set RECP EditRecVal 2\n"
-                                       "answer yes\n"
-                                       "click RECP ButtonStartRecord\n"
-                                       "waitfor RECP DispRemaining == 0 10\n"
-                                       "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-                                       "click RECP ButtonCloseRecorder\n"
-                                       "click P ButtonShowGraph\n"
-                                       "print GRAPHP DispR\n"
-                                       "print GRAPHP DispTemp\n"
-                                       "screenshot GRAPHP " + dir + "/graph-red.png\n"
-                                       "set GRAPHP EditSignal 6\n"
-                                       "printattr GRAPHP PanelGraphGraphR visible\n"
-                                       "printattr GRAPHP PanelGraphGraphTEMP visible\n"
-                                       "screenshot GRAPHP " + dir + "/graph-temp.png\n"
-                                       "quit 0\n",
+    ASSERT_EQ(RunVeltv61(sim, dir,
+                         Connect(link, sim) +
+                             "click P ButtonOpenRecorder\n"
+                             "file " +
+                             file +
+                             " new\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "set RECP EditInterval 1\n"
+                             "set RECP EditRecVal 3\n"
+                             "print RECP DispRecordTimeSeconds\n"
+                             "answer yes\n"
+                             "click RECP ButtonStartRecord\n"
+                             "waitfor RECP DispRecordedValues == 1 10\n"
+                             "printattr RECP ButtonStartRecord dimmed\n"
+                             "printattr RECP ButtonStartRecord buttoncolor\n"
+                             "printattr RECP EditSelectDataRec dimmed\n"
+                             "print RECP DispRemaining\n"
+                             "waitfor RECP DispRecordedValues == 3 10\n"
+                             "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                             "printattr RECP ButtonStartRecord buttoncolor\n"
+                             "print RECP DispRemaining\n"
+                             "set RECP EditRecVal 2\n"
+                             "answer yes\n"
+                             "click RECP ButtonStartRecord\n"
+                             "waitfor RECP DispRemaining == 0 10\n"
+                             "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                             "click RECP ButtonCloseRecorder\n"
+                             "click P ButtonShowGraph\n"
+                             "print GRAPHP DispR\n"
+                             "print GRAPHP DispTemp\n"
+                             "screenshot GRAPHP " +
+                             dir +
+                             "/graph-red.png\n"
+                             "set GRAPHP EditSignal 6\n"
+                             "printattr GRAPHP PanelGraphGraphR visible\n"
+                             "printattr GRAPHP PanelGraphGraphTEMP visible\n"
+                             "screenshot GRAPHP " +
+                             dir +
+                             "/graph-temp.png\n"
+                             "quit 0\n",
                          &out),
               0)
         << out;
@@ -219,26 +231,29 @@ TEST_P(RecorderLinks, ManualModeWritesOneLinePerClick)
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), file = dir + "/manual.dat";
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir, Connect(link, sim) +
-                                       "click P ButtonOpenRecorder\n"
-                                       "file " + file + " new\n"
-                                       "click RECP ButtonSelRecFile\n"
-                                       "set RECP EditSelectDataRec 1\n"
-                                       "printattr RECP ButtonManualRecord visible\n"
-                                       "printattr RECP ButtonStartRecord visible\n"
-                                       "click RECP ButtonStartPolling\n"
-                                       "waitfor RECP DispTemp == 30 10\n"
-                                       "printattr RECP ButtonStartPolling dimmed\n"
-                                       "click RECP ButtonManualRecord\n"
-                                       "waitfor RECP DispRecordedValues == 1 10\n"
-                                       "click RECP ButtonManualRecord\n"
-                                       "waitfor RECP DispRecordedValues == 2 10\n"
-                                       "click RECP ButtonStopPolling\n"
-                                       "waitfor RECP ButtonStartPolling dimmed == 0 10\n"
-                                       "click RECP ButtonManualRecord\n"
-                                       "print RECP DispRecordedValues\n"
-                                       "print GRAPHP DispR\n"
-                                       "quit 0\n",
+    ASSERT_EQ(RunVeltv61(sim, dir,
+                         Connect(link, sim) +
+                             "click P ButtonOpenRecorder\n"
+                             "file " +
+                             file +
+                             " new\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "set RECP EditSelectDataRec 1\n"
+                             "printattr RECP ButtonManualRecord visible\n"
+                             "printattr RECP ButtonStartRecord visible\n"
+                             "click RECP ButtonStartPolling\n"
+                             "waitfor RECP DispTemp == 30 10\n"
+                             "printattr RECP ButtonStartPolling dimmed\n"
+                             "click RECP ButtonManualRecord\n"
+                             "waitfor RECP DispRecordedValues == 1 10\n"
+                             "click RECP ButtonManualRecord\n"
+                             "waitfor RECP DispRecordedValues == 2 10\n"
+                             "click RECP ButtonStopPolling\n"
+                             "waitfor RECP ButtonStartPolling dimmed == 0 10\n"
+                             "click RECP ButtonManualRecord\n"
+                             "print RECP DispRecordedValues\n"
+                             "print GRAPHP DispR\n"
+                             "quit 0\n",
                          &out),
               0)
         << out;
@@ -278,35 +293,47 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
     WriteTextFile(oldFile, "OLD DATA\r\n");
     WriteTextFile(other, "OTHER DATA\r\n");
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir, "waitfor P DispStatus == " + kVersion + " 10\n"
-                                   "click P ButtonOpenRecorder\n"
-                                   "file " + oldFile + " cancel\n"
-                                   "click RECP ButtonSelRecFile\n"
-                                   "print RECP DispRecFile\n"
-                                   "file " + oldFile + " existing\n"
-                                   "answer no\n"
-                                   "click RECP ButtonSelRecFile\n"
-                                   "print RECP DispRecFile\n"
-                                   "file " + oldFile + " existing\n"
-                                   "answer yes\n"
-                                   "click RECP ButtonSelRecFile\n"
-                                   "print RECP DispRecFile\n"
-                                   "file " + other + " existing\n"
-                                   "answer no\n"
-                                   "click RECP ButtonSelRecFile\n"
-                                   "file " + other + " cancel\n"
-                                   "click RECP ButtonSelRecFile\n"
-                                   "print RECP DispRecFile\n"
-                                   "set RECP EditInterval 65535\n"
-                                   "set RECP EditRecVal 65535\n"
-                                   "print RECP DispRecordTimeDays\n"
-                                   "print RECP DispRecordTimeHours\n"
-                                   "print RECP DispRecordTimeMinutes\n"
-                                   "print RECP DispRecordTimeSeconds\n"
-                                   "print RECP DispRemaining\n"
-                                   "rightclick RECP ButtonStartRecord\n"
-                                   "rightclick RECP EditInterval\n"
-                                   "quit 0\n",
+    ASSERT_EQ(RunVeltv61(sim, dir,
+                         "waitfor P DispStatus == " + kVersion +
+                             " 10\n"
+                             "click P ButtonOpenRecorder\n"
+                             "file " +
+                             oldFile +
+                             " cancel\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "print RECP DispRecFile\n"
+                             "file " +
+                             oldFile +
+                             " existing\n"
+                             "answer no\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "print RECP DispRecFile\n"
+                             "file " +
+                             oldFile +
+                             " existing\n"
+                             "answer yes\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "print RECP DispRecFile\n"
+                             "file " +
+                             other +
+                             " existing\n"
+                             "answer no\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "file " +
+                             other +
+                             " cancel\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "print RECP DispRecFile\n"
+                             "set RECP EditInterval 65535\n"
+                             "set RECP EditRecVal 65535\n"
+                             "print RECP DispRecordTimeDays\n"
+                             "print RECP DispRecordTimeHours\n"
+                             "print RECP DispRecordTimeMinutes\n"
+                             "print RECP DispRecordTimeSeconds\n"
+                             "print RECP DispRemaining\n"
+                             "rightclick RECP ButtonStartRecord\n"
+                             "rightclick RECP EditInterval\n"
+                             "quit 0\n",
                          &out),
               0)
         << out;
@@ -324,14 +351,15 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
     const std::string confirm = "CONFIRM ATTENTION!|File already exist! \\nDo you want to select existing file? -> ";
     EXPECT_TRUE(has(out, noFile + "RECP.DispRecFile=\n" + confirm + "no\nRECP.DispRecFile=\n" + confirm +
                              "yes\nPOPUP ATTENTION!| Make sure, that the file is not opened by any other program." +
-                             std::string(36, ' ') + "\\n Otherwise it can not be saved.\nRECP.DispRecFile=" +
-                             oldFile + "\n" + confirm + "no\n" + noFile + "RECP.DispRecFile=" + oldFile + "\n"))
+                             std::string(36, ' ') + "\\n Otherwise it can not be saved.\nRECP.DispRecFile=" + oldFile +
+                             "\n" + confirm + "no\n" + noFile + "RECP.DispRecFile=" + oldFile + "\n"))
         << out;
     EXPECT_TRUE(has(out, "RECP.DispRecordTimeDays=49708\nRECP.DispRecordTimeHours=18\nRECP.DispRecordTimeMinutes=3\n"
                          "RECP.DispRecordTimeSeconds=45\nRECP.DispRemaining=65535\n"))
         << out;
-    EXPECT_TRUE(has(out, "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
-                         "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"))
+    EXPECT_TRUE(has(out,
+                    "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
+                    "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"))
         << out;
     EXPECT_EQ(ReadTextFile(oldFile), kHeader);
     EXPECT_EQ(ReadTextFile(other), "OTHER DATA\r\n");
@@ -348,15 +376,22 @@ TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), plain = dir + "/plain", bad = plain + "/rec.dat", file = dir + "/rec.dat";
     WriteTextFile(plain, "a plain file\n");
-    std::string script = "waitfor P DispStatus == " + kVersion + " 10\n"
+    std::string script = "waitfor P DispStatus == " + kVersion +
+                         " 10\n"
                          "click P ButtonOpenRecorder\n"
-                         "file " + bad + " existing\n"
+                         "file " +
+                         bad +
+                         " existing\n"
                          "answer yes\n"
                          "click RECP ButtonSelRecFile\n"
-                         "file " + bad + " new\n"
+                         "file " +
+                         bad +
+                         " new\n"
                          "click RECP ButtonSelRecFile\n"
                          "print RECP DispRecFile\n"
-                         "file " + file + " new\n"
+                         "file " +
+                         file +
+                         " new\n"
                          "click RECP ButtonSelRecFile\n"
                          "set RECP EditSelectDataRec 1\n";
     // Without a frame fetched every value is 0: 41-byte lines. 55 + 11 x 41 = 506
@@ -382,8 +417,9 @@ TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
     EXPECT_TRUE(has(out, notWritten + bad + " \nRECP.DispRecFile=\n")) << out;
     EXPECT_EQ(count(out, notWritten + file + " \n"), 2) << out;
     EXPECT_TRUE(has(out, "RECP.DispRecordedValues=11\n")) << out;
-    EXPECT_TRUE(has(out, notWritten + file + " \nRECP.DispRecordedValues=0\nRECP.ButtonStartRecord.dimmed=0\n"
-                                              "RECP.EditSelectDataRec.dimmed=0\n"))
+    EXPECT_TRUE(has(out, notWritten + file +
+                             " \nRECP.DispRecordedValues=0\nRECP.ButtonStartRecord.dimmed=0\n"
+                             "RECP.EditSelectDataRec.dimmed=0\n"))
         << out;
     EXPECT_FALSE(has(out, "File has been saved!")) << out;
 
@@ -402,20 +438,23 @@ TEST(Recorder, AFrameThatDoesNotComeEndsTheRecordingWithoutALine)
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), file = dir + "/timeout.dat";
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir, Connect(Link::Tcp, sim) +
-                                       "click P ButtonOpenRecorder\n"
-                                       "file " + file + " new\n"
-                                       "click RECP ButtonSelRecFile\n"
-                                       "set RECP EditRecVal 5\n"
-                                       "answer yes\n"
-                                       "click RECP ButtonStartRecord\n"
-                                       "waitfor RECP DispRecordedValues == 2 10\n"
-                                       "waitfor P DispStatus == TIMEOUT 10\n"
-                                       "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-                                       "print RECP DispRecordedValues\n"
-                                       "print RECP DispRemaining\n"
-                                       "printattr RECP ButtonStartRecord dimmed\n"
-                                       "quit 0\n",
+    ASSERT_EQ(RunVeltv61(sim, dir,
+                         Connect(Link::Tcp, sim) +
+                             "click P ButtonOpenRecorder\n"
+                             "file " +
+                             file +
+                             " new\n"
+                             "click RECP ButtonSelRecFile\n"
+                             "set RECP EditRecVal 5\n"
+                             "answer yes\n"
+                             "click RECP ButtonStartRecord\n"
+                             "waitfor RECP DispRecordedValues == 2 10\n"
+                             "waitfor P DispStatus == TIMEOUT 10\n"
+                             "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                             "print RECP DispRecordedValues\n"
+                             "print RECP DispRemaining\n"
+                             "printattr RECP ButtonStartRecord dimmed\n"
+                             "quit 0\n",
                          &out),
               0)
         << out;

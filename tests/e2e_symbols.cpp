@@ -29,9 +29,9 @@ std::set<std::string> symbols(const std::string &command)
 
 TEST(Symbols, NoProgramVariableShadowsACLibraryFunction)
 {
-    const std::set<std::string> libc = symbols(
-        "nm -D --defined-only \"$(ldd " + BuiltProgram("veltsim") +
-        " | awk '/libc.so/ {print $3}')\" | awk '$2 ~ /^[TW]$/ {sub(/@.*/, \"\", $3); print $3}'");
+    const std::set<std::string> libc =
+        symbols("nm -D --defined-only \"$(ldd " + BuiltProgram("veltsim") +
+                " | awk '/libc.so/ {print $3}')\" | awk '$2 ~ /^[TW]$/ {sub(/@.*/, \"\", $3); print $3}'");
     ASSERT_GT(libc.size(), 500u) << "cannot list the C library's functions";
     for (const char *program : {"Veltv61", "VeltTempCompV61", "VeltCalibV61", "QuillonV20", "veltsim"}) {
         const std::set<std::string> data =

@@ -44,11 +44,15 @@ std::string Connect(Link link, const SimProcess &sim)
     return "click P ButtonConnect\n"
            "set INTERFACEP EditCommunicationProtocol 1\n"
            "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
+           "set INTERFACEP StringPortNumber " +
+           std::to_string(sim.tcpPort) +
+           "\n"
            "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
-           "waitfor P EditAverage == 16 10\n" + kSettle +
-           "click INTERFACEP ButtonAccept\n";
+           "waitfor INTERFACEP DispConnectionStatus == " +
+           kVersion +
+           " 10\n"
+           "waitfor P EditAverage == 16 10\n" +
+           kSettle + "click INTERFACEP ButtonAccept\n";
 }
 
 // Runs Veltv61 installed in dir on the script; its output in *out.
@@ -159,8 +163,8 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
     ASSERT_EQ(RunIn(dir, &sim,
                     Connect(link, sim) +
                         "set P ParaVisible 0\n"
-                        "click P ButtonGo\n" + kFirstFrame +
-                        "click P ButtonStop\n" + kSettle +
+                        "click P ButtonGo\n" +
+                        kFirstFrame + "click P ButtonStop\n" + kSettle +
                         "print P DispX\nprint P DispY\nprint P DispINT\n"
                         "set P EditNo 29\n"
                         "set P RadioInc 1\n"
@@ -183,15 +187,18 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
                         "set P EditPmode 0\n"
                         "set P EditMaxcolNo 3\n"
                         "set P ParaVisible 0\n" +
-                        setRows +
-                        "click P AutoAdjust\n" + kLoopRuns + kFirstFrame +
+                        setRows + "click P AutoAdjust\n" + kLoopRuns + kFirstFrame +
                         "printattr P ButtonSend dimmed\nprintattr P ButtonGo dimmed\nprintattr P AutoAdjust dimmed\n"
-                        "screenshot P " + dir + "/zoom.png\n"
-                        "click P GraphData2\n" + kSettle +
-                        "printattr P ButtonSend dimmed\nprintattr P AutoAdjust dimmed\n" +
+                        "screenshot P " +
+                        dir +
+                        "/zoom.png\n"
+                        "click P GraphData2\n" +
+                        kSettle + "printattr P ButtonSend dimmed\nprintattr P AutoAdjust dimmed\n" +
                         PrintCells("P.ColorTeachTable", 5, 1, 4) +
                         "click P ButtonApplyFromAll\n"
-                        "screenshot P " + dir + "/circles.png\n"
+                        "screenshot P " +
+                        dir +
+                        "/circles.png\n"
                         "quit 0\n",
                     &out),
               0)
@@ -211,15 +218,15 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
               std::vector<long>({x, y, in}))
         << out;
     EXPECT_TRUE(has(out, "P.EditNo=30\nP.EditNo=30\n")) << out;
-    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 30), (std::vector<long>{x, y, 100, in, 100})) << out;
-    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 31), (std::vector<long>{x, y, 100, in, 100})) << out;
-    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 6), (std::vector<long>{x, y, 40, in, 20})) << out;
+    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 30), (std::vector<long> {x, y, 100, in, 100})) << out;
+    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 31), (std::vector<long> {x, y, 100, in, 100})) << out;
+    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 6), (std::vector<long> {x, y, 40, in, 20})) << out;
     EXPECT_TRUE(has(out, "P.EditNo=0\nP.ColorTeachTable[2,29]=1\nP.ColorTeachTable[4,17]=1\n")) << out;
 
     EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=1\nP.ButtonGo.dimmed=1\nP.AutoAdjust.dimmed=1\n")) << out;
     EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=0\nP.AutoAdjust.dimmed=0\n")) << out;
     const std::vector<long> radii = ExpectedRadii(rows, 3);
-    EXPECT_EQ(radii, (std::vector<long>{25, 200, 25, 7}));
+    EXPECT_EQ(radii, (std::vector<long> {25, 200, 25, 7}));
     for (int r = 0; r < 4; ++r)
         EXPECT_EQ(Printed(out, CellKey("P.ColorTeachTable", 3, r + 1)), radii[r]) << "row " << r << "\n" << out;
     EXPECT_FALSE(has(out, "POPUP")) << out;
@@ -241,9 +248,8 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
     ASSERT_EQ(RunIn(dir, &sim,
                     Connect(link, sim) +
                         "set P ParaVisible 0\n"
-                        "click P ButtonTeachMeanVal\n" + kLoopRuns + kFirstFrame +
-                        "printattr P ButtonSend dimmed\n" +
-                        captures +
+                        "click P ButtonTeachMeanVal\n" +
+                        kLoopRuns + kFirstFrame + "printattr P ButtonSend dimmed\n" + captures +
                         "click P ButtonStop\n" + kSettle +
                         "printattr P ButtonSend dimmed\n"
                         "print TEACHP DispTpCounter\n" +
@@ -254,8 +260,8 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
                         "set TEACHP EditTpTeachItoWith 1\n"
                         "set TEACHP EditTpRowNo 7\n"
                         "click TEACHP ButtonTpTeachToTable\n" +
-                        PrintCells("P.ColorTeachTable", 5, 8, 8) +
-                        "screenshot TEACHP " + dir + "/teachp.png\n"
+                        PrintCells("P.ColorTeachTable", 5, 8, 8) + "screenshot TEACHP " + dir +
+                        "/teachp.png\n"
                         "quit 0\n",
                     &out),
               0)
@@ -287,7 +293,8 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
     EXPECT_EQ(Cells(out, "TEACHP.GridTpMean", 1, 6), mean) << out;
     EXPECT_EQ(Printed(out, "TEACHP.DispTpMaxDeltaXY"), dxy) << out;
     EXPECT_EQ(Printed(out, "TEACHP.DispTpMaxDeltaInt"), dint) << out;
-    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 8), (std::vector<long>{mean[3], mean[4], 30 + dxy, mean[5], dint})) << out;
+    EXPECT_EQ(Cells(out, "P.ColorTeachTable", 8), (std::vector<long> {mean[3], mean[4], 30 + dxy, mean[5], dint}))
+        << out;
     EXPECT_FALSE(has(out, "POPUP")) << out;
 }
 
@@ -304,9 +311,8 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
     const std::string reset = "click P ButtonResetTable\n"
                               "click PGROUP ButtonResetGroupTable\n"
                               "set PGROUP EditColorGroups 0\n";
-    const std::string show = PrintCells("P.ColorTeachTable", 5, 3, 3) +
-                             "printcell PGROUP EditGridGroups 1 3\n"
-                             "print PGROUP EditColorGroups\n";
+    const std::string show = PrintCells("P.ColorTeachTable", 5, 3, 3) + "printcell PGROUP EditGridGroups 1 3\n"
+                                                                        "print PGROUP EditColorGroups\n";
     std::string out;
     ASSERT_EQ(RunIn(dir, &sim,
                     Connect(link, sim) +
@@ -317,16 +323,21 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
                         "click P ButtonColorGroups\n"
                         "setcell PGROUP EditGridGroups 1 3 7\n"
                         "set PGROUP EditColorGroups 1\n"
-                        "screenshot PGROUP " + dir + "/groups.png\n"
+                        "screenshot PGROUP " +
+                        dir +
+                        "/groups.png\n"
                         "click P SelectEEPROM\n"
-                        "click P ButtonSend\n" + kSettle + reset + show +
-                        "click P ButtonGet\n" + kSettle + show +
+                        "click P ButtonSend\n" +
+                        kSettle + reset + show + "click P ButtonGet\n" + kSettle + show +
                         "click P SelectFILE\n"
-                        "file " + dir + "/taught.dat new\n"
-                        "click P ButtonSend\n" + kSettle + reset +
-                        "file " + dir + "/taught.dat existing\n"
-                        "click P ButtonGet\n" + kSettle + show +
-                        "quit 0\n",
+                        "file " +
+                        dir +
+                        "/taught.dat new\n"
+                        "click P ButtonSend\n" +
+                        kSettle + reset + "file " + dir +
+                        "/taught.dat existing\n"
+                        "click P ButtonGet\n" +
+                        kSettle + show + "quit 0\n",
                     &out),
               0)
         << out;
@@ -336,7 +347,7 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
     const size_t first = out.find(taught);
     ASSERT_NE(first, std::string::npos) << out;
     EXPECT_NE(out.find(taught, first + 1), std::string::npos) << out; // after the file round trip as well
-    EXPECT_TRUE(has(out, "P.ColorTeachTable[1,3]=1\n")) << out;        // reset in between
+    EXPECT_TRUE(has(out, "P.ColorTeachTable[1,3]=1\n")) << out;       // reset in between
     EXPECT_FALSE(has(out, "POPUP")) << out;
 
     const auto paras = Telegrams(sim, "rx", 1);
@@ -345,7 +356,8 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
     bool rowSent = false;
     for (const auto &t : Telegrams(sim, "rx", 2))
         if (t[2] == 2) {
-            EXPECT_EQ(std::vector<long>(t.begin() + 3, t.begin() + 9), (std::vector<long>{1111, 2222, 33, 444, 55, 7}));
+            EXPECT_EQ(std::vector<long>(t.begin() + 3, t.begin() + 9),
+                      (std::vector<long> {1111, 2222, 33, 444, 55, 7}));
             rowSent = true;
         }
     EXPECT_TRUE(rowSent);
@@ -365,7 +377,8 @@ TEST(TeachingFaults, TimeOutDuringCapture)
                     Connect(Link::Pty, sim) +
                         "set P ParaVisible 0\n"
                         "click P ButtonTeachMeanVal\n"
-                        "waitfor P DispStatus == TIMEOUT 10\n" + kSettle +
+                        "waitfor P DispStatus == TIMEOUT 10\n" +
+                        kSettle +
                         "printattr P ButtonGo dimmed\n"
                         "click TEACHP ButtonTpCapture\n"
                         "print TEACHP DispTpCounter\n" +
@@ -421,14 +434,19 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
 
     std::string out;
     ASSERT_EQ(RunIn(dir, &sim,
-                    open + save("a.car") +
-                        "file " + dir + "/b.car existing\nclick SRCP ButtonGetArray\n" + save("c.car") +
-                        "file " + dir + "/bad.car existing\nclick SRCP ButtonGetArray\n"
-                        "file " + dir + "/range.car existing\nclick SRCP ButtonGetArray\n" + save("d.car") +
-                        save("nodir/x.car") +
-                        "file " + dir + "/" + std::string(260, 'a') + ".car new\nclick SRCP ButtonSetStartupArray\n"
-                        "file " + dir + "/b.car existing\nclick SRCP ButtonSetStartupArray\n"
-                        "screenshot SRCP " + dir + "/srcp.png\n"
+                    open + save("a.car") + "file " + dir + "/b.car existing\nclick SRCP ButtonGetArray\n" +
+                        save("c.car") + "file " + dir +
+                        "/bad.car existing\nclick SRCP ButtonGetArray\n"
+                        "file " +
+                        dir + "/range.car existing\nclick SRCP ButtonGetArray\n" + save("d.car") + save("nodir/x.car") +
+                        "file " + dir + "/" + std::string(260, 'a') +
+                        ".car new\nclick SRCP ButtonSetStartupArray\n"
+                        "file " +
+                        dir +
+                        "/b.car existing\nclick SRCP ButtonSetStartupArray\n"
+                        "screenshot SRCP " +
+                        dir +
+                        "/srcp.png\n"
                         "quit 0\n",
                     &out),
               0)
@@ -467,12 +485,11 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
     // A start-up path file that cannot be written: a pop-up naming it, no "Startup File is:".
     ::unlink((dir + "/StartupPath.sup").c_str());
     ASSERT_EQ(::mkdir((dir + "/StartupPath.sup").c_str(), 0755), 0);
-    ASSERT_EQ(RunIn(dir, &sim,
-                    open + "file " + dir + "/b.car existing\nclick SRCP ButtonSetStartupArray\nquit 0\n", &out),
-              0)
+    ASSERT_EQ(
+        RunIn(dir, &sim, open + "file " + dir + "/b.car existing\nclick SRCP ButtonSetStartupArray\nquit 0\n", &out), 0)
         << out;
-    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The startup file name could not be written to \\n " + dir +
-                             "/StartupPath.sup"))
+    EXPECT_TRUE(
+        has(out, "POPUP ATTENTION!| The startup file name could not be written to \\n " + dir + "/StartupPath.sup"))
         << out;
     EXPECT_FALSE(has(out, "Startup File is:")) << out;
 }

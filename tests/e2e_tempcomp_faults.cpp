@@ -25,16 +25,16 @@ TEST_P(TempCompFaults, OneWrongWordFailsAndAShortReplyTimesOut)
                    true, link == Link::Pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunTempComp(&sim, Connect(link, sim) +
-                                    "set P EditRT 10\n"
-                                    "click P ButtonSendCF\n"
-                                    "waitfor P DispResult == FAILURE 30\n"
-                                    "print P DispStatus\n"
-                                    "click P ButtonSendCF\n"
-                                    "waitfor P DispStatus == TIMEOUT 30\n"
-                                    "print P DispResult\n"
-                                    "printattr P ButtonSendCF buttoncolor\n"
-                                    "quit 0\n",
+    ASSERT_EQ(RunTempComp(&sim,
+                          Connect(link, sim) + "set P EditRT 10\n"
+                                               "click P ButtonSendCF\n"
+                                               "waitfor P DispResult == FAILURE 30\n"
+                                               "print P DispStatus\n"
+                                               "click P ButtonSendCF\n"
+                                               "waitfor P DispStatus == TIMEOUT 30\n"
+                                               "print P DispResult\n"
+                                               "printattr P ButtonSendCF buttoncolor\n"
+                                               "quit 0\n",
                           &out),
               0)
         << out;
@@ -65,11 +65,11 @@ TEST(TempCompUploadFailure, ConnectionClosedDuringTheUploadEndsIt)
     SimProcess sim({"--version-text", kVersion, "--fault", "close:after=10"}, true, false);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunTempComp(&sim, Connect(Link::Tcp, sim) +
-                                    "click P ButtonSendCF\n"
-                                    "waitfor P DispStatus == TIMEOUT 30\n"
-                                    "print P DispResult\n"
-                                    "quit 0\n",
+    ASSERT_EQ(RunTempComp(&sim,
+                          Connect(Link::Tcp, sim) + "click P ButtonSendCF\n"
+                                                    "waitfor P DispStatus == TIMEOUT 30\n"
+                                                    "print P DispResult\n"
+                                                    "quit 0\n",
                           &out),
               0)
         << out;
@@ -80,6 +80,5 @@ TEST(TempCompUploadFailure, ConnectionClosedDuringTheUploadEndsIt)
     expected.insert(expected.end(), 8, 50);
     EXPECT_EQ(sim.receivedOrders(), expected);
 }
-
 
 } // namespace

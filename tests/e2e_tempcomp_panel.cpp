@@ -20,27 +20,27 @@ TEST(TempCompReadBack, GetWithoutUploadComparesAgainstTheFixedRootTable)
     std::string out;
     // The simulator's factory tables are 1024 everywhere: a constant curve
     // at the reference value gives the same factors.
-    ASSERT_EQ(RunTempComp(&sim, Connect(Link::Pty, sim) +
-                                    "set P EditRT 800\n"
-                                    "set P EditGT 800\n"
-                                    "set P EditBT 800\n"
-                                    "set P EditRefR 800\n"
-                                    "set P EditRefG 800\n"
-                                    "set P EditRefB 800\n"
-                                    "click P ButtonCalcCurves\n"
-                                    "click P ButtonCalcCalib\n"
-                                    "click P ButtonGet\n"
-                                    "waitfor P DispResult == SUCCESS 20\n"
-                                    "set P EditRefB 801\n"
-                                    "click P ButtonCalcCalib\n"
-                                    "click P ButtonGet\n"
-                                    "waitfor P DispResult == FAILURE 20\n"
-                                    "quit 0\n",
+    ASSERT_EQ(RunTempComp(&sim,
+                          Connect(Link::Pty, sim) + "set P EditRT 800\n"
+                                                    "set P EditGT 800\n"
+                                                    "set P EditBT 800\n"
+                                                    "set P EditRefR 800\n"
+                                                    "set P EditRefG 800\n"
+                                                    "set P EditRefB 800\n"
+                                                    "click P ButtonCalcCurves\n"
+                                                    "click P ButtonCalcCalib\n"
+                                                    "click P ButtonGet\n"
+                                                    "waitfor P DispResult == SUCCESS 20\n"
+                                                    "set P EditRefB 801\n"
+                                                    "click P ButtonCalcCalib\n"
+                                                    "click P ButtonGet\n"
+                                                    "waitfor P DispResult == FAILURE 20\n"
+                                                    "quit 0\n",
                           &out),
               0)
         << out;
     EXPECT_FALSE(has(out, "POPUP")) << out;
-    EXPECT_EQ(sim.receivedOrders(), (std::vector<int>{7, 44, 45, 46, 51, 51, 44, 45, 46, 51, 51}));
+    EXPECT_EQ(sim.receivedOrders(), (std::vector<int> {7, 44, 45, 46, 51, 51, 44, 45, 46, 51, 51}));
 }
 
 // The panel without a sensor: coefficients keep every digit through the
@@ -50,9 +50,10 @@ TEST(TempCompPanel, EquationFilesAndTemperatureIndex)
 {
     const std::string dir = MakeTempDir();
     // Fifteen values that need all their digits, in the file's own layout.
-    const std::string precise = " 1.234e-09\r\n-3.4567e-06\r\n0.30000000000000004\r\n0.3333333333333333\r\n"
-                                "      1000\r\n    -2e-08\r\n6.02214076e-07\r\n -0.001234\r\n      1.25\r\n       500\r\n"
-                                "     1e-12\r\n         0\r\n      -0.1\r\n         2\r\n       900\r\n";
+    const std::string precise =
+        " 1.234e-09\r\n-3.4567e-06\r\n0.30000000000000004\r\n0.3333333333333333\r\n"
+        "      1000\r\n    -2e-08\r\n6.02214076e-07\r\n -0.001234\r\n      1.25\r\n       500\r\n"
+        "     1e-12\r\n         0\r\n      -0.1\r\n         2\r\n       900\r\n";
     WriteTextFile(dir + "/precise.equ", precise);
     WriteTextFile(dir + "/fourteen.equ", "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n");
     WriteTextFile(dir + "/word.equ", "1\n2\n3\n4\n5\n6\n7\nx8\n9\n10\n11\n12\n13\n14\n15\n");
@@ -61,29 +62,45 @@ TEST(TempCompPanel, EquationFilesAndTemperatureIndex)
                           "set P EditRX4 1.234e-9\n"
                           "set P EditGX3 -3.4567e-6\n"
                           "print P EditRX4\n"
-                          "file " + dir + "/typed.equ new\n"
-                          "click P ButtonSaveEquation\n"
-                          "file " + dir + "/precise.equ existing\n"
-                          "click P ButtonGetEquation\n"
-                          "file " + dir + "/fourteen.equ existing\n"
-                          "click P ButtonGetEquation\n"
-                          "file " + dir + "/word.equ existing\n"
-                          "click P ButtonGetEquation\n"
-                          "file " + dir + "/missing.equ existing\n"
-                          "click P ButtonGetEquation\n"
-                          "file " + dir + "/again.equ new\n"
-                          "click P ButtonSaveEquation\n"
-                          "file " + dir + "/no/such/dir/x.equ new\n"
-                          "click P ButtonSaveEquation\n"
-                          "click P ButtonCalcCurves\n"
-                          "set P EditTemp 99\n"
-                          "print P DispValG\n"
-                          "print P DispValB\n"
-                          "set P EditTemp 0\n"
-                          "print P DispValG\n"
-                          "print P DispValB\n"
-                          "screenshot P " + dir + "/panel.png\n"
-                          "quit 0\n",
+                          "file " +
+                              dir +
+                              "/typed.equ new\n"
+                              "click P ButtonSaveEquation\n"
+                              "file " +
+                              dir +
+                              "/precise.equ existing\n"
+                              "click P ButtonGetEquation\n"
+                              "file " +
+                              dir +
+                              "/fourteen.equ existing\n"
+                              "click P ButtonGetEquation\n"
+                              "file " +
+                              dir +
+                              "/word.equ existing\n"
+                              "click P ButtonGetEquation\n"
+                              "file " +
+                              dir +
+                              "/missing.equ existing\n"
+                              "click P ButtonGetEquation\n"
+                              "file " +
+                              dir +
+                              "/again.equ new\n"
+                              "click P ButtonSaveEquation\n"
+                              "file " +
+                              dir +
+                              "/no/such/dir/x.equ new\n"
+                              "click P ButtonSaveEquation\n"
+                              "click P ButtonCalcCurves\n"
+                              "set P EditTemp 99\n"
+                              "print P DispValG\n"
+                              "print P DispValB\n"
+                              "set P EditTemp 0\n"
+                              "print P DispValG\n"
+                              "print P DispValB\n"
+                              "screenshot P " +
+                              dir +
+                              "/panel.png\n"
+                              "quit 0\n",
                           &out, dir),
               0)
         << out;

@@ -28,10 +28,7 @@ inline std::string LinkName(const ::testing::TestParamInfo<Link> &info)
     return info.param == Link::Pty ? "Pty" : "Tcp";
 }
 
-inline bool has(const std::string &out, const std::string &what)
-{
-    return out.find(what) != std::string::npos;
-}
+inline bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
 inline int count(const std::string &out, const std::string &what)
 {
@@ -50,42 +47,35 @@ inline std::string Connect(Link link, const SimProcess &sim)
     return "click P ButtonConnect\n"
            "set INTERFACEP EditCommunicationProtocol 1\n"
            "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
+           "set INTERFACEP StringPortNumber " +
+           std::to_string(sim.tcpPort) +
+           "\n"
            "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
+           "waitfor INTERFACEP DispConnectionStatus == " +
+           kVersion +
+           " 10\n"
            "click INTERFACEP ButtonAccept\n";
 }
 
 // Red constant 1000 (reference 1000: every factor 1024), green the line
 // 500 + t (reference 500), blue 0.1 t^2 + 1000 (reference 2000).
 inline const std::string kCoefficients = "set P EditRT 1000\n"
-                                  "set P EditRefR 1000\n"
-                                  "set P EditGX1 1\n"
-                                  "set P EditGT 500\n"
-                                  "set P EditRefG 500\n"
-                                  "set P EditBX2 0.1\n"
-                                  "set P EditBT 1000\n"
-                                  "set P EditRefB 2000\n";
+                                         "set P EditRefR 1000\n"
+                                         "set P EditGX1 1\n"
+                                         "set P EditGT 500\n"
+                                         "set P EditRefG 500\n"
+                                         "set P EditBX2 0.1\n"
+                                         "set P EditBT 1000\n"
+                                         "set P EditRefB 2000\n";
 
-inline uint16_t RedFactor(int)
-{
-    return 1024;
-}
-inline uint16_t GreenFactor(int t)
-{
-    return static_cast<uint16_t>(512000.0 / (500 + t));
-}
-inline uint16_t BlueFactor(int t)
-{
-    return static_cast<uint16_t>(2048000.0 / (0.1 * (t * t) + 1000.0));
-}
-inline uint16_t RootEntry(int i)
-{
-    return static_cast<uint16_t>(1000.0 * std::pow(16.0 * i, 1.0 / 3.0));
-}
+inline uint16_t RedFactor(int) { return 1024; }
+inline uint16_t GreenFactor(int t) { return static_cast<uint16_t>(512000.0 / (500 + t)); }
+inline uint16_t BlueFactor(int t) { return static_cast<uint16_t>(2048000.0 / (0.1 * (t * t) + 1000.0)); }
+inline uint16_t RootEntry(int i) { return static_cast<uint16_t>(1000.0 * std::pow(16.0 * i, 1.0 / 3.0)); }
 
 // sim is passed for its pty: COM1 names it, or nothing when the run is over TCP.
-inline int RunTempComp(const SimProcess *sim, const std::string &script, std::string *out, const std::string &dir = MakeTempDir())
+inline int RunTempComp(const SimProcess *sim, const std::string &script, std::string *out,
+                       const std::string &dir = MakeTempDir())
 {
     const std::string exe = InstallCopy("VeltTempCompV61", dir);
     const std::string path = WriteTextFile(dir + "/script.txt", script);

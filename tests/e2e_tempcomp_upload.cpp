@@ -23,15 +23,16 @@ TEST_P(TempCompUpload, SendsEveryBlockReconnectsAndReadsBackSuccess)
     SimProcess sim({"--version-text", kVersion}, true, link == Link::Pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunTempComp(&sim, Connect(link, sim) + kCoefficients +
-                                    "click P ButtonSendCF\n"
-                                    "waitfor P ButtonSendCF buttoncolor == 0xFF0000 10\n"
-                                    "waitfor P DispResult == SUCCESS 30\n"
-                                    "printattr P ButtonSendCF buttoncolor\n"
-                                    "click P ButtonSendCF\n"
-                                    "waitfor P DispResult == SUCCESS 30\n"
-                                    "print P DispStatus\n"
-                                    "quit 0\n",
+    ASSERT_EQ(RunTempComp(&sim,
+                          Connect(link, sim) + kCoefficients +
+                              "click P ButtonSendCF\n"
+                              "waitfor P ButtonSendCF buttoncolor == 0xFF0000 10\n"
+                              "waitfor P DispResult == SUCCESS 30\n"
+                              "printattr P ButtonSendCF buttoncolor\n"
+                              "click P ButtonSendCF\n"
+                              "waitfor P DispResult == SUCCESS 30\n"
+                              "print P DispStatus\n"
+                              "quit 0\n",
                           &out),
               0)
         << out;
@@ -66,7 +67,8 @@ TEST_P(TempCompUpload, SendsEveryBlockReconnectsAndReadsBackSuccess)
             std::vector<uint16_t> values;
             for (int t = 10 * b; t < 10 * b + 10; ++t)
                 values.push_back(factor[c](t));
-            EXPECT_EQ(Words(blocks[static_cast<size_t>(b)]), Telegram(static_cast<uint16_t>(40 + c), static_cast<uint16_t>(b), values))
+            EXPECT_EQ(Words(blocks[static_cast<size_t>(b)]),
+                      Telegram(static_cast<uint16_t>(40 + c), static_cast<uint16_t>(b), values))
                 << c << " " << b;
             EXPECT_EQ(blocks[static_cast<size_t>(b)], blocks[static_cast<size_t>(b + 10)]);
         }

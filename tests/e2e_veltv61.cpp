@@ -17,10 +17,7 @@ const std::string kTimeoutText =
     " ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor is displayed as the name "
     "of this dialog box.";
 
-bool has(const std::string &out, const std::string &what)
-{
-    return out.find(what) != std::string::npos;
-}
+bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
 int count(const std::string &out, const std::string &what)
 {
@@ -79,11 +76,15 @@ std::string Connect(Link link, const SimProcess &sim, int average = 16)
     return "click P ButtonConnect\n"
            "set INTERFACEP EditCommunicationProtocol 1\n"
            "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " + std::to_string(sim.tcpPort) + "\n"
+           "set INTERFACEP StringPortNumber " +
+           std::to_string(sim.tcpPort) +
+           "\n"
            "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " + kVersion + " 10\n"
-           "waitfor P EditAverage == " + std::to_string(average) + " 10\n" + kSettle +
-           "click INTERFACEP ButtonAccept\n";
+           "waitfor INTERFACEP DispConnectionStatus == " +
+           kVersion +
+           " 10\n"
+           "waitfor P EditAverage == " +
+           std::to_string(average) + " 10\n" + kSettle + "click INTERFACEP ButtonAccept\n";
 }
 
 // Runs the program on the script; returns its exit code, its output in *out.
@@ -122,10 +123,7 @@ std::vector<std::string> Received(const SimProcess &sim, int order, const std::s
 }
 
 // Word k (0-based) of a telegram given as hex.
-std::string Word(const std::string &hex, int k)
-{
-    return hex.substr(static_cast<size_t>(k) * 4, 4);
-}
+std::string Word(const std::string &hex, int k) { return hex.substr(static_cast<size_t>(k) * 4, 4); }
 
 class Veltv61Transfers : public ::testing::TestWithParam<Link> {};
 
@@ -137,25 +135,33 @@ TEST_P(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
     SimProcess sim({"--version-text", kVersion, "--state", MakeStateFile(MakeTempDir())}, true, link == Link::Pty);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, Connect(link, sim, 33) +
-                                  "print P SlidePower\n"
-                                  "printcell P ColorTeachTable 1 1\n"
-                                  "printcell P ColorTeachTable 5 1\n"
-                                  "printcell PGROUP EditGridGroups 1 1\n"
-                                  "click P SelectEEPROM\n"
-                                  "click P ButtonGet\n" + kSettle +
-                                  "print P SlidePower\n"
-                                  "print P EditMaxcolNo\n"
-                                  "click P ButtonSend\n" + kSettle +
-                                  "click P SelectRAM\n"
-                                  "set P SlidePower 777\n"
-                                  "set P ParaVisible 0\n"
-                                  "setcell P ColorTeachTable 2 3 1234\n"
-                                  "click P ButtonSend\n" + kSettle +
-                                  "printattr P ButtonSend dimmed\n"
-                                  "quit 0\n", &out), 0) << out;
+    ASSERT_EQ(RunVeltv61(sim,
+                         Connect(link, sim, 33) +
+                             "print P SlidePower\n"
+                             "printcell P ColorTeachTable 1 1\n"
+                             "printcell P ColorTeachTable 5 1\n"
+                             "printcell PGROUP EditGridGroups 1 1\n"
+                             "click P SelectEEPROM\n"
+                             "click P ButtonGet\n" +
+                             kSettle +
+                             "print P SlidePower\n"
+                             "print P EditMaxcolNo\n"
+                             "click P ButtonSend\n" +
+                             kSettle +
+                             "click P SelectRAM\n"
+                             "set P SlidePower 777\n"
+                             "set P ParaVisible 0\n"
+                             "setcell P ColorTeachTable 2 3 1234\n"
+                             "click P ButtonSend\n" +
+                             kSettle +
+                             "printattr P ButtonSend dimmed\n"
+                             "quit 0\n",
+                         &out),
+              0)
+        << out;
     EXPECT_TRUE(has(out, "P.SlidePower=341\nP.ColorTeachTable[1,1]=1000\nP.ColorTeachTable[5,1]=100\n"
-                         "PGROUP.EditGridGroups[1,1]=2\n")) << out;
+                         "PGROUP.EditGridGroups[1,1]=2\n"))
+        << out;
     EXPECT_TRUE(has(out, "P.SlidePower=546\nP.EditMaxcolNo=31\n")) << out; // MAXCOL-No. 99 in the EEPROM
     EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=0\n")) << out;
     EXPECT_FALSE(has(out, "POPUP")) << out;
@@ -168,8 +174,22 @@ TEST_P(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
     const std::vector<std::string> paras = Received(sim, 1, "hex");
     ASSERT_EQ(paras.size(), 2u);
     // To the EEPROM: what was read from it, MAXCOL-No. 31, spare words as received.
-    EXPECT_EQ(paras[0], std::string("00550001") + "0222" "0000" "0021" "0000" "000a" "0032" "001f" "0001" "0000" "0000" "0000"
-                                                "0bb8" "0dac" "0000" "beef" "1234");
+    EXPECT_EQ(paras[0], std::string("00550001") + "0222"
+                                                  "0000"
+                                                  "0021"
+                                                  "0000"
+                                                  "000a"
+                                                  "0032"
+                                                  "001f"
+                                                  "0001"
+                                                  "0000"
+                                                  "0000"
+                                                  "0000"
+                                                  "0bb8"
+                                                  "0dac"
+                                                  "0000"
+                                                  "beef"
+                                                  "1234");
     // To RAM: the power set on the panel, the spare words as received.
     EXPECT_EQ(Word(paras[1], 2) + Word(paras[1], 16) + Word(paras[1], 17), "0309beef1234");
     const std::vector<std::string> rows = Received(sim, 2, "hex");
@@ -177,11 +197,12 @@ TEST_P(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
     for (size_t i = 0; i < 62; ++i)
         EXPECT_EQ(std::stoul(Word(rows[i], 2), nullptr, 16), i % 31) << i;
     EXPECT_EQ(rows[0].substr(12, 24), "006400c8001e0096000a0003"); // row 0 as read from the EEPROM
-    EXPECT_EQ(Word(rows[31 + 2], 4), "04d2");                     // row 2, Y = 1234 set on the panel
+    EXPECT_EQ(Word(rows[31 + 2], 4), "04d2");                      // row 2, Y = 1234 set on the panel
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, Veltv61Transfers, ::testing::Values(Link::Pty, Link::Tcp),
-                         [](const auto &info) { return info.param == Link::Pty ? std::string("Pty") : std::string("Tcp"); });
+INSTANTIATE_TEST_SUITE_P(Links, Veltv61Transfers, ::testing::Values(Link::Pty, Link::Tcp), [](const auto &info) {
+    return info.param == Link::Pty ? std::string("Pty") : std::string("Tcp");
+});
 
 // Three faults in one run. A reply missing for row 12 of the start-up read:
 // one pop-up titled with the version, the read ends there, the panel keeps
@@ -194,22 +215,28 @@ TEST(Veltv61Faults, StartUpTimeOutWrongEchoAndSilenceDuringGo)
                    false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, "print P DispStatus\n"
-                              "print P SlidePower\n"
-                              "printcell P ColorTeachTable 1 1\n"
-                              "printattr P ButtonGet dimmed\n"
-                              "set P SlidePower 123\n"
-                              "click P SelectEEPROM\n"
-                              "click P ButtonGet\n" + kSettle +
-                              "print P SlidePower\n"
-                              "click P ButtonGo\n"
-                              "waitfor P ButtonGo dimmed == 0 10\n" // three frames, then the 3 s time-out of the fourth
-                              "printattr P ButtonGo dimmed\n"
-                              "quit 0\n", &out), 0) << out;
+    ASSERT_EQ(RunVeltv61(sim,
+                         "print P DispStatus\n"
+                         "print P SlidePower\n"
+                         "printcell P ColorTeachTable 1 1\n"
+                         "printattr P ButtonGet dimmed\n"
+                         "set P SlidePower 123\n"
+                         "click P SelectEEPROM\n"
+                         "click P ButtonGet\n" +
+                             kSettle +
+                             "print P SlidePower\n"
+                             "click P ButtonGo\n"
+                             "waitfor P ButtonGo dimmed == 0 10\n" // three frames, then the 3 s time-out of the fourth
+                             "printattr P ButtonGo dimmed\n"
+                             "quit 0\n",
+                         &out),
+              0)
+        << out;
     const std::string popup = "POPUP " + kVersion + "|" + kTimeoutText + "\n";
     EXPECT_TRUE(has(out, popup + "P.DispStatus=TIMEOUT\nP.SlidePower=250\n")) << out; // the panel's default, not 341
     EXPECT_TRUE(has(out, "P.ColorTeachTable[1,1]=0\nP.ButtonGet.dimmed=0\nP.SlidePower=123\n" + popup +
-                         "P.ButtonGo.dimmed=0\n")) << out;
+                             "P.ButtonGo.dimmed=0\n"))
+        << out;
     EXPECT_EQ(count(out, "POPUP"), 2) << out;
     EXPECT_EQ(sim.receivedOrders(), Concat(Repeat({7, 3}, 4, 13), {8, 5, 5, 5, 5}));
 }
@@ -238,60 +265,80 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
     WriteTextFile(shortFile, tooShort);
     WriteTextFile(range, outOfRange);
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, Connect(Link::Tcp, sim) +
-        "click P SelectFILE\n"
-        "print P SelectRAM\n"
-        "click P SelectFILE\n"            // switching the lit button off falls back to RAM
-        "print P SelectRAM\n"
-        "click P SelectEEPROM\n"
-        "click P SelectFILE\n"
-        "print P SelectEEPROM\n"
-        "set P SlidePower 612\n"
-        "set P ParaVisible 0\n"
-        "setcell P ColorTeachTable 3 31 4321\n"
-        "file " + good + " new\n"
-        "click P ButtonSend\n" + kSettle +
-        "set P SlidePower 100\n"
-        "setcell P ColorTeachTable 3 31 5\n"
-        "file " + good + " existing\n"
-        "click P ButtonGet\n" + kSettle +
-        "print P SlidePower\n"
-        "printcell P ColorTeachTable 3 31\n"
-        "file " + big + " existing\n"
-        "click P ButtonGet\n" + kSettle +
-        "print P EditMaxcolNo\n"
-        "print P SlidePower\n"
-        "printcell PGROUP EditGridGroups 1 31\n"
-        "file " + shortFile + " existing\n"
-        "click P ButtonGet\n" + kSettle +
-        "file " + range + " existing\n"
-        "click P ButtonGet\n" + kSettle +
-        "file x cancel\n"
-        "click P ButtonGet\n" + kSettle +
-        "print P SlidePower\n"
-        "rightclick P ButtonSend\n"
-        "rightclick P SelectRAM\n"
-        "click P SelectRAM\n"
-        "print P DispTemp\n"
-        "click P ButtonGo\n"
-        "wait 1\n"                        // a second of live data
-        "printattr P ButtonGo dimmed\n"
-        "click P ButtonStop\n"
-        "print P DispTemp\n"
-        "wait 0.5\n"                      // nothing may be asked for during this half second
-        "printattr P ButtonGo dimmed\n"
-        "click P ButtonGet\n" + kSettle +
-        "click P ButtonGo\n"
-        "wait 0.3\n" // Go's loop is running (its frames show nothing new a script could wait for)
-        "close P\n"
-        "wait 3\n"
-        "quit 5\n", &out), 0) << out; // 5 if closing did not end the program within 3 s
+    ASSERT_EQ(RunVeltv61(sim,
+                         Connect(Link::Tcp, sim) +
+                             "click P SelectFILE\n"
+                             "print P SelectRAM\n"
+                             "click P SelectFILE\n" // switching the lit button off falls back to RAM
+                             "print P SelectRAM\n"
+                             "click P SelectEEPROM\n"
+                             "click P SelectFILE\n"
+                             "print P SelectEEPROM\n"
+                             "set P SlidePower 612\n"
+                             "set P ParaVisible 0\n"
+                             "setcell P ColorTeachTable 3 31 4321\n"
+                             "file " +
+                             good +
+                             " new\n"
+                             "click P ButtonSend\n" +
+                             kSettle +
+                             "set P SlidePower 100\n"
+                             "setcell P ColorTeachTable 3 31 5\n"
+                             "file " +
+                             good +
+                             " existing\n"
+                             "click P ButtonGet\n" +
+                             kSettle +
+                             "print P SlidePower\n"
+                             "printcell P ColorTeachTable 3 31\n"
+                             "file " +
+                             big +
+                             " existing\n"
+                             "click P ButtonGet\n" +
+                             kSettle +
+                             "print P EditMaxcolNo\n"
+                             "print P SlidePower\n"
+                             "printcell PGROUP EditGridGroups 1 31\n"
+                             "file " +
+                             shortFile +
+                             " existing\n"
+                             "click P ButtonGet\n" +
+                             kSettle + "file " + range +
+                             " existing\n"
+                             "click P ButtonGet\n" +
+                             kSettle +
+                             "file x cancel\n"
+                             "click P ButtonGet\n" +
+                             kSettle +
+                             "print P SlidePower\n"
+                             "rightclick P ButtonSend\n"
+                             "rightclick P SelectRAM\n"
+                             "click P SelectRAM\n"
+                             "print P DispTemp\n"
+                             "click P ButtonGo\n"
+                             "wait 1\n" // a second of live data
+                             "printattr P ButtonGo dimmed\n"
+                             "click P ButtonStop\n"
+                             "print P DispTemp\n"
+                             "wait 0.5\n" // nothing may be asked for during this half second
+                             "printattr P ButtonGo dimmed\n"
+                             "click P ButtonGet\n" +
+                             kSettle +
+                             "click P ButtonGo\n"
+                             "wait 0.3\n" // Go's loop is running (its frames show nothing new a script could wait for)
+                             "close P\n"
+                             "wait 3\n"
+                             "quit 5\n",
+                         &out),
+              0)
+        << out; // 5 if closing did not end the program within 3 s
     EXPECT_TRUE(has(out, "P.SelectRAM=0\nP.SelectRAM=1\nP.SelectEEPROM=0\n")) << out;
     EXPECT_TRUE(has(out, "P.SlidePower=612\nP.ColorTeachTable[3,31]=4321\n")) << out;
     EXPECT_TRUE(has(out, "P.EditMaxcolNo=31\nP.SlidePower=400\nPGROUP.EditGridGroups[1,31]=7\n")) << out;
     EXPECT_EQ(count(out, "POPUP ATTENTION!|"), 2) << out;
     EXPECT_TRUE(has(out, "P.SlidePower=400\nPOPUP INFO!| All the parameters of the PC-User-Interface are "
-                         "transferred to the sensor or to a selectable file. \\n The target")) << out;
+                         "transferred to the sensor or to a selectable file. \\n The target"))
+        << out;
     EXPECT_TRUE(has(out, "POPUP INFO!| Select the source respectively the target for the parameter transfer.\n"))
         << out;
     // The simulator's fixed temperature while Go ran, Go dimmed only then.

@@ -171,7 +171,8 @@ TEST_P(PanelFile, ShownControlsAndLabelsDoNotCoverOneAnother)
             EXPECT_GE(Footprint(w).top(), 0) << w->objectName().toStdString() << ": label above the panel";
             auto *ring = qobject_cast<QComboBox *>(w);
             EXPECT_TRUE(!ring || !w->property("values").isValid() ||
-                        w->property("values").toStringList().size() == ring->count()) << w->objectName().toStdString();
+                        w->property("values").toStringList().size() == ring->count())
+                << w->objectName().toStdString();
             if (w->property("hidden").toBool())
                 continue;
             (IsDecoration(w) ? decorations : shown).push_back(w);

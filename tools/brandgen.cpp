@@ -19,10 +19,7 @@ namespace {
 constexpr int kWidth = 160;
 constexpr int kHeight = 48;
 
-QColor Rgb(int rgb)
-{
-    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
+QColor Rgb(int rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 // The mark fills the square (4, 4) .. (44, 44).
 void DrawMark(QPainter &p, int shape, const QColor &c)
@@ -67,11 +64,13 @@ void DrawMark(QPainter &p, int shape, const QColor &c)
         p.setPen(QPen(c, 3.0));
         p.setBrush(Qt::NoBrush);
         const QPointF ctr = box.center();
-        const QPolygonF outer({{ctr.x(), box.top()}, {box.right(), ctr.y()}, {ctr.x(), box.bottom()}, {box.left(), ctr.y()}});
+        const QPolygonF outer(
+            {{ctr.x(), box.top()}, {box.right(), ctr.y()}, {ctr.x(), box.bottom()}, {box.left(), ctr.y()}});
         p.drawPolygon(outer);
         p.setPen(Qt::NoPen);
         p.setBrush(c);
-        const QPolygonF inner({{ctr.x(), ctr.y() - 9}, {ctr.x() + 9, ctr.y()}, {ctr.x(), ctr.y() + 9}, {ctr.x() - 9, ctr.y()}});
+        const QPolygonF inner(
+            {{ctr.x(), ctr.y() - 9}, {ctr.x() + 9, ctr.y()}, {ctr.x(), ctr.y() + 9}, {ctr.x() - 9, ctr.y()}});
         p.drawPolygon(inner);
         break;
     }
@@ -92,7 +91,8 @@ bool WriteBitmap(const QString &dir, const brands::Entry &e)
         font.setPixelSize(17);
         // Shrink long names until they fit beside the mark.
         const QRectF textBox(50, 0, kWidth - 52, kHeight);
-        while (font.pixelSize() > 9 && QFontMetricsF(font).horizontalAdvance(QString::fromLatin1(e.markName)) > textBox.width())
+        while (font.pixelSize() > 9 &&
+               QFontMetricsF(font).horizontalAdvance(QString::fromLatin1(e.markName)) > textBox.width())
             font.setPixelSize(font.pixelSize() - 1);
         p.setFont(font);
         p.setPen(Rgb(e.markTextColor));

@@ -44,10 +44,7 @@ const Shape kShapes[] = {
 
 const int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
-QString Hex(unsigned rgb)
-{
-    return QString::asprintf("#%06X", rgb & 0xFFFFFF);
-}
+QString Hex(unsigned rgb) { return QString::asprintf("#%06X", rgb & 0xFFFFFF); }
 
 QByteArray Svg()
 {
@@ -63,7 +60,12 @@ QByteArray Svg()
             paint += QString(" opacity=\"%1\"").arg(sh.opacity);
         if (sh.kind == Shape::RoundedRect)
             s += QString("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" rx=\"%5\"%6/>\n")
-                     .arg(sh.x).arg(sh.y).arg(sh.w).arg(sh.h).arg(sh.corner).arg(paint);
+                     .arg(sh.x)
+                     .arg(sh.y)
+                     .arg(sh.w)
+                     .arg(sh.h)
+                     .arg(sh.corner)
+                     .arg(paint);
         else
             s += QString("  <circle cx=\"%1\" cy=\"%2\" r=\"%3\"%4/>\n").arg(sh.x).arg(sh.y).arg(sh.w).arg(paint);
     }

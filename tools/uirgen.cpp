@@ -29,8 +29,7 @@ int main(int argc, char **argv)
     for (const auto &p : index.panels) {
         o << "constexpr int " << UirIdentifier(p.name) << " = " << p.resourceId << ";\n";
         for (const auto &c : p.controls) {
-            o << "constexpr int " << UirIdentifier(p.name) << "_" << UirIdentifier(c.name) << " = " << c.id
-              << ";\n";
+            o << "constexpr int " << UirIdentifier(p.name) << "_" << UirIdentifier(c.name) << " = " << c.id << ";\n";
             if (!c.callback.empty())
                 ctrlCallbacks.insert(c.callback);
         }
@@ -43,8 +42,8 @@ int main(int argc, char **argv)
           << "(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);\n";
     for (const auto &cb : panelCallbacks)
         o << "int " << cb << "(int panel, int event, void *callbackData, int eventData1, int eventData2);\n";
-    o << "\n// Makes the callbacks above known to the run-time before the panels load.\ninline void Register"
-      << base << "Callbacks()\n{\n    static const RtCallbackEntry table[] = {\n";
+    o << "\n// Makes the callbacks above known to the run-time before the panels load.\ninline void Register" << base
+      << "Callbacks()\n{\n    static const RtCallbackEntry table[] = {\n";
     for (const auto &cb : ctrlCallbacks)
         o << "        {\"" << cb << "\", " << cb << ", nullptr},\n";
     for (const auto &cb : panelCallbacks)

@@ -54,7 +54,8 @@ TEST(LoaderTelegram, OrdersFillTheirFieldsAndKeepTheRest)
     // The jump telegram carries the 0x5555/0xAAAA pattern.
     CopyVarsToPP();
     FillTxBuf(ORDER_JUMP_BOOT, 0, 0, 0);
-    EXPECT_EQ(hex(szWriteBuf, 0, 36), "005500bb" + std::string("5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa"));
+    EXPECT_EQ(hex(szWriteBuf, 0, 36),
+              "005500bb" + std::string("5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa5555aaaa"));
 
     // A block read sets address and count; bytes 8 on are the jump's still.
     FillTxBuf(ORDER_EEPROM_READ, 0, 0x1200 + 13 * 5, 13);
@@ -101,8 +102,11 @@ TEST(LoaderTelegram, AnswerChecks)
     answer[0] = 0x01;
     EXPECT_FALSE(EchoMatches(sent, answer, 36, 2)); // byte 0 must be zero
 
-    struct { uint16_t w0, w1, w2; bool ok; } jumps[] = {
-        {0x0055, 0xBB, 0xAA, true}, {0x0000, 0xBB, 0xAA, true}, {0x00AA, 0xBB, 0xAA, true},
+    struct {
+        uint16_t w0, w1, w2;
+        bool ok;
+    } jumps[] = {
+        {0x0055, 0xBB, 0xAA, true},  {0x0000, 0xBB, 0xAA, true},  {0x00AA, 0xBB, 0xAA, true},
         {0x0001, 0xBB, 0xAA, false}, {0x00AA, 0xBC, 0xAA, false}, {0x00AA, 0xBB, 0x00, false},
     };
     for (const auto &j : jumps) {
@@ -140,8 +144,9 @@ TEST(BackupFile, ReadsExactly3328NumbersOrNothing)
     std::string text = backupText(ramp);
     text.replace(0, text.find('\t'), "0x12");
     const std::vector<std::pair<std::string, std::string>> refused = {
-        {missing, "3327 numbers"}, {extra, "more than 3328"}, {tooBig, "65536"}, {text, "not a number"},
-        {"", "0 numbers"}, {"-1", "not a number"}, {"99999999999", "not a number"}};
+        {missing, "3327 numbers"},      {extra, "more than 3328"}, {tooBig, "65536"},
+        {text, "not a number"},         {"", "0 numbers"},         {"-1", "not a number"},
+        {"99999999999", "not a number"}};
     for (const auto &[file, reason] : refused) {
         for (auto &v : image)
             v = 0x4242;
@@ -185,8 +190,8 @@ TEST(BootText, TextsAreFoundInPiecesAfterLongTextAndAcrossNuls)
 
     // NULs inside and around a text are dropped, not an end of the search.
     w.clear();
-    const std::string withNuls = std::string("junk\0\0Application started ", 27) + std::string("\0", 1) +
-                                 "from address 0x00A4\r\n";
+    const std::string withNuls =
+        std::string("junk\0\0Application started ", 27) + std::string("\0", 1) + "from address 0x00A4\r\n";
     EXPECT_EQ(w.add(withNuls.data(), static_cast<int>(withNuls.size())),
               "junkApplication started from address 0x00A4\r\n");
     EXPECT_TRUE(w.successSeen());

@@ -32,10 +32,9 @@ TEST(CalibFactors, FactorAndRangeCheckOnTheSameMeanForAllChannels)
         bool passes;
     };
     const Case cases[] = {
-        {1000, 1000, 1024, true},  {1000, 1365, 750, true},  {1000, 1366, 749, false},
-        {1000, 788, 1299, true},   {1000, 787, 1301, false}, {1000, 500, 2048, false},
-        {1, 0, 1024, true},        // a mean of 0 counts as 1
-        {4096, 63, 66576, false},  // out of range although its low 16 bits (1040) are not
+        {1000, 1000, 1024, true},    {1000, 1365, 750, true},  {1000, 1366, 749, false}, {1000, 788, 1299, true},
+        {1000, 787, 1301, false},    {1000, 500, 2048, false}, {1, 0, 1024, true}, // a mean of 0 counts as 1
+        {4096, 63, 66576, false}, // out of range although its low 16 bits (1040) are not
         {65535, 1, 67107840, false},
     };
     for (const Case &c : cases) {
@@ -61,7 +60,7 @@ TEST(CalibFactors, SpreadIsCheckedFirstAndOneBadChannelRefusesAll)
 
     const CfResult ok = ComputeCalibFactors(1000, 200, 952, 1000, 1111, 159);
     EXPECT_EQ(ok.check, CfCheck::Passed);
-    EXPECT_EQ(std::vector<int>(ok.cf, ok.cf + 3), (std::vector<int>{1075, 1024, 921}));
+    EXPECT_EQ(std::vector<int>(ok.cf, ok.cf + 3), (std::vector<int> {1075, 1024, 921}));
 }
 
 TEST(CalibCapture, MeansTruncateAndFullScaleSumsDoNotOverflow)
@@ -111,7 +110,8 @@ TEST(CalibTelegrams, FactorTelegramKeepsTheStaleWords)
     for (int i = 0; i < kTelegramBytes; ++i)
         szWriteBuf[i] = static_cast<char>(0xA0 + i);
     FillTxBufCF(szWriteBuf, 1024, 1000, 980);
-    EXPECT_EQ(Bytes(szWriteBuf, 0, 10), (std::vector<int>{0x00, 0x55, 0x00, 0x1E, 0x04, 0x00, 0x03, 0xE8, 0x03, 0xD4}));
+    EXPECT_EQ(Bytes(szWriteBuf, 0, 10),
+              (std::vector<int> {0x00, 0x55, 0x00, 0x1E, 0x04, 0x00, 0x03, 0xE8, 0x03, 0xD4}));
     for (int i = 10; i < kTelegramBytes; ++i)
         EXPECT_EQ(static_cast<unsigned char>(szWriteBuf[i]), 0xA0 + i) << i;
 }
@@ -122,16 +122,17 @@ TEST(CalibTelegrams, CalibrationSetLeavesSpareWordsAndDefaultSetFillsThePacket)
     for (int i = 0; i < kParaWords; ++i)
         packet[i] = 0x7777;
     FillCalibParaSet(packet, 70000); // the power's low 16 bits
-    EXPECT_EQ(std::vector<uint16_t>(packet, packet + 17),
-              (std::vector<uint16_t>{4464, 0, 0x8000, 0, 10, 0, 1, 0, 0, 0, 0, 3000, 3500, 0, 0x7777, 0x7777, 0x7777}));
+    EXPECT_EQ(
+        std::vector<uint16_t>(packet, packet + 17),
+        (std::vector<uint16_t> {4464, 0, 0x8000, 0, 10, 0, 1, 0, 0, 0, 0, 3000, 3500, 0, 0x7777, 0x7777, 0x7777}));
 
     ResetPacketVars();
     frei15 = 5; // left from a reply: the default set clears it
     SetDefaultParaVars();
     CopyVarsToPP();
     EXPECT_EQ(std::vector<uint16_t>(pp, pp + 16),
-              (std::vector<uint16_t>{250, 0, 128, 0, 10, 50, 1, 0, 0, 0, 0, 3000, 3500, 0, 0, 0}));
+              (std::vector<uint16_t> {250, 0, 128, 0, 10, 50, 1, 0, 0, 0, 0, 3000, 3500, 0, 0, 0}));
     for (int r = 0; r < kRows; ++r)
-        EXPECT_EQ(std::vector<uint16_t>(pp + 16 + 6 * r, pp + 22 + 6 * r), (std::vector<uint16_t>{1, 1, 1, 1, 1, 0}))
+        EXPECT_EQ(std::vector<uint16_t>(pp + 16 + 6 * r, pp + 22 + 6 * r), (std::vector<uint16_t> {1, 1, 1, 1, 1, 0}))
             << r;
 }

@@ -31,11 +31,13 @@ TEST(Curves, PolynomialAtTheTemperatureIndex)
         {{0, 0, 0, 0, 1000}, 99, 1000},
         {{0, 0, 0, 1, 500}, 0, 500},
         {{0, 0, 0, 1, 500}, 99, 599},
-        {{1, 0, 0, 0, 0}, 99, 96059601},          // 99^4 in 32-bit integers
+        {{1, 0, 0, 0, 0}, 99, 96059601}, // 99^4 in 32-bit integers
         {{0, 1, 0, 0, 0}, 99, 970299},
-        {{0.5, -2, 3, -4, 7}, 2, 3},              // 8 - 16 + 12 - 8 + 7
+        {{0.5, -2, 3, -4, 7}, 2, 3}, // 8 - 16 + 12 - 8 + 7
         {{1e-6, 0, 0, 0, 0}, 99, 96.059601},
-        {{-3.4567e-6, 1.5e-4, -0.02, 1.25, 800}, 40, -3.4567e-6 * 2560000 + 1.5e-4 * 64000 - 0.02 * 1600 + 1.25 * 40 + 800},
+        {{-3.4567e-6, 1.5e-4, -0.02, 1.25, 800},
+         40,
+         -3.4567e-6 * 2560000 + 1.5e-4 * 64000 - 0.02 * 1600 + 1.25 * 40 + 800},
     };
     for (const auto &c : cases) {
         double curve[kTempPoints];
@@ -56,7 +58,7 @@ TEST(Curves, DisplayRangesTruncateAndKeepTheirStartValues)
     EXPECT_EQ(h.min, 10000);
     EXPECT_EQ(h.max, 20000);
 
-    const double mixed[3] = {-3.7, 12.9, 5};   // truncated toward zero
+    const double mixed[3] = {-3.7, 12.9, 5}; // truncated toward zero
     const DisplayRange m = RangeOf(mixed, 3);
     EXPECT_EQ(m.min, -3);
     EXPECT_EQ(m.max, 12);
@@ -69,7 +71,7 @@ TEST(Curves, DisplayRangesTruncateAndKeepTheirStartValues)
     const DisplayRange c = Combine(h, m, f);
     EXPECT_EQ(c.min, -3);
     EXPECT_EQ(c.max, 65535);
-    const DisplayRange empty = Combine(DisplayRange{}, DisplayRange{}, DisplayRange{});
+    const DisplayRange empty = Combine(DisplayRange {}, DisplayRange {}, DisplayRange {});
     EXPECT_EQ(empty.min, 10000);
     EXPECT_EQ(empty.max, -10000);
 }
@@ -84,17 +86,14 @@ TEST(Curves, FactorsTruncateAndSaturate)
         double y;
         uint16_t factor;
     } const cases[] = {
-        {1000, 1000, 1024}, {1000, 2000, 512}, {500, 500, 1024}, {500, 599, 854}, // 512000 / 599 = 854.7
-        {1, 3, 341},                                                            // 1024 / 3
-        {1000, 10, 65535},    // 102400 would wrap to 36864
-        {64, 1, 65535},       // exactly 65536
-        {65535, 1024, 65535}, // exactly 65535
-        {1000, -1000, 0},     // -1024 would wrap to 64512
-        {1000, 0, 0},         // no finite quotient
-        {1000, -0.0, 0},
-        {0, 0, 0},
-        {1000, nan, 0},
-        {1000, inf, 0},       // 0 exactly
+        {1000, 1000, 1024},   {1000, 2000, 512}, {500, 500, 1024}, {500, 599, 854}, // 512000 / 599 = 854.7
+        {1, 3, 341},                                                                // 1024 / 3
+        {1000, 10, 65535},                                                          // 102400 would wrap to 36864
+        {64, 1, 65535},                                                             // exactly 65536
+        {65535, 1024, 65535},                                                       // exactly 65535
+        {1000, -1000, 0},                                                           // -1024 would wrap to 64512
+        {1000, 0, 0},                                                               // no finite quotient
+        {1000, -0.0, 0},      {0, 0, 0},         {1000, nan, 0},   {1000, inf, 0},  // 0 exactly
         {0, 1234.5, 0},
     };
     for (const auto &c : cases)
@@ -116,8 +115,8 @@ TEST(Curves, CubeRootTableIsTruncated)
     CalcRootTable(table);
     // 1000 * (16 i)^(1/3): 16^(1/3) = 2.5198, 32^(1/3) = 3.1748, 48^(1/3) = 3.6342;
     // 64, 512 and 1728 are cubes whose computed roots fall just below 4, 8 and 12.
-    const std::pair<int, uint16_t> expected[] = {{0, 0},     {1, 2519},   {2, 3174},    {3, 3634},
-                                                 {4, 3999},  {32, 7999},  {108, 11999}, {255, 15979}};
+    const std::pair<int, uint16_t> expected[] = {{0, 0},    {1, 2519},  {2, 3174},    {3, 3634},
+                                                 {4, 3999}, {32, 7999}, {108, 11999}, {255, 15979}};
     for (const auto &[i, v] : expected)
         EXPECT_EQ(table[i], v) << i;
     for (int i = 1; i < kRootEntries; ++i)
@@ -130,7 +129,8 @@ TEST(Curves, InterleavedTablesPutTheChannelsSideBySide)
     uint16_t fr[kTempPoints], fg[kTempPoints], fb[kTempPoints], frgb[3 * kTempPoints];
     for (int t = 0; t < kTempPoints; ++t) {
         r[t] = t, g[t] = 1000 + t, b[t] = 2000 + t;
-        fr[t] = static_cast<uint16_t>(t), fg[t] = static_cast<uint16_t>(1000 + t), fb[t] = static_cast<uint16_t>(2000 + t);
+        fr[t] = static_cast<uint16_t>(t), fg[t] = static_cast<uint16_t>(1000 + t),
+        fb[t] = static_cast<uint16_t>(2000 + t);
     }
     Interleave(r, g, b, rgb);
     Interleave(fr, fg, fb, frgb);

@@ -45,9 +45,21 @@ protected:
 TEST_F(EquationFile, RoundTripIsExactAndRightAligned)
 {
     const double values[kEquationValues] = {
-        1.234e-9, -3.4567e-6, 0.1, 1.0 / 3.0, 1000,
-        -2.5e-8,  6.02214076e-7, -0.30000000000000004, 123456789.123, 0,
-        1e-300,   -1e300,     4.9406564584124654e-324, 12, -7.25,
+        1.234e-9,
+        -3.4567e-6,
+        0.1,
+        1.0 / 3.0,
+        1000,
+        -2.5e-8,
+        6.02214076e-7,
+        -0.30000000000000004,
+        123456789.123,
+        0,
+        1e-300,
+        -1e300,
+        4.9406564584124654e-324,
+        12,
+        -7.25,
     };
     const std::string path = dir + "/equation.equ";
     ASSERT_EQ(WriteEquationFile(path.c_str(), values), 0);

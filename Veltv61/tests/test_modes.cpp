@@ -21,7 +21,12 @@ namespace {
 bool Dimmed(int p, int c) { return IntAttr(p, c, ATTR_DIMMED) == 1; }
 bool Visible(int p, int c) { return IntAttr(p, c, ATTR_VISIBLE) == 1; }
 std::string Label(int p, int c) { return StrAttr(p, c, ATTR_LABEL_TEXT); }
-int RowColor(int p, int c, int row) { int v = -1; GetTableRowAttribute(p, c, row, ATTR_LABEL_COLOR, &v); return v; }
+int RowColor(int p, int c, int row)
+{
+    int v = -1;
+    GetTableRowAttribute(p, c, row, ATTR_LABEL_COLOR, &v);
+    return v;
+}
 // Value and dimmed state of a main panel control.
 std::pair<int, bool> State(int c) { return {IntVal(panel, c), Dimmed(panel, c)}; }
 
@@ -35,7 +40,8 @@ std::string RingItem(int p, const char *ring, int index)
 }
 
 // What f printed: the run-time prints every pop-up as "POPUP title|text".
-template <typename F> std::string Popups(F f)
+template <typename F>
+std::string Popups(F f)
 {
     testing::internal::CaptureStdout();
     f();
@@ -55,8 +61,13 @@ protected:
         RegisterVeltv61Callbacks();
         const char *bin = std::getenv("VELT_BIN_DIR");
         const std::string file = std::string(bin ? bin : ".") + "/Veltv61.uir";
-        for (auto [handle, id] : {std::pair{&panel, P}, {&recpanel, RECP}, {&srcpanel, SRCP}, {&graphpanel, GRAPHP},
-                                  {&teachpanel, TEACHP}, {&interfacepanel, INTERFACEP}, {&grouppanel, PGROUP}})
+        for (auto [handle, id] : {std::pair {&panel, P},
+                                  {&recpanel, RECP},
+                                  {&srcpanel, SRCP},
+                                  {&graphpanel, GRAPHP},
+                                  {&teachpanel, TEACHP},
+                                  {&interfacepanel, INTERFACEP},
+                                  {&grouppanel, PGROUP}})
             ASSERT_GT(*handle = LoadPanel(0, file.c_str(), id), 0) << file;
     }
 
@@ -75,7 +86,7 @@ protected:
 
 TEST_F(Modes, WarningsOnlyWhenTheOutmodeCannotSignalThatManyColoursOrGroups)
 {
-    for (auto [out, n, warns] : {std::tuple{0, 5, false}, {0, 6, true}, {2, 6, true}, {1, 31, false}}) {
+    for (auto [out, n, warns] : {std::tuple {0, 5, false}, {0, 6, true}, {2, 6, true}, {1, 31, false}}) {
         SCOPED_TRACE(testing::Message() << "outmode " << out << " maxcol " << n);
         SetCtrlVal(panel, P_EDITOUTMODE, out);
         SetCtrlVal(panel, P_EDITMAXCOLNO, n);
@@ -131,7 +142,7 @@ TEST_F(Modes, EvaluationMode3ForcesBinaryOutputsAndLeavingItKeepsTheValues)
 
     // Modes 0-2: values stay, group display stays hidden, AUTO ADJUST only in
     // mode 0, the CTO column read-only only in mode 2.
-    for (auto [mode, column] : {std::pair{2, VAL_INDICATOR}, {1, VAL_HOT}, {0, VAL_HOT}}) {
+    for (auto [mode, column] : {std::pair {2, VAL_INDICATOR}, {1, VAL_HOT}, {0, VAL_HOT}}) {
         SCOPED_TRACE(mode);
         SetCtrlVal(panel, P_EVALMODE, mode);
         Commit(CBF_Evalmode);
@@ -222,7 +233,7 @@ TEST_F(Modes, CalculationModeRenamesAllPanelsAndClearsTheXYPlaneOnlyForSI)
 
 TEST_F(Modes, SignalDisplayAndCommonDimming)
 {
-    for (auto [src, xy, rgb, chart] : {std::tuple{1, false, true, P_GRAPHRGB}, {2, true, false, P_CHARTINT}}) {
+    for (auto [src, xy, rgb, chart] : {std::tuple {1, false, true, P_GRAPHRGB}, {2, true, false, P_CHARTINT}}) {
         SetCtrlVal(panel, P_SELECTSOURCE, src);
         DispVis(1);
         EXPECT_TRUE(Visible(panel, P_DISPX) == xy && Visible(panel, P_DISPR) == rgb && Visible(panel, chart)) << src;
@@ -234,7 +245,8 @@ TEST_F(Modes, SignalDisplayAndCommonDimming)
     EXPECT_FALSE(Visible(panel, P_GRAPHRGB) || Visible(panel, P_CHARTINT) || Visible(panel, P_DISPB));
 
     SetButtonsDimmed(1);
-    for (int c : {P_BUTTONSEND, P_BUTTONGET, P_BUTTONGO, P_BUTTONCONNECT, P_BUTTONOPENRECORDER, P_BUTTONZOOM, P_CALCMODE})
+    for (int c :
+         {P_BUTTONSEND, P_BUTTONGET, P_BUTTONGO, P_BUTTONCONNECT, P_BUTTONOPENRECORDER, P_BUTTONZOOM, P_CALCMODE})
         EXPECT_TRUE(Dimmed(panel, c)) << CtrlName(panel, c);
     EXPECT_FALSE(Dimmed(panel, P_BUTTONSTOP));
     SetButtonsDimmed(0);

@@ -37,28 +37,53 @@ TEST(RecordFormat, LineHasTwelveByteStampsThenTabSeparatedDecimals)
 
 TEST(RecordFormat, RecordTimeSplitsTheProductIn64Bits)
 {
-    for (auto [interval, count, d, h, m, s] :
-         {std::tuple{1, 0, 0, 0, 0, 0}, {1, 59, 0, 0, 0, 59}, {61, 61, 0, 1, 2, 1}, {3600, 24, 1, 0, 0, 0},
-          {65535, 65535, 49708, 18, 3, 45}}) {
+    for (auto [interval, count, d, h, m, s] : {std::tuple {1, 0, 0, 0, 0, 0},
+                                               {1, 59, 0, 0, 0, 59},
+                                               {61, 61, 0, 1, 2, 1},
+                                               {3600, 24, 1, 0, 0, 0},
+                                               {65535, 65535, 49708, 18, 3, 45}}) {
         const RecordTime t = SplitRecordTime(static_cast<uint16_t>(interval), static_cast<uint16_t>(count));
-        EXPECT_EQ(std::tuple(t.days, t.hours, t.minutes, t.seconds), std::tuple(int64_t{d}, h, m, s))
+        EXPECT_EQ(std::tuple(t.days, t.hours, t.minutes, t.seconds), std::tuple(int64_t {d}, h, m, s))
             << interval << " x " << count;
     }
 }
 
 TEST(RecordFormat, FrameAxisGrowsInStepsOfOneTwoFiveFromOne)
 {
-    for (auto [frame, max] : {std::pair{0u, 1.0}, {1u, 1.0}, {2u, 2.0}, {3u, 5.0}, {10u, 10.0}, {11u, 20.0},
-                              {21u, 50.0}, {1000u, 1000.0}, {1001u, 2000.0}, {65535u, 100000.0}})
+    for (auto [frame, max] : {std::pair {0u, 1.0},
+                              {1u, 1.0},
+                              {2u, 2.0},
+                              {3u, 5.0},
+                              {10u, 10.0},
+                              {11u, 20.0},
+                              {21u, 50.0},
+                              {1000u, 1000.0},
+                              {1001u, 2000.0},
+                              {65535u, 100000.0}})
         EXPECT_EQ(GraphFrameAxisMax(frame), max) << frame;
 }
 
-int Attr(int p, int c, int attribute) { int v = -1; GetCtrlAttribute(p, c, attribute, &v); return v; }
-int Val(int p, int c) { int v = -1; GetCtrlVal(p, c, &v); return v; }
-int Plots(int c) { int n = -1; GetNumGraphPlots(graphpanel, c, &n); return n; }
+int Attr(int p, int c, int attribute)
+{
+    int v = -1;
+    GetCtrlAttribute(p, c, attribute, &v);
+    return v;
+}
+int Val(int p, int c)
+{
+    int v = -1;
+    GetCtrlVal(p, c, &v);
+    return v;
+}
+int Plots(int c)
+{
+    int n = -1;
+    GetNumGraphPlots(graphpanel, c, &n);
+    return n;
+}
 
-const int kGraphs[] = {GRAPHP_PANELGRAPHGRAPHR, GRAPHP_PANELGRAPHGRAPHG, GRAPHP_PANELGRAPHGRAPHB,
-                       GRAPHP_PANELGRAPHGRAPHX, GRAPHP_PANELGRAPHGRAPHY, GRAPHP_PANELGRAPHGRAPHINT,
+const int kGraphs[] = {GRAPHP_PANELGRAPHGRAPHR,   GRAPHP_PANELGRAPHGRAPHG, GRAPHP_PANELGRAPHGRAPHB,
+                       GRAPHP_PANELGRAPHGRAPHX,   GRAPHP_PANELGRAPHGRAPHY, GRAPHP_PANELGRAPHGRAPHINT,
                        GRAPHP_PANELGRAPHGRAPHTEMP};
 
 class RecorderPanels : public ::testing::Test {
@@ -69,7 +94,7 @@ protected:
         RegisterVeltv61Callbacks();
         const char *bin = std::getenv("VELT_BIN_DIR");
         const std::string file = std::string(bin ? bin : ".") + "/Veltv61.uir";
-        for (auto [handle, id] : {std::pair{&panel, P}, {&recpanel, RECP}, {&graphpanel, GRAPHP}})
+        for (auto [handle, id] : {std::pair {&panel, P}, {&recpanel, RECP}, {&graphpanel, GRAPHP}})
             ASSERT_GT(*handle = LoadPanel(0, file.c_str(), id), 0) << file;
     }
     static void Frame(uint16_t r, uint16_t temp)
@@ -104,7 +129,7 @@ TEST_F(RecorderPanels, LayoutFollowsTheModeAndTheTimeDisplaysShowIntervalTimesCo
               std::tuple(49708, 18, 3, 45));
     EXPECT_EQ(std::pair(Val(recpanel, RECP_DISPRECORDEDVALUES), Val(recpanel, RECP_DISPREMAINING)),
               std::pair(0, 65535));
-    EXPECT_EQ(std::pair(zeitint, anzwerte), std::pair(uint16_t{65535}, uint16_t{65535}));
+    EXPECT_EQ(std::pair(zeitint, anzwerte), std::pair(uint16_t {65535}, uint16_t {65535}));
 }
 
 TEST_F(RecorderPanels, EveryPointAddsOneSegmentToEachGraphAndTheFrameAxisFollows)
@@ -121,15 +146,16 @@ TEST_F(RecorderPanels, EveryPointAddsOneSegmentToEachGraphAndTheFrameAxisFollows
     SetPanelGraphData();
     EXPECT_EQ(std::tuple(bufcnt[0], bufcnt[1], bufr[0], bufr[1], bufg[1], buftemp[0]),
               std::tuple(0, 1, 200, 300, 301, 31));
-    EXPECT_EQ(std::tuple(Val(graphpanel, GRAPHP_DISPR), Val(graphpanel, GRAPHP_DISPG), Val(graphpanel, GRAPHP_DISPTEMP)),
-              std::tuple(300, 301, 32));
+    EXPECT_EQ(
+        std::tuple(Val(graphpanel, GRAPHP_DISPR), Val(graphpanel, GRAPHP_DISPG), Val(graphpanel, GRAPHP_DISPTEMP)),
+        std::tuple(300, 301, 32));
     for (int g : kGraphs)
         EXPECT_EQ(Plots(g), 2);
 
     double lo = -1, hi = -1;
     int mode = -1;
     GetAxisScalingMode(graphpanel, GRAPHP_PANELGRAPHGRAPHTEMP, VAL_XAXIS, &mode, &lo, &hi);
-    EXPECT_EQ(std::tuple(mode, lo, hi), std::tuple(int{VAL_MANUAL}, 0.0, 1.0)); // two frames fill the width
+    EXPECT_EQ(std::tuple(mode, lo, hi), std::tuple(int {VAL_MANUAL}, 0.0, 1.0)); // two frames fill the width
     for (int i = 2; i < 12; ++i)
         SetPanelGraphData();
     GetAxisScalingMode(graphpanel, GRAPHP_PANELGRAPHGRAPHB, VAL_XAXIS, &mode, &lo, &hi);
@@ -146,7 +172,7 @@ TEST_F(RecorderPanels, EveryPointAddsOneSegmentToEachGraphAndTheFrameAxisFollows
 
 TEST_F(RecorderPanels, OnlyTheSelectedSignalsGraphIsShown)
 {
-    for (auto [signal, shown] : {std::pair{4, 4}, {6, 6}, {0, 0}}) {
+    for (auto [signal, shown] : {std::pair {4, 4}, {6, 6}, {0, 0}}) {
         SetCtrlVal(graphpanel, GRAPHP_EDITSIGNAL, signal);
         SetGraphVisible();
         for (int k = 0; k < 7; ++k)

@@ -20,9 +20,24 @@ using namespace com232;
 
 namespace {
 
-int Val(int p, int c) { int v = -1; GetCtrlVal(p, c, &v); return v; }
-int Cell(int p, int c, int col, int row) { int v = -1; GetTableCellVal(p, c, MakePoint(col, row), &v); return v; }
-int Attr(int p, int c, int attribute) { int v = -1; GetCtrlAttribute(p, c, attribute, &v); return v; }
+int Val(int p, int c)
+{
+    int v = -1;
+    GetCtrlVal(p, c, &v);
+    return v;
+}
+int Cell(int p, int c, int col, int row)
+{
+    int v = -1;
+    GetTableCellVal(p, c, MakePoint(col, row), &v);
+    return v;
+}
+int Attr(int p, int c, int attribute)
+{
+    int v = -1;
+    GetCtrlAttribute(p, c, attribute, &v);
+    return v;
+}
 int CellColor(int row)
 {
     int v = -1;
@@ -44,7 +59,8 @@ std::vector<int> GridRow(int control, int row)
     return out;
 }
 
-template <typename F> std::string Popups(F f)
+template <typename F>
+std::string Popups(F f)
 {
     testing::internal::CaptureStdout();
     f();
@@ -73,8 +89,13 @@ protected:
         RegisterVeltv61Callbacks();
         const char *bin = std::getenv("VELT_BIN_DIR");
         const std::string file = std::string(bin ? bin : ".") + "/Veltv61.uir";
-        for (auto [handle, id] : {std::pair{&panel, P}, {&recpanel, RECP}, {&srcpanel, SRCP}, {&graphpanel, GRAPHP},
-                                  {&teachpanel, TEACHP}, {&interfacepanel, INTERFACEP}, {&grouppanel, PGROUP}})
+        for (auto [handle, id] : {std::pair {&panel, P},
+                                  {&recpanel, RECP},
+                                  {&srcpanel, SRCP},
+                                  {&graphpanel, GRAPHP},
+                                  {&teachpanel, TEACHP},
+                                  {&interfacepanel, INTERFACEP},
+                                  {&grouppanel, PGROUP}})
             ASSERT_GT(*handle = LoadPanel(0, file.c_str(), id), 0) << file;
     }
 
@@ -113,7 +134,7 @@ TEST_F(Teach, RowColoursFollowTheMeasuredColourOrTheChosenOne)
 
 TEST_F(Teach, ApplyFromAllDrawsEveryRowAndTheDiagonalOnlyInTheXYPlane)
 {
-    for (auto [mode, plots] : {std::pair{0, 32}, {1, 31}}) {
+    for (auto [mode, plots] : {std::pair {0, 32}, {1, 31}}) {
         SetCtrlVal(panel, P_CALCMODE, mode);
         poll = 1;
         Fire(CBF_ButtonApplyFromAll);
@@ -128,7 +149,7 @@ TEST_F(Teach, ApplyFromAllDrawsEveryRowAndTheDiagonalOnlyInTheXYPlane)
 
 TEST_F(Teach, ZoomGraphCursorIsClampedAndClicksEndTheLoop)
 {
-    for (auto [x, y, dx, dy] : {std::tuple{1234.7, 99.2, 1234, 99}, {70000.0, -5.0, 65535, 0}}) {
+    for (auto [x, y, dx, dy] : {std::tuple {1234.7, 99.2, 1234, 99}, {70000.0, -5.0, 65535, 0}}) {
         SetGraphCursor(panel, P_GRAPHDATA2, 1, x, y);
         Fire(CBF_GraphData2, EVENT_VAL_CHANGED);
         EXPECT_EQ(std::make_pair(Val(panel, P_DISPX), Val(panel, P_DISPY)), std::make_pair(dx, dy));
@@ -153,7 +174,7 @@ TEST_F(Teach, CaptureUndoAndHandEditsKeepMeansAndDeltasCurrent)
     SetFrame(12, 22, 32, 103, 4, 490);
     Fire(CBF_ButtonTpCapture);
     EXPECT_EQ(Val(teachpanel, TEACHP_DISPTPCOUNTER), 3);
-    EXPECT_EQ(GridRow(TEACHP_GRIDTPMEAN, 1), (std::vector<int>{11, 21, 31, 101, 2, 500}));
+    EXPECT_EQ(GridRow(TEACHP_GRIDTPMEAN, 1), (std::vector<int> {11, 21, 31, 101, 2, 500}));
     // Distances from (101, 2): sqrt 5 -> 2, 1, sqrt 8 -> 2; intensity 10.
     EXPECT_EQ(std::make_pair(Val(teachpanel, TEACHP_DISPTPMAXDELTAXY), Val(teachpanel, TEACHP_DISPTPMAXDELTAINT)),
               std::make_pair(2, 10));
@@ -183,7 +204,7 @@ TEST_F(Teach, CaptureUndoAndHandEditsKeepMeansAndDeltasCurrent)
     for (int i = 0; i < 12; ++i)
         Fire(CBF_ButtonTpCapture);
     Fire(CBF_ButtonTpUndo);
-    Point active{0, 0};
+    Point active {0, 0};
     GetActiveTableCell(teachpanel, TEACHP_GRIDTPVALUES, &active);
     EXPECT_EQ(std::make_pair(active.x, active.y), std::make_pair(1, 6));
     // Undo with no frame leaves the counter at 0.
@@ -227,7 +248,7 @@ TEST_F(Teach, TeachToTableTakesTheRingsChoiceAndTheFixedCtoOfMode2)
     SetCtrlVal(teachpanel, TEACHP_EDITTPTEACHCTOWITH, 3);
     SetCtrlVal(teachpanel, TEACHP_EDITTPTEACHITOWITH, 3);
     Fire(CBF_ButtonTpTeachToTable);
-    EXPECT_EQ(TableRowCells(6), (std::vector<int>{1000, 2006, 77, 305, 88}));
+    EXPECT_EQ(TableRowCells(6), (std::vector<int> {1000, 2006, 77, 305, 88}));
 
     // Evaluation mode 2 dims the CTO choice of the panel.
     SetCtrlVal(panel, P_EVALMODE, 2);

@@ -45,20 +45,30 @@ std::vector<int> Radii(const Table &t, int rows)
 
 TEST(TeachCalc, DistancesAndConversionsNeitherWrapNorRoundUp)
 {
-    for (auto [dx, dy, d] : {std::tuple{3, 4, 5u}, {-3, -4, 5u}, {0, 0, 0u}, {2, 2, 2u}, {1, 1, 1u},
+    for (auto [dx, dy, d] : {std::tuple {3, 4, 5u},
+                             {-3, -4, 5u},
+                             {0, 0, 0u},
+                             {2, 2, 2u},
+                             {1, 1, 1u},
                              // 65535² + 363² exceeds 32 bits: a 32-bit sum would give 26
-                             {65535, 363, 65536u}, {-65535, 65535, 92680u}})
+                             {65535, 363, 65536u},
+                             {-65535, 65535, 92680u}})
         EXPECT_EQ(TruncatedDistance(dx, dy), d) << dx << "," << dy;
 
-    for (auto [in, out] : {std::pair{-1LL, 0}, {0LL, 0}, {42LL, 42}, {65535LL, 65535}, {65536LL, 65535}, {1LL << 40, 65535}})
+    for (auto [in, out] :
+         {std::pair {-1LL, 0}, {0LL, 0}, {42LL, 42}, {65535LL, 65535}, {65536LL, 65535}, {1LL << 40, 65535}})
         EXPECT_EQ(Saturate16(in), out) << in;
 
     // The zoom cursor is limited to the 16-bit range instead of wrapping.
-    for (auto [in, out] : {std::pair{-5.5, 0}, {0.0, 0}, {123.9, 123}, {65535.0, 65535}, {70000.0, 65535},
+    for (auto [in, out] : {std::pair {-5.5, 0},
+                           {0.0, 0},
+                           {123.9, 123},
+                           {65535.0, 65535},
+                           {70000.0, 65535},
                            {std::numeric_limits<double>::quiet_NaN(), 0}})
         EXPECT_EQ(CursorCoordinate(in), out) << in;
 
-    for (auto [n, row] : {std::pair{-1, -1}, {0, 0}, {30, 30}, {31, -1}, {1000, -1}})
+    for (auto [n, row] : {std::pair {-1, -1}, {0, 0}, {30, 30}, {31, -1}, {1000, -1}})
         EXPECT_EQ(TableRow(n), row) << n;
     EXPECT_EQ(std::make_pair(TaughtCto(2), TaughtCto(0)), U16Pair(40, 100));
     EXPECT_EQ(std::make_pair(TaughtIto(0), TaughtIto(1)), U16Pair(100, 20));
@@ -75,19 +85,30 @@ TEST(TeachCalc, AdjustCirclesGrowsUntilCirclesWithOverlappingBandsTouch)
     const Case cases[] = {
         {"one active row grows to the limit", TestTable().Row(0, 500, 500, 9, 100, 10), 1, {200, 1, 1}},
         {"no active row: nothing changes", TestTable().Row(0, 500, 500, 9, 100, 10), 0, {9, 1, 1}},
-        {"10 apart, bands overlap: 5 + 5 touch", TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 110, 100, 1, 100, 10),
-         2, {5, 5, 1}},
-        {"10 apart, bands apart", TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 110, 100, 1, 200, 10), 2,
+        {"10 apart, bands overlap: 5 + 5 touch",
+         TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 110, 100, 1, 100, 10),
+         2,
+         {5, 5, 1}},
+        {"10 apart, bands apart",
+         TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 110, 100, 1, 200, 10),
+         2,
          {200, 200, 1}},
-        {"same point, bands overlap", TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 100, 100, 1, 100, 10), 2,
+        {"same point, bands overlap",
+         TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 100, 100, 1, 100, 10),
+         2,
          {1, 1, 1}},
         {"band ends touch (ITO 0 at the other's lower end)",
-         TestTable().Row(0, 100, 100, 1, 90, 0).Row(1, 105, 100, 1, 100, 10), 2, {3, 2, 1}},
+         TestTable().Row(0, 100, 100, 1, 90, 0).Row(1, 105, 100, 1, 100, 10),
+         2,
+         {3, 2, 1}},
         // 32-bit squares would wrap to a distance of 26 and stop both at 13.
-        {"opposite corners of the 16-bit plane", TestTable().Row(0, 0, 0, 1, 100, 10).Row(1, 65535, 363, 1, 100, 10),
-         2, {200, 200, 1}},
+        {"opposite corners of the 16-bit plane",
+         TestTable().Row(0, 0, 0, 1, 100, 10).Row(1, 65535, 363, 1, 100, 10),
+         2,
+         {200, 200, 1}},
         {"inactive row neither grows nor blocks",
-         TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 300, 100, 1, 100, 10).Row(2, 105, 100, 77, 100, 10), 2,
+         TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 300, 100, 1, 100, 10).Row(2, 105, 100, 77, 100, 10),
+         2,
          {100, 100, 77}},
         // Lower rows grow first within a pass: 7 apart, row 0 reaches 4 first.
         {"lower row first", TestTable().Row(0, 100, 100, 1, 100, 10).Row(1, 107, 100, 1, 100, 10), 2, {4, 3, 1}},
@@ -112,7 +133,7 @@ TEST(TeachCalc, ZoomWindowIsSquareAndHoldsEveryCircleAndTheLivePoint)
 
     const ZoomBounds b = TaughtBounds(TestTable().Row(0, 1000, 2000, 100, 1, 1).Row(1, 1500, 2100, 50, 1, 1).t);
     EXPECT_EQ(std::tie(b.minX, b.maxX, b.minY, b.maxY), std::make_tuple(900, 1550, 1900, 2150));
-    for (auto [x, y, win] : {std::tuple{1000, 2000, std::make_tuple(875, 1575, 1675, 2375)},
+    for (auto [x, y, win] : {std::tuple {1000, 2000, std::make_tuple(875, 1575, 1675, 2375)},
                              {3000, 2000, std::make_tuple(875, 3025, 950, 3100)},
                              {100, 2000, std::make_tuple(75, 1575, 1275, 2775)}}) {
         const ZoomWindow w = FitZoomWindow(b, x, y);
@@ -134,7 +155,7 @@ TEST(TeachCalc, FrameStatisticsUseTruncatedMeansAndSaturate)
     // X = 100, 101, 103: mean 101 (304 / 3), distances 1, 0, 2.
     const std::int64_t three[3][kFrameCols] = {{1, 2, 3, 100, 50, 10}, {4, 5, 6, 101, 50, 20}, {7, 8, 9, 103, 50, 33}};
     ASSERT_TRUE(FrameMeans(three, 3, m));
-    EXPECT_EQ(std::vector<int>(m, m + kFrameCols), (std::vector<int>{4, 5, 6, 101, 50, 21}));
+    EXPECT_EQ(std::vector<int>(m, m + kFrameCols), (std::vector<int> {4, 5, 6, 101, 50, 21}));
     const MaxDeltas d3 = FrameMaxDeltas(three, 3, m[3], m[4], m[5]);
     EXPECT_EQ(std::make_pair(d3.xy, d3.intensity), U16Pair(2, 12));
 
@@ -150,8 +171,11 @@ TEST(TeachCalc, FrameStatisticsUseTruncatedMeansAndSaturate)
     const MaxDeltas dw = FrameMaxDeltas(wild, 2, 0, 0, 0);
     EXPECT_EQ(std::make_pair(dw.xy, dw.intensity), U16Pair(65535, 65535));
 
-    for (auto [ring, value, delta, current, out] :
-         {std::tuple{0, 30, 12, 7, 30}, {1, 30, 12, 7, 12}, {2, 30, 12, 7, 42}, {2, 65535, 12, 7, 65535}, {3, 30, 12, 7, 7}})
+    for (auto [ring, value, delta, current, out] : {std::tuple {0, 30, 12, 7, 30},
+                                                    {1, 30, 12, 7, 12},
+                                                    {2, 30, 12, 7, 42},
+                                                    {2, 65535, 12, 7, 65535},
+                                                    {3, 30, 12, 7, 7}})
         EXPECT_EQ(ChosenTolerance(ring, static_cast<std::uint16_t>(value), static_cast<std::uint16_t>(delta),
                                   static_cast<std::uint16_t>(current)),
                   out)
@@ -179,6 +203,6 @@ TEST(TeachCalc, ColourArrayAndStartupPathChecks)
     std::strcpy(bytes, "/tmp/x.car");
     EXPECT_TRUE(StartupPathFromBytes(bytes, 260, path));
     EXPECT_STREQ(path, "/tmp/x.car");
-    EXPECT_TRUE(StartupPathFromBytes(bytes, 11, path)); // a shorter file with its NUL
+    EXPECT_TRUE(StartupPathFromBytes(bytes, 11, path));  // a shorter file with its NUL
     EXPECT_FALSE(StartupPathFromBytes(bytes, 10, path)); // cut before the NUL
 }

@@ -46,9 +46,9 @@ TEST_F(Framing, ParameterOrdersCarryTheSixteenParameterWordsBigEndian)
     for (int k = 0; k < 18; ++k)
         pp[k] = static_cast<uint16_t>(0x1234 + k);
     ASSERT_EQ(FillTxBuf(ORDER_SET_PARA, 99), 0);
-    EXPECT_EQ(sent(8), (std::vector<int>{0x00, 0x55, 0x00, 0x01, 0x12, 0x34, 0x12, 0x35}));
+    EXPECT_EQ(sent(8), (std::vector<int> {0x00, 0x55, 0x00, 0x01, 0x12, 0x34, 0x12, 0x35}));
     // pp words 16 and 17 land beyond the 36 bytes that are sent.
-    EXPECT_EQ(words(34, 3), (std::vector<int>{0x1234 + 15, 0x1234 + 16, 0x1234 + 17}));
+    EXPECT_EQ(words(34, 3), (std::vector<int> {0x1234 + 15, 0x1234 + 16, 0x1234 + 17}));
     // Orders are cut to 16 bits.
     FillTxBuf(0x10005, 0);
     EXPECT_EQ(GetWord(szWriteBuf, 2), 5);
@@ -59,11 +59,11 @@ TEST_F(Framing, RowOrdersKeepTheStaleWordsOfThePreviousTelegram)
     for (int k = 0; k < kParaWords; ++k)
         pp[k] = static_cast<uint16_t>(1000 + k);
     ASSERT_EQ(FillTxBuf(ORDER_SET_ROW, 30), 0);
-    EXPECT_EQ(words(4, 7), (std::vector<int>{30, 1196, 1197, 1198, 1199, 1200, 1201})); // row, pp words 196-201
+    EXPECT_EQ(words(4, 7), (std::vector<int> {30, 1196, 1197, 1198, 1199, 1200, 1201})); // row, pp words 196-201
     const std::vector<int> before = sent();
     ASSERT_EQ(FillTxBuf(ORDER_GET_ROW, 7), 0);
     const std::vector<int> after = sent();
-    EXPECT_EQ(words(2, 2), (std::vector<int>{ORDER_GET_ROW, 7}));
+    EXPECT_EQ(words(2, 2), (std::vector<int> {ORDER_GET_ROW, 7}));
     EXPECT_TRUE(std::equal(after.begin() + 6, after.end(), before.begin() + 6));
 
     // A row number past the table is refused and changes nothing.
@@ -77,14 +77,14 @@ TEST_F(Framing, RepliesDecodeAsUnsignedWords)
 {
     reply({0x00, 0x55, 0x00, 0x03, 0x80, 0x00, 0xFF, 0xFF, 0x12, 0x34});
     GetRxBufPara();
-    EXPECT_EQ(std::vector<int>(pp, pp + 4), (std::vector<int>{0x55, 3, 32768, 65535}));
+    EXPECT_EQ(std::vector<int>(pp, pp + 4), (std::vector<int> {0x55, 3, 32768, 65535}));
     GetRxBufData();
     EXPECT_EQ(databuf[4], 0x1234);
     for (int k = 0; k < kTelegramWords; ++k)
         databuf[k] = static_cast<uint16_t>(k * 100);
     CopyDatatoVars();
-    EXPECT_EQ((std::vector<int>{dataR, dataINT, dataCOL, dataTemp, dataGroup}),
-              (std::vector<int>{200, 700, 800, 1200, 1300}));
+    EXPECT_EQ((std::vector<int> {dataR, dataINT, dataCOL, dataTemp, dataGroup}),
+              (std::vector<int> {200, 700, 800, 1200, 1300}));
 }
 
 // A parameter reply fills the variables and limits MAXCOL-No.; a wrong sync
@@ -97,7 +97,7 @@ TEST_F(Framing, RepliesFillTheVariables)
         pp[2 + k] = static_cast<uint16_t>(100 + k);
     pp[2 + 6] = 40; // maxcolno
     CopyPPtoVars();
-    EXPECT_EQ((std::vector<int>{power, dynwinhi, frei16, maxcolno}), (std::vector<int>{100, 112, 115, 31}));
+    EXPECT_EQ((std::vector<int> {power, dynwinhi, frei16, maxcolno}), (std::vector<int> {100, 112, 115, 31}));
     pp[0] = 0x54;
     pp[2] = 7;
     CopyPPtoVars();
@@ -109,7 +109,8 @@ TEST_F(Framing, RepliesFillTheVariables)
     for (int c = 0; c < 6; ++c)
         pp[3 + c] = static_cast<uint16_t>(500 + c);
     CopyPPtoVars();
-    EXPECT_EQ((std::vector<int>{ctt[30][0], ctt[30][4], groupbuf[30], power}), (std::vector<int>{500, 504, 505, 100}));
+    EXPECT_EQ((std::vector<int> {ctt[30][0], ctt[30][4], groupbuf[30], power}),
+              (std::vector<int> {500, 504, 505, 100}));
     uint16_t snapshot[kRows][5];
     std::memcpy(snapshot, ctt, sizeof ctt);
     pp[2] = 31;
@@ -133,8 +134,8 @@ TEST_F(Framing, PacketRoundTripKeepsEveryVariable)
     EXPECT_TRUE(pp[16 + 6 * 30 + 5] == 0 && pp[16 + 6 * 2 + 3] == 23);
     ResetPacketVars();
     CopyFileParatoVars();
-    EXPECT_EQ((std::vector<int>{power, average, frei15, frei16, ctt[17][4], groupbuf[29]}),
-              (std::vector<int>{250, 128, 0xBEEF, 0x8001, 174, 4}));
+    EXPECT_EQ((std::vector<int> {power, average, frei15, frei16, ctt[17][4], groupbuf[29]}),
+              (std::vector<int> {250, 128, 0xBEEF, 0x8001, 174, 4}));
     pp[6] = 99;
     CopyFileParatoVars();
     EXPECT_EQ(maxcolno, 31);
@@ -145,7 +146,7 @@ TEST(IpHistory, RecordsAreTwentyBytePaddedFieldsWithALineFeed)
     const std::string longAddr = "sensor-hall-7.example.org"; // 25 characters
     const std::string bytes = FormatIpHistory({"10.0.0.1", longAddr});
     EXPECT_EQ(bytes, std::string("10.0.0.1") + std::string(12, '\0') + "\n" + longAddr.substr(0, 20) + "\n");
-    EXPECT_EQ(ParseIpHistory(bytes), (std::vector<std::string>{"10.0.0.1", longAddr.substr(0, 20)}));
+    EXPECT_EQ(ParseIpHistory(bytes), (std::vector<std::string> {"10.0.0.1", longAddr.substr(0, 20)}));
 
     // 215 bytes hold 10 records; the 5 surplus bytes are ignored.
     std::string file;

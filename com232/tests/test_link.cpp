@@ -26,7 +26,7 @@ protected:
         InitTelegramGlobals();
         ResetPacketVars();
         ResetLinkGlobals();
-        InitLink(LinkSettings{}, LinkPanels{});
+        InitLink(LinkSettings {}, LinkPanels {});
     }
     void TearDown() override { CloseLink(); }
 
@@ -84,7 +84,8 @@ TEST_F(Link, LineCheckAndExchangesOverBothTransports)
 // and fail the exchange, and a reply in two pieces is taken whole.
 TEST_F(Link, ShortLongAndSplitRepliesOverTheSerialLine)
 {
-    for (auto [fault, result] : {std::pair{"short:bytes=35:order=3", 1}, {"long:bytes=1:order=3", -1}, {"split:ms=100", 0}}) {
+    for (auto [fault, result] :
+         {std::pair {"short:bytes=35:order=3", 1}, {"long:bytes=1:order=3", -1}, {"split:ms=100", 0}}) {
         SimProcess sim({"--fault", fault});
         open(sim, false);
         request(ORDER_GET_PARA);
@@ -199,7 +200,7 @@ TEST_F(Link, NestedExchangeIsRefusedWithoutTouchingTheWire)
         GetRxBufPara();
         EXPECT_TRUE(pp[0] == 0x55 && pp[1] == ORDER_GET_PARA);
         CloseLink();
-        EXPECT_EQ(sim.receivedOrders(), std::vector<int>{ORDER_GET_PARA});
+        EXPECT_EQ(sim.receivedOrders(), std::vector<int> {ORDER_GET_PARA});
     }
 }
 

@@ -110,7 +110,7 @@ protected:
         for (int c : {frame, ring, C_STRINGIP})
             for (int a : {ATTR_LEFT, ATTR_TOP, ATTR_WIDTH, ATTR_HEIGHT})
                 got.push_back(IntAttr(panel, c, a));
-        EXPECT_EQ(got, (std::vector<int>{left, top, w + h, h + 2, left + 1, top + 1, h, h, left + h, top + 1, w, h}));
+        EXPECT_EQ(got, (std::vector<int> {left, top, w + h, h + 2, left + 1, top + 1, h, h, left + h, top + 1, w, h}));
     }
     void focusEntry()
     {
@@ -187,9 +187,9 @@ TEST_F(Combo, AttributeCodes)
     EXPECT_EQ(v, IntAttr(panel, C_STRINGIP, ATTR_HEIGHT) + 2);
 
     // Colour, visible and dimmed reach all three parts.
-    for (auto [code, a, value] : {std::tuple{COMBO_ATTR_COLOR, ATTR_TEXT_BGCOLOR, 0xE0E0E0},
-                                  std::tuple{COMBO_ATTR_VISIBLE, ATTR_VISIBLE, 0},
-                                  std::tuple{COMBO_ATTR_DIMMED, ATTR_DIMMED, 1}}) {
+    for (auto [code, a, value] :
+         {std::tuple {COMBO_ATTR_COLOR, ATTR_TEXT_BGCOLOR, 0xE0E0E0}, std::tuple {COMBO_ATTR_VISIBLE, ATTR_VISIBLE, 0},
+          std::tuple {COMBO_ATTR_DIMMED, ATTR_DIMMED, 1}}) {
         ASSERT_EQ(Combo_SetComboAttribute(panel, C_STRINGIP, code, value), 0);
         for (int c : {C_STRINGIP, ring, frame})
             EXPECT_EQ(IntAttr(panel, c, a), value) << code << " " << c;
@@ -219,7 +219,7 @@ TEST_F(Combo, ListItems)
     EXPECT_EQ(Combo_InsertComboItem(panel, C_STRINGIP, -1, "10.0.0.2"), 0);
     EXPECT_EQ(Combo_InsertComboItem(panel, C_STRINGIP, -1, "10.0.0.3"), 1);
     EXPECT_EQ(Combo_InsertComboItem(panel, C_STRINGIP, 0, "10.0.0.1"), 0);
-    for (auto [item, expected] : {std::pair{"10.0.0.3", 2}, std::pair{"10.0.0.9", -1}}) {
+    for (auto [item, expected] : {std::pair {"10.0.0.3", 2}, std::pair {"10.0.0.9", -1}}) {
         ASSERT_EQ(Combo_GetIndexFromValue(panel, C_STRINGIP, &index, item), 0);
         EXPECT_EQ(index < 0 ? -1 : index, expected);
     }
@@ -308,7 +308,7 @@ TEST_F(Combo, PickingAnItemCutsItToTheMaximumLength)
     settle();
     EXPECT_EQ(text(), "192.1");
     EXPECT_EQ(GetActiveCtrl(panel), C_STRINGIP);
-    EXPECT_EQ(events(), (std::vector<int>{EVENT_GOT_FOCUS, EVENT_VAL_CHANGED, EVENT_COMMIT}));
+    EXPECT_EQ(events(), (std::vector<int> {EVENT_GOT_FOCUS, EVENT_VAL_CHANGED, EVENT_COMMIT}));
 
     // Any negative maximum means none (the record keeps length + 1, or -1).
     ASSERT_EQ(Combo_SetComboAttribute(panel, C_STRINGIP, COMBO_ATTR_MAX_ENTRY_LENGTH, -5), 0);
@@ -358,9 +358,9 @@ TEST_F(Combo, ShiftTabGoesToTheOperableControlBeforeTheRing)
 TEST_F(Combo, DeferredCommitAfterValueChanged)
 {
     ASSERT_EQ(SendValChangedEvent(panel, C_STRINGIP), 0);
-    EXPECT_EQ(events(), std::vector<int>{EVENT_VAL_CHANGED});
+    EXPECT_EQ(events(), std::vector<int> {EVENT_VAL_CHANGED});
     settle();
-    EXPECT_EQ(events(), (std::vector<int>{EVENT_VAL_CHANGED, EVENT_COMMIT}));
+    EXPECT_EQ(events(), (std::vector<int> {EVENT_VAL_CHANGED, EVENT_COMMIT}));
     // Discarded before the commit is due: nothing more arrives.
     ASSERT_EQ(SendValChangedEvent(panel, C_STRINGIP), 0);
     ASSERT_EQ(Combo_DiscardComboBox(panel, C_STRINGIP), 0);

@@ -156,7 +156,8 @@ TEST_F(LogoTest, CalibrationVariantDrawsEntryFiveInStyleFour)
         ASSERT_EQ(lines.size(), 4u);
         for (const TextLine &l : lines)
             EXPECT_TRUE(index == 5 ? l.bg == 0x0080FF && l.fg == 0xFFFFFF
-                                   : l.bg == 0xFFFFFF && (l.fg == 0x808080 || l.fg == 0)) << index << l.text;
+                                   : l.bg == 0xFFFFFF && (l.fg == 0x808080 || l.fg == 0))
+                << index << l.text;
     }
 }
 
@@ -181,14 +182,15 @@ TEST_F(LogoTest, EveryEntryFitsTheBrandArea)
             QFont f(QApplication::font());
             f.setPointSize(a.pointSize);
             EXPECT_GE(a.width, QFontMetrics(f).horizontalAdvance(QString::fromStdString(a.text))) << a.text;
-            EXPECT_TRUE(!a.text.empty() && a.left >= right && a.top >= kFrameTop &&
-                        a.left + a.width <= kFrameRight && a.top + a.height <= kFrameBottom) << a.text;
+            EXPECT_TRUE(!a.text.empty() && a.left >= right && a.top >= kFrameTop && a.left + a.width <= kFrameRight &&
+                        a.top + a.height <= kFrameBottom)
+                << a.text;
             // The box blends into the frame; the text stands out from it.
             EXPECT_TRUE((a.bg == frame || a.bg == VAL_TRANSPARENT) && a.fg != frame) << a.text;
             for (size_t j = i + 1; j < lines.size(); ++j) {
                 const TextLine &b = lines[j];
-                EXPECT_TRUE(a.left + a.width <= b.left || b.left + b.width <= a.left ||
-                            a.top + a.height <= b.top || b.top + b.height <= a.top)
+                EXPECT_TRUE(a.left + a.width <= b.left || b.left + b.width <= a.left || a.top + a.height <= b.top ||
+                            b.top + b.height <= a.top)
                     << a.text << " overlaps " << b.text;
             }
         }

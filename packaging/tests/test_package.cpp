@@ -41,16 +41,12 @@ std::string Deb()
 }
 
 // Runs a command; returns its exit status and its merged output.
-int Command(const std::string &path, const std::vector<std::string> &args, std::string *output,
-            double timeout = 60)
+int Command(const std::string &path, const std::vector<std::string> &args, std::string *output, double timeout = 60)
 {
     return RunProgram(path, args, {}, timeout, output);
 }
 
-bool Has(const std::string &text, const std::string &needle)
-{
-    return text.find(needle) != std::string::npos;
-}
+bool Has(const std::string &text, const std::string &needle) { return text.find(needle) != std::string::npos; }
 
 std::set<std::string> FilesUnder(const fs::path &dir)
 {
@@ -197,10 +193,7 @@ struct Program {
     bool keepsFiles; // asks for its program directory at start-up
 };
 
-void PrintTo(const Program &p, std::ostream *os)
-{
-    *os << p.name;
-}
+void PrintTo(const Program &p, std::ostream *os) { *os << p.name; }
 
 const Program kRuns[] = {
     {"Veltv61", "P", true},
@@ -252,12 +245,12 @@ TEST_P(ProgramRun, FromTheUnpackedPackage)
     args.insert(args.end(), {"--ui-script", script.string()});
 
     std::string out;
-    const int rc = RunProgram(exe, args,
-                              {"HOME=" + home.string(), "XDG_DATA_HOME=" + (home / "data").string(),
-                               "XDG_CONFIG_HOME=" + (home / "config").string(),
-                               "XDG_CACHE_HOME=" + (home / "cache").string(), "VELTRA_COM1=" + (home / "no-such-tty").string(),
-                               "QT_QPA_PLATFORM=offscreen"},
-                              60, &out);
+    const int rc =
+        RunProgram(exe, args,
+                   {"HOME=" + home.string(), "XDG_DATA_HOME=" + (home / "data").string(),
+                    "XDG_CONFIG_HOME=" + (home / "config").string(), "XDG_CACHE_HOME=" + (home / "cache").string(),
+                    "VELTRA_COM1=" + (home / "no-such-tty").string(), "QT_QPA_PLATFORM=offscreen"},
+                   60, &out);
     EXPECT_EQ(rc, 0) << out;
     struct stat st {};
     ASSERT_EQ(::stat(shot.c_str(), &st), 0) << out;

@@ -48,10 +48,7 @@ CommandLine ParseCommandLine(int argc, const char *const *argv)
     return cl;
 }
 
-std::string ProgramUsage(const char *name)
-{
-    return std::string("Usage: ") + name + " [OPTION]...\n";
-}
+std::string ProgramUsage(const char *name) { return std::string("Usage: ") + name + " [OPTION]...\n"; }
 
 std::string ProgramVersionText(const char *name)
 {
@@ -110,13 +107,14 @@ std::string PerUserDirectoryText()
 
 std::string SerialDevicesHelpText()
 {
-    return WrapText("A COM port number n stands for the device named by VELTRA_COM<n> when that variable is "
-                    "set, otherwise for /dev/ttyUSB<n-1> if it exists, else for /dev/ttyACM<n-1> if it exists, "
-                    "else for /dev/ttyS<n-1>. The number of a USB serial adapter's /dev/ttyUSB device can change when it "
-                    "is plugged in again; its name under /dev/serial/by-id/ stays the same. "
-                    "'ls -l /dev/serial/by-id/' lists those names with the devices they point to; give one "
-                    "for the COM number, e.g.",
-                    2) +
+    return WrapText(
+               "A COM port number n stands for the device named by VELTRA_COM<n> when that variable is "
+               "set, otherwise for /dev/ttyUSB<n-1> if it exists, else for /dev/ttyACM<n-1> if it exists, "
+               "else for /dev/ttyS<n-1>. The number of a USB serial adapter's /dev/ttyUSB device can change when it "
+               "is plugged in again; its name under /dev/serial/by-id/ stays the same. "
+               "'ls -l /dev/serial/by-id/' lists those names with the devices they point to; give one "
+               "for the COM number, e.g.",
+               2) +
            "    VELTRA_COM1=/dev/serial/by-id/usb-MAKER_MODEL_SERIAL-if00-port0\n" +
            WrapText("Serial devices belong to the group dialout: a user outside it is refused. "
                     "'sudo usermod -aG dialout $USER' adds the user; log in again afterwards.",

@@ -15,11 +15,11 @@ struct ProgramFile {
 };
 
 struct ProgramInfo {
-    const char *name;        // name of the executable
-    const char *summary;     // one line: what the program is for
-    const char *description; // paragraphs separated by blank lines; wrapped when printed
+    const char *name;         // name of the executable
+    const char *summary;      // one line: what the program is for
+    const char *description;  // paragraphs separated by blank lines; wrapped when printed
     const ProgramFile *files; // the files the program keeps, ended by {nullptr, nullptr}
-    bool brandBitmaps;       // whether it shows the brand bitmaps beside its executable
+    bool brandBitmaps;        // whether it shows the brand bitmaps beside its executable
 };
 
 // What a command line asks for. On a bad command line, error holds a short

@@ -50,7 +50,7 @@ struct Control {
     int order = 0;              // creation order
     int tab = 0;                // position in the panel's tab order
     int textColor = -1, bgColor = -1, buttonColor = -1, frameColor = -1;
-    bool autoSize = false; // text messages made at run time grow with their text
+    bool autoSize = false;          // text messages made at run time grow with their text
     std::map<int, int> columnModes; // tables: column (1-based) -> VAL_HOT / VAL_INDICATOR
 };
 

@@ -48,8 +48,8 @@ protected:
 
 private:
     bool on_ = false;
-    QColor on_color_{0, 200, 0};
-    QColor off_color_{0, 70, 0};
+    QColor on_color_ {0, 200, 0};
+    QColor off_color_ {0, 70, 0};
 };
 
 class RtColorBox : public QWidget {
@@ -63,7 +63,7 @@ protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
-    QColor color_{Qt::black};
+    QColor color_ {Qt::black};
 };
 
 class RtColorBar : public QWidget {
@@ -85,7 +85,7 @@ private:
     double value_ = 0;
     double min_ = 0;
     double max_ = 4095;
-    QColor fill_{Qt::darkGray};
+    QColor fill_ {Qt::darkGray};
 };
 
 class RtPicture : public QWidget {
@@ -124,8 +124,8 @@ public:
         std::vector<QPointF> points; // Line/Scatter: data; Arc: the bounding rectangle corners
         int beginAngle = 0;          // Arc: tenths of degrees
         int arcAngle = 3600;
-        QColor color{Qt::yellow};
-        QColor fill{Qt::transparent};
+        QColor color {Qt::yellow};
+        QColor fill {Qt::transparent};
         int pointStyle = 0;
         int lineStyle = 0;
     };
@@ -151,7 +151,7 @@ public:
     void setInteractive(bool on) { interactive_ = on; }
 
 signals:
-    void cursorMoved();      // by the user's mouse
+    void cursorMoved(); // by the user's mouse
     void leftClicked();
     void rightClicked();
 
@@ -192,18 +192,18 @@ private:
     void invalidate();
     void moveCursorTo(QPointF pixel);
 
-    std::vector<Entry> plots_;   // in handle order
+    std::vector<Entry> plots_;    // in handle order
     std::vector<Point32> points_; // the points of all plots; deleted plots leave gaps
     size_t dead_points_ = 0;      // points in gaps
     mutable Bounds bounds_;       // of all points, for autoscaled axes
     mutable bool bounds_valid_ = true;
     int next_handle_ = 1;
-    RtAxis x_{false, 0, 4095};
-    RtAxis y_{false, 0, 4095};
+    RtAxis x_ {false, 0, 4095};
+    RtAxis y_ {false, 0, 4095};
     bool cursor_enabled_ = false;
-    QPointF cursor_{0, 0};
-    QColor cursor_color_{Qt::white};
-    QColor plot_bg_{Qt::black};
+    QPointF cursor_ {0, 0};
+    QColor cursor_color_ {Qt::white};
+    QColor plot_bg_ {Qt::black};
     QString x_label_, y_label_;
     bool interactive_ = true;
     QPixmap cache_; // plots drawn once, cursor painted over them
@@ -238,7 +238,7 @@ private:
     std::vector<std::vector<double>> data_; // per trace, the last pointsPerScreen values
     std::vector<QColor> colors_;
     int points_per_screen_ = 100;
-    RtAxis y_{false, 0, 4095};
-    QColor plot_bg_{Qt::black};
+    RtAxis y_ {false, 0, 4095};
+    QColor plot_bg_ {Qt::black};
     QString x_label_, y_label_;
 };

@@ -18,10 +18,7 @@
 
 namespace testio {
 
-std::string fixture(const std::string &name)
-{
-    return std::string(RT_TEST_DATA_DIR) + "/" + name;
-}
+std::string fixture(const std::string &name) { return std::string(RT_TEST_DATA_DIR) + "/" + name; }
 
 std::string readBytes(const std::string &path)
 {
@@ -51,10 +48,7 @@ TempDir::~TempDir()
         std::filesystem::remove_all(dir_, ec);
 }
 
-std::string TempDir::path(const std::string &name) const
-{
-    return name.empty() ? dir_ : dir_ + "/" + name;
-}
+std::string TempDir::path(const std::string &name) const { return name.empty() ? dir_ : dir_ + "/" + name; }
 
 bool serviceEventsUntil(const std::function<bool()> &done, int ms)
 {
@@ -71,7 +65,7 @@ bool Pty::open()
     if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
         return false;
     // Raw master side, so the test sees the bytes exactly as sent.
-    termios t{};
+    termios t {};
     if (::tcgetattr(slave, &t) == 0) {
         ::cfmakeraw(&t);
         ::tcsetattr(slave, TCSANOW, &t);
@@ -91,25 +85,24 @@ Pty::~Pty()
 std::string Pty::readMaster(size_t want, int waitMs)
 {
     std::string got;
-    serviceEventsUntil([&] {
-        char buf[4096];
-        ssize_t n;
-        while (got.size() < want && (n = ::read(master, buf, sizeof buf)) > 0)
-            got.append(buf, static_cast<size_t>(n));
-        return got.size() >= want;
-    }, waitMs);
+    serviceEventsUntil(
+        [&] {
+            char buf[4096];
+            ssize_t n;
+            while (got.size() < want && (n = ::read(master, buf, sizeof buf)) > 0)
+                got.append(buf, static_cast<size_t>(n));
+            return got.size() >= want;
+        },
+        waitMs);
     return got;
 }
 
-bool Pty::writeMaster(const std::string &bytes)
-{
-    return writeAll(master, bytes);
-}
+bool Pty::writeMaster(const std::string &bytes) { return writeAll(master, bytes); }
 
 namespace {
 sockaddr_in loopback()
 {
-    sockaddr_in a{};
+    sockaddr_in a {};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return a;
@@ -126,7 +119,7 @@ ScriptServer::ScriptServer(std::function<void(int fd)> script)
         return;
     port_ = ntohs(a.sin_port);
     thread_ = std::thread([this, script = std::move(script)] {
-        pollfd p{listenFd_, POLLIN, 0};
+        pollfd p {listenFd_, POLLIN, 0};
         const int fd = ::poll(&p, 1, 5000) == 1 ? ::accept(listenFd_, nullptr, nullptr) : -1;
         if (fd < 0)
             return;
@@ -152,7 +145,7 @@ std::string readExactly(int fd, size_t n, int timeoutMs)
 {
     std::string got;
     char buf[4096];
-    pollfd p{fd, POLLIN, 0};
+    pollfd p {fd, POLLIN, 0};
     ssize_t r;
     while (got.size() < n && ::poll(&p, 1, timeoutMs) == 1 &&
            (r = ::read(fd, buf, std::min(sizeof buf, n - got.size()))) > 0)
@@ -168,7 +161,7 @@ bool writeAll(int fd, const std::string &bytes)
             done += static_cast<size_t>(n);
             continue;
         }
-        pollfd p{fd, POLLOUT, 0}; // a full non-blocking fd: wait up to 5 s for room
+        pollfd p {fd, POLLOUT, 0}; // a full non-blocking fd: wait up to 5 s for room
         if (n == 0 || (errno != EAGAIN && errno != EINTR) || ::poll(&p, 1, 5000) <= 0)
             return false;
     }

@@ -95,10 +95,9 @@ TEST(CommandLine, HandleAnswersWithTheExitStatus)
 
 TEST(CommandLine, ErrorTextNamesTheProgramAndShowsTheUsage)
 {
-    EXPECT_EQ(CommandLineErrorText("Veltv61", "unknown option '--x'"),
-              "Veltv61: unknown option '--x'\n"
-              "Usage: Veltv61 [OPTION]...\n"
-              "Try 'Veltv61 --help' for more information.\n");
+    EXPECT_EQ(CommandLineErrorText("Veltv61", "unknown option '--x'"), "Veltv61: unknown option '--x'\n"
+                                                                       "Usage: Veltv61 [OPTION]...\n"
+                                                                       "Try 'Veltv61 --help' for more information.\n");
 }
 
 TEST(WrapText, FillsLinesWithinTheWidthAndKeepsEveryWord)
@@ -135,8 +134,7 @@ TEST(HelpText, HasTheSectionsAndFitsATerminal)
         {"*.dat", "parameter files"},
         {nullptr, nullptr},
     };
-    const ProgramInfo info = {"Prog", "One line about the program.", "First paragraph.\n\nSecond one.", files,
-                              true};
+    const ProgramInfo info = {"Prog", "One line about the program.", "First paragraph.\n\nSecond one.", files, true};
     const std::string help = ProgramHelpText(info);
     const auto lines = Lines(help);
     ASSERT_GE(lines.size(), 3u);

@@ -186,7 +186,7 @@ TEST_F(ComTest, QueuesAreBoundedWithoutLosingInput)
 
 double cpuSeconds()
 {
-    rusage u{};
+    rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
            static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
@@ -239,8 +239,7 @@ TEST(ComOpen, FailuresGiveCodesAndTheSystemsReason)
 {
     InitRuntime(0, nullptr);
     EXPECT_EQ(OpenComConfig(3, "/dev/no-such-tty-here", 19200, 0, 8, 1, 1024, 1024), kComNoSerialPort);
-    EXPECT_NE(GetComErrorReason(3).find("No such file or directory"), std::string::npos)
-        << GetComErrorReason(3);
+    EXPECT_NE(GetComErrorReason(3).find("No such file or directory"), std::string::npos) << GetComErrorReason(3);
     EXPECT_EQ(OpenComConfig(0, "", 19200, 0, 8, 1, 1024, 1024), kComInvalidPortNumber);
     EXPECT_EQ(OpenComConfig(3, "/dev/null", 19200, 0, 8, 1, 1024, 1024), kComCannotOpenPort);
     EXPECT_FALSE(GetComErrorReason(3).empty());

@@ -57,18 +57,21 @@ const std::array<int32_t, 15> kColourCycle = {0xFF0000, 0x80FF00, 0x0000FF, 0x00
                                               0xFFFF00, 0x808000, 0x800080, 0x80FFFF, 0xFF0080,
                                               0x400080, 0xFF00FF, 0x008000, 0x408080, 0x800000};
 
-const std::array<double, 15> kEquation = {-1.25e-07, 3.5e-05, -0.0021, 0.118, 1000, 2e-08, -4.75e-06, 0.000125,
-                                          0.5, 980.5, 0.1 + 0.2, -1e-10, 123456789.125, -7, 0};
+const std::array<double, 15> kEquation = {-1.25e-07, 3.5e-05,   -0.0021,       0.118, 1000,
+                                          2e-08,     -4.75e-06, 0.000125,      0.5,   980.5,
+                                          0.1 + 0.2, -1e-10,    123456789.125, -7,    0};
 
 // One group written as a column in fields of width 10, replacing the file.
-template <typename T> int saveColumn(const std::string &path, const T *data, int type, int n)
+template <typename T>
+int saveColumn(const std::string &path, const T *data, int type, int n)
 {
-    return ArrayToFile(path.c_str(), data, type, n, 1, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH,
-                       10, VAL_ASCII, VAL_TRUNCATE);
+    return ArrayToFile(path.c_str(), data, type, n, 1, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10,
+                       VAL_ASCII, VAL_TRUNCATE);
 }
 
 // Reads n values of one group in file order.
-template <typename T> int loadColumn(const std::string &path, T *data, int type, int n)
+template <typename T>
+int loadColumn(const std::string &path, T *data, int type, int n)
 {
     return FileToArray(path.c_str(), data, type, n, 1, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
 }
@@ -135,7 +138,7 @@ TEST_F(FileTest, ColourArrayAndEquationFilesRoundTrip)
     const std::string equ = tmp.path("equation.equ");
     ASSERT_EQ(saveColumn(equ, kEquation.data(), VAL_DOUBLE, 15), 0);
     EXPECT_EQ(readBytes(equ), readBytes(fixture("equation.equ")));
-    std::array<double, 15> coeffs{};
+    std::array<double, 15> coeffs {};
     ASSERT_EQ(loadColumn(equ, coeffs.data(), VAL_DOUBLE, 15), 15);
     EXPECT_EQ(std::memcmp(coeffs.data(), kEquation.data(), sizeof coeffs), 0);
 }
@@ -161,8 +164,8 @@ TEST_F(FileTest, GroupOrderAndLayoutPlaceEveryValue)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
-        ASSERT_EQ(ArrayToFile(out.c_str(), c.array, VAL_INTEGER, c.n, 2, c.order, c.layout, c.sep, c.width,
-                              VAL_ASCII, VAL_TRUNCATE),
+        ASSERT_EQ(ArrayToFile(out.c_str(), c.array, VAL_INTEGER, c.n, 2, c.order, c.layout, c.sep, c.width, VAL_ASCII,
+                              VAL_TRUNCATE),
                   0);
         EXPECT_EQ(readBytes(out), c.text);
         int back[6] = {};
@@ -189,7 +192,7 @@ TEST_F(FileTest, ShortMalformedOrMissingFilesAreReported)
     std::vector<uint16_t> a(202, 0xABCD);
     EXPECT_EQ(loadColumn(tmp.path("short.dat"), a.data(), VAL_UNSIGNED_SHORT_INTEGER, 202), 3);
     EXPECT_EQ(loadColumn(tmp.path("empty.dat"), a.data(), VAL_UNSIGNED_SHORT_INTEGER, 202), 0);
-    EXPECT_EQ(std::vector<uint16_t>(a.begin(), a.begin() + 4), (std::vector<uint16_t>{11, 22, 33, 0xABCD}));
+    EXPECT_EQ(std::vector<uint16_t>(a.begin(), a.begin() + 4), (std::vector<uint16_t> {11, 22, 33, 0xABCD}));
     EXPECT_EQ(std::count(a.begin() + 3, a.end(), 0xABCD), 199);
     // More values than asked for: the first ones are read, the rest ignored.
     EXPECT_EQ(loadColumn(fixture("param.dat"), a.data(), VAL_UNSIGNED_SHORT_INTEGER, 4), 4);
@@ -239,7 +242,7 @@ TEST_F(FileTest, FailedWritesAreReported)
     const auto before = std::filesystem::file_size(param);
     const int h = OpenFile(param.c_str(), VAL_WRITE_ONLY, VAL_APPEND, VAL_ASCII);
     ASSERT_GE(h, 0);
-    rlimit old{};
+    rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
     auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
@@ -280,7 +283,7 @@ TEST_F(FileTest, AppendsAreWholeOrNotAtAll)
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_EQ(AppendToFile(fifo.c_str(), "x", 1), kFileNotRegular);
 
-    rlimit old{};
+    rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
     auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = old;
@@ -301,8 +304,8 @@ TEST_F(FileTest, ReadLineHandlesLineEndsLongLinesAndEndOfFile)
     ASSERT_GE(h, 0);
     // The rest of a long line is skipped, a CR inside a line is content,
     // the last line may lack its line end.
-    const std::tuple<int, int, const char *> expected[] = {
-        {7, 7, "S003000"}, {7, 7, "S113000"}, {7, 0, ""}, {3, 3, "ABC"}, {7, 3, "x\ry"}, {7, 4, "last"}};
+    const std::tuple<int, int, const char *> expected[] = {{7, 7, "S003000"}, {7, 7, "S113000"}, {7, 0, ""},
+                                                           {3, 3, "ABC"},     {7, 3, "x\ry"},    {7, 4, "last"}};
     char buf[8];
     for (auto [max, n, text] : expected) {
         EXPECT_EQ(ReadLine(h, buf, max), n);

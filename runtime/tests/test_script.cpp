@@ -102,12 +102,16 @@ TEST(UiScript, RunsInsideCallbackLoopsAndAnswersPopups)
              "printattr T DispTemp dimmed\n"
              "printattr T EditPower label\n"
              "answer yes\n"
-             "file " + dir + "/chosen.dat new\n"
+             "file " +
+             dir +
+             "/chosen.dat new\n"
              "click T ButtonStop\n"
              "waitfor T RingMode == 7 2\n"
              "waitfor T DispTemp dimmed == 0 2\n"
              "waitfor T EditPower label == POWER 2\n"
-             "screenshot T " + shot + "\n"
+             "screenshot T " +
+             shot +
+             "\n"
              "quit 7\n")
                 .c_str());
     f.close();
@@ -125,15 +129,15 @@ TEST(UiScript, RunsInsideCallbackLoopsAndAnswersPopups)
     RunUserInterface();
     const std::string out = testing::internal::GetCapturedStdout();
 
-    EXPECT_GT(g_rounds, 5);   // Go's loop ran while the script went on
-    EXPECT_FALSE(g_poll);     // and Stop ended it
-    EXPECT_EQ(g_closes, 1);   // quit closes the main panel like a user
-    EXPECT_EQ(g_commits, 4);  // every set and setcell committed, nothing else did
+    EXPECT_GT(g_rounds, 5);  // Go's loop ran while the script went on
+    EXPECT_FALSE(g_poll);    // and Stop ended it
+    EXPECT_EQ(g_closes, 1);  // quit closes the main panel like a user
+    EXPECT_EQ(g_commits, 4); // every set and setcell committed, nothing else did
     // A click raises the left-click event before the commit, a right click
     // only its own event; the dimmed toggle heard nothing.
-    EXPECT_EQ(eventsOf("ButtonGo"), (std::vector<int>{EVENT_COMMIT}));
-    EXPECT_EQ(eventsOf("ButtonStop"), (std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}));
-    EXPECT_EQ(eventsOf("EditPower"), (std::vector<int>{EVENT_RIGHT_CLICK, EVENT_VAL_CHANGED, EVENT_COMMIT}));
+    EXPECT_EQ(eventsOf("ButtonGo"), (std::vector<int> {EVENT_COMMIT}));
+    EXPECT_EQ(eventsOf("ButtonStop"), (std::vector<int> {EVENT_LEFT_CLICK, EVENT_COMMIT}));
+    EXPECT_EQ(eventsOf("EditPower"), (std::vector<int> {EVENT_RIGHT_CLICK, EVENT_VAL_CHANGED, EVENT_COMMIT}));
     EXPECT_TRUE(eventsOf("Toggle").empty());
     EXPECT_NE(out.find("T.EditPower=42\n"), std::string::npos) << out;
     EXPECT_NE(out.find("T.StringIp=10.1.2.3\n"), std::string::npos) << out;

@@ -206,8 +206,7 @@ TEST_F(TcpTest, ConnectFailuresGiveTheirCodes)
     EXPECT_EQ(ConnectToTCPServer(&h, 70000, "127.0.0.1", clientCallback, &x, 3000), kTCP_InvalidParameter);
     EXPECT_EQ(ConnectToTCPServer(&h, 1234, "", clientCallback, &x, 3000), kTCP_InvalidParameter);
     EXPECT_EQ(ConnectToTCPServer(nullptr, 1234, "127.0.0.1", clientCallback, &x, 3000), kTCP_InvalidParameter);
-    EXPECT_EQ(ConnectToTCPServer(&h, 1234, "300.1.2.3.4", clientCallback, &x, 3000),
-              kTCP_UnableToEstablishConnection);
+    EXPECT_EQ(ConnectToTCPServer(&h, 1234, "300.1.2.3.4", clientCallback, &x, 3000), kTCP_UnableToEstablishConnection);
     EXPECT_EQ(x.dataReadyCalls + x.disconnects, 0);
     EXPECT_EQ(DisconnectFromTCPServer(12345), kTCP_NoConnectionEstablished);
 }

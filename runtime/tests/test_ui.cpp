@@ -250,7 +250,7 @@ TEST_F(Ui, TablesHoldCellsModesAndLabelColours)
     EXPECT_EQ(v, 77);
 
     SetActiveTableCell(panel, T_TABLETEACH, MakePoint(2, 7));
-    Point p{};
+    Point p {};
     GetActiveTableCell(panel, T_TABLETEACH, &p);
     EXPECT_TRUE(p.x == 2 && p.y == 7);
 }

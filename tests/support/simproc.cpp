@@ -22,7 +22,7 @@ bool readLines(int fd, double seconds, const std::function<bool(const std::strin
     std::string buf;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
     while (std::chrono::steady_clock::now() < end) {
-        pollfd p{fd, POLLIN, 0};
+        pollfd p {fd, POLLIN, 0};
         if (poll(&p, 1, 50) <= 0)
             continue;
         char chunk[256];
@@ -148,10 +148,7 @@ void SimProcess::stop()
     pid = -1;
 }
 
-SimProcess::~SimProcess()
-{
-    stop();
-}
+SimProcess::~SimProcess() { stop(); }
 
 std::vector<std::string> SimProcess::logLines() const
 {
@@ -206,7 +203,7 @@ int RunProgram(const std::string &path, const std::vector<std::string> &args, co
     const auto end =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(timeoutSeconds * 1000));
     while (std::chrono::steady_clock::now() < end) {
-        pollfd p{out[0], POLLIN, 0};
+        pollfd p {out[0], POLLIN, 0};
         if (poll(&p, 1, 50) > 0) {
             char chunk[4096];
             const ssize_t n = read(out[0], chunk, sizeof chunk);

@@ -25,7 +25,7 @@ struct SimProcess {
     std::string ptyDevice; // /dev/pts/N
     std::string ptyLink;   // symbolic link in a temporary directory
     std::string logPath;
-    std::string dir;       // temporary directory of this run
+    std::string dir; // temporary directory of this run
 };
 
 // Path of a program built beside the tests (VELT_BIN_DIR/<name>).
@@ -44,5 +44,5 @@ std::string ReadTextFile(const std::string &path);
 // Runs a program with arguments and environment additions, waits up to
 // timeoutSeconds, and returns its exit code (-1 on time-out, killed);
 // stdout and stderr go to *output.
-int RunProgram(const std::string &path, const std::vector<std::string> &args,
-               const std::vector<std::string> &env, double timeoutSeconds, std::string *output);
+int RunProgram(const std::string &path, const std::vector<std::string> &args, const std::vector<std::string> &env,
+               double timeoutSeconds, std::string *output);

@@ -123,8 +123,8 @@ XPicture ParseXwd(const std::string &d)
                    ncolors = be32(d, 76);
     constexpr uint32_t kZPixmap = 2, kTrueColor = 4, kDirectColor = 5;
     if (format != kZPixmap || (visualClass != kTrueColor && visualClass != kDirectColor) ||
-        (bitsPerPixel != 24 && bitsPerPixel != 32) || width == 0 || height == 0 || width > 16384 ||
-        height > 16384 || bytesPerLine < width * bitsPerPixel / 8)
+        (bitsPerPixel != 24 && bitsPerPixel != 32) || width == 0 || height == 0 || width > 16384 || height > 16384 ||
+        bytesPerLine < width * bitsPerPixel / 8)
         return pic;
     const size_t start = headerSize + static_cast<size_t>(ncolors) * 12;
     if (d.size() < start + static_cast<size_t>(bytesPerLine) * height)
@@ -156,15 +156,9 @@ XProgram::XProgram(const std::string &path, const std::vector<std::string> &args
         close(fd);
 }
 
-XProgram::~XProgram()
-{
-    stop();
-}
+XProgram::~XProgram() { stop(); }
 
-bool XProgram::running()
-{
-    return waitExit(0) == -1 && pid > 0;
-}
+bool XProgram::running() { return waitExit(0) == -1 && pid > 0; }
 
 int XProgram::waitExit(double seconds)
 {
@@ -201,14 +195,14 @@ XSession::XSession()
         why_ = "no pipe";
         return;
     }
-    xvfb_ = spawn(xvfb,
-                  {"-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
-                  {}, -1, -1, fds[1]);
+    xvfb_ = spawn(
+        xvfb, {"-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+        {}, -1, -1, fds[1]);
     close(fds[1]);
     std::string number;
     const auto end = deadlineIn(15);
     while (Clock::now() < end && number.find('\n') == std::string::npos) {
-        pollfd p{fds[0], POLLIN, 0};
+        pollfd p {fds[0], POLLIN, 0};
         if (poll(&p, 1, 100) <= 0)
             continue;
         char buf[32];
@@ -227,7 +221,7 @@ XSession::XSession()
     display_ = ":" + number.substr(0, number.find('\n'));
 
     // A window manager gives windows the keyboard when asked and places them.
-    for (const auto &[wm, args] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+    for (const auto &[wm, args] : std::vector<std::pair<std::string, std::vector<std::string>>> {
              {"openbox", {"--sm-disable"}}, {"matchbox-window-manager", {"-use_titlebar", "yes"}}}) {
         const std::string path = FindOnPath(wm);
         if (path.empty())
@@ -267,7 +261,7 @@ int XSession::tool(const std::vector<std::string> &args, std::string *out, doubl
     bool exited = false, eof = false;
     const auto end = deadlineIn(seconds);
     while (!exited && Clock::now() < end) {
-        pollfd p{fds[0], POLLIN, 0};
+        pollfd p {fds[0], POLLIN, 0};
         if (!eof && poll(&p, 1, 20) > 0) {
             char chunk[65536];
             const ssize_t n = read(fds[0], chunk, sizeof chunk);
@@ -339,25 +333,20 @@ bool XSession::activate(const std::string &id) const
     return WaitUntil(10, [&] {
         std::string active;
         xdotool({"windowactivate", id});
-        return xdotool({"getactivewindow"}, &active) && std::strtoul(active.c_str(), nullptr, 10) ==
-                                                             std::strtoul(id.c_str(), nullptr, 10);
+        return xdotool({"getactivewindow"}, &active) &&
+               std::strtoul(active.c_str(), nullptr, 10) == std::strtoul(id.c_str(), nullptr, 10);
     });
 }
 
-bool XSession::key(const std::string &keys) const
-{
-    return xdotool({"key", keys});
-}
+bool XSession::key(const std::string &keys) const { return xdotool({"key", keys}); }
 
-bool XSession::type(const std::string &text) const
-{
-    return xdotool({"type", "--delay", "30", text});
-}
+bool XSession::type(const std::string &text) const { return xdotool({"type", "--delay", "30", text}); }
 
 bool XSession::click(const std::string &id, int x, int y, int button) const
 {
     // One xdotool run: the server takes the move before the click.
-    return xdotool({"mousemove", "--window", id, std::to_string(x), std::to_string(y), "click", std::to_string(button)});
+    return xdotool(
+        {"mousemove", "--window", id, std::to_string(x), std::to_string(y), "click", std::to_string(button)});
 }
 
 XPicture XSession::grab(const std::string &id, const std::string &saveAs) const

@@ -16,7 +16,8 @@ struct XPicture {
     bool empty() const { return pixels.empty(); }
     uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     // Share of pixels (0..1) for which pred holds.
-    template <class Pred> double share(Pred pred) const
+    template <class Pred>
+    double share(Pred pred) const
     {
         if (pixels.empty())
             return 0;

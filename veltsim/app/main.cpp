@@ -58,12 +58,13 @@ struct Endpoint {
 };
 
 class Simulator {
-public:
-  Simulator(Options options, Sensor& sensor) : o_(std::move(options)), sensor_(sensor), device_(sensor, o_.device) {}
+ public:
+  Simulator(Options options, Sensor& sensor)
+      : o_(std::move(options)), sensor_(sensor), device_(sensor, o_.device) {}
 
   int run();
 
-private:
+ private:
   bool open();
   void dispatch(Outbox out);
   void closeClient(Endpoint& e, double now);
@@ -119,7 +120,8 @@ void Simulator::dispatch(Outbox out) {
   if (out.saveState) saveState();
   if (out.firmware && o_.firmwareOut) {
     const std::string image(out.firmware->begin(), out.firmware->end());
-    if (!writeFileAtomically(*o_.firmwareOut, image)) std::cerr << "veltsim: cannot write " << *o_.firmwareOut << "\n";
+    if (!writeFileAtomically(*o_.firmwareOut, image))
+      std::cerr << "veltsim: cannot write " << *o_.firmwareOut << "\n";
   }
 }
 
@@ -132,7 +134,8 @@ void Simulator::closeClient(Endpoint& e, double now) {
 }
 
 void Simulator::readFrom(Endpoint& e, double now) {
-  const size_t limit = std::min<size_t>({device_.acceptLimit(e.channel), e.in.allowance(now, device_.baud(e.channel)), 4096});
+  const size_t limit =
+      std::min<size_t>({device_.acceptLimit(e.channel), e.in.allowance(now, device_.baud(e.channel)), 4096});
   if (limit == 0) return;
   uint8_t buf[4096];
   const ssize_t n = read(e.fd, buf, limit);
@@ -150,8 +153,8 @@ void Simulator::readFrom(Endpoint& e, double now) {
 void Simulator::logPending(Endpoint& e, double now, uint8_t flowByte) {
   int pending = 0;
   if (!log_ || ioctl(e.fd, FIONREAD, &pending) != 0) return;
-  std::fprintf(log_, "{\"t\":%.3f,\"ch\":\"pty\",\"event\":\"flow-sent\",\"byte\":\"%s\",\"pending\":%d}\n", now,
-               flowByte == 0x13 ? "xoff" : "xon", pending);
+  std::fprintf(log_, "{\"t\":%.3f,\"ch\":\"pty\",\"event\":\"flow-sent\",\"byte\":\"%s\",\"pending\":%d}\n",
+               now, flowByte == 0x13 ? "xoff" : "xon", pending);
   std::fflush(log_);
 }
 
@@ -174,7 +177,8 @@ void Simulator::writeTo(Endpoint& e, double now) {
     e.out.consume(static_cast<size_t>(w));
     e.sentOfHead += static_cast<size_t>(w);
     if (e.sentOfHead < head.bytes.size()) return;
-    if (!e.ownsFd && head.bytes.size() == 1 && (head.bytes[0] == 0x13 || head.bytes[0] == 0x11)) logPending(e, now, head.bytes[0]);
+    if (!e.ownsFd && head.bytes.size() == 1 && (head.bytes[0] == 0x13 || head.bytes[0] == 0x11))
+      logPending(e, now, head.bytes[0]);
     e.queue.pop_front();
     e.sentOfHead = 0;
   }
@@ -204,13 +208,17 @@ int Simulator::run() {
       const int baud = device_.baud(e.channel);
       if (device_.acceptLimit(e.channel) > 0) {
         const double w = e.in.wait(now, baud);
-        if (w == 0) events |= POLLIN;
-        else wake = std::min(wake, now + w);
+        if (w == 0)
+          events |= POLLIN;
+        else
+          wake = std::min(wake, now + w);
       }
       if (!e.queue.empty()) {
         const double due = std::max(e.queue.front().at, now + e.out.wait(now, baud));
-        if (due <= now) events |= POLLOUT;
-        else wake = std::min(wake, due);
+        if (due <= now)
+          events |= POLLOUT;
+        else
+          wake = std::min(wake, due);
       }
       fds.push_back({e.fd, events, 0});
       polled.push_back(&e);
@@ -285,7 +293,8 @@ int main(int argc, char** argv) {
     const auto text = readFile(*options->sceneFile);
     auto parsed = text ? Scene::parse(*text, &error) : std::nullopt;
     if (!parsed) {
-      std::cerr << "veltsim: --scene " << *options->sceneFile << ": " << (text ? error : "cannot read") << "\n";
+      std::cerr << "veltsim: --scene " << *options->sceneFile << ": " << (text ? error : "cannot read")
+                << "\n";
       return 2;
     }
     scene = std::move(*parsed);
@@ -301,7 +310,7 @@ int main(int argc, char** argv) {
   }
 
   if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return std::perror("veltsim: pipe"), 1;
-  struct sigaction sa{};
+  struct sigaction sa {};
   sa.sa_handler = onSignal;
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGINT, &sa, nullptr);

@@ -67,7 +67,8 @@ std::optional<Pty> openPty(const std::string& linkPath, std::string* error) {
   pty.master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (pty.master < 0) return fail("posix_openpt");
   char name[128];
-  if (grantpt(pty.master) != 0 || unlockpt(pty.master) != 0 || ptsname_r(pty.master, name, sizeof name) != 0) {
+  if (grantpt(pty.master) != 0 || unlockpt(pty.master) != 0 ||
+      ptsname_r(pty.master, name, sizeof name) != 0) {
     close(pty.master);
     return fail("pseudo-terminal set-up");
   }
@@ -106,8 +107,10 @@ void closePty(Pty& pty) {
 void Pacer::refill(double now, int baud) {
   const double rate = baud / 10.0;
   const double burst = std::max(1.0, rate * 0.005);  // at most 5 ms worth at once
-  if (last_ < 0) tokens_ = burst;
-  else tokens_ = std::min(burst, tokens_ + (now - last_) * rate);
+  if (last_ < 0)
+    tokens_ = burst;
+  else
+    tokens_ = std::min(burst, tokens_ + (now - last_) * rate);
   last_ = now;
 }
 

@@ -27,7 +27,7 @@ void closePty(Pty& pty);
 
 // Token bucket at the wire rate of a serial line: 10 bits a byte (8N1).
 class Pacer {
-public:
+ public:
   explicit Pacer(bool enabled) : enabled_(enabled) {}
   // Bytes that may pass now.
   size_t allowance(double now, int baud);
@@ -35,7 +35,7 @@ public:
   // Seconds from now until at least one byte may pass (0 when one may pass now).
   double wait(double now, int baud);
 
-private:
+ private:
   void refill(double now, int baud);
   bool enabled_;
   double tokens_ = 0;

@@ -70,7 +70,9 @@ void BootFirmware::process(double now, std::vector<BootEvent>& out) {
       return;
     }
     if (settings_.errorAtRecord == records_) {
-      finish({BootEvent::Failed, scan.text, scan.record, "fault: error at record " + std::to_string(records_)}, out);
+      finish(
+          {BootEvent::Failed, scan.text, scan.record, "fault: error at record " + std::to_string(records_)},
+          out);
       return;
     }
     const SRecord& r = scan.record;
@@ -104,8 +106,10 @@ std::string BootFirmware::decorate(std::string_view message) const {
   static constexpr std::string_view kChatter = "boot: sector erased, checksum ok, flash ready.\r\n";
   std::string noise;
   for (size_t i = 0; i < settings_.noiseBytes; ++i) {
-    if (settings_.nulBytes && i % 40 == 39) noise += '\0';
-    else noise += kChatter[i % kChatter.size()];
+    if (settings_.nulBytes && i % 40 == 39)
+      noise += '\0';
+    else
+      noise += kChatter[i % kChatter.size()];
   }
   const std::string nul = settings_.nulBytes ? std::string(2, '\0') : std::string();
   return noise + nul + std::string(message) + nul + noise;

@@ -56,11 +56,21 @@ Json& Json::str(std::string_view k, std::string_view value) {
   body_ += '"';
   for (unsigned char c : value) {
     switch (c) {
-      case '"': body_ += "\\\""; break;
-      case '\\': body_ += "\\\\"; break;
-      case '\n': body_ += "\\n"; break;
-      case '\r': body_ += "\\r"; break;
-      case '\t': body_ += "\\t"; break;
+      case '"':
+        body_ += "\\\"";
+        break;
+      case '\\':
+        body_ += "\\\\";
+        break;
+      case '\n':
+        body_ += "\\n";
+        break;
+      case '\r':
+        body_ += "\\r";
+        break;
+      case '\t':
+        body_ += "\\t";
+        break;
       default:
         if (c < 0x20 || c >= 0x7F) {
           char buf[8];

@@ -21,7 +21,7 @@ std::string toHex(std::span<const uint8_t> bytes);
 
 // Builds one JSON object on one line: Json().num("t", 1.5).str("dir", "rx").text()
 class Json {
-public:
+ public:
   Json& num(std::string_view key, double value);
   Json& num(std::string_view key, long long value);
   Json& num(std::string_view key, int value) { return num(key, static_cast<long long>(value)); }
@@ -30,7 +30,7 @@ public:
   Json& str(std::string_view key, std::string_view value);
   std::string text() const { return body_.empty() ? "{}" : body_ + "}"; }
 
-private:
+ private:
   void key(std::string_view k);
   std::string body_;
 };

@@ -10,26 +10,40 @@ namespace veltsim {
 
 // The sixteen parameter words of the parameter packet by index.
 enum Param : int {
-  Power, PMode, Average, EvalMode, Hold, IntLim, MaxColNo, OutMode,
-  Trigger, ExTeach, CalcMode, DynWinLo, DynWinHi, ColorGroup, Frei15, Frei16
+  Power,
+  PMode,
+  Average,
+  EvalMode,
+  Hold,
+  IntLim,
+  MaxColNo,
+  OutMode,
+  Trigger,
+  ExTeach,
+  CalcMode,
+  DynWinLo,
+  DynWinHi,
+  ColorGroup,
+  Frei15,
+  Frei16
 };
 
 constexpr int kParamCount = 16;
 constexpr int kRows = 31;
-constexpr int kRowWords = 6;                               // five row values + group number
+constexpr int kRowWords = 6;                                   // five row values + group number
 constexpr int kPacketWords = kParamCount + kRows * kRowWords;  // 202
-constexpr int kTempSteps = 100;                            // temperature index 0..99
+constexpr int kTempSteps = 100;                                // temperature index 0..99
 constexpr int kRootEntries = 256;
 
 // Bits of SensorConfig::loaded: which compensation tables are in force.
 enum LoadedBit : uint16_t { LoadedRed = 1, LoadedGreen = 2, LoadedBlue = 4, LoadedRoot = 8 };
 
 struct SensorConfig {
-  std::array<uint16_t, kPacketWords> packet{};  // parameters then 31 rows of 6 words, as `pp`
-  std::array<uint16_t, 3> calib{};              // calibration factors R, G, B (1024 = 1.0)
+  std::array<uint16_t, kPacketWords> packet{};                 // parameters then 31 rows of 6 words, as `pp`
+  std::array<uint16_t, 3> calib{};                             // calibration factors R, G, B (1024 = 1.0)
   std::array<std::array<uint16_t, kTempSteps>, 3> tempComp{};  // compensation factors per channel
-  std::array<uint16_t, kRootEntries> root{};    // cube-root table
-  uint16_t loaded = 0;                          // LoadedBit mask
+  std::array<uint16_t, kRootEntries> root{};                   // cube-root table
+  uint16_t loaded = 0;                                         // LoadedBit mask
 
   uint16_t param(Param p) const { return packet[p]; }
   // Row r (0..30) value c (0..5: a, b, tolerance, intensity, intensity tolerance, group).

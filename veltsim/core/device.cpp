@@ -14,7 +14,8 @@ Device::Device(Sensor& sensor, DeviceSettings settings)
         BootSettings b = settings_.boot;
         if (faults_.find(FaultKind::NoPrompt)) b.prompt = false;
         if (const FaultRule* r = faults_.find(FaultKind::SrecError)) b.errorAtRecord = r->value;
-        if (const FaultRule* r = faults_.find(FaultKind::BootText)) b.noiseBytes = static_cast<size_t>(r->value);
+        if (const FaultRule* r = faults_.find(FaultKind::BootText))
+          b.noiseBytes = static_cast<size_t>(r->value);
         if (faults_.find(FaultKind::BootNul)) b.nulBytes = true;
         return b;
       }()) {}
@@ -70,8 +71,12 @@ void Device::receive(int channel, std::span<const uint8_t> bytes, double now) {
   if (bootMode()) {
     const std::string text(bytes.begin(), bytes.end());
     if (channel != bootChannel_ || !boot_.active()) {
-      out_.log.push_back(line(now, channel).str("dir", "rx").str("mode", "boot").str("text", text)
-                             .str("note", "ignored: boot firmware not listening here").text());
+      out_.log.push_back(line(now, channel)
+                             .str("dir", "rx")
+                             .str("mode", "boot")
+                             .str("text", text)
+                             .str("note", "ignored: boot firmware not listening here")
+                             .text());
       return;
     }
     out_.log.push_back(line(now, channel).str("dir", "rx").str("mode", "boot").str("text", text).text());
@@ -81,8 +86,11 @@ void Device::receive(int channel, std::span<const uint8_t> bytes, double now) {
   }
 
   if (!c.pending.empty() && now - c.lastRx > settings_.frameGap) {
-    out_.log.push_back(line(now, channel).str("event", "dropped").str("hex", toHex(c.pending))
-                           .str("note", "partial telegram followed by silence").text());
+    out_.log.push_back(line(now, channel)
+                           .str("event", "dropped")
+                           .str("hex", toHex(c.pending))
+                           .str("note", "partial telegram followed by silence")
+                           .text());
     c.pending.clear();
   }
   c.lastRx = now;
@@ -95,9 +103,11 @@ void Device::receive(int channel, std::span<const uint8_t> bytes, double now) {
            !(c.pending[skip] == 0x00 && (skip + 1 == c.pending.size() || c.pending[skip + 1] == 0x55)))
       ++skip;
     if (skip > 0) {
-      out_.log.push_back(line(now, channel).str("event", "dropped")
+      out_.log.push_back(line(now, channel)
+                             .str("event", "dropped")
                              .str("hex", toHex(std::span(c.pending).first(skip)))
-                             .str("note", "no sync word").text());
+                             .str("note", "no sync word")
+                             .text());
       c.pending.erase(c.pending.begin(), c.pending.begin() + static_cast<long>(skip));
     }
     if (c.pending.size() < kTelegramBytes) return;
@@ -107,8 +117,11 @@ void Device::receive(int channel, std::span<const uint8_t> bytes, double now) {
     handleTelegram(channel, telegram, now);
   }
   if (!channels_[channel].pending.empty()) {
-    out_.log.push_back(line(now, channel).str("event", "dropped").str("hex", toHex(channels_[channel].pending))
-                           .str("note", "bytes after the jump order").text());
+    out_.log.push_back(line(now, channel)
+                           .str("event", "dropped")
+                           .str("hex", toHex(channels_[channel].pending))
+                           .str("note", "bytes after the jump order")
+                           .text());
     channels_[channel].pending.clear();
   }
 }
@@ -118,18 +131,21 @@ void Device::handleTelegram(int channel, std::span<const uint8_t, kTelegramBytes
   const uint16_t order = wordAt(telegram, 1);
   faults_.countTelegram(order);
   ++c.telegrams;
-  out_.log.push_back(line(now, channel).str("dir", "rx").num("order", order).str("hex", toHex(telegram)).text());
+  out_.log.push_back(
+      line(now, channel).str("dir", "rx").num("order", order).str("hex", toHex(telegram)).text());
 
   Sensor::Result result = sensor_.handle(telegram, now);
   if (!result.known)
     out_.log.push_back(line(now, channel).str("event", "unknown-order").num("order", order).text());
   if (!result.note.empty())
-    out_.log.push_back(line(now, channel).str("event", "note").num("order", order).str("note", result.note).text());
+    out_.log.push_back(
+        line(now, channel).str("event", "note").num("order", order).str("note", result.note).text());
   if (result.eepromWritten) out_.saveState = true;
 
   if (result.enterBoot) {
     if (const FaultRule* r = faults_.match(FaultKind::NoJump, order)) {
-      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", r->text).num("order", order).text());
+      out_.log.push_back(
+          line(now, channel).str("event", "fault").str("fault", r->text).num("order", order).text());
       bootChannel_ = channel;
       bootPendingAt_ = now + r->value / 1000.0;  // the user resets the sensor
       return;
@@ -139,11 +155,16 @@ void Device::handleTelegram(int channel, std::span<const uint8_t, kTelegramBytes
   const ReplyPlan plan = faults_.planReply(order);
   if (!result.reply.empty())
     for (const auto& text : plan.applied)
-      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", text).num("order", order).text());
+      out_.log.push_back(
+          line(now, channel).str("event", "fault").str("fault", text).num("order", order).text());
   double replyEnd = now;
   for (ReplyPiece& piece : applyPlan(plan, result.reply)) {
-    out_.log.push_back(line(now, channel).str("dir", "tx").num("order", order).num("at", now + piece.delay)
-                           .str("hex", toHex(piece.bytes)).text());
+    out_.log.push_back(line(now, channel)
+                           .str("dir", "tx")
+                           .num("order", order)
+                           .num("at", now + piece.delay)
+                           .str("hex", toHex(piece.bytes))
+                           .text());
     replyEnd = now + piece.delay;
     emit(channel, replyEnd, std::move(piece.bytes));
   }
@@ -154,7 +175,8 @@ void Device::handleTelegram(int channel, std::span<const uint8_t, kTelegramBytes
   }
   if (c.kind == ChannelKind::Tcp)
     if (const FaultRule* r = faults_.find(FaultKind::Close); r && c.telegrams == r->value) {
-      out_.log.push_back(line(now, channel).str("event", "fault").str("fault", r->text).num("order", order).text());
+      out_.log.push_back(
+          line(now, channel).str("event", "fault").str("fault", r->text).num("order", order).text());
       emit(channel, replyEnd, {}, Emission::Close);
     }
 }
@@ -170,21 +192,31 @@ void Device::bootEvents(const std::vector<BootEvent>& events, double now) {
   for (const BootEvent& e : events) {
     switch (e.kind) {
       case BootEvent::Text:
-        out_.log.push_back(line(now, bootChannel_).str("dir", "tx").str("mode", "boot").str("text", e.text).text());
+        out_.log.push_back(
+            line(now, bootChannel_).str("dir", "tx").str("mode", "boot").str("text", e.text).text());
         emit(bootChannel_, now, Bytes(e.text.begin(), e.text.end()));
         break;
       case BootEvent::Record:
-        out_.log.push_back(line(now, bootChannel_).str("event", "record").str("type", std::string("S") + e.record.type)
+        out_.log.push_back(line(now, bootChannel_)
+                               .str("event", "record")
+                               .str("type", std::string("S") + e.record.type)
                                .num("address", static_cast<long long>(e.record.address))
-                               .num("length", static_cast<long long>(e.record.data.size())).boolean("ok", true)
-                               .str("text", e.text).text());
+                               .num("length", static_cast<long long>(e.record.data.size()))
+                               .boolean("ok", true)
+                               .str("text", e.text)
+                               .text());
         break;
       case BootEvent::Failed:
-        out_.log.push_back(line(now, bootChannel_).str("event", "record").boolean("ok", false)
-                               .str("error", e.problem).str("text", e.text).text());
+        out_.log.push_back(line(now, bootChannel_)
+                               .str("event", "record")
+                               .boolean("ok", false)
+                               .str("error", e.problem)
+                               .str("text", e.text)
+                               .text());
         break;
       case BootEvent::Started:
-      case BootEvent::TimedOut: break;
+      case BootEvent::TimedOut:
+        break;
     }
     if (e.kind == BootEvent::Started || e.kind == BootEvent::Failed || e.kind == BootEvent::TimedOut) {
       if (e.kind == BootEvent::Started) {
@@ -192,8 +224,11 @@ void Device::bootEvents(const std::vector<BootEvent>& events, double now) {
         out_.firmware = boot_.image().flatten();
       }
       sensor_.restart();
-      const char* why = e.kind == BootEvent::Started ? "started" : e.kind == BootEvent::Failed ? "error" : "timeout";
-      out_.log.push_back(line(now, bootChannel_).str("event", "mode").str("mode", "application").str("reason", why).text());
+      const char* why = e.kind == BootEvent::Started  ? "started"
+                        : e.kind == BootEvent::Failed ? "error"
+                                                      : "timeout";
+      out_.log.push_back(
+          line(now, bootChannel_).str("event", "mode").str("mode", "application").str("reason", why).text());
     }
   }
 }
@@ -207,11 +242,17 @@ void Device::updateFlowControl(double now) {
   if (active && !c.xoff && boot_.buffered() * 4 >= size * 3) {
     c.xoff = true;
     emit(bootChannel_, now, {kXoff});
-    out_.log.push_back(line(now, bootChannel_).str("event", "xoff").num("buffered", static_cast<long long>(boot_.buffered())).text());
+    out_.log.push_back(line(now, bootChannel_)
+                           .str("event", "xoff")
+                           .num("buffered", static_cast<long long>(boot_.buffered()))
+                           .text());
   } else if (c.xoff && (!active || boot_.buffered() * 4 <= size || boot_.needsInput())) {
     c.xoff = false;
     emit(bootChannel_, now, {kXon});
-    out_.log.push_back(line(now, bootChannel_).str("event", "xon").num("buffered", static_cast<long long>(boot_.buffered())).text());
+    out_.log.push_back(line(now, bootChannel_)
+                           .str("event", "xon")
+                           .num("buffered", static_cast<long long>(boot_.buffered()))
+                           .text());
   }
 }
 

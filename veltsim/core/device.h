@@ -26,9 +26,9 @@ struct Emission {
 // Everything a Device call produced.
 struct Outbox {
   std::vector<Emission> emissions;
-  std::vector<std::string> log;                   // JSON lines
-  bool saveState = false;                         // the EEPROM changed
-  std::optional<std::vector<uint8_t>> firmware;   // an image the boot firmware accepted
+  std::vector<std::string> log;                  // JSON lines
+  bool saveState = false;                        // the EEPROM changed
+  std::optional<std::vector<uint8_t>> firmware;  // an image the boot firmware accepted
 };
 
 struct DeviceSettings {
@@ -38,7 +38,7 @@ struct DeviceSettings {
 };
 
 class Device {
-public:
+ public:
   Device(Sensor& sensor, DeviceSettings settings);
 
   int addChannel(ChannelKind kind, std::string name);
@@ -57,11 +57,11 @@ public:
 
   Outbox take();
 
-private:
+ private:
   struct Channel {
     ChannelKind kind = ChannelKind::Tcp;
     std::string name;
-    Bytes pending;        // bytes of a telegram not yet complete
+    Bytes pending;  // bytes of a telegram not yet complete
     double lastRx = 0;
     int telegrams = 0;    // on the current connection
     double queueEnd = 0;  // time of the last emission, so that replies keep their order

@@ -124,18 +124,29 @@ ReplyPlan FaultPlan::planReply(uint16_t order) const {
   for (const auto& r : rules_) {
     if (!matches(r, order)) continue;
     switch (r.kind) {
-      case FaultKind::NoReply: plan.drop = true; break;
-      case FaultKind::Short: plan.keepBytes = static_cast<size_t>(r.value); break;
-      case FaultKind::Long: plan.extraBytes += static_cast<size_t>(r.value); break;
+      case FaultKind::NoReply:
+        plan.drop = true;
+        break;
+      case FaultKind::Short:
+        plan.keepBytes = static_cast<size_t>(r.value);
+        break;
+      case FaultKind::Long:
+        plan.extraBytes += static_cast<size_t>(r.value);
+        break;
       case FaultKind::BadEcho:
         plan.echoWord = r.value >= 0 ? static_cast<uint16_t>(r.value) : static_cast<uint16_t>(order + 1);
         break;
       case FaultKind::Alter:
         plan.wordChanges.push_back({static_cast<size_t>(r.value), r.replacement});
         break;
-      case FaultKind::Delay: plan.delay += r.value / 1000.0; break;
-      case FaultKind::Split: plan.splitGap = r.value / 1000.0; break;
-      default: continue;  // not a reply fault
+      case FaultKind::Delay:
+        plan.delay += r.value / 1000.0;
+        break;
+      case FaultKind::Split:
+        plan.splitGap = r.value / 1000.0;
+        break;
+      default:
+        continue;  // not a reply fault
     }
     plan.applied.push_back(r.text);
   }
@@ -152,7 +163,8 @@ std::vector<ReplyPiece> applyPlan(const ReplyPlan& plan, std::vector<uint8_t> re
     const size_t at = 2 * change.word;
     if (at + 1 >= reply.size()) continue;  // the reply has no such word
     const auto old = static_cast<uint16_t>(reply[at] << 8 | reply[at + 1]);
-    const auto now = change.replacement >= 0 ? static_cast<uint16_t>(change.replacement) : static_cast<uint16_t>(old + 1);
+    const auto now =
+        change.replacement >= 0 ? static_cast<uint16_t>(change.replacement) : static_cast<uint16_t>(old + 1);
     reply[at] = static_cast<uint8_t>(now >> 8);
     reply[at + 1] = static_cast<uint8_t>(now & 0xFF);
   }

@@ -29,7 +29,21 @@
 
 namespace veltsim {
 
-enum class FaultKind { NoReply, Short, Long, BadEcho, Alter, Delay, Split, Close, NoJump, NoPrompt, SrecError, BootText, BootNul };
+enum class FaultKind {
+  NoReply,
+  Short,
+  Long,
+  BadEcho,
+  Alter,
+  Delay,
+  Split,
+  Close,
+  NoJump,
+  NoPrompt,
+  SrecError,
+  BootText,
+  BootNul
+};
 
 struct FaultRule {
   FaultKind kind = FaultKind::NoReply;
@@ -53,13 +67,13 @@ struct ReplyPlan {
     int replacement;  // < 0: the old word + 1
   };
   std::vector<WordChange> wordChanges;
-  double delay = 0;       // seconds
-  double splitGap = -1;   // seconds between the halves; < 0: not split
+  double delay = 0;                  // seconds
+  double splitGap = -1;              // seconds between the halves; < 0: not split
   std::vector<std::string> applied;  // specs of the rules that matched
 };
 
 class FaultPlan {
-public:
+ public:
   explicit FaultPlan(std::vector<FaultRule> rules = {}) : rules_(std::move(rules)) {}
 
   // Counts a received telegram; call once per telegram before planning its reply.
@@ -70,7 +84,7 @@ public:
   // The first rule of `kind` regardless of filters (boot and connection faults).
   const FaultRule* find(FaultKind kind) const;
 
-private:
+ private:
   bool matches(const FaultRule& rule, uint16_t order) const;
   std::vector<FaultRule> rules_;
   std::map<uint16_t, int> perOrder_;

@@ -38,8 +38,8 @@ std::optional<Scene> Scene::parse(std::string_view text, std::string* error) {
     Target t;
     if (!(fields >> t.name)) continue;  // blank line
     std::string extra;
-    if (!(fields >> t.r >> t.g >> t.b >> t.seconds) || (fields >> extra) || t.r < 0 || t.g < 0 ||
-        t.b < 0 || t.seconds <= 0) {
+    if (!(fields >> t.r >> t.g >> t.b >> t.seconds) || (fields >> extra) || t.r < 0 || t.g < 0 || t.b < 0 ||
+        t.seconds <= 0) {
       if (error) *error = "scene line " + std::to_string(lineNo) + ": expected NAME R G B SECONDS";
       return std::nullopt;
     }

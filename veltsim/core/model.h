@@ -64,7 +64,7 @@ struct Evaluation {
 Evaluation evaluateColour(const SensorConfig& config, ColourPoint p);
 
 class MeasurementModel {
-public:
+ public:
   MeasurementModel(Scene scene, ModelSettings settings, uint32_t seed);
   double temperatureAt(double t) const;
   Measurement measure(const SensorConfig& config, double t);
@@ -76,7 +76,7 @@ public:
   static constexpr double kDriftPerDegree[3] = {-0.004, -0.002, 0.0015};
   static constexpr uint16_t kFullScale = 4095;
 
-private:
+ private:
   Scene scene_;
   ModelSettings settings_;
   std::mt19937 rng_;

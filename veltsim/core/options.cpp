@@ -80,10 +80,24 @@ bool number(const std::string& s, T& out) {
 }
 
 bool takesValue(const std::string& option) {
-  static const char* const kValueOptions[] = {
-      "--tcp", "--pty", "--state", "--log", "--scene", "--fw-out", "--version-text", "--id-length", "--temperature",
-      "--temp-period", "--noise", "--seed", "--prompt-delay-ms", "--flash-ms", "--boot-buffer", "--boot-timeout",
-      "--frame-gap-ms", "--fault"};
+  static const char* const kValueOptions[] = {"--tcp",
+                                              "--pty",
+                                              "--state",
+                                              "--log",
+                                              "--scene",
+                                              "--fw-out",
+                                              "--version-text",
+                                              "--id-length",
+                                              "--temperature",
+                                              "--temp-period",
+                                              "--noise",
+                                              "--seed",
+                                              "--prompt-delay-ms",
+                                              "--flash-ms",
+                                              "--boot-buffer",
+                                              "--boot-timeout",
+                                              "--frame-gap-ms",
+                                              "--fault"};
   for (const char* o : kValueOptions)
     if (option == o) return true;
   return false;
@@ -111,7 +125,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
       o.pace = true;
       continue;
     }
-    if (!takesValue(a)) return fail(a.size() > 1 && a[0] == '-' ? "unknown option '" + a + "'" : "unexpected argument '" + a + "'");
+    if (!takesValue(a))
+      return fail(a.size() > 1 && a[0] == '-' ? "unknown option '" + a + "'"
+                                              : "unexpected argument '" + a + "'");
     if (i + 1 >= args.size()) return fail("option '" + a + "' needs a value");
     const std::string& v = args[++i];
     double d = 0;

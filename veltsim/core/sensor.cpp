@@ -38,14 +38,16 @@ Bytes Sensor::echoReply(uint16_t order, std::span<const uint16_t> payload) const
 
 Bytes Sensor::dataFrame(uint16_t order, double now) {
   const Measurement m = model_.measure(ram_, now);
-  const uint16_t payload[16] = {m.cal[0], m.cal[1], m.cal[2], m.point.a, m.point.b, m.point.intensity,
-                                m.colour, m.raw[0], m.raw[1], m.raw[2], m.temperature, m.group, m.power};
+  const uint16_t payload[16] = {m.cal[0],          m.cal[1], m.cal[2], m.point.a, m.point.b,
+                                m.point.intensity, m.colour, m.raw[0], m.raw[1],  m.raw[2],
+                                m.temperature,     m.group,  m.power};
   return echoReply(order, payload);
 }
 
 Bytes Sensor::versionReply() const {
   Bytes text(settings_.idLength, 0);
-  std::copy_n(settings_.versionText.begin(), std::min(settings_.versionText.size(), text.size()), text.begin());
+  std::copy_n(settings_.versionText.begin(), std::min(settings_.versionText.size(), text.size()),
+              text.begin());
   return text;
 }
 

@@ -18,11 +18,30 @@ constexpr uint16_t kLoaderAnswer = 0x00AA;
 
 // Orders (command codes) the sensor knows.
 enum Order : uint16_t {
-  SetPara = 1, SetRow = 2, GetPara = 3, GetRow = 4, GetData = 5, SaveEeprom = 6, GetVersion = 7,
-  LoadEeprom = 8, GetRecData = 19, SetCalibCf = 30, GetCalibCf = 31,
-  SetTempCfRed = 40, SetTempCfGreen = 41, SetTempCfBlue = 42, TempCompStart = 43,
-  GetTempCfRed = 44, GetTempCfGreen = 45, GetTempCfBlue = 46, SetRootTable = 50, GetRootTable = 51,
-  EepromPage = 180, EepromWrite = 182, EepromRead = 184, JumpBoot = 187,
+  SetPara = 1,
+  SetRow = 2,
+  GetPara = 3,
+  GetRow = 4,
+  GetData = 5,
+  SaveEeprom = 6,
+  GetVersion = 7,
+  LoadEeprom = 8,
+  GetRecData = 19,
+  SetCalibCf = 30,
+  GetCalibCf = 31,
+  SetTempCfRed = 40,
+  SetTempCfGreen = 41,
+  SetTempCfBlue = 42,
+  TempCompStart = 43,
+  GetTempCfRed = 44,
+  GetTempCfGreen = 45,
+  GetTempCfBlue = 46,
+  SetRootTable = 50,
+  GetRootTable = 51,
+  EepromPage = 180,
+  EepromWrite = 182,
+  EepromRead = 184,
+  JumpBoot = 187,
 };
 
 struct SensorSettings {
@@ -31,14 +50,14 @@ struct SensorSettings {
 };
 
 class Sensor {
-public:
+ public:
   using Telegram = std::span<const uint8_t, kTelegramBytes>;
   struct Result {
-    Bytes reply;                // empty: the order has no reply
-    bool known = true;          // false: unknown order, ignored
+    Bytes reply;        // empty: the order has no reply
+    bool known = true;  // false: unknown order, ignored
     bool eepromWritten = false;
-    bool enterBoot = false;     // the jump order was accepted
-    std::string note;           // something worth logging (ignored payload and the like)
+    bool enterBoot = false;  // the jump order was accepted
+    std::string note;        // something worth logging (ignored payload and the like)
   };
 
   Sensor(SensorSettings settings, MeasurementModel model);
@@ -59,7 +78,7 @@ public:
   SensorConfig eepromConfig() const;
   void storeEepromConfig(const SensorConfig& config);
 
-private:
+ private:
   Bytes echoReply(uint16_t order, std::span<const uint16_t> payload) const;
   Bytes dataFrame(uint16_t order, double now);
   Bytes versionReply() const;

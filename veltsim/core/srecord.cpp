@@ -4,13 +4,20 @@ namespace veltsim {
 
 const char* describe(SRecError e) {
   switch (e) {
-    case SRecError::None: return "ok";
-    case SRecError::NotARecord: return "not a record";
-    case SRecError::BadType: return "bad type";
-    case SRecError::BadHex: return "bad hex digit";
-    case SRecError::BadLength: return "bad length";
-    case SRecError::BadChecksum: return "bad checksum";
-    case SRecError::Truncated: return "truncated record";
+    case SRecError::None:
+      return "ok";
+    case SRecError::NotARecord:
+      return "not a record";
+    case SRecError::BadType:
+      return "bad type";
+    case SRecError::BadHex:
+      return "bad hex digit";
+    case SRecError::BadLength:
+      return "bad length";
+    case SRecError::BadChecksum:
+      return "bad checksum";
+    case SRecError::Truncated:
+      return "truncated record";
   }
   return "?";
 }
@@ -27,10 +34,20 @@ int hexValue(char c) {
 // Address bytes per record type, 0 for a type that does not exist (S4).
 int addressBytes(char type) {
   switch (type) {
-    case '0': case '1': case '5': case '9': return 2;
-    case '2': case '6': case '8': return 3;
-    case '3': case '7': return 4;
-    default: return 0;
+    case '0':
+    case '1':
+    case '5':
+    case '9':
+      return 2;
+    case '2':
+    case '6':
+    case '8':
+      return 3;
+    case '3':
+    case '7':
+      return 4;
+    default:
+      return 0;
   }
 }
 }  // namespace

@@ -27,7 +27,7 @@ struct SRecScan {
   size_t consumed = 0;  // characters used, separators before the record included
   SRecord record;
   SRecError error = SRecError::None;
-  std::string text;     // the record's characters
+  std::string text;  // the record's characters
 };
 
 // Separators accepted between records: CR, LF, blanks, tabs and the XON/XOFF characters.
@@ -38,14 +38,14 @@ SRecScan scanRecord(std::string_view buffer);
 
 // The firmware image built from the data records.
 class FirmwareImage {
-public:
+ public:
   void add(uint32_t address, const std::vector<uint8_t>& data);
   bool empty() const { return bytes_.empty(); }
   uint32_t base() const { return bytes_.empty() ? 0 : bytes_.begin()->first; }
   // Contiguous bytes from the lowest to the highest address, gaps filled with 0xFF.
   std::vector<uint8_t> flatten() const;
 
-private:
+ private:
   std::map<uint32_t, uint8_t> bytes_;
 };
 

@@ -52,13 +52,17 @@ bool loadState(Sensor& sensor, std::string_view text, std::string* error) {
     size_t at = 0;
     if (!(fields >> tag)) continue;
     std::span<uint16_t> dest;
-    if (tag == "ram") dest = ram;
-    else if (tag == "eeprom") dest = eepromWords;
-    else return fail("state line " + std::to_string(lineNo) + ": unknown tag");
+    if (tag == "ram")
+      dest = ram;
+    else if (tag == "eeprom")
+      dest = eepromWords;
+    else
+      return fail("state line " + std::to_string(lineNo) + ": unknown tag");
     if (!(fields >> std::hex >> at)) return fail("state line " + std::to_string(lineNo) + ": no address");
     unsigned word = 0;
     while (fields >> std::hex >> word) {
-      if (at >= dest.size() || word > 0xFFFF) return fail("state line " + std::to_string(lineNo) + ": out of range");
+      if (at >= dest.size() || word > 0xFFFF)
+        return fail("state line " + std::to_string(lineNo) + ": out of range");
       dest[at++] = static_cast<uint16_t>(word);
     }
   }

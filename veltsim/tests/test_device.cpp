@@ -103,7 +103,8 @@ TEST(Device, TelegramsInPiecesAreReassembledAndLogged) {
 TEST(Device, FirmwareUpdateThroughTheBootFirmware) {
   Rig rig;
   Outbox out = rig.send(rig.pty, telegram(JumpBoot), 1.0);
-  EXPECT_EQ(sentBytes(out), wordsToBytes(std::vector<uint16_t>{0xAA, 0xBB, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+  EXPECT_EQ(sentBytes(out), wordsToBytes(std::vector<uint16_t>{0xAA, 0xBB, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                                               0, 0, 0, 0, 0}));
   EXPECT_TRUE(rig.device.bootMode());
   EXPECT_EQ(rig.device.baud(rig.pty), 115200);
   EXPECT_EQ(text(rig.tick(1.2)), "");
@@ -131,10 +132,10 @@ TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
   rig.tick(1);
   const std::string record = "S1131000000102030405060708090A0B0C0D0E0F64";  // 42 characters
   EXPECT_EQ(rig.device.acceptLimit(rig.pty), 100u);
-  EXPECT_TRUE(rig.send(rig.pty, record, 1.0).emissions.empty());  // programmed until 1.01
+  EXPECT_TRUE(rig.send(rig.pty, record, 1.0).emissions.empty());         // programmed until 1.01
   Outbox out = rig.send(rig.pty, record + record.substr(0, 34), 1.001);  // 76 of 100 bytes wait
   EXPECT_EQ(sentBytes(out), Bytes{0x13});                                // XOFF
-  EXPECT_EQ(rig.device.acceptLimit(rig.pty), 0u);  // nothing more is read until XON
+  EXPECT_EQ(rig.device.acceptLimit(rig.pty), 0u);                        // nothing more is read until XON
   EXPECT_EQ(*rig.device.nextDeadline(), 1.01);
   // The second record is programmed; the rest of the third cannot complete without input.
   out = rig.tick(1.011);
@@ -158,24 +159,40 @@ TEST(Device, BootTextFaultsSurroundTheMessages) {
   ASSERT_NE(at, std::string::npos);
   EXPECT_EQ(at, 100u);
   EXPECT_EQ(prompt.size(), 200 + 4 + kPrompt.size());
-  EXPECT_EQ(std::count(prompt.begin(), prompt.end(), '\0'), 4 + 2 * 2);  // and one every 40 characters of the text
+  EXPECT_EQ(std::count(prompt.begin(), prompt.end(), '\0'),
+            4 + 2 * 2);  // and one every 40 characters of the text
   const std::string error = text(rig.send(rig.pty, "S1131000000102030405060708090A0B0C0D0E0F65", 2));
   EXPECT_EQ(error.substr(102, kError.size()), kError);
 }
 
 TEST(Device, BootModeFailuresAndFaults) {
-  struct Step { double at; std::string input, output, log; };
-  struct Script { std::vector<std::string> faults; std::vector<Step> steps; };
-  const Bytes jump = wordsToBytes(std::vector<uint16_t>{0xAA, 0xBB, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  struct Step {
+    double at;
+    std::string input, output, log;
+  };
+  struct Script {
+    std::vector<std::string> faults;
+    std::vector<Step> steps;
+  };
+  const Bytes jump =
+      wordsToBytes(std::vector<uint16_t>{0xAA, 0xBB, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   const std::string jumped(jump.begin(), jump.end());
   const Script scripts[] = {
-      {{}, {{0, "JUMP", jumped, ""}, {1, "", kPrompt, ""},  // a bad checksum
-            {2, "S1131000000102030405060708090A0B0C0D0E0F65", kError, "bad checksum"}}},
+      {{},
+       {{0, "JUMP", jumped, ""},
+        {1, "", kPrompt, ""},  // a bad checksum
+        {2, "S1131000000102030405060708090A0B0C0D0E0F65", kError, "bad checksum"}}},
       {{}, {{0, "JUMP", jumped, ""}, {1, "", kPrompt, ""}, {11, "", "", "timeout"}}},  // silence
-      {{"nojump:reset_ms=2000"}, {{0, "JUMP", "", "nojump"}, {1.9, "", "", ""}, {2.0, "", "", ""},  // then the "reset"
-                                  {2.5, "", kPrompt, ""}, {3, kFirmware, kStarted + " +fw", ""}}},
-      {{"noprompt"}, {{0, "JUMP", jumped, ""}, {0.1, "", "", ""}, {5, "", "", ""}, {6, kFirmware, kStarted + " +fw", ""}}},
-      {{"srecerror:nth=2"}, {{0, "JUMP", jumped, ""}, {1, "", kPrompt, ""}, {2, kFirmware, kError, "error at record 2"}}},
+      {{"nojump:reset_ms=2000"},
+       {{0, "JUMP", "", "nojump"},
+        {1.9, "", "", ""},
+        {2.0, "", "", ""},  // then the "reset"
+        {2.5, "", kPrompt, ""},
+        {3, kFirmware, kStarted + " +fw", ""}}},
+      {{"noprompt"},
+       {{0, "JUMP", jumped, ""}, {0.1, "", "", ""}, {5, "", "", ""}, {6, kFirmware, kStarted + " +fw", ""}}},
+      {{"srecerror:nth=2"},
+       {{0, "JUMP", jumped, ""}, {1, "", kPrompt, ""}, {2, kFirmware, kError, "error at record 2"}}},
   };
   for (const Script& script : scripts) {
     Rig rig(script.faults);
@@ -202,14 +219,20 @@ TEST(Faults, MalformedRulesAreRejected) {
 // its pieces ("size" or "size@delay ms"), "#" and the echoed word, the last
 // byte of an overlong reply, and "!" when the fault was logged.
 TEST(Faults, ReplyFaults) {
-  struct Case { std::vector<std::string> faults; std::vector<std::pair<uint16_t, std::string>> replies; };
+  struct Case {
+    std::vector<std::string> faults;
+    std::vector<std::pair<uint16_t, std::string>> replies;
+  };
   const Case cases[] = {
-      {{"noreply:order=8:nth=2"}, {{LoadEeprom, "36 #8"}, {LoadEeprom, "!"}, {LoadEeprom, "36 #8"}, {GetPara, "36 #3"}}},
+      {{"noreply:order=8:nth=2"},
+       {{LoadEeprom, "36 #8"}, {LoadEeprom, "!"}, {LoadEeprom, "36 #8"}, {GetPara, "36 #3"}}},
       {{"noreply"}, {{GetPara, "!"}, {GetVersion, "!"}, {GetData, "!"}}},
       {{"short:bytes=35:order=3"}, {{GetPara, "35 #3 !"}, {GetData, "36 #5"}}},
       {{"long:bytes=1:order=5"}, {{GetData, "37 #5 ee !"}, {GetPara, "36 #3"}}},
-      {{"badecho:order=6", "badecho:order=8:word=7"}, {{SaveEeprom, "36 #7 !"}, {LoadEeprom, "36 #7 !"}, {GetPara, "36 #3"}}},
-      {{"delay:ms=250", "split:ms=100:order=31"}, {{GetPara, "36@250 #3 !"}, {GetCalibCf, "18@250 18@350 #31 !"}}},
+      {{"badecho:order=6", "badecho:order=8:word=7"},
+       {{SaveEeprom, "36 #7 !"}, {LoadEeprom, "36 #7 !"}, {GetPara, "36 #3"}}},
+      {{"delay:ms=250", "split:ms=100:order=31"},
+       {{GetPara, "36@250 #3 !"}, {GetCalibCf, "18@250 18@350 #31 !"}}},
   };
   for (const Case& c : cases) {
     Rig rig(c.faults);
@@ -219,7 +242,8 @@ TEST(Faults, ReplyFaults) {
       std::string summary;
       const auto add = [&](const std::string& token) { summary += (summary.empty() ? "" : " ") + token; };
       for (const Emission& e : out.emissions)
-        add(std::to_string(e.bytes.size()) + (e.at == now ? "" : "@" + std::to_string(std::lround((e.at - now) * 1000))));
+        add(std::to_string(e.bytes.size()) +
+            (e.at == now ? "" : "@" + std::to_string(std::lround((e.at - now) * 1000))));
       const Bytes all = sentBytes(out);
       if (all.size() >= 4) add("#" + std::to_string(words(all)[1]));
       if (all.size() > 36) add(toHex(Bytes(all.end() - 1, all.end())));
@@ -242,7 +266,8 @@ TEST(Faults, AlterChangesOneWordOfALongReply) {
   ASSERT_EQ(blue.size(), 100u);
   ASSERT_EQ(root.size(), 128u);
 
-  Rig rig({"alter:word=99:order=46:nth=2", "alter:word=127:order=51:value=0x1234", "alter:word=500:order=44"});
+  Rig rig(
+      {"alter:word=99:order=46:nth=2", "alter:word=127:order=51:value=0x1234", "alter:word=500:order=44"});
   EXPECT_EQ(words(sentBytes(rig.send(rig.tcp, telegram(GetTempCfBlue)))), blue);  // the first is not named
   std::vector<uint16_t> want = blue;
   want[99] = static_cast<uint16_t>(blue[99] + 1);
@@ -264,7 +289,8 @@ TEST(Faults, CloseTcpAfterNTelegramsOnEachConnection) {
     EXPECT_EQ(out.emissions[1].kind, Emission::Close);
     rig.device.connected(rig.tcp, connection);
   }
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(rig.send(rig.pty, telegram(GetVersion)).emissions.size(), 1u);  // not the pty
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(rig.send(rig.pty, telegram(GetVersion)).emissions.size(), 1u);  // not the pty
 }
 
 // ---- state ----

@@ -34,17 +34,14 @@ TEST(ColourEvaluation, TaughtRowsAndTheLimits) {
     ColourPoint p;
     int colour;
   } cases[] = {
-      {3, 100, {3000, 520, 2100}, 2},
-      {3, 100, {1000, 1100, 1500}, 0},  // on the circle, at the band's edge
-      {3, 100, {1060, 1000, 2000}, 0},
-      {3, 100, {1090, 1000, 2000}, 1},
-      {3, 100, {2000, 2000, 2000}, 255},
+      {3, 100, {3000, 520, 2100}, 2},    {3, 100, {1000, 1100, 1500}, 0},  // on the circle, at the band's
+                                                                           // edge
+      {3, 100, {1060, 1000, 2000}, 0},   {3, 100, {1090, 1000, 2000}, 1},  {3, 100, {2000, 2000, 2000}, 255},
       {3, 100, {1071, 1071, 2000}, 255},  // 100.4 from row 0, 115 from row 1
       {3, 100, {3000, 500, 2501}, 255},   // above the intensity band
       {3, 2200, {3000, 500, 2100}, 255},  // below the intensity limit
-      {3, 2200, {3000, 500, 2200}, 2},
-      {2, 100, {3000, 500, 2000}, 255},   // row 2 is not checked
-      {200, 100, {3000, 500, 2000}, 2},   // more than 31 rows: all 31
+      {3, 2200, {3000, 500, 2200}, 2},   {2, 100, {3000, 500, 2000}, 255},  // row 2 is not checked
+      {200, 100, {3000, 500, 2000}, 2},                                     // more than 31 rows: all 31
   };
   for (const Case& c : cases) {
     SensorConfig config = taught(c.rows);
@@ -71,7 +68,8 @@ TEST(Model, CalculationModes) {
   const ColourPoint grey = siM(2000, 2000, 2000, root);
   EXPECT_EQ(grey.a, 5000);
   EXPECT_EQ(grey.b, 2000);
-  for (const ColourPoint q : {siM(4095, 0, 0, root), siM(0, 4095, 0, root), siM(0, 0, 4095, root), siM(65535, 65535, 65535, root)}) {
+  for (const ColourPoint q : {siM(4095, 0, 0, root), siM(0, 4095, 0, root), siM(0, 0, 4095, root),
+                              siM(65535, 65535, 65535, root)}) {
     EXPECT_LE(q.a, 10000);
     EXPECT_LE(q.b, 4000);
     EXPECT_LE(q.intensity, 1200);

@@ -77,7 +77,8 @@ struct Veltsim {
     }
     close(out[1]);
     std::string text;
-    const int expected = static_cast<int>(std::count(args.begin(), args.end(), "--tcp") + std::count(args.begin(), args.end(), "--pty"));
+    const int expected = static_cast<int>(std::count(args.begin(), args.end(), "--tcp") +
+                                          std::count(args.begin(), args.end(), "--pty"));
     for (int line = 0; line < expected; ++line) text += readUntil(out[0], "\n");
     close(out[0]);
     if (auto at = text.find("TCP "); at != std::string::npos) port = std::stoi(text.substr(at + 4));
@@ -131,8 +132,8 @@ const std::string kVersion = "VELTSIM COLOUR SENSOR V6.1";
 
 TEST(Process, AnswersOnTcpAndOnThePtyAndKeepsTheEepromAcrossARestart) {
   const std::string dir = tempDir();
-  const std::vector<std::string> args{"--tcp", "127.0.0.1:0", "--pty", dir + "/tty", "--log", dir + "/log",
-                                      "--state", dir + "/state"};
+  const std::vector<std::string> args{"--tcp", "127.0.0.1:0", "--pty",   dir + "/tty",
+                                      "--log", dir + "/log",  "--state", dir + "/state"};
   Veltsim sim(args);
   ASSERT_GT(sim.port, 0);
   ASSERT_FALSE(sim.device.empty());
@@ -167,8 +168,11 @@ TEST(Process, FirmwareUpdateOverThePty) {
   std::vector<uint8_t> binary(300);
   for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<uint8_t>(i * 7);
   std::ofstream(dir + "/fw.bin", std::ios::binary).write(reinterpret_cast<const char*>(binary.data()), 300);
-  ASSERT_EQ(std::system(("srec_cat " + dir + "/fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o " +
-                         dir + "/fw.s -motorola -header 'NEW FW V2'").c_str()), 0);
+  ASSERT_EQ(
+      std::system(("srec_cat " + dir + "/fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o " +
+                   dir + "/fw.s -motorola -header 'NEW FW V2'")
+                      .c_str()),
+      0);
   std::string srec;
   {
     std::ifstream in(dir + "/fw.s");
@@ -188,7 +192,8 @@ TEST(Process, FirmwareUpdateOverThePty) {
   EXPECT_NE(readUntil(serial, "Waiting for application S-Record.").find("Waiting"), std::string::npos);
   const double start = now();
   EXPECT_EQ(write(serial, srec.data(), srec.size()), static_cast<ssize_t>(srec.size()));
-  EXPECT_NE(readUntil(serial, "0x00A4\r\n").find("Application started from address 0x00A4"), std::string::npos);
+  EXPECT_NE(readUntil(serial, "0x00A4\r\n").find("Application started from address 0x00A4"),
+            std::string::npos);
   EXPECT_GE(now() - start, srec.size() / 11520.0 * 0.9);  // paced at 115200 baud
   close(serial);
 
@@ -197,17 +202,20 @@ TEST(Process, FirmwareUpdateOverThePty) {
   EXPECT_EQ(std::string(id.begin(), id.begin() + 9), "NEW FW V2");
   close(serial);
   std::ifstream out(dir + "/out.bin", std::ios::binary);
-  const std::vector<uint8_t> received((std::istreambuf_iterator<char>(out)), std::istreambuf_iterator<char>());
+  const std::vector<uint8_t> received((std::istreambuf_iterator<char>(out)),
+                                      std::istreambuf_iterator<char>());
   EXPECT_EQ(received, binary);
-  EXPECT_FALSE(run("grep -c '\"event\":\"xoff\"' " + dir + "/log").empty());  // flash pacing held the loader back
+  EXPECT_FALSE(
+      run("grep -c '\"event\":\"xoff\"' " + dir + "/log").empty());  // flash pacing held the loader back
   std::system(("rm -rf " + dir).c_str());
 }
 
 TEST(Process, HelpListsEveryOption) {
   const char* bin = std::getenv("VELT_BIN_DIR");
   const std::string help = run(std::string(bin ? bin : ".") + "/veltsim --help");
-  for (const char* option : {"--tcp", "--pty", "--state", "--log", "--version-text", "--id-length", "--scene",
-                             "--temperature", "--pace", "--flash-ms", "--fw-out", "--fault", "--boot-timeout"})
+  for (const char* option :
+       {"--tcp", "--pty", "--state", "--log", "--version-text", "--id-length", "--scene", "--temperature",
+        "--pace", "--flash-ms", "--fw-out", "--fault", "--boot-timeout"})
     EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

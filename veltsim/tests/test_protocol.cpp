@@ -17,7 +17,8 @@ Bytes reply36(const std::string& text) {
 
 TEST(Protocol, VersionTextPaddedWithNulTo36_48Or72Bytes) {
   Sensor s = makeSensor();
-  EXPECT_EQ(ask(s, telegram(GetVersion)), reply36("56454C5453494D20434F4C4F55522053454E534F522056362E31"));  // VELTSIM COLOUR SENSOR V6.1
+  EXPECT_EQ(ask(s, telegram(GetVersion)),
+            reply36("56454C5453494D20434F4C4F55522053454E534F522056362E31"));  // VELTSIM COLOUR SENSOR V6.1
   s.setVersionText("X");
   EXPECT_EQ(ask(s, telegram(GetVersion)), reply36("58"));
   for (size_t len : {48u, 72u}) {
@@ -80,10 +81,10 @@ TEST(Protocol, DataFrameLayout) {
     EXPECT_EQ(w[5], 4095 * w[2] / sum);
     EXPECT_EQ(w[6], 4095 * w[3] / sum);
     EXPECT_EQ(w[7], sum / 3);
-    EXPECT_EQ(w[8], 255);  // nothing taught
-    EXPECT_EQ(w[12], 31);  // temperature
-    EXPECT_EQ(w[13], 0);   // groups off
-    EXPECT_EQ(w[14], 400); // power in use
+    EXPECT_EQ(w[8], 255);   // nothing taught
+    EXPECT_EQ(w[12], 31);   // temperature
+    EXPECT_EQ(w[13], 0);    // groups off
+    EXPECT_EQ(w[14], 400);  // power in use
   }
 }
 
@@ -100,10 +101,10 @@ TEST(Protocol, CompensationTablesAre200Bytes) {
   const Bytes red = ask(s, telegram(GetTempCfRed));
   ASSERT_EQ(red.size(), 200u);
   EXPECT_EQ(Bytes(red.begin(), red.begin() + 6), hex("03E8 03E9 03EA"));  // 1000, 1001, 1002
-  EXPECT_EQ(Bytes(red.end() - 2, red.end()), hex("044B"));               // 1099
+  EXPECT_EQ(Bytes(red.end() - 2, red.end()), hex("044B"));                // 1099
   const Bytes blue = ask(s, telegram(GetTempCfBlue));
-  EXPECT_EQ(Bytes(blue.begin(), blue.begin() + 2), hex("0BB8"));         // 3000
-  EXPECT_EQ(Bytes(blue.end() - 2, blue.end()), hex("0C1B"));             // 3099
+  EXPECT_EQ(Bytes(blue.begin(), blue.begin() + 2), hex("0BB8"));  // 3000
+  EXPECT_EQ(Bytes(blue.end() - 2, blue.end()), hex("0C1B"));      // 3099
   EXPECT_EQ(words(ask(s, telegram(GetTempCfGreen)))[50], 2050);
   EXPECT_EQ(s.ram().loaded, LoadedRed | LoadedGreen | LoadedBlue);
   ask(s, telegram(TempCompStart));

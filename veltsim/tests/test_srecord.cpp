@@ -25,11 +25,13 @@ Firmware makeFirmware(const std::string& tool, size_t size) {
   std::mt19937 rng(static_cast<unsigned>(size));
   for (size_t i = 0; i < size; ++i) fw.binary.push_back(static_cast<uint8_t>(rng()));
   const std::string dir = tempDir();
-  std::ofstream(dir + "/fw.bin", std::ios::binary).write(reinterpret_cast<const char*>(fw.binary.data()), static_cast<long>(size));
-  const std::string cmd = tool == "objcopy"
-      ? "objcopy -I binary -O srec --change-addresses 0x1000 " + dir + "/fw.bin " + dir + "/fw.s"
-      : "srec_cat " + dir + "/fw.bin -binary -offset 0x20000 -execution-start-address=0x20000 -o " + dir +
-            "/fw.s -motorola -header 'FW V7.0'";
+  std::ofstream(dir + "/fw.bin", std::ios::binary)
+      .write(reinterpret_cast<const char*>(fw.binary.data()), static_cast<long>(size));
+  const std::string cmd =
+      tool == "objcopy"
+          ? "objcopy -I binary -O srec --change-addresses 0x1000 " + dir + "/fw.bin " + dir + "/fw.s"
+          : "srec_cat " + dir + "/fw.bin -binary -offset 0x20000 -execution-start-address=0x20000 -o " + dir +
+                "/fw.s -motorola -header 'FW V7.0'";
   EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
   std::ostringstream text;
   text << std::ifstream(dir + "/fw.s", std::ios::binary).rdbuf();
