@@ -32,7 +32,7 @@ std::string runCase(const std::string &dir, const std::string &path, const char 
     return out;
 }
 
-TEST(SpecialFiles, ParameterFileTransfersRefuseFifosDevicesAndLongPaths)
+TEST(NonRegularFiles, ParameterFileTransfersRefuseFifosDevicesAndLongPaths)
 {
     const std::string dir = MakeTempDir();
     const std::string fifo = dir + "/pipe.dat";
