@@ -72,6 +72,8 @@ class Simulator {
   void writeTo(Endpoint& e, double now);
   void logPending(Endpoint& e, double now, uint8_t flowByte);
   void saveState();
+  void writeFirmware(const FirmwareImage& image);
+  void logLine(const std::string& line);
 
   Options o_;
   Sensor& sensor_;
@@ -118,11 +120,37 @@ void Simulator::dispatch(Outbox out) {
     for (auto& ep : endpoints_)
       if (ep.channel == e.channel && ep.fd >= 0) ep.queue.push_back(std::move(e));
   if (out.saveState) saveState();
-  if (out.firmware && o_.firmwareOut) {
-    const std::string image(out.firmware->begin(), out.firmware->end());
-    if (!writeFileAtomically(*o_.firmwareOut, image))
-      std::cerr << "veltsim: cannot write " << *o_.firmwareOut << "\n";
-  }
+  if (out.firmware && o_.firmwareOut) writeFirmware(*out.firmware);
+}
+
+// The accepted image as one binary from its lowest address, gaps 0xFF. An image
+// whose records lie so far apart that the file would exceed the image limit is
+// not written (a 4 GiB file of 0xFF helps nobody): the log and stderr say why.
+void Simulator::writeFirmware(const FirmwareImage& image) {
+  const std::string& path = *o_.firmwareOut;
+  const auto flat = image.flatten();
+  std::string problem;
+  if (!flat)
+    problem = "image spans " + std::to_string(image.span()) + " bytes from address " + std::to_string(image.base()) +
+              " in " + std::to_string(image.segments().size()) + " segments, more than " +
+              std::to_string(FirmwareImage::kMaxBytes) + "; not written";
+  else if (!writeFileAtomically(path, std::string(flat->begin(), flat->end())))
+    problem = "cannot write the file";
+  if (problem.empty()) return;
+  std::cerr << "veltsim: --fw-out " << path << ": " << problem << "\n";
+  logLine(Json()
+              .num("t", monotonicSeconds())
+              .str("event", "fw-out")
+              .str("file", path)
+              .boolean("written", false)
+              .str("note", problem)
+              .text());
+}
+
+void Simulator::logLine(const std::string& line) {
+  if (!log_) return;
+  std::fprintf(log_, "%s\n", line.c_str());
+  std::fflush(log_);
 }
 
 void Simulator::closeClient(Endpoint& e, double now) {

@@ -116,11 +116,32 @@ TEST(Device, FirmwareUpdateThroughTheBootFirmware) {
   out = rig.send(rig.pty, kFirmware.substr(30), 2.1);
   EXPECT_EQ(text(out), kStarted);
   ASSERT_TRUE(out.firmware);
-  EXPECT_EQ(out.firmware->size(), 16u);
-  EXPECT_EQ((*out.firmware)[15], 0x0F);
+  const auto flat = out.firmware->flatten();
+  ASSERT_TRUE(flat);
+  EXPECT_EQ(flat->size(), 16u);
+  EXPECT_EQ(flat->back(), 0x0F);
   EXPECT_FALSE(rig.device.bootMode());
   EXPECT_EQ(rig.sensor.versionText(), "HI");
   EXPECT_EQ(text(rig.send(rig.pty, telegram(GetVersion), 3)).substr(0, 3), std::string("HI\0", 3));
+}
+
+// Records at both ends of the address space are accepted as two segments:
+// the image is never laid out flat on the way.
+TEST(Device, FirmwareAtBothEndsOfTheAddressSpaceStaysInSegments) {
+  Rig rig;
+  rig.send(rig.pty, telegram(JumpBoot), 1.0);
+  rig.tick(1.6);
+  const Outbox out = rig.send(rig.pty,
+                              "S30900000000DEADBEEFBE\r\n"
+                              "S309FFFFFF00CAFEBABEB9\r\n"
+                              "S70500000000FA\r\n",
+                              2.0);
+  EXPECT_EQ(text(out), kStarted);
+  ASSERT_TRUE(out.firmware);
+  EXPECT_EQ(out.firmware->size(), 8u);
+  EXPECT_EQ(out.firmware->segments().size(), 2u);
+  EXPECT_EQ(out.firmware->span(), 0xFFFFFF04ull);
+  EXPECT_FALSE(out.firmware->flatten());
 }
 
 TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
