@@ -2,6 +2,7 @@
 // (a TCP listener with at most one client, a pseudo-terminal), the log, state
 // and firmware files and the pacing; all sensor behaviour is in veltsim_core.
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -46,15 +47,26 @@ std::optional<std::string> readFile(const std::string& path) {
   return s.str();
 }
 
+// Reply bytes that may wait for one peer. A peer that sends requests and
+// reads no replies would otherwise make the queue grow without limit; past
+// this the oldest replies are dropped, whole, as a line drops what nobody reads.
+constexpr size_t kMaxQueuedBytes = 256 * 1024;
+
 // One open line to a peer: its descriptor, the replies waiting to go out, its pacing.
 struct Endpoint {
   int fd = -1;  // -1: no peer connected (TCP between clients)
   int channel = 0;
-  bool ownsFd = true;  // false for the pty master, which outlives clients
+  std::string name;
+  bool ownsFd = true;     // false for the pty master, which outlives clients
+  bool listening = true;  // a peer has the line open (the pty between clients: no)
   std::deque<Emission> queue;
+  size_t queuedBytes = 0;
   size_t sentOfHead = 0;
+  // Replies dropped from a full queue since the last log line about it.
+  size_t droppedReplies = 0, droppedBytes = 0;
+  double lastDropLog = -1e9;
   Pacer out, in;
-  Endpoint(int ch, bool pace) : channel(ch), out(pace), in(pace) {}
+  Endpoint(int ch, std::string n, bool pace) : channel(ch), name(std::move(n)), out(pace), in(pace) {}
 };
 
 class Simulator {
@@ -68,6 +80,13 @@ class Simulator {
   bool open();
   void dispatch(Outbox out);
   void closeClient(Endpoint& e, double now);
+  void enqueue(Endpoint& e, Emission emission, double now);
+  void dropQueue(Endpoint& e);
+  void logDrops(Endpoint& e, double now, bool force);
+  void watchPtyClients(double now);
+  void ptyClientArrived(double now);
+  void ptyClientLeft(double now, bool drain);
+  void dropStale(Endpoint& e, double now, const char* what);
   void readFrom(Endpoint& e, double now);
   void writeTo(Endpoint& e, double now);
   void logPending(Endpoint& e, double now, uint8_t flowByte);
@@ -83,6 +102,8 @@ class Simulator {
   std::deque<Endpoint> endpoints_;  // [tcp] [pty], stable addresses
   Endpoint* tcp_ = nullptr;
   Endpoint* serial_ = nullptr;
+  int ptyWatch_ = -1;   // opens and closes of the pty's slave side
+  int ptyClients_ = 0;  // open descriptions of the slave side besides our own
   FILE* log_ = nullptr;
 };
 
@@ -91,16 +112,25 @@ bool Simulator::open() {
   if (o_.tcpHost) {
     listener_ = listenTcp(*o_.tcpHost, o_.tcpPort, &error);
     if (!listener_) return std::cerr << "veltsim: " << error << "\n", false;
-    tcp_ = &endpoints_.emplace_back(device_.addChannel(ChannelKind::Tcp, "tcp"), o_.pace);
+    tcp_ = &endpoints_.emplace_back(device_.addChannel(ChannelKind::Tcp, "tcp"), "tcp", o_.pace);
     std::printf("TCP %d\n", listener_->port);
   }
   if (o_.ptyLink) {
     pty_ = openPty(*o_.ptyLink, &error);
     if (!pty_) return std::cerr << "veltsim: " << error << "\n", false;
-    serial_ = &endpoints_.emplace_back(device_.addChannel(ChannelKind::Serial, "pty"), o_.pace);
+    serial_ = &endpoints_.emplace_back(device_.addChannel(ChannelKind::Serial, "pty"), "pty", o_.pace);
     serial_->fd = pty_->master;
     serial_->ownsFd = false;
-    device_.connected(serial_->channel, monotonicSeconds());
+    // Clients come and go on the slave side; the watch tells when, so that a
+    // new client gets nothing its predecessor left unread.
+    ptyWatch_ = watchOpens(pty_->device);
+    if (ptyWatch_ >= 0) {
+      serial_->listening = false;
+    } else {
+      std::cerr << "veltsim: cannot watch " << pty_->device
+                << " for clients; bytes a client leaves unread reach the next one\n";
+      device_.connected(serial_->channel, monotonicSeconds());
+    }
     std::printf("PTY %s\n", pty_->device.c_str());
   }
   std::fflush(stdout);
@@ -116,9 +146,10 @@ void Simulator::dispatch(Outbox out) {
   if (log_)
     for (const auto& line : out.log) std::fprintf(log_, "%s\n", line.c_str());
   if (log_ && !out.log.empty()) std::fflush(log_);
+  // Bytes for a line that nobody has open are lost, as on a wire.
   for (auto& e : out.emissions)
     for (auto& ep : endpoints_)
-      if (ep.channel == e.channel && ep.fd >= 0) ep.queue.push_back(std::move(e));
+      if (ep.channel == e.channel && ep.fd >= 0 && ep.listening) enqueue(ep, std::move(e), monotonicSeconds());
   if (out.saveState) saveState();
   if (out.firmware && o_.firmwareOut) writeFirmware(*out.firmware);
 }
@@ -156,9 +187,120 @@ void Simulator::logLine(const std::string& line) {
 void Simulator::closeClient(Endpoint& e, double now) {
   if (e.ownsFd && e.fd >= 0) close(e.fd);
   e.fd = -1;
-  e.queue.clear();
-  e.sentOfHead = 0;
+  logDrops(e, now, true);
+  dropQueue(e);
   device_.disconnected(e.channel, now);
+}
+
+void Simulator::enqueue(Endpoint& e, Emission emission, double now) {
+  e.queuedBytes += emission.bytes.size();
+  e.queue.push_back(std::move(emission));
+  while (e.queuedBytes > kMaxQueuedBytes) {
+    // The oldest reply that has not begun to go out (a begun one would leave
+    // half a telegram on the line); a pending close stays.
+    auto victim = e.queue.begin() + (e.sentOfHead > 0 ? 1 : 0);
+    while (victim != e.queue.end() && victim->kind == Emission::Close) ++victim;
+    if (victim == e.queue.end()) break;
+    ++e.droppedReplies;
+    e.droppedBytes += victim->bytes.size();
+    e.queuedBytes -= victim->bytes.size();
+    e.queue.erase(victim);
+  }
+  logDrops(e, now, false);
+}
+
+void Simulator::dropQueue(Endpoint& e) {
+  e.queue.clear();
+  e.queuedBytes = 0;
+  e.sentOfHead = 0;
+}
+
+// One log line a second at most while a peer reads nothing.
+void Simulator::logDrops(Endpoint& e, double now, bool force) {
+  if (e.droppedReplies == 0 || (!force && now - e.lastDropLog < 1.0)) return;
+  logLine(Json()
+              .num("t", now)
+              .str("ch", e.name)
+              .str("event", "queue-full")
+              .num("replies", static_cast<long long>(e.droppedReplies))
+              .num("bytes", static_cast<long long>(e.droppedBytes))
+              .str("note", "the client reads no replies; the oldest were dropped")
+              .text());
+  e.droppedReplies = e.droppedBytes = 0;
+  e.lastDropLog = now;
+}
+
+// Follows the clients of the pty in the order they opened and closed it.
+void Simulator::watchPtyClients(double now) {
+  if (ptyWatch_ < 0) return;
+  const std::vector<OpenEvent> events = readOpenEvents(ptyWatch_);
+  for (size_t i = 0; i < events.size(); ++i) {
+    switch (events[i]) {
+      case OpenEvent::Opened:
+        if (ptyClients_++ == 0) ptyClientArrived(now);
+        break;
+      case OpenEvent::Closed:
+        if (ptyClients_ > 0 && --ptyClients_ == 0)
+          // Once the next client has the line, its first bytes may be in the
+          // line already: then nothing is read ahead.
+          ptyClientLeft(now, std::find(events.begin() + static_cast<long>(i), events.end(), OpenEvent::Opened) ==
+                                 events.end());
+        break;
+      case OpenEvent::Lost:  // count unknown: better a stale byte than a lost reply
+        if (ptyClients_ == 0) ptyClientArrived(now);
+        ptyClients_ = std::max(ptyClients_, 1);
+        break;
+    }
+  }
+}
+
+// A client opened the line. Nothing meant for its predecessor is left (that
+// went when the predecessor closed); this drops what may have come since.
+void Simulator::ptyClientArrived(double now) {
+  Endpoint& e = *serial_;
+  dropStale(e, now, "replies for an earlier client");
+  e.listening = true;
+  device_.connected(e.channel, now);
+}
+
+// The last client closed the line: the answers still on their way go nowhere.
+// What it wrote and the sensor has not read yet is read now, as far as the
+// sensor takes it (a serial port drains its output on close), and answered
+// into the void, unless another client has opened the line meanwhile.
+void Simulator::ptyClientLeft(double now, bool drain) {
+  Endpoint& e = *serial_;
+  e.listening = false;
+  logDrops(e, now, true);
+  for (int pass = 0; drain && pass < 256; ++pass) {
+    int waiting = 0;
+    if (ioctl(e.fd, FIONREAD, &waiting) != 0 || waiting <= 0) break;
+    const size_t limit = std::min<size_t>({static_cast<size_t>(waiting), device_.acceptLimit(e.channel), 4096});
+    if (limit == 0) break;  // the boot firmware takes no more now: the rest is read as usual
+    uint8_t buf[4096];
+    const ssize_t n = read(e.fd, buf, limit);
+    if (n <= 0) break;
+    device_.receive(e.channel, std::span(buf, static_cast<size_t>(n)), now);
+    dispatch(device_.take());
+  }
+  dropStale(e, now, "replies the client left unread");
+  device_.disconnected(e.channel, now);
+}
+
+// Empties our queue and the line's input towards the client, and logs what went.
+void Simulator::dropStale(Endpoint& e, double now, const char* what) {
+  int unread = 0;
+  if (ioctl(pty_->slave, FIONREAD, &unread) != 0 || unread < 0) unread = 0;
+  tcflush(pty_->slave, TCIFLUSH);
+  const size_t stale = e.queuedBytes - std::min(e.queuedBytes, e.sentOfHead) + static_cast<size_t>(unread);
+  dropQueue(e);
+  if (stale > 0)
+    logLine(Json()
+                .num("t", now)
+                .str("ch", e.name)
+                .str("event", "dropped")
+                .num("bytes", static_cast<long long>(stale))
+                .str("note", what)
+                .text());
 }
 
 void Simulator::readFrom(Endpoint& e, double now) {
@@ -207,6 +349,7 @@ void Simulator::writeTo(Endpoint& e, double now) {
     if (e.sentOfHead < head.bytes.size()) return;
     if (!e.ownsFd && head.bytes.size() == 1 && (head.bytes[0] == 0x13 || head.bytes[0] == 0x11))
       logPending(e, now, head.bytes[0]);
+    e.queuedBytes -= head.bytes.size();
     e.queue.pop_front();
     e.sentOfHead = 0;
   }
@@ -229,6 +372,7 @@ int Simulator::run() {
     double wake = now + 1.0;
     if (auto d = device_.nextDeadline()) wake = std::min(wake, *d);
     if (listener_ && tcp_->fd < 0) fds.push_back({listener_->fd, POLLIN, 0});
+    if (ptyWatch_ >= 0) fds.push_back({ptyWatch_, POLLIN, 0});
     const size_t firstEndpoint = fds.size();
     for (auto& e : endpoints_) {
       if (e.fd < 0) continue;
@@ -258,6 +402,9 @@ int Simulator::run() {
     }
     now = monotonicSeconds();
     if (fds[0].revents & POLLIN) quit = true;
+    // Opens and closes first, whatever poll saw: a client's open comes before
+    // its first byte, and no stale reply may go out after it.
+    watchPtyClients(now);
     if (listener_ && tcp_->fd < 0 && (fds[1].revents & POLLIN)) {
       tcp_->fd = acceptClient(listener_->fd);
       if (tcp_->fd >= 0) device_.connected(tcp_->channel, now);
@@ -267,6 +414,7 @@ int Simulator::run() {
       const short rev = fds[firstEndpoint + i].revents;
       if (e.fd >= 0 && (rev & (POLLIN | POLLHUP | POLLERR))) readFrom(e, now);
       if (e.fd >= 0) writeTo(e, now);
+      logDrops(e, now, false);
     }
     dispatch(device_.take());
   }
@@ -274,6 +422,7 @@ int Simulator::run() {
   saveState();
   for (auto& e : endpoints_)
     if (e.fd >= 0 && e.ownsFd) close(e.fd);
+  if (ptyWatch_ >= 0) close(ptyWatch_);
   if (pty_) closePty(*pty_);
   if (listener_) close(listener_->fd);
   if (log_) std::fclose(log_);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -102,6 +103,34 @@ void closePty(Pty& pty) {
   if (pty.slave >= 0) close(pty.slave);
   if (pty.master >= 0) close(pty.master);
   pty.slave = pty.master = -1;
+}
+
+int watchOpens(const std::string& device) {
+  const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd < 0) return -1;
+  if (inotify_add_watch(fd, device.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::vector<OpenEvent> readOpenEvents(int watchFd) {
+  std::vector<OpenEvent> events;
+  alignas(inotify_event) char buf[4096];
+  for (;;) {
+    const ssize_t n = read(watchFd, buf, sizeof buf);
+    if (n <= 0) break;
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+      inotify_event ev;
+      std::memcpy(&ev, buf + at, sizeof ev);
+      if (ev.mask & IN_Q_OVERFLOW) events.push_back(OpenEvent::Lost);
+      if (ev.mask & IN_OPEN) events.push_back(OpenEvent::Opened);
+      if (ev.mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) events.push_back(OpenEvent::Closed);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + ev.len);
+    }
+  }
+  return events;
 }
 
 void Pacer::refill(double now, int baud) {

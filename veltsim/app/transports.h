@@ -2,6 +2,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace veltsim {
 
@@ -24,6 +25,14 @@ struct Pty {
 };
 std::optional<Pty> openPty(const std::string& linkPath, std::string* error);
 void closePty(Pty& pty);
+
+// Opens and closes of a device by other processes, told by inotify: the pty
+// cannot tell them itself while the simulator holds its own slave descriptor.
+enum class OpenEvent { Opened, Closed, Lost };  // Lost: the kernel dropped events
+// A non-blocking inotify descriptor watching `device`, or -1.
+int watchOpens(const std::string& device);
+// The events waiting on the watch, oldest first; none when nothing waits.
+std::vector<OpenEvent> readOpenEvents(int watchFd);
 
 // Token bucket at the wire rate of a serial line: 10 bits a byte (8N1).
 class Pacer {
