@@ -109,7 +109,7 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
                            "print P DispDeltaCalib\n"
                            "print P EditCFR\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "printattr P ButtonGo dimmed\n"
                            "set P EditPower 250\n"
                            "set P EditCFR 5\n"
@@ -117,7 +117,7 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
                            "click P ButtonSendPower\n"
                            "waitfor P EditCFR == 1024 10\n" // read from the sensor, then the loop runs
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "quit 0\n",
                        &out),
               0)
@@ -165,7 +165,7 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
                            "click P ButtonSendPower\n"
                            "waitfor P DispRawR == 1365 10\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditSetValue 1000\n"
                            "set P EditMaxDelta 577\n"
                            "answer yes\n"
@@ -176,14 +176,14 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
                            "print P DispB\n"
                            "printattr P ButtonCalcCF buttoncolor\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditMaxDelta 576\n"
                            "set P EditCFR 751\n" // edited by hand: what goes out after a refusal
                            "answer yes\n"
                            "click P ButtonCalcCF\n"
                            "waitfor P DispR == 1001 20\n" // 1365 * 751 / 1024: the loop runs again
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditMaxDelta 600\n"
                            "set P EditSetValue 2000\n"
                            "set P EditCFR 752\n"
@@ -191,13 +191,13 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
                            "click P ButtonCalcCF\n"
                            "waitfor P DispR == 1002 20\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditCFR 753\n"
                            "answer no\n"
                            "click P ButtonCalcCF\n"
                            "waitfor P DispR == 1003 20\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "print P EditCFR\n"
                            "quit 0\n",
                        &out),
@@ -247,7 +247,7 @@ TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
                            "printattr P ButtonCalcCF buttoncolor\n"
                            "printattr P ButtonGo dimmed\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "print P EditCFR\n"
                            "quit 0\n",
                        &out),

