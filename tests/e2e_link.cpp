@@ -1,8 +1,9 @@
 // The three scope programs connect to the simulator at start-up over RS232
 // and, through the interface panel, over TCP/IP; without a sensor they say
 // so; Discard restores the old settings; the address history is shared.
-#include "simproc.h"
+#include "e2e.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@ namespace {
 
 const std::string kVersion = "E2E SENSOR V6.1";
 const std::vector<std::string> kScopePrograms = {"Veltv61", "VeltTempCompV61", "VeltCalibV61"};
+constexpr size_t kRecordText = 20; // an address field of the history file
 
 struct ProgramRun {
     int code;
@@ -28,8 +30,6 @@ ProgramRun runScript(const std::string &exe, const std::string &dir, const std::
     return r;
 }
 
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
 TEST(LinkE2E, EachScopeProgramConnectsOverRs232AtStartUp)
 {
     SimProcess sim({"--version-text", kVersion});
@@ -45,8 +45,8 @@ TEST(LinkE2E, EachScopeProgramConnectsOverRs232AtStartUp)
                                            "quit 0\n",
                                        {"VELTRA_COM1=" + sim.ptyLink});
         EXPECT_EQ(r.code, 0) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.DispConnectionStatus=" + kVersion + "\n")) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.DispConnectionStatus=" + kVersion + "\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
     }
     // Every start sent the version request.
     int versionRequests = 0;
@@ -80,9 +80,9 @@ TEST(LinkE2E, EachScopeProgramConnectsOverTcpThroughTheInterfacePanel)
                                            "quit 0\n",
                                        {"VELTRA_COM1=/nonexistent/tty"});
         EXPECT_EQ(r.code, 0) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
-        EXPECT_TRUE(has(r.out, "P.DispStatus=" + kVersion + "\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "P.DispStatus=" + kVersion + "\n")) << r.out;
     }
 }
 
@@ -101,11 +101,11 @@ TEST(LinkE2E, WithoutASensorTheProgramSaysSoAndAcceptStaysDimmed)
                                    {"VELTRA_COM1=/nonexistent/tty", "VELTRA_COM3=/nonexistent/third"});
     EXPECT_EQ(r.code, 0) << r.out;
     // Choosing another number shows that number's device at once.
-    EXPECT_TRUE(has(r.out, "INTERFACEP.DispComDevice=/nonexistent/third\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.DispConnectionStatus=CONNECTION FAILURE\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.DispComDevice=/nonexistent/tty")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.DispComDevice=/nonexistent/third\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.DispConnectionStatus=CONNECTION FAILURE\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.DispComDevice=/nonexistent/tty")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
 }
 
 TEST(LinkE2E, DiscardRestoresTheOldSettingsAndReconnects)
@@ -131,10 +131,10 @@ TEST(LinkE2E, DiscardRestoresTheOldSettingsAndReconnects)
                                        "quit 0\n",
                                    {"VELTRA_COM1=" + sim.ptyLink});
     EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_TRUE(has(r.out, "POPUP TCP Client|")) << r.out;
-    EXPECT_TRUE(has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.EditCommunicationProtocol=0\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.StringPortNumber=5000\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "POPUP TCP Client|")) << r.out;
+    EXPECT_TRUE(Has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.EditCommunicationProtocol=0\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.StringPortNumber=5000\n")) << r.out;
 }
 
 TEST(LinkE2E, AddressHistoryKeepsTenRecentAddressesSharedByTheProgramsOfADirectory)
@@ -173,6 +173,41 @@ TEST(LinkE2E, AddressHistoryKeepsTenRecentAddressesSharedByTheProgramsOfADirecto
     EXPECT_EQ(after.substr(0, 8), "10.9.9.9");
     EXPECT_EQ(after.substr(21, 20), file.substr(0, 20));
     EXPECT_EQ(after.substr(42, 10), "10.0.0.105");
+}
+
+// A history file of 10 MB (about half a million records) is read whole, but
+// committing an address then removes everything past the tenth in one step:
+// the program answers at once and the file shrinks to ten records.
+TEST(LinkE2E, AHugeAddressHistoryCostsTimeInProportionToItsSize)
+{
+    const std::string dir = MakeTempDir();
+    std::string big;
+    big.reserve(10u << 20);
+    for (int i = 0; big.size() < (10u << 20); ++i) {
+        std::string rec = "10." + std::to_string(i / 65536 % 256) + "." + std::to_string(i / 256 % 256) + "." +
+                          std::to_string(i % 256);
+        rec.resize(kRecordText, '\0');
+        big += rec + "\n";
+    }
+    WriteTextFile(dir + "/IPComboBoxVeltv61.ipa", big);
+    const ProgramRun r = runScript(InstallCopy("Veltv61", dir), dir,
+                                   "click P ButtonConnect\nset INTERFACEP EditCommunicationProtocol 1\n"
+                                   "printcpu\nset INTERFACEP StringIpAdress 10.200.0.1\nprintcpu\nquit 0\n",
+                                   {"VELTRA_COM1=/nonexistent/tty"});
+    ASSERT_EQ(r.code, 0) << r.out.substr(0, 2000);
+    double cpu[2] = {}, at[2] = {};
+    size_t from = 0;
+    for (int i = 0; i < 2; ++i) {
+        from = r.out.find("CPU ", from);
+        ASSERT_NE(from, std::string::npos) << r.out.substr(0, 2000);
+        ASSERT_EQ(std::sscanf(r.out.c_str() + from, "CPU %lf %lf", &cpu[i], &at[i]), 2);
+        ++from;
+    }
+    EXPECT_LT(at[1] - at[0], 2.0) << "committing an address took " << at[1] - at[0] << " s";
+    const std::string after = ReadTextFile(dir + "/IPComboBoxVeltv61.ipa");
+    ASSERT_EQ(after.size(), 210u);
+    EXPECT_EQ(after.substr(0, 10), "10.200.0.1");
+    EXPECT_EQ(after.substr(21, 8), "10.0.0.0"); // the file's first record comes next
 }
 
 } // namespace

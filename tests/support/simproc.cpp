@@ -80,7 +80,7 @@ std::string BuiltProgram(const std::string &name)
     return std::string(dir ? dir : ".") + "/" + name;
 }
 
-SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool pty)
+SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool pty, const std::string &ptyLinkAt)
 {
     dir = MakeTempDir();
     logPath = dir + "/sim.log";
@@ -90,7 +90,7 @@ SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool
         args.push_back("127.0.0.1:0");
     }
     if (pty) {
-        ptyLink = dir + "/tty";
+        ptyLink = ptyLinkAt.empty() ? dir + "/tty" : ptyLinkAt;
         args.push_back("--pty");
         args.push_back(ptyLink);
     }
@@ -148,6 +148,16 @@ void SimProcess::stop()
     pid = -1;
 }
 
+void SimProcess::killHard()
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    pid = -1;
+}
+
 SimProcess::~SimProcess() { stop(); }
 
 std::vector<std::string> SimProcess::logLines() const
@@ -157,6 +167,21 @@ std::vector<std::string> SimProcess::logLines() const
     std::string line;
     while (std::getline(in, line))
         out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> SimProcess::telegrams(const std::string &dir, int order, const std::string &field) const
+{
+    std::vector<std::string> out;
+    const std::string key = "\"dir\":\"" + dir + "\",\"order\":" + std::to_string(order) + ",";
+    const std::string at = "\"" + field + "\":" + (field == "hex" ? "\"" : "");
+    for (const std::string &l : logLines()) {
+        const size_t p = l.find(at);
+        if (l.find(key) == std::string::npos || p == std::string::npos)
+            continue;
+        const size_t from = p + at.size();
+        out.push_back(l.substr(from, field == "hex" ? 72 : l.find_first_of(",}", from) - from));
+    }
     return out;
 }
 

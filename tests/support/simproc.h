@@ -6,8 +6,10 @@
 #include <vector>
 
 struct SimProcess {
-    // extraArgs are passed on (faults, version text ...).
-    explicit SimProcess(const std::vector<std::string> &extraArgs = {}, bool tcp = true, bool pty = true);
+    // extraArgs are passed on (faults, version text ...). ptyLinkAt puts the
+    // pty's link at a given path (a sensor plugged in again where it was).
+    explicit SimProcess(const std::vector<std::string> &extraArgs = {}, bool tcp = true, bool pty = true,
+                        const std::string &ptyLinkAt = "");
     ~SimProcess();
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
@@ -15,10 +17,16 @@ struct SimProcess {
     bool ok() const { return pid > 0 && (tcpPort > 0 || !ptyLink.empty()); }
     // Telegram orders received ("rx" lines of the log), in order.
     std::vector<int> receivedOrders() const;
+    // One field of every telegram of an order in the log, in order: dir "rx"
+    // (received) or "tx" (sent); field "hex" (the 36 bytes as 72 hex
+    // digits), "t" (when it was logged) or "at" (when a reply is due).
+    std::vector<std::string> telegrams(const std::string &dir, int order, const std::string &field = "hex") const;
     // Every log line (JSON objects).
     std::vector<std::string> logLines() const;
     // Ends the simulator (SIGTERM) and waits for it.
     void stop();
+    // Kills it without a chance to clean up, as pulling the plug does.
+    void killHard();
 
     int pid = -1;
     int tcpPort = 0;
