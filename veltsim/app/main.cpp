@@ -21,6 +21,7 @@
 #include "cmdline.h"
 #include "device.h"
 #include "options.h"
+#include "pacer.h"
 #include "statefile.h"
 #include "transports.h"
 
@@ -104,6 +105,7 @@ class Simulator {
   Endpoint* serial_ = nullptr;
   int ptyWatch_ = -1;   // opens and closes of the pty's slave side
   int ptyClients_ = 0;  // open descriptions of the slave side besides our own
+  double deviceTime_ = 0;  // latest time handed to the device (it never goes back)
   FILE* log_ = nullptr;
 };
 
@@ -210,6 +212,7 @@ void Simulator::enqueue(Endpoint& e, Emission emission, double now) {
 }
 
 void Simulator::dropQueue(Endpoint& e) {
+  e.out.stop();
   e.queue.clear();
   e.queuedBytes = 0;
   e.sentOfHead = 0;
@@ -304,15 +307,25 @@ void Simulator::dropStale(Endpoint& e, double now, const char* what) {
 }
 
 void Simulator::readFrom(Endpoint& e, double now) {
-  const size_t limit =
-      std::min<size_t>({device_.acceptLimit(e.channel), e.in.allowance(now, device_.baud(e.channel)), 4096});
+  const int baud = device_.baud(e.channel);
+  e.in.start(now);  // bytes found waiting left the client about now
+  const size_t limit = std::min<size_t>({device_.acceptLimit(e.channel), e.in.allowance(now, baud), 4096});
   if (limit == 0) return;
   uint8_t buf[4096];
   const ssize_t n = read(e.fd, buf, limit);
   if (n > 0) {
-    e.in.consume(static_cast<size_t>(n));
-    device_.receive(e.channel, std::span(buf, static_cast<size_t>(n)), now);
-  } else if (e.ownsFd && (n == 0 || (errno != EAGAIN && errno != EINTR))) {
+    e.in.consume(static_cast<size_t>(n), baud);
+    // Paced, the sensor has the bytes when the line delivered them, not when
+    // this process got round to reading them: its answer is due from then.
+    const double arrival = e.in.enabled() ? std::clamp(e.in.lineTime(), deviceTime_, now) : now;
+    deviceTime_ = std::max(deviceTime_, arrival);
+    device_.receive(e.channel, std::span(buf, static_cast<size_t>(n)), arrival);
+    // All read: the line from the client is idle until it writes again.
+    int more = 0;
+    if (e.fd >= 0 && ioctl(e.fd, FIONREAD, &more) == 0 && more == 0) e.in.stop();
+  } else if (n < 0 && errno == EAGAIN) {
+    e.in.stop();
+  } else if (e.ownsFd && (n == 0 || errno != EINTR)) {
     closeClient(e, now);  // the TCP client went away
   }
 }
@@ -329,6 +342,7 @@ void Simulator::logPending(Endpoint& e, double now, uint8_t flowByte) {
 }
 
 void Simulator::writeTo(Endpoint& e, double now) {
+  const int baud = device_.baud(e.channel);
   while (!e.queue.empty() && e.queue.front().at <= now && e.fd >= 0) {
     Emission& head = e.queue.front();
     if (head.kind == Emission::Close) {
@@ -336,15 +350,16 @@ void Simulator::writeTo(Endpoint& e, double now) {
       closeClient(e, now);
       return;
     }
+    e.out.start(head.at);  // a reply due while the line was idle starts when due
     const size_t left = head.bytes.size() - e.sentOfHead;
-    const size_t n = std::min(left, e.out.allowance(now, device_.baud(e.channel)));
+    const size_t n = std::min(left, e.out.allowance(now, baud));
     if (n == 0) return;
     const ssize_t w = write(e.fd, head.bytes.data() + e.sentOfHead, n);
     if (w < 0) {
       if (errno != EAGAIN && errno != EINTR && e.ownsFd) closeClient(e, now);
       return;
     }
-    e.out.consume(static_cast<size_t>(w));
+    e.out.consume(static_cast<size_t>(w), baud);
     e.sentOfHead += static_cast<size_t>(w);
     if (e.sentOfHead < head.bytes.size()) return;
     if (!e.ownsFd && head.bytes.size() == 1 && (head.bytes[0] == 0x13 || head.bytes[0] == 0x11))
@@ -353,6 +368,8 @@ void Simulator::writeTo(Endpoint& e, double now) {
     e.queue.pop_front();
     e.sentOfHead = 0;
   }
+  // Nothing due: the line to the client is idle until the next reply is.
+  if (e.queue.empty() || e.queue.front().at > now) e.out.stop();
 }
 
 int Simulator::run() {
@@ -363,6 +380,7 @@ int Simulator::run() {
   bool quit = false;
   while (!quit) {
     double now = monotonicSeconds();
+    deviceTime_ = std::max(deviceTime_, now);
     device_.tick(now);
     dispatch(device_.take());
 
@@ -384,6 +402,8 @@ int Simulator::run() {
           events |= POLLIN;
         else
           wake = std::min(wake, now + w);
+      } else {
+        e.in.stop();  // the sensor holds the line (XOFF, full buffer): it starts anew when it reads again
       }
       if (!e.queue.empty()) {
         const double due = std::max(e.queue.front().at, now + e.out.wait(now, baud));

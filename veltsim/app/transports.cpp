@@ -133,28 +133,6 @@ std::vector<OpenEvent> readOpenEvents(int watchFd) {
   return events;
 }
 
-void Pacer::refill(double now, int baud) {
-  const double rate = baud / 10.0;
-  const double burst = std::max(1.0, rate * 0.005);  // at most 5 ms worth at once
-  if (last_ < 0)
-    tokens_ = burst;
-  else
-    tokens_ = std::min(burst, tokens_ + (now - last_) * rate);
-  last_ = now;
-}
-
-size_t Pacer::allowance(double now, int baud) {
-  if (!enabled_) return std::numeric_limits<size_t>::max();
-  refill(now, baud);
-  return tokens_ >= 1 ? static_cast<size_t>(tokens_) : 0;
-}
-
-double Pacer::wait(double now, int baud) {
-  if (!enabled_) return 0;
-  refill(now, baud);
-  return tokens_ >= 1 ? 0 : (1 - tokens_) / (baud / 10.0);
-}
-
 bool writeFileAtomically(const std::string& path, const std::string& text) {
   const std::string tmp = path + ".tmp";
   FILE* f = std::fopen(tmp.c_str(), "wb");

@@ -34,23 +34,6 @@ int watchOpens(const std::string& device);
 // The events waiting on the watch, oldest first; none when nothing waits.
 std::vector<OpenEvent> readOpenEvents(int watchFd);
 
-// Token bucket at the wire rate of a serial line: 10 bits a byte (8N1).
-class Pacer {
- public:
-  explicit Pacer(bool enabled) : enabled_(enabled) {}
-  // Bytes that may pass now.
-  size_t allowance(double now, int baud);
-  void consume(size_t bytes) { tokens_ -= static_cast<double>(bytes); }
-  // Seconds from now until at least one byte may pass (0 when one may pass now).
-  double wait(double now, int baud);
-
- private:
-  void refill(double now, int baud);
-  bool enabled_;
-  double tokens_ = 0;
-  double last_ = -1;
-};
-
 // Writes `text` to `path` through a temporary file and a rename.
 bool writeFileAtomically(const std::string& path, const std::string& text);
 
