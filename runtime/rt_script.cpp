@@ -16,8 +16,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sys/resource.h>
 #include <deque>
 #include <sstream>
 #include <vector>
@@ -36,9 +38,10 @@ struct Script {
     size_t next = 0;
     bool active = false;
     bool started = false;
-    double waitUntil = -1;       // for wait
-    double waitforDeadline = -1; // for waitfor
-    double keyDeadline = -1;     // for key: until the window has the keyboard
+    double waitUntil = -1;        // for wait
+    double waitforDeadline = -1;  // for waitfor
+    double keyDeadline = -1;      // for key: until the window has the keyboard
+    double waitfileDeadline = -1; // for waitfile
     std::deque<int> confirms;
     std::deque<std::pair<std::string, int>> files;
 };
@@ -358,6 +361,44 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         *pending = true;
         return true;
     }
+    if (verb == "waitfile") {
+        // waitfile PATH TIMEOUT: waits until a file exists, so that a test can
+        // change the world outside (restart a simulator) at a known moment.
+        if (a.args.size() < 3)
+            return fail(a, "usage: waitfile PATH TIMEOUT");
+        if (s.waitfileDeadline < 0)
+            s.waitfileDeadline = Timer() + std::atof(a.args[2].c_str());
+        if (QFileInfo::exists(QString::fromStdString(a.args[1]))) {
+            s.waitfileDeadline = -1;
+            return true;
+        }
+        if (Timer() > s.waitfileDeadline) {
+            s.waitfileDeadline = -1;
+            std::printf("WAITFILE TIMEOUT %s\n", a.args[1].c_str());
+            std::fflush(stdout);
+            finish(3);
+        }
+        *pending = true;
+        return true;
+    }
+    if (verb == "touch") {
+        // touch PATH: tells a test that the script got this far.
+        QFile f(QString::fromStdString(a.args.size() > 1 ? a.args[1] : ""));
+        if (a.args.size() < 2 || !f.open(QIODevice::WriteOnly | QIODevice::Append))
+            return fail(a, "usage: touch PATH (a file that can be written)");
+        return true;
+    }
+    if (verb == "printcpu") {
+        // The CPU time the process has used so far, beside the wall clock, so
+        // that a test can tell an idle program from a spinning one.
+        rusage use {};
+        getrusage(RUSAGE_SELF, &use);
+        const double cpu = static_cast<double>(use.ru_utime.tv_sec + use.ru_stime.tv_sec) +
+                           static_cast<double>(use.ru_utime.tv_usec + use.ru_stime.tv_usec) / 1e6;
+        std::printf("CPU %.6f %.6f\n", cpu, Timer());
+        std::fflush(stdout);
+        return true;
+    }
     if (verb == "print") {
         if (!resolve(a, 1, &panel, &ctrl))
             return false;
@@ -429,7 +470,7 @@ void step()
         return;
     const size_t i = s.next;
     const Action &a = s.actions[i];
-    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor" || a.args[0] == "key";
+    const bool waiting = a.args[0] == "wait" || a.args[0] == "waitfor" || a.args[0] == "waitfile" || a.args[0] == "key";
     if (!waiting) {
         ++s.next; // advance first: the action may run a loop that steps again
         schedule(0);
@@ -441,7 +482,9 @@ void step()
     }
     if (waiting && s.next == i) {
         if (pending) {
-            schedule(10);
+            // A plain wait sleeps until its end; the others look again every 10 ms.
+            const bool plainWait = a.args[0] == "wait" && s.waitUntil >= 0;
+            schedule(plainWait ? std::max(1, static_cast<int>(std::ceil((s.waitUntil - Timer()) * 1000))) : 10);
         } else {
             ++s.next;
             schedule(0);

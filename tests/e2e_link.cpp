@@ -3,6 +3,7 @@
 // so; Discard restores the old settings; the address history is shared.
 #include "simproc.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@ namespace {
 
 const std::string kVersion = "E2E SENSOR V6.1";
 const std::vector<std::string> kScopePrograms = {"Veltv61", "VeltTempCompV61", "VeltCalibV61"};
+constexpr size_t kRecordText = 20; // an address field of the history file
 
 struct ProgramRun {
     int code;
@@ -173,6 +175,41 @@ TEST(LinkE2E, AddressHistoryKeepsTenRecentAddressesSharedByTheProgramsOfADirecto
     EXPECT_EQ(after.substr(0, 8), "10.9.9.9");
     EXPECT_EQ(after.substr(21, 20), file.substr(0, 20));
     EXPECT_EQ(after.substr(42, 10), "10.0.0.105");
+}
+
+// A history file of 10 MB (about half a million records) is read whole, but
+// committing an address then removes everything past the tenth in one step:
+// the program answers at once and the file shrinks to ten records.
+TEST(LinkE2E, AHugeAddressHistoryCostsTimeInProportionToItsSize)
+{
+    const std::string dir = MakeTempDir();
+    std::string big;
+    big.reserve(10u << 20);
+    for (int i = 0; big.size() < (10u << 20); ++i) {
+        std::string rec = "10." + std::to_string(i / 65536 % 256) + "." + std::to_string(i / 256 % 256) + "." +
+                          std::to_string(i % 256);
+        rec.resize(kRecordText, '\0');
+        big += rec + "\n";
+    }
+    WriteTextFile(dir + "/IPComboBoxVeltv61.ipa", big);
+    const ProgramRun r = runScript(InstallCopy("Veltv61", dir), dir,
+                                   "click P ButtonConnect\nset INTERFACEP EditCommunicationProtocol 1\n"
+                                   "printcpu\nset INTERFACEP StringIpAdress 10.200.0.1\nprintcpu\nquit 0\n",
+                                   {"VELTRA_COM1=/nonexistent/tty"});
+    ASSERT_EQ(r.code, 0) << r.out.substr(0, 2000);
+    double cpu[2] = {}, at[2] = {};
+    size_t from = 0;
+    for (int i = 0; i < 2; ++i) {
+        from = r.out.find("CPU ", from);
+        ASSERT_NE(from, std::string::npos) << r.out.substr(0, 2000);
+        ASSERT_EQ(std::sscanf(r.out.c_str() + from, "CPU %lf %lf", &cpu[i], &at[i]), 2);
+        ++from;
+    }
+    EXPECT_LT(at[1] - at[0], 2.0) << "committing an address took " << at[1] - at[0] << " s";
+    const std::string after = ReadTextFile(dir + "/IPComboBoxVeltv61.ipa");
+    ASSERT_EQ(after.size(), 210u);
+    EXPECT_EQ(after.substr(0, 10), "10.200.0.1");
+    EXPECT_EQ(after.substr(21, 8), "10.0.0.0"); // the file's first record comes next
 }
 
 } // namespace

@@ -80,7 +80,7 @@ std::string BuiltProgram(const std::string &name)
     return std::string(dir ? dir : ".") + "/" + name;
 }
 
-SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool pty)
+SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool pty, const std::string &ptyLinkAt)
 {
     dir = MakeTempDir();
     logPath = dir + "/sim.log";
@@ -90,7 +90,7 @@ SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool
         args.push_back("127.0.0.1:0");
     }
     if (pty) {
-        ptyLink = dir + "/tty";
+        ptyLink = ptyLinkAt.empty() ? dir + "/tty" : ptyLinkAt;
         args.push_back("--pty");
         args.push_back(ptyLink);
     }
@@ -144,6 +144,16 @@ void SimProcess::stop()
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    pid = -1;
+}
+
+void SimProcess::killHard()
+{
+    if (pid <= 0)
+        return;
+    kill(pid, SIGKILL);
+    int status = 0;
     waitpid(pid, &status, 0);
     pid = -1;
 }

@@ -6,8 +6,10 @@
 #include <vector>
 
 struct SimProcess {
-    // extraArgs are passed on (faults, version text ...).
-    explicit SimProcess(const std::vector<std::string> &extraArgs = {}, bool tcp = true, bool pty = true);
+    // extraArgs are passed on (faults, version text ...). ptyLinkAt puts the
+    // pty's link at a given path (a sensor plugged in again where it was).
+    explicit SimProcess(const std::vector<std::string> &extraArgs = {}, bool tcp = true, bool pty = true,
+                        const std::string &ptyLinkAt = "");
     ~SimProcess();
     SimProcess(const SimProcess &) = delete;
     SimProcess &operator=(const SimProcess &) = delete;
@@ -19,6 +21,8 @@ struct SimProcess {
     std::vector<std::string> logLines() const;
     // Ends the simulator (SIGTERM) and waits for it.
     void stop();
+    // Kills it without a chance to clean up, as pulling the plug does.
+    void killHard();
 
     int pid = -1;
     int tcpPort = 0;
