@@ -13,8 +13,8 @@
 
 namespace {
 
-const int kTypes[] = {VAL_CHAR,    VAL_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER, VAL_INTEGER, VAL_UNSIGNED_INTEGER,
-                      VAL_FLOAT,   VAL_DOUBLE};
+const int kTypes[] = {VAL_CHAR,  VAL_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER, VAL_INTEGER, VAL_UNSIGNED_INTEGER,
+                      VAL_FLOAT, VAL_DOUBLE};
 const size_t kSizes[] = {1, 2, 2, 4, 4, 4, 8};
 
 bool sameElement(int type, const unsigned char *a, const unsigned char *b)
@@ -35,8 +35,7 @@ bool sameElement(int type, const unsigned char *a, const unsigned char *b)
             return std::isnan(x) && std::isnan(y) && std::signbit(x) == std::signbit(y);
         return x == y && std::signbit(x) == std::signbit(y);
     }
-    return std::memcmp(a, b, type == VAL_CHAR ? 1 : (type == VAL_INTEGER || type == VAL_UNSIGNED_INTEGER) ? 4 : 2) ==
-           0;
+    return std::memcmp(a, b, type == VAL_CHAR ? 1 : (type == VAL_INTEGER || type == VAL_UNSIGNED_INTEGER) ? 4 : 2) == 0;
 }
 
 } // namespace

@@ -18,7 +18,8 @@ void checkScopeReply(const char *reply)
     std::memcpy(szReadBuf, reply, kTelegramBytes);
     GetRxBufPara();
     for (int k = 0; k < kTelegramWords; ++k)
-        FUZZ_CHECK(pp[k] == ((static_cast<unsigned char>(reply[2 * k]) << 8) | static_cast<unsigned char>(reply[2 * k + 1])));
+        FUZZ_CHECK(pp[k] ==
+                   ((static_cast<unsigned char>(reply[2 * k]) << 8) | static_cast<unsigned char>(reply[2 * k + 1])));
 
     uint16_t cttBefore[kRows][5];
     uint16_t groupsBefore[32];
@@ -32,7 +33,7 @@ void checkScopeReply(const char *reply)
         // (except the number of colours, limited to the table).
         FUZZ_CHECK(power == pp[2] && frei16 == pp[17]);
         FUZZ_CHECK(maxcolno == (pp[8] > 31 ? 31 : pp[8]));
-        const uint16_t want[18] = {pp[0], pp[1], pp[2], pp[3], pp[4], pp[5], pp[6], pp[7], pp[8],
+        const uint16_t want[18] = {pp[0], pp[1],  pp[2],  pp[3],  pp[4],  pp[5],  pp[6],  pp[7],  pp[8],
                                    pp[9], pp[10], pp[11], pp[12], pp[13], pp[14], pp[15], pp[16], pp[17]};
         CopyVarsToPP();
         FUZZ_CHECK(FillTxBuf(ORDER_SET_PARA, 0) == 0);

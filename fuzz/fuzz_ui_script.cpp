@@ -2,7 +2,7 @@
 // and words without blanks, comment or line end, on increasing line numbers
 // within the file; the rest of a line after any number of its words (how
 // "set" and "waitfor" take their values) starts at the next word and splits
-// into the remaining words.
+// into the remaining words, and without its last word into all but that.
 #include "fuzz_support.h"
 
 #include "rt_scriptlines.h"
@@ -47,6 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(words(rest) == after);
             if (k < l.args.size())
                 FUZZ_CHECK(rest.compare(0, l.args[k].size(), l.args[k]) == 0);
+            // The value before a last word (the time-out of "waitfor").
+            const std::string value = rt::ScriptLineValueBeforeLastWord(l.text, static_cast<int>(k));
+            const std::vector<std::string> before(after.begin(), after.empty() ? after.end() : after.end() - 1);
+            FUZZ_CHECK(words(value) == before);
+            FUZZ_CHECK(value.empty() || (!isBlank(value.front()) && !isBlank(value.back())));
         }
     }
     // Parsing the actions' own lines again gives the same actions.

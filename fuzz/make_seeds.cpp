@@ -149,13 +149,15 @@ int main(int argc, char **argv)
     const std::string tail = words({ORDER_SET_PARA, 0, 0, 0}) + "\x12";
     put("telegram", "get_para", telegram(ORDER_GET_PARA, {1, 2, 3, 0, 0, 4095, 12, 1, 0, 0, 1, 10, 90}) + tail);
     put("telegram", "get_row", telegram(ORDER_GET_ROW, {7, 100, 200, 300, 20, 40, 3}) + words({2, 7, 0, 0}) + "\x09");
-    put("telegram", "data_frame", telegram(ORDER_GET_DATA, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}) +
-                                       words({ORDER_GET_DATA, 0, 0, 0}) + "\x01");
+    put("telegram", "data_frame",
+        telegram(ORDER_GET_DATA, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13}) + words({ORDER_GET_DATA, 0, 0, 0}) +
+            "\x01");
     put("telegram", "loader_read",
         words({0xAA, ORDER_EEPROM_READ, 0x1200, 13, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 0}) +
             words({ORDER_EEPROM_WRITE, 0x1200, 255, 13}) + "\x0f");
-    put("telegram", "jump_answer", words({0xAA, ORDER_JUMP_BOOT, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) +
-                                       words({ORDER_JUMP_BOOT, 0, 0, 0}) + "\x03");
+    put("telegram", "jump_answer",
+        words({0xAA, ORDER_JUMP_BOOT, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) +
+            words({ORDER_JUMP_BOOT, 0, 0, 0}) + "\x03");
     std::string version = "VELTSIM COLOUR SENSOR V6.1";
     version.resize(36, '\0');
     put("telegram", "version", version + words({ORDER_GET_VERSION, 31, 0, 0}) + "\x02");
@@ -171,11 +173,11 @@ int main(int argc, char **argv)
 
     // Arrays as text: a header of seven choice bytes, then the file.
     const int16_t shorts[6] = {-32768, -1, 0, 1, 1000, 32767};
-    put("array_file", "short_columns",
-        std::string("\x01\x02\x03\x00\x01\x00\x06", 7) + written([&](const char *p) {
-            return ArrayToFile(p, shorts, VAL_SHORT_INTEGER, 6, 2, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS,
-                               VAL_CONST_WIDTH, 6, VAL_ASCII, VAL_TRUNCATE);
-        }));
+    put("array_file", "short_columns", std::string("\x01\x02\x03\x00\x01\x00\x06", 7) + written([&](const char *p) {
+                                           return ArrayToFile(p, shorts, VAL_SHORT_INTEGER, 6, 2, VAL_GROUPS_TOGETHER,
+                                                              VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 6, VAL_ASCII,
+                                                              VAL_TRUNCATE);
+                                       }));
     const double doubles[4] = {0.1, -2.5e300, 1e-310, 3};
     put("array_file", "double_rows", std::string("\x06\x00\x04\x01\x00\x01\x00", 7) + written([&](const char *p) {
                                          return ArrayToFile(p, doubles, VAL_DOUBLE, 4, 1, VAL_DATA_MULTIPLEXED,
@@ -186,8 +188,9 @@ int main(int argc, char **argv)
     put("array_file", "unsigned_tabs", std::string("\x04\x01\x03\x00\x00\x02\x0a", 7) + "4294967295\t0\t17\r\n1\t2\t3");
 
     put("ip_history", "three", FormatIpHistory({"127.0.0.1", "192.168.100.200", "10.0.0.1"}));
-    put("ip_history", "ten", FormatIpHistory({"1.1.1.1", "2.2.2.2", "3.3.3.3", "4.4.4.4", "5.5.5.5", "6.6.6.6",
-                                              "7.7.7.7", "8.8.8.8", "9.9.9.9", "a.very.long.hostname.example"}));
+    put("ip_history", "ten",
+        FormatIpHistory({"1.1.1.1", "2.2.2.2", "3.3.3.3", "4.4.4.4", "5.5.5.5", "6.6.6.6", "7.7.7.7", "8.8.8.8",
+                         "9.9.9.9", "a.very.long.hostname.example"}));
 
     int colours[kColorArraySize];
     for (int i = 0; i < kColorArraySize; ++i)
@@ -195,8 +198,9 @@ int main(int argc, char **argv)
     put("color_array", "written.car", written([&](const char *p) { return WriteColorArrayFile(p, colours); }));
     put("color_array", "fixture.car", readAll(data + "colors.car"));
 
-    put("startup_path", "written",
-        written([](const char *p) { return WriteStartupPathFile(p, "/home/user/.local/share/veltra/ColorArray.car"); }));
+    put("startup_path", "written", written([](const char *p) {
+            return WriteStartupPathFile(p, "/home/user/.local/share/veltra/ColorArray.car");
+        }));
     put("startup_path", "no_nul", std::string(300, 'a'));
 
     const double coefficients[15] = {1e-9, -2.5e-6, 0.001, 1, 25, 0, 0, 0, 1, 25, -1e-7, 3e-5, 0.5, 0.75, 30};
@@ -217,8 +221,12 @@ int main(int argc, char **argv)
     put("record_file", "long_stamps", recordInput("Monday, 7 December 2026", "02:15:00.123456", {1, 2, 3, 4, 5, 6, 7}));
 
     put("eeprom_backup", "fixture", std::string("\x00", 1) + readAll(data + "eeprom_backup.dat"));
-    put("eeprom_backup", "completed", "\x03" "65535 1,2\t3\r\n");
-    put("eeprom_backup", "one_more", "\x01" "7");
+    put("eeprom_backup", "completed",
+        "\x03"
+        "65535 1,2\t3\r\n");
+    put("eeprom_backup", "one_more",
+        "\x01"
+        "7");
 
     // Boot text: pairs of a two-byte read length and the read.
     const auto read = [](const std::string &s) { return words({static_cast<uint16_t>(s.size())}) + s + '\x00'; };

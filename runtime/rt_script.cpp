@@ -339,10 +339,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         if (s.waitforDeadline < 0)
             s.waitforDeadline = Timer() + std::atof(a.args.back().c_str());
         // VALUE may hold blanks: everything between "==" and the time-out.
-        std::string want = ScriptLineRest(rawLine, static_cast<int>(eq) + 1);
-        want = want.substr(0, want.find_last_of(" \t"));
-        while (!want.empty() && (want.back() == ' ' || want.back() == '\t'))
-            want.pop_back();
+        const std::string want = ScriptLineValueBeforeLastWord(rawLine, static_cast<int>(eq) + 1);
         if (!byAttr)
             have = ctrlValueText(panel, ctrl);
         if (contains ? have.find(want) != std::string::npos : valuesEqual(have, want)) {
@@ -552,6 +549,10 @@ namespace rt {
 
 namespace {
 
+// The same blanks as between the words of a line, so that a rest always
+// starts and ends at the words the action's words say.
+const char *const kBlanks = " \t\n\v\f\r";
+
 std::vector<std::string> splitWords(const std::string &line)
 {
     std::vector<std::string> out;
@@ -595,13 +596,23 @@ std::string ScriptLineRest(const std::string &line, int skipWords)
 {
     size_t pos = 0;
     for (int i = 0; i < skipWords; ++i) {
-        pos = line.find_first_not_of(" \t", pos);
-        pos = line.find_first_of(" \t", pos);
+        pos = line.find_first_not_of(kBlanks, pos);
+        pos = line.find_first_of(kBlanks, pos);
         if (pos == std::string::npos)
             return "";
     }
-    pos = line.find_first_not_of(" \t", pos);
+    pos = line.find_first_not_of(kBlanks, pos);
     return pos == std::string::npos ? "" : line.substr(pos);
+}
+
+std::string ScriptLineValueBeforeLastWord(const std::string &line, int skipWords)
+{
+    std::string value = ScriptLineRest(line, skipWords);
+    const size_t last = value.find_last_of(kBlanks);
+    value.erase(last == std::string::npos ? 0 : last);
+    const size_t end = value.find_last_not_of(kBlanks);
+    value.erase(end == std::string::npos ? 0 : end + 1);
+    return value;
 }
 
 } // namespace rt

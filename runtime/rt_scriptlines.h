@@ -19,5 +19,8 @@ std::vector<ScriptLine> ParseUiScriptText(const std::string &content);
 // The rest of a script line after skipWords words, its inner blanks kept
 // (the value written after "set PANEL CTRL"); empty when the line has fewer words.
 std::string ScriptLineRest(const std::string &line, int skipWords);
+// That rest without its last word (the value of "waitfor ... == VALUE
+// TIMEOUT"); empty when the rest is one word or none.
+std::string ScriptLineValueBeforeLastWord(const std::string &line, int skipWords);
 
 } // namespace rt
