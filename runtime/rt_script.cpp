@@ -608,6 +608,8 @@ std::string ScriptLineRest(const std::string &line, int skipWords)
 std::string ScriptLineValueBeforeLastWord(const std::string &line, int skipWords)
 {
     std::string value = ScriptLineRest(line, skipWords);
+    // Blanks after the last word (a line may end in a tab) are no word.
+    value.erase(std::min(value.size(), value.find_last_not_of(kBlanks) + 1));
     const size_t last = value.find_last_of(kBlanks);
     value.erase(last == std::string::npos ? 0 : last);
     const size_t end = value.find_last_not_of(kBlanks);

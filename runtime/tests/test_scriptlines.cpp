@@ -66,6 +66,8 @@ TEST(ScriptLines, WaitforValueLiesBetweenOperatorAndTimeOut)
         {"waitfor P C dimmed == 1\t3", 5, "1"},
         {"waitfor P C == value\r5", 4, "value"},
         {"waitfor P C == 5", 4, ""},
+        {"waitfor P C == 12 5\t", 4, "12"},
+        {"waitfor P C == a b 5 \f", 4, "a b"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(rt::ScriptLineValueBeforeLastWord(c.line, c.skip), c.value) << c.line;
