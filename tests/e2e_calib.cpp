@@ -4,7 +4,7 @@
 // middle of a capture, the finishing sequence with its EEPROM store (also on
 // a line paced at 19200 baud, and Veltv61's Send to EEPROM there), and the
 // program ending while it captures.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 
@@ -37,18 +37,6 @@ const std::string kStoreFailed = "POPUP ATTENTION!| The default parameter set co
 // value 1000; spread 577).
 const std::string kScene = "white 0.325 0.25 0.2188888888889 1000\n";
 
-enum class Link { Pty, Tcp };
-
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
-int count(const std::string &out, const std::string &what)
-{
-    int n = 0;
-    for (size_t p = out.find(what); p != std::string::npos; p = out.find(what, p + 1))
-        ++n;
-    return n;
-}
-
 // A simulator with the white target, fixed at 25 °C, noise-free, with the
 // given extra arguments, on the pty or on TCP.
 std::vector<std::string> SimArgs(const std::string &dir, std::vector<std::string> extra = {})
@@ -60,49 +48,17 @@ std::vector<std::string> SimArgs(const std::string &dir, std::vector<std::string
     return a;
 }
 
-// Start-up over COM1 has checked the line before the script starts; over TCP
-// the script connects through the interface panel.
-std::string Connect(Link link, const SimProcess &sim)
-{
-    if (link == Link::Pty)
-        return "waitfor P DispStatus == " + kVersion + " 10\n";
-    return "click P ButtonConnect\n"
-           "set INTERFACEP EditCommunicationProtocol 1\n"
-           "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " +
-           std::to_string(sim.tcpPort) +
-           "\n"
-           "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " +
-           kVersion +
-           " 10\n"
-           "click INTERFACEP ButtonAccept\n";
-}
+std::string Connect(Link link, const SimProcess &sim) { return ConnectScript(link, sim, kVersion); }
 
 int RunProgramOn(const std::string &program, const SimProcess &sim, const std::string &script, std::string *out,
                  double timeout = 60)
 {
-    const std::string dir = MakeTempDir();
-    const std::string exe = InstallCopy(program, dir);
-    const std::string path = WriteTextFile(dir + "/script.txt", script);
-    const std::string com1 = sim.ptyLink.empty() ? std::string("/nonexistent/tty") : sim.ptyLink;
-    return RunProgram(exe, {"--ui-script", path}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + com1}, timeout, out);
+    return RunScriptIn(program, MakeTempDir(), &sim, script, out, timeout);
 }
 
 int RunCalib(const SimProcess &sim, const std::string &script, std::string *out)
 {
     return RunProgramOn("VeltCalibV61", sim, script, out);
-}
-
-// The hex of every telegram the sensor received with this order, in order.
-std::vector<std::string> Received(const SimProcess &sim, int order)
-{
-    std::vector<std::string> out;
-    const std::string key = "\"dir\":\"rx\",\"order\":" + std::to_string(order) + ",", at = "\"hex\":\"";
-    for (const std::string &l : sim.logLines())
-        if (l.find(key) != std::string::npos && l.find(at) != std::string::npos)
-            out.push_back(l.substr(l.find(at) + at.size(), 72));
-    return out;
 }
 
 // Orders received, with runs of the live loop's order 5 folded into one 5.
@@ -115,14 +71,6 @@ std::vector<int> OrdersFolded(const SimProcess &sim)
     return out;
 }
 
-int Count(const std::vector<int> &v, int x)
-{
-    int n = 0;
-    for (int e : v)
-        n += e == x;
-    return n;
-}
-
 // The EEPROM line of the simulator's state file that starts at `address` (hex).
 std::string EepromLine(const std::string &stateFile, const std::string &address)
 {
@@ -132,8 +80,6 @@ std::string EepromLine(const std::string &stateFile, const std::string &address)
             return l.substr(12);
     return "";
 }
-
-std::string LinkName(const ::testing::TestParamInfo<Link> &info) { return info.param == Link::Pty ? "Pty" : "Tcp"; }
 
 class CalibLinks : public ::testing::TestWithParam<Link> {
 protected:
@@ -163,7 +109,7 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
                            "print P DispDeltaCalib\n"
                            "print P EditCFR\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "printattr P ButtonGo dimmed\n"
                            "set P EditPower 250\n"
                            "set P EditCFR 5\n"
@@ -171,18 +117,18 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
                            "click P ButtonSendPower\n"
                            "waitfor P EditCFR == 1024 10\n" // read from the sensor, then the loop runs
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "quit 0\n",
                        &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "P.ButtonGo.dimmed=1\nP.ButtonStop.dimmed=0\nP.DispRawG=1000\nP.DispRawB=788\n"
+    EXPECT_TRUE(Has(out, "P.ButtonGo.dimmed=1\nP.ButtonStop.dimmed=0\nP.DispRawG=1000\nP.DispRawB=788\n"
                          "P.DispDeltaRaw=577\nP.DispB=788\nP.DispDeltaCalib=577\nP.EditCFR=1024\n"
                          "P.ButtonGo.dimmed=0\n"))
         << out;
-    EXPECT_EQ(count(out, "POPUP"), 0) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 0) << out;
     EXPECT_EQ(OrdersFolded(sim), (std::vector<int> {7, 1, 31, 5, 31, 5}));
-    const std::vector<std::string> paras = Received(sim, 1);
+    const std::vector<std::string> paras = sim.telegrams("rx", 1);
     ASSERT_EQ(paras.size(), 1u);
     EXPECT_EQ(paras[0], "00550001"
                         "01f4"
@@ -219,7 +165,7 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
                            "click P ButtonSendPower\n"
                            "waitfor P DispRawR == 1365 10\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditSetValue 1000\n"
                            "set P EditMaxDelta 577\n"
                            "answer yes\n"
@@ -230,14 +176,14 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
                            "print P DispB\n"
                            "printattr P ButtonCalcCF buttoncolor\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditMaxDelta 576\n"
                            "set P EditCFR 751\n" // edited by hand: what goes out after a refusal
                            "answer yes\n"
                            "click P ButtonCalcCF\n"
                            "waitfor P DispR == 1001 20\n" // 1365 * 751 / 1024: the loop runs again
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditMaxDelta 600\n"
                            "set P EditSetValue 2000\n"
                            "set P EditCFR 752\n"
@@ -245,32 +191,32 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
                            "click P ButtonCalcCF\n"
                            "waitfor P DispR == 1002 20\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "set P EditCFR 753\n"
                            "answer no\n"
                            "click P ButtonCalcCF\n"
                            "waitfor P DispR == 1003 20\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "print P EditCFR\n"
                            "quit 0\n",
                        &out),
               0)
         << out;
     EXPECT_TRUE(
-        has(out, kPassedPopup + "P.EditCFG=1024\nP.EditCFB=1299\nP.DispB=999\nP.ButtonCalcCF.buttoncolor=0xE0E0E0\n"))
+        Has(out, kPassedPopup + "P.EditCFG=1024\nP.EditCFB=1299\nP.DispB=999\nP.ButtonCalcCF.buttoncolor=0xE0E0E0\n"))
         << out;
-    EXPECT_TRUE(has(out, kMaxDeltaPopup)) << out;
-    EXPECT_TRUE(has(out, kRangePopup)) << out;
-    EXPECT_TRUE(has(out, "POPUP INFO!|Please insert the right values and press                            \\n "
+    EXPECT_TRUE(Has(out, kMaxDeltaPopup)) << out;
+    EXPECT_TRUE(Has(out, kRangePopup)) << out;
+    EXPECT_TRUE(Has(out, "POPUP INFO!|Please insert the right values and press                            \\n "
                          "CALCULATE CALIBRATION FACTORS again.\nP.EditCFR=753\n"))
         << out;
-    EXPECT_EQ(count(out, "POPUP"), 4) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 4) << out;
 
     // Every capture, passed or refused, and the declined one end with order 30 and the live loop.
     EXPECT_EQ(OrdersFolded(sim), (std::vector<int> {7, 1, 31, 5, 30, 5, 30, 5, 30, 5, 30, 5}));
     // The new factors, then after each refusal and the declined capture the factors shown.
-    const std::vector<std::string> factors = Received(sim, 30);
+    const std::vector<std::string> factors = sim.telegrams("rx", 30);
     ASSERT_EQ(factors.size(), 4u);
     EXPECT_EQ(factors[0].substr(0, 20), "0055001e02ee04000513");
     EXPECT_EQ(factors[1].substr(0, 20), "0055001e02ef04000513");
@@ -301,15 +247,15 @@ TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
                            "printattr P ButtonCalcCF buttoncolor\n"
                            "printattr P ButtonGo dimmed\n"
                            "click P ButtonStop\n"
-                           "wait 0.3\n"
+                           "waitfor P ButtonGo dimmed == 0 10\n"
                            "print P EditCFR\n"
                            "quit 0\n",
                        &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, kFailedPopup + "P.ButtonCalcCF.buttoncolor=0xE0E0E0\nP.ButtonGo.dimmed=1\n")) << out;
-    EXPECT_TRUE(has(out, "P.EditCFR=1001\n")) << out;
-    EXPECT_EQ(count(out, "POPUP"), 1) << out;
+    EXPECT_TRUE(Has(out, kFailedPopup + "P.ButtonCalcCF.buttoncolor=0xE0E0E0\nP.ButtonGo.dimmed=1\n")) << out;
+    EXPECT_TRUE(Has(out, "P.EditCFR=1001\n")) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 1) << out;
     const std::vector<int> orders = sim.receivedOrders();
     ASSERT_GE(orders.size(), 54u);
     EXPECT_EQ(std::vector<int>(orders.begin(), orders.begin() + 53), [] {
@@ -319,7 +265,7 @@ TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
         return v;
     }());
     EXPECT_EQ(orders[53], 5); // the live loop again
-    const std::vector<std::string> factors = Received(sim, 30);
+    const std::vector<std::string> factors = sim.telegrams("rx", 30);
     ASSERT_EQ(factors.size(), 1u);
     EXPECT_EQ(factors[0].substr(0, 20), "0055001e03e903ea03eb");
 }
@@ -345,35 +291,35 @@ TEST_P(CalibLinks, FinishStoresTheDefaultSetInTheEeprom)
                        &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "POPUP INFO!| Finish calibration. \\n ATTENTION! \\n Default parameters will be send to the "
+    EXPECT_TRUE(Has(out, "POPUP INFO!| Finish calibration. \\n ATTENTION! \\n Default parameters will be send to the "
                          "EEPROM of the sensor. \\n Calibration factors for RED,GREEN and BLUE will be send to the "
                          "EEPROM of the sensor. \n"))
         << out;
-    EXPECT_TRUE(has(out, "P.ButtonFinishCalib.buttoncolor=0xE0E0E0\nP.EditCFB=900\nP.DispStatus=" + kVersion + "\n"))
+    EXPECT_TRUE(Has(out, "P.ButtonFinishCalib.buttoncolor=0xE0E0E0\nP.EditCFB=900\nP.DispStatus=" + kVersion + "\n"))
         << out;
-    EXPECT_EQ(count(out, "POPUP"), 1) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 1) << out;
     std::vector<int> expected {7, 1};
     expected.insert(expected.end(), 31, 2);
     for (int o : {6, 30, 31, 7})
         expected.push_back(o);
     EXPECT_EQ(sim.receivedOrders(), expected);
-    EXPECT_EQ(Received(sim, 1)[0], "00550001"
-                                   "00fa"
-                                   "0000"
-                                   "0080"
-                                   "0000"
-                                   "000a"
-                                   "0032"
-                                   "0001"
-                                   "0000"
-                                   "0000"
-                                   "0000"
-                                   "0000"
-                                   "0bb8"
-                                   "0dac"
-                                   "0000"
-                                   "0000"
-                                   "0000");
+    EXPECT_EQ(sim.telegrams("rx", 1)[0], "00550001"
+                                         "00fa"
+                                         "0000"
+                                         "0080"
+                                         "0000"
+                                         "000a"
+                                         "0032"
+                                         "0001"
+                                         "0000"
+                                         "0000"
+                                         "0000"
+                                         "0000"
+                                         "0bb8"
+                                         "0dac"
+                                         "0000"
+                                         "0000"
+                                         "0000");
     sim.stop();
     // Parameters at 0x1210, row 0 from 0x1220, the factors at 0x12e0.
     EXPECT_EQ(EepromLine(state, "1210"),
@@ -396,8 +342,8 @@ TEST_P(CalibLinks, WrongEchoToTheStoreIsReported)
                        &out),
               0)
         << out;
-    EXPECT_EQ(count(out, kStoreFailed), 1) << out;
-    EXPECT_EQ(count(out, "POPUP"), 2) << out; // the INFO! text and the failed store
+    EXPECT_EQ(Count(out, kStoreFailed), 1) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 2) << out; // the INFO! text and the failed store
     const std::vector<int> orders = sim.receivedOrders();
     ASSERT_EQ(orders.size(), 37u);
     EXPECT_EQ(std::vector<int>(orders.end() - 4, orders.end()), (std::vector<int> {6, 30, 31, 7}));
@@ -422,7 +368,7 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
                        &out),
               0)
         << out;
-    EXPECT_EQ(count(out, "POPUP"), 1) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 1) << out;
     std::vector<int> expected {7, 1};
     expected.insert(expected.end(), 31, 2);
     for (int o : {6, 30, 31, 7})
@@ -448,11 +394,11 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
                            &out),
               0)
         << out;
-    EXPECT_EQ(count(out, "POPUP"), 0) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 0) << out;
     // The program may end before the line has carried everything: the sensor reads on.
     for (int i = 0; i < 500 && Count(sim.receivedOrders(), 6) < 2; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const std::vector<std::string> rows = Received(sim, 2);
+    const std::vector<std::string> rows = sim.telegrams("rx", 2);
     ASSERT_EQ(rows.size(), 62u);
     for (size_t i = 31; i < 62; ++i)
         EXPECT_EQ(std::stoul(rows[i].substr(8, 4), nullptr, 16), i - 31) << i;
@@ -479,9 +425,9 @@ TEST(CalibNoLine, FinishingWithoutALineShowsEachFailedStepOnce)
               0)
         << out;
     const std::string timeoutPopup = "POPUP | ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR.";
-    EXPECT_EQ(count(out, timeoutPopup), 3) << out;
-    EXPECT_EQ(count(out, "POPUP"), 4) << out; // and the INFO! text
-    EXPECT_TRUE(has(out, "P.DispStatus=TIMEOUT\n")) << out;
+    EXPECT_EQ(Count(out, timeoutPopup), 3) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 4) << out; // and the INFO! text
+    EXPECT_TRUE(Has(out, "P.DispStatus=TIMEOUT\n")) << out;
     EXPECT_TRUE(sim.receivedOrders().empty());
 }
 

@@ -1,7 +1,7 @@
 // The three scope programs connect to the simulator at start-up over RS232
 // and, through the interface panel, over TCP/IP; without a sensor they say
 // so; Discard restores the old settings; the address history is shared.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -30,8 +30,6 @@ ProgramRun runScript(const std::string &exe, const std::string &dir, const std::
     return r;
 }
 
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
 TEST(LinkE2E, EachScopeProgramConnectsOverRs232AtStartUp)
 {
     SimProcess sim({"--version-text", kVersion});
@@ -47,8 +45,8 @@ TEST(LinkE2E, EachScopeProgramConnectsOverRs232AtStartUp)
                                            "quit 0\n",
                                        {"VELTRA_COM1=" + sim.ptyLink});
         EXPECT_EQ(r.code, 0) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.DispConnectionStatus=" + kVersion + "\n")) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.DispConnectionStatus=" + kVersion + "\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
     }
     // Every start sent the version request.
     int versionRequests = 0;
@@ -82,9 +80,9 @@ TEST(LinkE2E, EachScopeProgramConnectsOverTcpThroughTheInterfacePanel)
                                            "quit 0\n",
                                        {"VELTRA_COM1=/nonexistent/tty"});
         EXPECT_EQ(r.code, 0) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
-        EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
-        EXPECT_TRUE(has(r.out, "P.DispStatus=" + kVersion + "\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=0\n")) << r.out;
+        EXPECT_TRUE(Has(r.out, "P.DispStatus=" + kVersion + "\n")) << r.out;
     }
 }
 
@@ -103,11 +101,11 @@ TEST(LinkE2E, WithoutASensorTheProgramSaysSoAndAcceptStaysDimmed)
                                    {"VELTRA_COM1=/nonexistent/tty", "VELTRA_COM3=/nonexistent/third"});
     EXPECT_EQ(r.code, 0) << r.out;
     // Choosing another number shows that number's device at once.
-    EXPECT_TRUE(has(r.out, "INTERFACEP.DispComDevice=/nonexistent/third\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.DispConnectionStatus=CONNECTION FAILURE\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.DispComDevice=/nonexistent/tty")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.DispComDevice=/nonexistent/third\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.DispConnectionStatus=CONNECTION FAILURE\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.DispComDevice=/nonexistent/tty")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.ButtonAccept.dimmed=1\n")) << r.out;
 }
 
 TEST(LinkE2E, DiscardRestoresTheOldSettingsAndReconnects)
@@ -133,10 +131,10 @@ TEST(LinkE2E, DiscardRestoresTheOldSettingsAndReconnects)
                                        "quit 0\n",
                                    {"VELTRA_COM1=" + sim.ptyLink});
     EXPECT_EQ(r.code, 0) << r.out;
-    EXPECT_TRUE(has(r.out, "POPUP TCP Client|")) << r.out;
-    EXPECT_TRUE(has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.EditCommunicationProtocol=0\n")) << r.out;
-    EXPECT_TRUE(has(r.out, "INTERFACEP.StringPortNumber=5000\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "POPUP TCP Client|")) << r.out;
+    EXPECT_TRUE(Has(r.out, "P.DispStatus=TIMEOUT\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.EditCommunicationProtocol=0\n")) << r.out;
+    EXPECT_TRUE(Has(r.out, "INTERFACEP.StringPortNumber=5000\n")) << r.out;
 }
 
 TEST(LinkE2E, AddressHistoryKeepsTenRecentAddressesSharedByTheProgramsOfADirectory)

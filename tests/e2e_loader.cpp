@@ -4,7 +4,7 @@
 // with files of objcopy and srec_cat (the image the sensor received compared
 // with the binary), the boot firmware's error, noisy boot text, XON/XOFF at a
 // slow boot firmware, and Disarm PL.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,6 @@ constexpr int kRegionWords = 3328;
 constexpr unsigned kRegionStart = 0x1200;
 const std::string kTransferError = "Error occured while creating EEPROM backup!";
 
-bool has(const std::string &text, const std::string &what) { return text.find(what) != std::string::npos; }
-
 // A text as a script's print shows it: line feeds written as \n.
 std::string esc(std::string text)
 {
@@ -30,20 +28,12 @@ std::string esc(std::string text)
     return text;
 }
 
-bool shown(const std::string &out, const std::string &text) { return has(out, esc(text)); }
+bool shown(const std::string &out, const std::string &text) { return Has(out, esc(text)); }
 
 // Clicks a button and waits until its command is over (its buttons undimmed).
 std::string Click(const std::string &button)
 {
     return "click MAINP " + button + "\nwaitfor MAINP " + button + " dimmed == 0 150\n";
-}
-
-int count(const std::string &text, const std::string &what)
-{
-    int n = 0;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
-        ++n;
-    return n;
 }
 
 unsigned sensorPattern(int i) { return static_cast<unsigned>((i * 40503 + 7) & 0xFFFF); }
@@ -119,12 +109,6 @@ struct Loader {
     }
 };
 
-std::vector<int> Repeat(std::vector<int> head, int order, int n)
-{
-    head.insert(head.end(), static_cast<size_t>(n), order);
-    return head;
-}
-
 // Runs a shell command; true when it exits 0.
 bool Shell(const std::string &cmd) { return std::system(cmd.c_str()) == 0; }
 
@@ -186,8 +170,8 @@ TEST(Loader, BackupEqualsTheSensorRegion)
         0)
         << l.out;
     EXPECT_TRUE(shown(l.out, " \nSuccess! \nBackup File has been created! \n")) << l.out;
-    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
-    EXPECT_TRUE(has(l.out, "MAINP.DispEEPROMTransferFile=" + file)) << l.out;
+    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n")) << l.out;
+    EXPECT_TRUE(Has(l.out, "MAINP.DispEEPROMTransferFile=" + file)) << l.out;
     EXPECT_EQ(ReadTextFile(file), BackupText(sensorPattern));
     EXPECT_EQ(sim.receivedOrders(), Repeat({7}, 184, 256));
 }
@@ -206,8 +190,8 @@ TEST(Loader, BackupWithADroppedAnswerWritesNoFile)
                                               "settings! \nTry to establish connection again! \nSEE MANUAL!!!\n "
                                               "\nFailure! \nNo Backup File has been created! \n"))
         << l.out;
-    EXPECT_FALSE(has(l.out, "Success"));
-    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n"));
+    EXPECT_FALSE(Has(l.out, "Success"));
+    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n"));
     EXPECT_EQ(ReadTextFile(file), "");
     EXPECT_EQ(sim.receivedOrders(), Repeat({7}, 184, 100));
 }
@@ -224,7 +208,7 @@ TEST(Loader, RestoreWritesTheFileIntoTheSensorRegion)
                              "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
               0)
         << l.out;
-    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
+    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n")) << l.out;
     std::vector<int> orders = Repeat(Repeat({7}, 180, 13), 182, 256);
     orders.push_back(187);
     EXPECT_EQ(sim.receivedOrders(), orders);
@@ -246,8 +230,8 @@ TEST(Loader, RestoreStopsAtAWrongEcho)
               0)
         << l.out;
     EXPECT_TRUE(shown(l.out, "SEE MANUAL!!!\n \nFailure! \nBackup File has not been saved to EEPROM!\n")) << l.out;
-    EXPECT_FALSE(has(l.out, "Success"));
-    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n"));
+    EXPECT_FALSE(Has(l.out, "Success"));
+    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n"));
     EXPECT_EQ(sim.receivedOrders(), Repeat(Repeat({7}, 180, 13), 182, 40)); // no jump
 }
 
@@ -272,8 +256,8 @@ TEST(Loader, RestoreRefusesDamagedFilesBeforeSendingAnything)
         script += "file " + path + " existing\n" + Click("ButtonSaveEEPROM");
     }
     ASSERT_EQ(l.run(sim, script + "print MAINP DispStatus\nquit 0\n"), 0) << l.out;
-    EXPECT_EQ(count(l.out, esc("cannot be restored: \n")), 4) << l.out;
-    EXPECT_EQ(count(l.out, esc(" \nFailure! \nBackup File has not been saved to EEPROM!\n")), 4);
+    EXPECT_EQ(Count(l.out, esc("cannot be restored: \n")), 4) << l.out;
+    EXPECT_EQ(Count(l.out, esc(" \nFailure! \nBackup File has not been saved to EEPROM!\n")), 4);
     EXPECT_EQ(sim.receivedOrders(), std::vector<int> {7}); // no page, block or jump
 }
 
@@ -299,7 +283,7 @@ TEST(Loader, FirmwareUpdateWithAnObjcopyFile)
     Loader l;
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
     EXPECT_TRUE(shown(l.out, " \nFile loaded: \n" + fw.dir + "/fw.s\n")) << l.out;
-    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n")) << l.out;
+    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n")) << l.out;
     sim.stop();
     EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin))
         << "image of " << ReadTextFile(fw.image).size() << " bytes";
@@ -316,7 +300,7 @@ TEST(Loader, FirmwareUpdateWithASrecCatFileOfCrLfLines)
         Shell("cd " + fw.dir +
               " && srec_cat fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o fw.lf -motorola && "
               "sed 's/$/\\r/' fw.lf > fw.s"));
-    ASSERT_TRUE(has(ReadTextFile(fw.dir + "/fw.s"), "\r\n"));
+    ASSERT_TRUE(Has(ReadTextFile(fw.dir + "/fw.s"), "\r\n"));
     SimProcess sim(fw.args(), false, true);
     ASSERT_TRUE(sim.ok());
     Loader l;
@@ -326,8 +310,8 @@ TEST(Loader, FirmwareUpdateWithASrecCatFileOfCrLfLines)
         << "image of " << ReadTextFile(fw.image).size() << " bytes";
     // The line ends are not sent: the boot firmware got the records back to back.
     for (const std::string &line : sim.logLines()) {
-        const bool bootInput = has(line, "\"mode\":\"boot\"") && has(line, "\"dir\":\"rx\"");
-        EXPECT_FALSE(bootInput && (has(line, "\\r") || has(line, "\\n"))) << line;
+        const bool bootInput = Has(line, "\"mode\":\"boot\"") && Has(line, "\"dir\":\"rx\"");
+        EXPECT_FALSE(bootInput && (Has(line, "\\r") || Has(line, "\\n"))) << line;
     }
 }
 
@@ -348,9 +332,9 @@ TEST(Loader, FirmwareUpdateReportsTheBootFirmwaresError)
     ASSERT_TRUE(sim.ok());
     Loader l;
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
-    EXPECT_TRUE(has(l.out, "Error # 02")) << l.out;
-    EXPECT_FALSE(has(l.out, "successful"));
-    EXPECT_TRUE(has(l.out, "MAINP.DispProgress=0\n"));
+    EXPECT_TRUE(Has(l.out, "Error # 02")) << l.out;
+    EXPECT_FALSE(Has(l.out, "successful"));
+    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n"));
 }
 
 TEST(Loader, FirmwareUpdateFindsTheTextsAmongLongTextAndNuls)
@@ -361,7 +345,7 @@ TEST(Loader, FirmwareUpdateFindsTheTextsAmongLongTextAndNuls)
     ASSERT_TRUE(sim.ok());
     Loader l;
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
-    EXPECT_TRUE(has(l.out, "boot: sector erased")) << l.out; // the boot firmware's text is shown
+    EXPECT_TRUE(Has(l.out, "boot: sector erased")) << l.out; // the boot firmware's text is shown
     sim.stop();
     EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin))
         << "image of " << ReadTextFile(fw.image).size() << " bytes";
@@ -391,10 +375,10 @@ TEST(Loader, XonXoffHoldsTheTransferAtASlowBootFirmware)
     int pairs = 0;
     long atXoff = -1;
     for (const std::string &line : sim.logLines()) {
-        if (!has(line, "\"event\":\"flow-sent\""))
+        if (!Has(line, "\"event\":\"flow-sent\""))
             continue;
         const long pending = std::atol(line.c_str() + line.find("\"pending\":") + 10);
-        if (has(line, "\"byte\":\"xoff\"")) {
+        if (Has(line, "\"byte\":\"xoff\"")) {
             if (pairs == 0) {
                 EXPECT_LE(pending, 1024) << line;
             }
@@ -420,7 +404,7 @@ TEST(Loader, FirmwareFilesThatCannotBeSentAreRefusedBeforeTheJump)
                              Click("ButtonArmPL") + "print MAINP DispStatus\nquit 0\n"),
               0)
         << l.out;
-    EXPECT_EQ(count(l.out, esc(" \nATTENTION! \nNo Firmware file was specified. \n")), 2) << l.out;
+    EXPECT_EQ(Count(l.out, esc(" \nATTENTION! \nNo Firmware file was specified. \n")), 2) << l.out;
     EXPECT_TRUE(shown(l.out, "gone.s cannot be used: \nThe file does not exist any more."));
     EXPECT_TRUE(shown(l.out, "long.s cannot be used: \nLine 2 is longer than 1000 characters."));
     EXPECT_EQ(sim.receivedOrders(), std::vector<int> {7}); // the sensor never left its application
@@ -445,5 +429,5 @@ TEST(Loader, DisarmPlEndsTheWaitForTheBootFirmware)
     EXPECT_TRUE(shown(l.out, "\nCONNECTION FAILURE \nWaiting for HARDWARE RESET! \nFirmeware Update aborted! \n"))
         << l.out;
     for (const std::string &line : sim.logLines())
-        EXPECT_FALSE(has(line, "\"mode\":\"boot\"") && has(line, "\"dir\":\"rx\"")) << line; // nothing sent
+        EXPECT_FALSE(Has(line, "\"mode\":\"boot\"") && Has(line, "\"dir\":\"rx\"")) << line; // nothing sent
 }

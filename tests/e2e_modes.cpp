@@ -1,6 +1,6 @@
 // Veltv61 against the simulator: a new calculation mode goes to the sensor's
 // RAM at once, whatever target was selected, and renames the displays.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -10,16 +10,6 @@
 namespace {
 
 const std::string kVersion = "E2E MODES V6.1";
-
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
-int count(const std::vector<int> &orders, int order)
-{
-    int n = 0;
-    for (int o : orders)
-        n += o == order;
-    return n;
-}
 
 TEST(ModesE2E, CalculationModeGoesToRamAndRenamesTheDisplays)
 {
@@ -55,25 +45,25 @@ TEST(ModesE2E, CalculationModeGoesToRamAndRenamesTheDisplays)
 
     // The whole parameter set went to RAM and nothing was saved to EEPROM.
     const std::vector<int> orders = sim.receivedOrders();
-    EXPECT_EQ(count(orders, 1), 1);
-    EXPECT_EQ(count(orders, 2), 31);
-    EXPECT_EQ(count(orders, 6), 0);
+    EXPECT_EQ(Count(orders, 1), 1);
+    EXPECT_EQ(Count(orders, 2), 31);
+    EXPECT_EQ(Count(orders, 6), 0);
     // The parameter telegram carries the new mode (calcmode, the eleventh word after sync and order).
     std::string paraHex;
     for (const std::string &line : sim.logLines())
-        if (has(line, "\"dir\":\"rx\",\"order\":1,"))
+        if (Has(line, "\"dir\":\"rx\",\"order\":1,"))
             paraHex = line.substr(line.find("\"hex\":\"") + 7, 72);
     ASSERT_EQ(paraHex.size(), 72u) << paraHex;
     EXPECT_EQ(paraHex.substr(4 + 4 * 11, 4), "0001") << paraHex;
     // RAM is the target now; the buttons are usable again.
-    EXPECT_TRUE(has(out, "P.SelectRAM=1\n")) << out;
-    EXPECT_TRUE(has(out, "P.SelectEEPROM=0\n")) << out;
-    EXPECT_TRUE(has(out, "P.SelectFILE=0\n")) << out;
-    EXPECT_TRUE(has(out, "P.Calcmode.dimmed=0\n")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=0\n")) << out;
-    EXPECT_FALSE(has(out, "POPUP")) << out;
+    EXPECT_TRUE(Has(out, "P.SelectRAM=1\n")) << out;
+    EXPECT_TRUE(Has(out, "P.SelectEEPROM=0\n")) << out;
+    EXPECT_TRUE(Has(out, "P.SelectFILE=0\n")) << out;
+    EXPECT_TRUE(Has(out, "P.Calcmode.dimmed=0\n")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonSend.dimmed=0\n")) << out;
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
     for (const char *line : {"P.DispX.label=s\n", "P.DispY.label=i\n", "P.DispINT.label=M\n", "RECP.DispINT.label=M\n"})
-        EXPECT_TRUE(has(out, line)) << out;
+        EXPECT_TRUE(Has(out, line)) << out;
 
     // What the user sees changed with the mode, and nothing else about the panel.
     const QImage xy(QString::fromStdString(shotXY)), si(QString::fromStdString(shotSI));

@@ -1,7 +1,7 @@
 // One conversation on the wire at a time: clicks made while the serial line
 // check waits for the version text put nothing between the request and its
 // answer; and a panel file without a control the link needs is refused.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -10,8 +10,6 @@
 namespace {
 
 const std::string kVersion = "E2E SENSOR V6.1";
-
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
 
 std::vector<int> expectedConnect()
 {
@@ -68,8 +66,8 @@ TEST(OneExchange, APanelFileWithoutALinkControlIsRefusedByName)
         const int code = RunProgram(exe, {"--ui-script", script},
                                     {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=/nonexistent/tty"}, 30, &out);
         EXPECT_EQ(code, -1) << out;
-        EXPECT_TRUE(has(out, "ButtonDiscard of panel INTERFACEP")) << out;
-        EXPECT_FALSE(has(out, "POPUP")) << out;
+        EXPECT_TRUE(Has(out, "ButtonDiscard of panel INTERFACEP")) << out;
+        EXPECT_FALSE(Has(out, "POPUP")) << out;
     }
 }
 

@@ -2,7 +2,7 @@
 // driven by UI scripts: timed and manual recordings compared byte for byte
 // with the frames the sensor sent, the counters and time displays, the
 // choice of the record file, failed writes and a frame that does not come.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 
@@ -26,38 +26,12 @@ const std::string kTimeoutPopup =
     "| ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor "
     "is displayed as the name of this dialog box.\n";
 
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
-int count(const std::string &out, const std::string &what)
-{
-    int n = 0;
-    for (size_t p = out.find(what); p != std::string::npos; p = out.find(what, p + 1))
-        ++n;
-    return n;
-}
-
-enum class Link { Pty, Tcp };
-
+// Over TCP the script also waits for the parameter read after the line check.
 std::string Connect(Link link, const SimProcess &sim)
 {
-    if (link == Link::Pty)
-        return "waitfor P DispStatus == " + kVersion + " 10\n";
-    return "click P ButtonConnect\n"
-           "set INTERFACEP EditCommunicationProtocol 1\n"
-           "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " +
-           std::to_string(sim.tcpPort) +
-           "\n"
-           "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " +
-           kVersion +
-           " 10\n"
-           "waitfor P EditAverage == 16 10\n"
-           "wait 0.8\n"
-           "click INTERFACEP ButtonAccept\n";
+    return ConnectScript(link, sim, kVersion, "waitfor P EditAverage == 16 10\nwaitfor P ButtonGet dimmed == 0 10\n");
 }
 
-// The sensor at a fixed 30 degrees, so that TEMP shows when a frame has come.
 SimProcess StartSim(Link link, std::vector<std::string> extra = {})
 {
     std::vector<std::string> args = {"--version-text", kVersion, "--temperature", "30"};
@@ -70,12 +44,12 @@ SimProcess StartSim(Link link, std::vector<std::string> extra = {})
 int RunVeltv61(const SimProcess &sim, const std::string &dir, const std::string &script, std::string *out,
                const std::string &shellPrefix = "")
 {
+    if (shellPrefix.empty())
+        return RunScriptIn("Veltv61", dir, &sim, script, out);
     const std::string exe = InstallCopy("Veltv61", dir);
     const std::string path = WriteTextFile(dir + "/script.txt", script);
     const std::string com1 = sim.ptyLink.empty() ? std::string("/nonexistent/tty") : sim.ptyLink;
     const std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + com1};
-    if (shellPrefix.empty())
-        return RunProgram(exe, {"--ui-script", path}, env, 60, out);
     return RunProgram("/bin/sh", {"-c", shellPrefix + " exec \"$0\" --ui-script \"$1\"", exe, path}, env, 60, out);
 }
 
@@ -185,13 +159,13 @@ TEST_P(RecorderLinks, TimedRecordingHoldsTheFramesSentAndTheGraphShowsThem)
                          &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "RECP.DispRecordTimeSeconds=3\n")) << out;
-    EXPECT_TRUE(has(out, "RECP.ButtonStartRecord.dimmed=1\nRECP.ButtonStartRecord.buttoncolor=0xFF0000\n"
+    EXPECT_TRUE(Has(out, "RECP.DispRecordTimeSeconds=3\n")) << out;
+    EXPECT_TRUE(Has(out, "RECP.ButtonStartRecord.dimmed=1\nRECP.ButtonStartRecord.buttoncolor=0xFF0000\n"
                          "RECP.EditSelectDataRec.dimmed=1\nRECP.DispRemaining=2\n"))
         << out;
-    EXPECT_TRUE(has(out, "RECP.ButtonStartRecord.buttoncolor=0xE0E0E0\nRECP.DispRemaining=0\n")) << out;
-    EXPECT_EQ(count(out, kSaved), 2) << out;
-    EXPECT_EQ(count(out, "POPUP ATTENTION!| Make sure, that the file is not opened"), 2) << out;
+    EXPECT_TRUE(Has(out, "RECP.ButtonStartRecord.buttoncolor=0xE0E0E0\nRECP.DispRemaining=0\n")) << out;
+    EXPECT_EQ(Count(out, kSaved), 2) << out;
+    EXPECT_EQ(Count(out, "POPUP ATTENTION!| Make sure, that the file is not opened"), 2) << out;
 
     const RecordFile rec = ReadRecordFile(file);
     EXPECT_TRUE(rec.headerOk);
@@ -205,8 +179,8 @@ TEST_P(RecorderLinks, TimedRecordingHoldsTheFramesSentAndTheGraphShowsThem)
     // The graph panel shows the last recorded frame, and TEMP in place of R.
     ASSERT_FALSE(sent.empty());
     const std::string last = sent.back();
-    EXPECT_TRUE(has(out, "GRAPHP.DispR=" + last.substr(0, last.find('\t')) + "\nGRAPHP.DispTemp=30\n")) << out;
-    EXPECT_TRUE(has(out, "GRAPHP.PanelGraphGraphR.visible=0\nGRAPHP.PanelGraphGraphTEMP.visible=1\n")) << out;
+    EXPECT_TRUE(Has(out, "GRAPHP.DispR=" + last.substr(0, last.find('\t')) + "\nGRAPHP.DispTemp=30\n")) << out;
+    EXPECT_TRUE(Has(out, "GRAPHP.PanelGraphGraphR.visible=0\nGRAPHP.PanelGraphGraphTEMP.visible=1\n")) << out;
     // The red curve of the two frames of the second recording spans the plot
     // (from about x = 60 to 560), not only its left edge.
     QImage red(QString::fromStdString(dir + "/graph-red.png"));
@@ -257,10 +231,10 @@ TEST_P(RecorderLinks, ManualModeWritesOneLinePerClick)
                          &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "RECP.ButtonManualRecord.visible=1\nRECP.ButtonStartRecord.visible=0\n")) << out;
-    EXPECT_TRUE(has(out, "RECP.ButtonStartPolling.dimmed=1\n")) << out;
-    EXPECT_TRUE(has(out, "RECP.DispRecordedValues=3\n")) << out;
-    EXPECT_FALSE(has(out, "File has been saved!")) << out;
+    EXPECT_TRUE(Has(out, "RECP.ButtonManualRecord.visible=1\nRECP.ButtonStartRecord.visible=0\n")) << out;
+    EXPECT_TRUE(Has(out, "RECP.ButtonStartPolling.dimmed=1\n")) << out;
+    EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=3\n")) << out;
+    EXPECT_FALSE(Has(out, "File has been saved!")) << out;
 
     const RecordFile rec = ReadRecordFile(file);
     EXPECT_TRUE(rec.headerOk);
@@ -276,11 +250,10 @@ TEST_P(RecorderLinks, ManualModeWritesOneLinePerClick)
         EXPECT_LT(at, sent.size()) << v;
     }
     EXPECT_EQ(rec.values.back(), sent.back());
-    EXPECT_TRUE(has(out, "GRAPHP.DispR=" + sent.back().substr(0, sent.back().find('\t')) + "\n")) << out;
+    EXPECT_TRUE(Has(out, "GRAPHP.DispR=" + sent.back().substr(0, sent.back().find('\t')) + "\n")) << out;
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, RecorderLinks, ::testing::Values(Link::Pty, Link::Tcp),
-                         [](const auto &info) { return info.param == Link::Pty ? "Pty"s : "Tcp"s; });
+INSTANTIATE_TEST_SUITE_P(Links, RecorderLinks, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
 
 // The file dialog: cancel keeps the earlier path; an existing file declined
 // keeps it too; an existing file accepted is emptied down to the header.
@@ -349,15 +322,15 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
     out = seen;
     const std::string noFile = "POPUP ATTENTION!|No filename was choosen! \\nRecording will not be done! \n";
     const std::string confirm = "CONFIRM ATTENTION!|File already exist! \\nDo you want to select existing file? -> ";
-    EXPECT_TRUE(has(out, noFile + "RECP.DispRecFile=\n" + confirm + "no\nRECP.DispRecFile=\n" + confirm +
+    EXPECT_TRUE(Has(out, noFile + "RECP.DispRecFile=\n" + confirm + "no\nRECP.DispRecFile=\n" + confirm +
                              "yes\nPOPUP ATTENTION!| Make sure, that the file is not opened by any other program." +
                              std::string(36, ' ') + "\\n Otherwise it can not be saved.\nRECP.DispRecFile=" + oldFile +
                              "\n" + confirm + "no\n" + noFile + "RECP.DispRecFile=" + oldFile + "\n"))
         << out;
-    EXPECT_TRUE(has(out, "RECP.DispRecordTimeDays=49708\nRECP.DispRecordTimeHours=18\nRECP.DispRecordTimeMinutes=3\n"
+    EXPECT_TRUE(Has(out, "RECP.DispRecordTimeDays=49708\nRECP.DispRecordTimeHours=18\nRECP.DispRecordTimeMinutes=3\n"
                          "RECP.DispRecordTimeSeconds=45\nRECP.DispRemaining=65535\n"))
         << out;
-    EXPECT_TRUE(has(out,
+    EXPECT_TRUE(Has(out,
                     "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
                     "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"))
         << out;
@@ -413,15 +386,15 @@ TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
     std::string out;
     ASSERT_EQ(RunVeltv61(sim, dir, script, &out, "trap '' XFSZ; ulimit -f 1;"), 0) << out;
     const std::string notWritten = "POPUP ATTENTION!| The record file could not be written: \\n ";
-    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The record file could not be deleted: \\n " + bad + " \n")) << out;
-    EXPECT_TRUE(has(out, notWritten + bad + " \nRECP.DispRecFile=\n")) << out;
-    EXPECT_EQ(count(out, notWritten + file + " \n"), 2) << out;
-    EXPECT_TRUE(has(out, "RECP.DispRecordedValues=11\n")) << out;
-    EXPECT_TRUE(has(out, notWritten + file +
+    EXPECT_TRUE(Has(out, "POPUP ATTENTION!| The record file could not be deleted: \\n " + bad + " \n")) << out;
+    EXPECT_TRUE(Has(out, notWritten + bad + " \nRECP.DispRecFile=\n")) << out;
+    EXPECT_EQ(Count(out, notWritten + file + " \n"), 2) << out;
+    EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=11\n")) << out;
+    EXPECT_TRUE(Has(out, notWritten + file +
                              " \nRECP.DispRecordedValues=0\nRECP.ButtonStartRecord.dimmed=0\n"
                              "RECP.EditSelectDataRec.dimmed=0\n"))
         << out;
-    EXPECT_FALSE(has(out, "File has been saved!")) << out;
+    EXPECT_FALSE(Has(out, "File has been saved!")) << out;
 
     const RecordFile rec = ReadRecordFile(file);
     EXPECT_TRUE(rec.headerOk);
@@ -458,8 +431,8 @@ TEST(Recorder, AFrameThatDoesNotComeEndsTheRecordingWithoutALine)
                          &out),
               0)
         << out;
-    EXPECT_EQ(count(out, kTimeoutPopup), 1) << out;
-    EXPECT_TRUE(has(out, "RECP.DispRecordedValues=2\nRECP.DispRemaining=3\nRECP.ButtonStartRecord.dimmed=0\n")) << out;
+    EXPECT_EQ(Count(out, kTimeoutPopup), 1) << out;
+    EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=2\nRECP.DispRemaining=3\nRECP.ButtonStartRecord.dimmed=0\n")) << out;
     const RecordFile rec = ReadRecordFile(file);
     EXPECT_EQ(rec.faults, "");
     EXPECT_EQ(rec.values, RecFramesSent(sim));

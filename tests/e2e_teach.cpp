@@ -3,7 +3,7 @@
 // frames the sensor sent, AUTO ADJUST against the circle rule, the zoom
 // loop, the teach panel's captures, colour groups in the parameter set, and
 // colour array files.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +23,6 @@ const std::string kTimeoutText =
     " ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor is displayed as the name "
     "of this dialog box.";
 
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
 // A command has ended when the buttons it dimmed are usable again; a live
 // loop has shown its first frame when the fixed temperature of the
 // simulator (--temperature 30) is displayed.
@@ -32,36 +30,15 @@ const std::string kSettle = "waitfor P ButtonGet dimmed == 0 10\n";
 const std::string kFirstFrame = "waitfor P DispTemp == 30 10\n";
 const std::string kLoopRuns = "waitfor P ButtonGet dimmed == 1 10\n";
 
-enum class Link { Pty, Tcp };
-std::string LinkName(const testing::TestParamInfo<Link> &info) { return info.param == Link::Pty ? "Pty" : "Tcp"; }
-
-// Start-up over COM1 reads the parameters before the script starts; over
-// TCP the script connects through the interface panel and waits for the read.
+// Over TCP the script also waits for the parameter read after the line check.
 std::string Connect(Link link, const SimProcess &sim)
 {
-    if (link == Link::Pty)
-        return "waitfor P DispStatus == " + kVersion + " 10\n";
-    return "click P ButtonConnect\n"
-           "set INTERFACEP EditCommunicationProtocol 1\n"
-           "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " +
-           std::to_string(sim.tcpPort) +
-           "\n"
-           "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " +
-           kVersion +
-           " 10\n"
-           "waitfor P EditAverage == 16 10\n" +
-           kSettle + "click INTERFACEP ButtonAccept\n";
+    return ConnectScript(link, sim, kVersion, "waitfor P EditAverage == 16 10\n" + kSettle);
 }
 
-// Runs Veltv61 installed in dir on the script; its output in *out.
 int RunIn(const std::string &dir, const SimProcess *sim, const std::string &script, std::string *out)
 {
-    const std::string exe = InstallCopy("Veltv61", dir);
-    const std::string path = WriteTextFile(dir + "/script.txt", script);
-    const std::string com1 = sim && !sim->ptyLink.empty() ? sim->ptyLink : std::string("/nonexistent/tty");
-    return RunProgram(exe, {"--ui-script", path}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + com1}, 60, out);
+    return RunScriptIn("Veltv61", dir, sim, script, out);
 }
 
 // Value printed for "PANEL.CTRL=" or "PANEL.CTRL[c,r]=" (the last one), -1 when absent.
@@ -96,14 +73,10 @@ std::vector<long> Cells(const std::string &out, const std::string &ctrl, int row
 std::vector<std::vector<long>> Telegrams(const SimProcess &sim, const std::string &dir, int order)
 {
     std::vector<std::vector<long>> out;
-    const std::string key = "\"dir\":\"" + dir + "\",\"order\":" + std::to_string(order) + ",", at = "\"hex\":\"";
-    for (const std::string &l : sim.logLines()) {
-        const size_t h = l.find(at);
-        if (l.find(key) == std::string::npos || h == std::string::npos)
-            continue;
+    for (const std::string &hex : sim.telegrams(dir, order)) {
         std::vector<long> w;
-        for (int k = 0; k < 18; ++k)
-            w.push_back(std::stol(l.substr(h + at.size() + 4 * k, 4), nullptr, 16));
+        for (size_t k = 0; k + 4 <= hex.size() && w.size() < 18; k += 4)
+            w.push_back(std::stol(hex.substr(k, 4), nullptr, 16));
         out.push_back(w);
     }
     return out;
@@ -217,19 +190,19 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
     EXPECT_EQ(std::vector<long>({Printed(out, "P.DispX"), Printed(out, "P.DispY"), Printed(out, "P.DispINT")}),
               std::vector<long>({x, y, in}))
         << out;
-    EXPECT_TRUE(has(out, "P.EditNo=30\nP.EditNo=30\n")) << out;
+    EXPECT_TRUE(Has(out, "P.EditNo=30\nP.EditNo=30\n")) << out;
     EXPECT_EQ(Cells(out, "P.ColorTeachTable", 30), (std::vector<long> {x, y, 100, in, 100})) << out;
     EXPECT_EQ(Cells(out, "P.ColorTeachTable", 31), (std::vector<long> {x, y, 100, in, 100})) << out;
     EXPECT_EQ(Cells(out, "P.ColorTeachTable", 6), (std::vector<long> {x, y, 40, in, 20})) << out;
-    EXPECT_TRUE(has(out, "P.EditNo=0\nP.ColorTeachTable[2,29]=1\nP.ColorTeachTable[4,17]=1\n")) << out;
+    EXPECT_TRUE(Has(out, "P.EditNo=0\nP.ColorTeachTable[2,29]=1\nP.ColorTeachTable[4,17]=1\n")) << out;
 
-    EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=1\nP.ButtonGo.dimmed=1\nP.AutoAdjust.dimmed=1\n")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=0\nP.AutoAdjust.dimmed=0\n")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonSend.dimmed=1\nP.ButtonGo.dimmed=1\nP.AutoAdjust.dimmed=1\n")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonSend.dimmed=0\nP.AutoAdjust.dimmed=0\n")) << out;
     const std::vector<long> radii = ExpectedRadii(rows, 3);
     EXPECT_EQ(radii, (std::vector<long> {25, 200, 25, 7}));
     for (int r = 0; r < 4; ++r)
         EXPECT_EQ(Printed(out, CellKey("P.ColorTeachTable", 3, r + 1)), radii[r]) << "row " << r << "\n" << out;
-    EXPECT_FALSE(has(out, "POPUP")) << out;
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
 }
 
 // TEACH MEAN VAL starts the live loop (buttons dimmed); the captured rows
@@ -266,8 +239,8 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
                     &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=1\n")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=0\nTEACHP.DispTpCounter=5\n")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonSend.dimmed=1\n")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonSend.dimmed=0\nTEACHP.DispTpCounter=5\n")) << out;
     const auto frames = SentFrames(sim);
     std::vector<std::vector<long>> captured;
     for (int r = 1; r <= 5; ++r) {
@@ -295,7 +268,7 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
     EXPECT_EQ(Printed(out, "TEACHP.DispTpMaxDeltaInt"), dint) << out;
     EXPECT_EQ(Cells(out, "P.ColorTeachTable", 8), (std::vector<long> {mean[3], mean[4], 30 + dxy, mean[5], dint}))
         << out;
-    EXPECT_FALSE(has(out, "POPUP")) << out;
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
 }
 
 // Groups and the table travel with the parameter set: the order-1 telegram
@@ -347,8 +320,8 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
     const size_t first = out.find(taught);
     ASSERT_NE(first, std::string::npos) << out;
     EXPECT_NE(out.find(taught, first + 1), std::string::npos) << out; // after the file round trip as well
-    EXPECT_TRUE(has(out, "P.ColorTeachTable[1,3]=1\n")) << out;       // reset in between
-    EXPECT_FALSE(has(out, "POPUP")) << out;
+    EXPECT_TRUE(Has(out, "P.ColorTeachTable[1,3]=1\n")) << out;       // reset in between
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
 
     const auto paras = Telegrams(sim, "rx", 1);
     ASSERT_FALSE(paras.empty());
@@ -386,8 +359,8 @@ TEST(TeachingFaults, TimeOutDuringCapture)
                     &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "POPUP " + kVersion + "|" + kTimeoutText + "\n")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonGo.dimmed=0\nTEACHP.DispTpCounter=1\n")) << out;
+    EXPECT_TRUE(Has(out, "POPUP " + kVersion + "|" + kTimeoutText + "\n")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonGo.dimmed=0\nTEACHP.DispTpCounter=1\n")) << out;
     const auto frames = SentFrames(sim);
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(Cells(out, "TEACHP.GridTpValues", 1, 6), std::vector<long>(frames[1].begin() + 2, frames[1].begin() + 8))
@@ -454,12 +427,12 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
     EXPECT_EQ(values(ReadTextFile(dir + "/a.car")), builtIn45);
     EXPECT_EQ(values(ReadTextFile(dir + "/c.car")), bValues);
     EXPECT_EQ(values(ReadTextFile(dir + "/d.car")), bValues); // the refused files changed nothing
-    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The file is not a color array")) << out;
-    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The color array could not be written to \\n " + dir + "/nodir/x.car"))
+    EXPECT_TRUE(Has(out, "POPUP ATTENTION!| The file is not a color array")) << out;
+    EXPECT_TRUE(Has(out, "POPUP ATTENTION!| The color array could not be written to \\n " + dir + "/nodir/x.car"))
         << out;
     // A path too long for the 260-byte buffer is refused; only b.car was named.
-    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The path \\n " + dir + "/" + std::string(260, 'a'))) << out;
-    EXPECT_TRUE(has(out, "POPUP Startup File is:|" + dir + "/b.car\n")) << out;
+    EXPECT_TRUE(Has(out, "POPUP ATTENTION!| The path \\n " + dir + "/" + std::string(260, 'a'))) << out;
+    EXPECT_TRUE(Has(out, "POPUP Startup File is:|" + dir + "/b.car\n")) << out;
     EXPECT_EQ(out.find("Startup File is:"), out.rfind("Startup File is:")) << out;
     const std::string sup = ReadTextFile(dir + "/StartupPath.sup");
     ASSERT_EQ(sup.size(), 260u);
@@ -469,7 +442,7 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
     // The next start loads b.car.
     ASSERT_EQ(RunIn(dir, &sim, open + save("e.car") + "quit 0\n", &out), 0) << out;
     EXPECT_EQ(values(ReadTextFile(dir + "/e.car")), bValues);
-    EXPECT_FALSE(has(out, "POPUP")) << out;
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
 
     // 260 bytes without a NUL: ignored. A path to a bad file: refused with a pop-up.
     WriteTextFile(dir + "/StartupPath.sup", std::string(260, 'x'));
@@ -480,7 +453,7 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
     WriteTextFile(dir + "/StartupPath.sup", badSup);
     ASSERT_EQ(RunIn(dir, &sim, open + save("g.car") + "quit 0\n", &out), 0) << out;
     EXPECT_EQ(values(ReadTextFile(dir + "/g.car")), builtIn45);
-    EXPECT_TRUE(has(out, "POPUP ATTENTION!| The file is not a color array")) << out;
+    EXPECT_TRUE(Has(out, "POPUP ATTENTION!| The file is not a color array")) << out;
 
     // A start-up path file that cannot be written: a pop-up naming it, no "Startup File is:".
     ::unlink((dir + "/StartupPath.sup").c_str());
@@ -489,9 +462,9 @@ TEST(ColourArrays, SaveLoadStartupAndBadFiles)
         RunIn(dir, &sim, open + "file " + dir + "/b.car existing\nclick SRCP ButtonSetStartupArray\nquit 0\n", &out), 0)
         << out;
     EXPECT_TRUE(
-        has(out, "POPUP ATTENTION!| The startup file name could not be written to \\n " + dir + "/StartupPath.sup"))
+        Has(out, "POPUP ATTENTION!| The startup file name could not be written to \\n " + dir + "/StartupPath.sup"))
         << out;
-    EXPECT_FALSE(has(out, "Startup File is:")) << out;
+    EXPECT_FALSE(Has(out, "Startup File is:")) << out;
 }
 
 } // namespace

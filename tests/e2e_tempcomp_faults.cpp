@@ -38,11 +38,11 @@ TEST_P(TempCompFaults, OneWrongWordFailsAndAShortReplyTimesOut)
                           &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "P.DispStatus=" + kVersion + "\n")) << out; // no time-out in the first run
-    EXPECT_TRUE(has(out, "P.DispResult=TRY TO SAVE\n")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
-    EXPECT_EQ(count(out, "POPUP"), 1) << out;
-    EXPECT_EQ(count(out, kTimeoutPopup), 1) << out;
+    EXPECT_TRUE(Has(out, "P.DispStatus=" + kVersion + "\n")) << out; // no time-out in the first run
+    EXPECT_TRUE(Has(out, "P.DispResult=TRY TO SAVE\n")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 1) << out;
+    EXPECT_EQ(Count(out, kTimeoutPopup), 1) << out;
 
     std::vector<int> expected = {7};
     std::vector<int> upload = UploadOrders();
@@ -73,9 +73,9 @@ TEST(TempCompUploadFailure, ConnectionClosedDuringTheUploadEndsIt)
                           &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "POPUP TCP Client|Server has closed connection!\n" + kTimeoutPopup)) << out;
-    EXPECT_EQ(count(out, "POPUP"), 2) << out;
-    EXPECT_TRUE(has(out, "P.DispResult=TRY TO SAVE\n")) << out;
+    EXPECT_TRUE(Has(out, "POPUP TCP Client|Server has closed connection!\n" + kTimeoutPopup)) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 2) << out;
+    EXPECT_TRUE(Has(out, "P.DispResult=TRY TO SAVE\n")) << out;
     std::vector<int> expected = {7, 43};
     expected.insert(expected.end(), 8, 50);
     EXPECT_EQ(sim.receivedOrders(), expected);

@@ -39,7 +39,7 @@ TEST(TempCompReadBack, GetWithoutUploadComparesAgainstTheFixedRootTable)
                           &out),
               0)
         << out;
-    EXPECT_FALSE(has(out, "POPUP")) << out;
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
     EXPECT_EQ(sim.receivedOrders(), (std::vector<int> {7, 44, 45, 46, 51, 51, 44, 45, 46, 51, 51}));
 }
 
@@ -104,18 +104,18 @@ TEST(TempCompPanel, EquationFilesAndTemperatureIndex)
                           &out, dir),
               0)
         << out;
-    EXPECT_TRUE(has(out, "P.EditRX4=1.234e-09\n")) << out;
+    EXPECT_TRUE(Has(out, "P.EditRX4=1.234e-09\n")) << out;
     const std::string typed = ReadTextFile(dir + "/typed.equ");
     EXPECT_EQ(typed.substr(0, 24), " 1.234e-09\r\n         0\r\n") << typed;
-    EXPECT_TRUE(has(typed, "-3.4567e-06")) << typed;
+    EXPECT_TRUE(Has(typed, "-3.4567e-06")) << typed;
     // Loaded and saved again: byte for byte the file that was loaded; the
     // refused files changed nothing in between.
     EXPECT_EQ(ReadTextFile(dir + "/again.equ"), precise);
-    EXPECT_EQ(count(out, "POPUP ATTENTION!|"), 4) << out;
+    EXPECT_EQ(Count(out, "POPUP ATTENTION!|"), 4) << out;
     EXPECT_EQ(ReadTextFile(dir + "/no/such/dir/x.equ"), "");
     // The curves of the loaded coefficients at t = 99 (worked out by hand,
     // shown to two decimals) and at t = 0 (the constant terms).
-    EXPECT_TRUE(has(out, "P.DispValG=610.32\nP.DispValB=117.9\nP.DispValG=500\nP.DispValB=900\n")) << out;
+    EXPECT_TRUE(Has(out, "P.DispValG=610.32\nP.DispValB=117.9\nP.DispValG=500\nP.DispValB=900\n")) << out;
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // connecting over either line, and reading telegrams from the simulator's log.
 #pragma once
 
-#include "simproc.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 
@@ -21,41 +21,7 @@ inline const std::string kTimeoutPopup =
     "| ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR.                           \\n The version of the "
     "sensor is displayed as the name of this dialog box.\n";
 
-enum class Link { Pty, Tcp };
-
-inline std::string LinkName(const ::testing::TestParamInfo<Link> &info)
-{
-    return info.param == Link::Pty ? "Pty" : "Tcp";
-}
-
-inline bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
-inline int count(const std::string &out, const std::string &what)
-{
-    int n = 0;
-    for (size_t p = out.find(what); p != std::string::npos; p = out.find(what, p + 1))
-        ++n;
-    return n;
-}
-
-// Over the pseudo-terminal (COM1) the program is connected at start-up; over
-// TCP the script connects through the interface panel.
-inline std::string Connect(Link link, const SimProcess &sim)
-{
-    if (link == Link::Pty)
-        return "waitfor P DispStatus == " + kVersion + " 10\n";
-    return "click P ButtonConnect\n"
-           "set INTERFACEP EditCommunicationProtocol 1\n"
-           "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " +
-           std::to_string(sim.tcpPort) +
-           "\n"
-           "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " +
-           kVersion +
-           " 10\n"
-           "click INTERFACEP ButtonAccept\n";
-}
+inline std::string Connect(Link link, const SimProcess &sim) { return ConnectScript(link, sim, kVersion); }
 
 // Red constant 1000 (reference 1000: every factor 1024), green the line
 // 500 + t (reference 500), blue 0.1 t^2 + 1000 (reference 2000).
@@ -77,23 +43,13 @@ inline uint16_t RootEntry(int i) { return static_cast<uint16_t>(1000.0 * std::po
 inline int RunTempComp(const SimProcess *sim, const std::string &script, std::string *out,
                        const std::string &dir = MakeTempDir())
 {
-    const std::string exe = InstallCopy("VeltTempCompV61", dir);
-    const std::string path = WriteTextFile(dir + "/script.txt", script);
-    const std::string com1 = sim && !sim->ptyLink.empty() ? sim->ptyLink : std::string("/nonexistent/tty");
-    return RunProgram(exe, {"--ui-script", path}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + com1}, 60, out);
+    return RunScriptIn("VeltTempCompV61", dir, sim, script, out);
 }
 
 // The given field ("hex" or "t") of every telegram the sensor received with this order, in order.
 inline std::vector<std::string> Received(const SimProcess &sim, int order, const std::string &field)
 {
-    std::vector<std::string> out;
-    const std::string key = "\"dir\":\"rx\",\"order\":" + std::to_string(order) + ",", at = "\"" + field + "\":";
-    for (const std::string &l : sim.logLines())
-        if (l.find(key) != std::string::npos && l.find(at) != std::string::npos) {
-            const size_t p = l.find(at) + at.size() + (field == "hex" ? 1 : 0);
-            out.push_back(l.substr(p, field == "hex" ? 72 : l.find_first_of(",}", p) - p));
-        }
-    return out;
+    return sim.telegrams("rx", order, field);
 }
 
 // Words of a telegram given as hex.

@@ -36,9 +36,9 @@ TEST_P(TempCompUpload, SendsEveryBlockReconnectsAndReadsBackSuccess)
                           &out),
               0)
         << out;
-    EXPECT_FALSE(has(out, "POPUP")) << out;
-    EXPECT_TRUE(has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
-    EXPECT_TRUE(has(out, "P.DispStatus=" + kVersion + "\n")) << out;
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
+    EXPECT_TRUE(Has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
+    EXPECT_TRUE(Has(out, "P.DispStatus=" + kVersion + "\n")) << out;
 
     std::vector<int> expected = {7};
     for (int i = 0; i < 2; ++i) {

@@ -2,7 +2,7 @@
 // killed) while a program is connected: the next exchange reports the
 // time-out once, the program then idles at no CPU, and TRY TO CONNECT opens
 // the line again once the sensor is back at the same path.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <chrono>
 #include <cstdio>
@@ -25,14 +25,6 @@ bool waitForFile(const std::string &path, double seconds)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
-}
-
-size_t count(const std::string &text, const std::string &what)
-{
-    size_t n = 0;
-    for (size_t p = 0; (p = text.find(what, p)) != std::string::npos; p += what.size())
-        ++n;
-    return n;
 }
 
 class VanishedDevice : public ::testing::TestWithParam<const char *> {};
@@ -79,7 +71,7 @@ TEST_P(VanishedDevice, TimesOutOnceIdlesAndReconnectsWhenTheSensorIsBack)
     EXPECT_EQ(code, 0) << out;
 
     // The time-out pop-up is titled with the sensor's version.
-    EXPECT_EQ(count(out, "POPUP " + kVersion + "|"), 1u) << out;
+    EXPECT_EQ(Count(out, "POPUP " + kVersion + "|"), 1) << out;
     double cpu[2] = {}, at[2] = {};
     size_t from = 0;
     for (int i = 0; i < 2; ++i) {

@@ -1,7 +1,7 @@
 // Veltv61 against the simulated sensor, driven by UI scripts: the parameter
 // read at start-up, Get and Send with RAM, EEPROM and FILE (the telegrams as
 // the sensor received them), the live data loop and its ends.
-#include "simproc.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +16,6 @@ const std::string kVersion = "E2E SENSOR V6.1";
 const std::string kTimeoutText =
     " ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor is displayed as the name "
     "of this dialog box.";
-
-bool has(const std::string &out, const std::string &what) { return out.find(what) != std::string::npos; }
-
-int count(const std::string &out, const std::string &what)
-{
-    int n = 0;
-    for (size_t p = out.find(what); p != std::string::npos; p = out.find(what, p + 1))
-        ++n;
-    return n;
-}
 
 // A sensor state with recognisable parameters: RAM power 341, row 0
 // (1000, 2000, 300, 1500, 100, group 2), spare words 1111 and 2222; the
@@ -56,70 +46,29 @@ std::string MakeStateFile(const std::string &dir)
     return WriteTextFile(path, out);
 }
 
-// The transport a test runs over: the pseudo-terminal as COM1, or TCP set up
-// on the interface panel (COM1 then names no device).
-enum class Link { Pty, Tcp };
-
 // Script actions run inside the program's event processing, also inside the
 // waits of a command that is still running; a script therefore waits for a
 // command's end before it looks at its result. Get, Send, Go and the read
 // after a line check dim the link buttons while they run.
 const std::string kSettle = "waitfor P ButtonGet dimmed == 0 10\n";
 
-// Start-up over COM1 has read the parameters before the script starts; over
-// TCP the script connects through the interface panel and waits for the read
+// Over TCP the script also waits for the parameter read after the line check
 // (averaging is 16 in the simulator's factory set, 33 in MakeStateFile's).
 std::string Connect(Link link, const SimProcess &sim, int average = 16)
 {
-    if (link == Link::Pty)
-        return "waitfor P DispStatus == " + kVersion + " 10\n";
-    return "click P ButtonConnect\n"
-           "set INTERFACEP EditCommunicationProtocol 1\n"
-           "set INTERFACEP StringIpAdress 127.0.0.1\n"
-           "set INTERFACEP StringPortNumber " +
-           std::to_string(sim.tcpPort) +
-           "\n"
-           "click INTERFACEP ButtonTryToConnect\n"
-           "waitfor INTERFACEP DispConnectionStatus == " +
-           kVersion +
-           " 10\n"
-           "waitfor P EditAverage == " +
-           std::to_string(average) + " 10\n" + kSettle + "click INTERFACEP ButtonAccept\n";
+    return ConnectScript(link, sim, kVersion,
+                         "waitfor P EditAverage == " + std::to_string(average) + " 10\n" + kSettle);
 }
 
-// Runs the program on the script; returns its exit code, its output in *out.
 int RunVeltv61(const SimProcess &sim, const std::string &script, std::string *out)
 {
-    const std::string dir = MakeTempDir();
-    const std::string exe = InstallCopy("Veltv61", dir);
-    const std::string path = WriteTextFile(dir + "/script.txt", script);
-    const std::string com1 = sim.ptyLink.empty() ? std::string("/nonexistent/tty") : sim.ptyLink;
-    return RunProgram(exe, {"--ui-script", path}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + com1}, 40, out);
-}
-
-std::vector<int> Repeat(std::vector<int> head, int order, int n)
-{
-    head.insert(head.end(), static_cast<size_t>(n), order);
-    return head;
+    return RunScriptIn("Veltv61", MakeTempDir(), &sim, script, out, 40);
 }
 
 std::vector<int> Concat(std::vector<int> a, const std::vector<int> &b)
 {
     a.insert(a.end(), b.begin(), b.end());
     return a;
-}
-
-// The given field ("hex" or "t") of every telegram the sensor received with this order, in order.
-std::vector<std::string> Received(const SimProcess &sim, int order, const std::string &field)
-{
-    std::vector<std::string> out;
-    const std::string key = "\"dir\":\"rx\",\"order\":" + std::to_string(order) + ",", at = "\"" + field + "\":";
-    for (const std::string &l : sim.logLines())
-        if (l.find(key) != std::string::npos && l.find(at) != std::string::npos) {
-            const size_t p = l.find(at) + at.size() + (field == "hex" ? 1 : 0);
-            out.push_back(l.substr(p, field == "hex" ? 72 : l.find_first_of(",}", p) - p));
-        }
-    return out;
 }
 
 // Word k (0-based) of a telegram given as hex.
@@ -159,19 +108,19 @@ TEST_P(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
                          &out),
               0)
         << out;
-    EXPECT_TRUE(has(out, "P.SlidePower=341\nP.ColorTeachTable[1,1]=1000\nP.ColorTeachTable[5,1]=100\n"
+    EXPECT_TRUE(Has(out, "P.SlidePower=341\nP.ColorTeachTable[1,1]=1000\nP.ColorTeachTable[5,1]=100\n"
                          "PGROUP.EditGridGroups[1,1]=2\n"))
         << out;
-    EXPECT_TRUE(has(out, "P.SlidePower=546\nP.EditMaxcolNo=31\n")) << out; // MAXCOL-No. 99 in the EEPROM
-    EXPECT_TRUE(has(out, "P.ButtonSend.dimmed=0\n")) << out;
-    EXPECT_FALSE(has(out, "POPUP")) << out;
+    EXPECT_TRUE(Has(out, "P.SlidePower=546\nP.EditMaxcolNo=31\n")) << out; // MAXCOL-No. 99 in the EEPROM
+    EXPECT_TRUE(Has(out, "P.ButtonSend.dimmed=0\n")) << out;
+    EXPECT_FALSE(Has(out, "POPUP")) << out;
 
     const std::vector<int> read = Repeat({3}, 4, 31);
     std::vector<int> expected = Concat(Concat(Concat({7}, read), {8}), read);
     expected = Concat(Concat(expected, Repeat(Repeat({1}, 2, 31), 6, 1)), Repeat({1}, 2, 31));
     EXPECT_EQ(sim.receivedOrders(), expected);
 
-    const std::vector<std::string> paras = Received(sim, 1, "hex");
+    const std::vector<std::string> paras = sim.telegrams("rx", 1, "hex");
     ASSERT_EQ(paras.size(), 2u);
     // To the EEPROM: what was read from it, MAXCOL-No. 31, spare words as received.
     EXPECT_EQ(paras[0], std::string("00550001") + "0222"
@@ -192,7 +141,7 @@ TEST_P(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
                                                   "1234");
     // To RAM: the power set on the panel, the spare words as received.
     EXPECT_EQ(Word(paras[1], 2) + Word(paras[1], 16) + Word(paras[1], 17), "0309beef1234");
-    const std::vector<std::string> rows = Received(sim, 2, "hex");
+    const std::vector<std::string> rows = sim.telegrams("rx", 2, "hex");
     ASSERT_EQ(rows.size(), 62u);
     for (size_t i = 0; i < 62; ++i)
         EXPECT_EQ(std::stoul(Word(rows[i], 2), nullptr, 16), i % 31) << i;
@@ -200,9 +149,7 @@ TEST_P(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
     EXPECT_EQ(Word(rows[31 + 2], 4), "04d2");                      // row 2, Y = 1234 set on the panel
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, Veltv61Transfers, ::testing::Values(Link::Pty, Link::Tcp), [](const auto &info) {
-    return info.param == Link::Pty ? std::string("Pty") : std::string("Tcp");
-});
+INSTANTIATE_TEST_SUITE_P(Links, Veltv61Transfers, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
 
 // Three faults in one run. A reply missing for row 12 of the start-up read:
 // one pop-up titled with the version, the read ends there, the panel keeps
@@ -233,11 +180,11 @@ TEST(Veltv61Faults, StartUpTimeOutWrongEchoAndSilenceDuringGo)
               0)
         << out;
     const std::string popup = "POPUP " + kVersion + "|" + kTimeoutText + "\n";
-    EXPECT_TRUE(has(out, popup + "P.DispStatus=TIMEOUT\nP.SlidePower=250\n")) << out; // the panel's default, not 341
-    EXPECT_TRUE(has(out, "P.ColorTeachTable[1,1]=0\nP.ButtonGet.dimmed=0\nP.SlidePower=123\n" + popup +
+    EXPECT_TRUE(Has(out, popup + "P.DispStatus=TIMEOUT\nP.SlidePower=250\n")) << out; // the panel's default, not 341
+    EXPECT_TRUE(Has(out, "P.ColorTeachTable[1,1]=0\nP.ButtonGet.dimmed=0\nP.SlidePower=123\n" + popup +
                              "P.ButtonGo.dimmed=0\n"))
         << out;
-    EXPECT_EQ(count(out, "POPUP"), 2) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 2) << out;
     EXPECT_EQ(sim.receivedOrders(), Concat(Repeat({7, 3}, 4, 13), {8, 5, 5, 5, 5}));
 }
 
@@ -316,7 +263,7 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
                              "click P SelectRAM\n"
                              "print P DispTemp\n"
                              "click P ButtonGo\n"
-                             "wait 1\n" // a second of live data
+                             "waitfor P DispTemp == 30 10\n" // live data have come
                              "printattr P ButtonGo dimmed\n"
                              "click P ButtonStop\n"
                              "print P DispTemp\n"
@@ -332,31 +279,31 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
                          &out),
               0)
         << out; // 5 if closing did not end the program within 3 s
-    EXPECT_TRUE(has(out, "P.SelectRAM=0\nP.SelectRAM=1\nP.SelectEEPROM=0\n")) << out;
-    EXPECT_TRUE(has(out, "P.SlidePower=612\nP.ColorTeachTable[3,31]=4321\n")) << out;
-    EXPECT_TRUE(has(out, "P.EditMaxcolNo=31\nP.SlidePower=400\nPGROUP.EditGridGroups[1,31]=7\n")) << out;
-    EXPECT_EQ(count(out, "POPUP ATTENTION!|"), 2) << out;
-    EXPECT_TRUE(has(out, "P.SlidePower=400\nPOPUP INFO!| All the parameters of the PC-User-Interface are "
+    EXPECT_TRUE(Has(out, "P.SelectRAM=0\nP.SelectRAM=1\nP.SelectEEPROM=0\n")) << out;
+    EXPECT_TRUE(Has(out, "P.SlidePower=612\nP.ColorTeachTable[3,31]=4321\n")) << out;
+    EXPECT_TRUE(Has(out, "P.EditMaxcolNo=31\nP.SlidePower=400\nPGROUP.EditGridGroups[1,31]=7\n")) << out;
+    EXPECT_EQ(Count(out, "POPUP ATTENTION!|"), 2) << out;
+    EXPECT_TRUE(Has(out, "P.SlidePower=400\nPOPUP INFO!| All the parameters of the PC-User-Interface are "
                          "transferred to the sensor or to a selectable file. \\n The target"))
         << out;
-    EXPECT_TRUE(has(out, "POPUP INFO!| Select the source respectively the target for the parameter transfer.\n"))
+    EXPECT_TRUE(Has(out, "POPUP INFO!| Select the source respectively the target for the parameter transfer.\n"))
         << out;
     // The simulator's fixed temperature while Go ran, Go dimmed only then.
-    EXPECT_TRUE(has(out, "P.DispTemp=0\nP.ButtonGo.dimmed=1\nP.DispTemp=30\nP.ButtonGo.dimmed=0\n")) << out;
+    EXPECT_TRUE(Has(out, "P.DispTemp=0\nP.ButtonGo.dimmed=1\nP.DispTemp=30\nP.ButtonGo.dimmed=0\n")) << out;
     // The MAXCOL-No. warning, the two refused files and the two help texts; none from Go, Stop or Get.
-    EXPECT_EQ(count(out, "POPUP"), 5) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 5) << out;
 
     // Nothing but the start-up went over the link before Go; a Get after Stop.
     const std::vector<int> orders = sim.receivedOrders();
     const auto firstGo = std::find(orders.begin(), orders.end(), 5);
     EXPECT_EQ(std::vector<int>(orders.begin(), firstGo), Repeat({7, 3}, 4, 31));
-    const std::vector<std::string> frames = Received(sim, 5, "t"), gets = Received(sim, 3, "t");
+    const std::vector<std::string> frames = sim.telegrams("rx", 5, "t"), gets = sim.telegrams("rx", 3, "t");
     ASSERT_EQ(gets.size(), 2u);
     std::vector<double> before, after;
     for (const std::string &t : frames)
         (std::stod(t) < std::stod(gets[1]) ? before : after).push_back(std::stod(t));
-    ASSERT_GE(before.size(), 5u);
-    EXPECT_GE(after.size(), 2u);
+    ASSERT_GE(before.size(), 1u);
+    EXPECT_GE(after.size(), 1u);                        // the second Go ran until the panel closed
     EXPECT_GT(std::stod(gets[1]) - before.back(), 0.4); // no frame request during the half second after Stop
 
     // The file: 202 right-aligned fields of 10 characters, power first,

@@ -170,6 +170,21 @@ std::vector<std::string> SimProcess::logLines() const
     return out;
 }
 
+std::vector<std::string> SimProcess::telegrams(const std::string &dir, int order, const std::string &field) const
+{
+    std::vector<std::string> out;
+    const std::string key = "\"dir\":\"" + dir + "\",\"order\":" + std::to_string(order) + ",";
+    const std::string at = "\"" + field + "\":" + (field == "hex" ? "\"" : "");
+    for (const std::string &l : logLines()) {
+        const size_t p = l.find(at);
+        if (l.find(key) == std::string::npos || p == std::string::npos)
+            continue;
+        const size_t from = p + at.size();
+        out.push_back(l.substr(from, field == "hex" ? 72 : l.find_first_of(",}", from) - from));
+    }
+    return out;
+}
+
 std::vector<int> SimProcess::receivedOrders() const
 {
     std::vector<int> out;

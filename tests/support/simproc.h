@@ -18,6 +18,10 @@ struct SimProcess {
     bool ok() const { return pid > 0 && (tcpPort > 0 || !ptyLink.empty()); }
     // Telegram orders received ("rx" lines of the log), in order.
     std::vector<int> receivedOrders() const;
+    // One field of every telegram of an order in the log, in order: dir "rx"
+    // (received) or "tx" (sent); field "hex" (the 36 bytes as 72 hex
+    // digits), "t" (when it was logged) or "at" (when a reply is due).
+    std::vector<std::string> telegrams(const std::string &dir, int order, const std::string &field = "hex") const;
     // Every log line (JSON objects).
     std::vector<std::string> logLines() const;
     // Ends the simulator (SIGTERM) and waits for it.
