@@ -43,15 +43,11 @@ void FinishCalib()
     SetButtonsDimmed(1);
     MessagePopup("INFO!", InfoButtonFinishCalib);
     SendPara();
-    // The steps after the store run whatever its outcome, as long as there
-    // is a line to run them on: a sensor that closed the connection has had
-    // its one pop-up. The line check reconnects.
-    if (LineOpen()) {
-        SleepNoInput(kStepPauseMs);
-        SendCF();
-        SleepNoInput(kStepPauseMs);
-        GetCF();
-    }
+    // The steps after the store run whatever its outcome.
+    SleepNoInput(kStepPauseMs);
+    SendCF();
+    SleepNoInput(kStepPauseMs);
+    GetCF();
     TryToConnect();
     SetCtrlAttribute(panel, P_BUTTONFINISHCALIB, ATTR_CMD_BUTTON_COLOR, kColorLightGrey);
     SetButtonsDimmed(0);
@@ -126,9 +122,8 @@ int CBF_ButtonCalcCF(int, int, int event, void *, int, int)
         SetButtonsDimmed(1);
         CalcCF();
         // Whatever the capture gave: the factors shown go to the sensor and
-        // the live loop shows their effect (not when the program is closing,
-        // nor when the sensor has closed the connection).
-        if (!runflags::closing && LineOpen()) {
+        // the live loop shows their effect (not when the program is closing).
+        if (!runflags::closing) {
             SendCF();
             SleepNoInput(kStepPauseMs);
             GetData();

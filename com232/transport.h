@@ -43,10 +43,6 @@ int OpenTcpTransport(const char *host, unsigned port, unsigned timeoutMs);
 const Transport &CurrentTransport();
 // Closes the line in use; later exchanges fail at once.
 void CloseTransport();
-// False while no line can carry a telegram: none is open, or the sensor has
-// closed the TCP conversation. A command of several exchanges stops there
-// instead of failing each of them in turn.
-bool LineOpen();
 // The transport of no line: writes nothing, receives nothing.
 const Transport &ClosedTransport();
 // Makes t the transport in use (for the transports' own open functions).

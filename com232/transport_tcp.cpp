@@ -89,12 +89,6 @@ const Transport kTcpTransport = {
 
 bool TcpReplyWaiting() { return g_waiting && &CurrentTransport() == &kTcpTransport; }
 
-bool LineOpen()
-{
-    const Transport &t = CurrentTransport();
-    return &t != &ClosedTransport() && (&t != &kTcpTransport || tcpcon != 0);
-}
-
 int OpenTcpTransport(const char *host, unsigned port, unsigned timeoutMs)
 {
     tcpClose();
