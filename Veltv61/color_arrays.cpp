@@ -13,9 +13,51 @@
 #include <cstdio>
 #include <cstring>
 
+int WriteColorArrayFile(const char *path, const int colours[kColorArraySize])
+{
+    const int rc = ArrayToFile(path, colours, VAL_INTEGER, kColorArraySize, 1, VAL_GROUPS_TOGETHER,
+                               VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE);
+    return rc < 0 ? rc : 0;
+}
+
+bool ReadColorArrayFileValues(const char *path, int colours[kColorArraySize])
+{
+    // One more than a colour array holds, to tell a file with too many apart.
+    int values[kColorArraySize + 1];
+    const int n = FileToArray(path, values, VAL_INTEGER, kColorArraySize + 1, 1, VAL_GROUPS_TOGETHER,
+                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
+    if (!ColorArrayValid(values, n))
+        return false;
+    std::memcpy(colours, values, sizeof(int) * kColorArraySize);
+    return true;
+}
+
 namespace {
 
 constexpr int kPathBytes = 260;
+
+} // namespace
+
+int WriteStartupPathFile(const char *file, const char *path)
+{
+    char bytes[kPathBytes] = {};
+    std::memcpy(bytes, path, strnlen(path, kPathBytes - 1));
+    return WriteWholeFile(file, bytes, kPathBytes);
+}
+
+bool ReadStartupPathFile(const char *file, char path[kPathBytes])
+{
+    path[0] = '\0';
+    char bytes[kPathBytes];
+    const int fh = OpenFile(file, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
+    if (fh < 0)
+        return false;
+    const int n = ReadFile(fh, bytes, kPathBytes);
+    CloseFile(fh);
+    return n > 0 && StartupPathFromBytes(bytes, n, path);
+}
+
+namespace {
 
 // The file dialog of the three commands. True when a file was chosen (the
 // dialog itself refuses a path too long for the path buffer).
@@ -35,10 +77,8 @@ void ShowFileFailure(const char *what, const char *path)
 // exactly 45 colours leaves qvcolarr as it was and says so.
 bool ReadColorArrayFile(const char *path)
 {
-    int values[kColorArraySize + 1];
-    const int n = FileToArray(path, values, VAL_INTEGER, kColorArraySize + 1, 1, VAL_GROUPS_TOGETHER,
-                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
-    if (!ColorArrayValid(values, n)) {
+    int values[kColorArraySize];
+    if (!ReadColorArrayFileValues(path, values)) {
         ShowFileFailure("The file is not a color array: it must hold 45 colors from 0 to 16777215 (0xFFFFFF). \n "
                         "The row colors were not changed.",
                         path);
@@ -54,8 +94,7 @@ void SaveColorArray()
 {
     if (!SelectArrayFile(VAL_SAVE_BUTTON))
         return;
-    if (ArrayToFile(file_name, qvcolarr, VAL_INTEGER, kColorArraySize, 1, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS,
-                    VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE) < 0)
+    if (WriteColorArrayFile(file_name, qvcolarr) < 0)
         ShowFileFailure("The color array could not be written to", file_name);
 }
 
@@ -71,7 +110,7 @@ void SetStartupArray()
     std::memset(file_name, 0, sizeof file_name);
     if (!SelectArrayFile(VAL_SAVE_BUTTON))
         return;
-    if (WriteWholeFile(colorArrayStartupFileName, file_name, kPathBytes) < 0) {
+    if (WriteStartupPathFile(colorArrayStartupFileName, file_name) < 0) {
         ShowFileFailure("The startup file name could not be written to", colorArrayStartupFileName);
         return;
     }
@@ -87,14 +126,8 @@ void ReadStartupColorArray()
     long size = 0;
     if (GetFileInfo(colorArrayStartupFileName, &size) != 1)
         return;
-    char bytes[kPathBytes];
-    const int fh = OpenFile(colorArrayStartupFileName, VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_BINARY);
-    if (fh < 0)
-        return;
-    const int n = ReadFile(fh, bytes, kPathBytes);
-    CloseFile(fh);
     char path[kPathBytes];
-    if (n <= 0 || !StartupPathFromBytes(bytes, n, path))
+    if (!ReadStartupPathFile(colorArrayStartupFileName, path))
         return; // no NUL-terminated path in it: the built-in colours stay
     std::memcpy(file_name, path, std::strlen(path) + 1);
     if (GetFileInfo(path, &size) == 1)

@@ -12,6 +12,7 @@
 #include "rt_ui.h"
 #include "teach_table.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace com232;
@@ -194,15 +195,33 @@ void GetData()
     }
 }
 
+int WriteParameterFile(const char *path, const uint16_t packet[kParaWords])
+{
+    const int rc = ArrayToFile(path, packet, VAL_UNSIGNED_SHORT_INTEGER, kParaWords, 1, VAL_GROUPS_TOGETHER,
+                               VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE);
+    return rc < 0 ? rc : 0;
+}
+
+bool ReadParameterFile(const char *path, uint16_t packet[kParaWords])
+{
+    // Read into a scratch packet one word longer than a parameter file, so
+    // that a file with too few or too many numbers is told apart from a good one.
+    uint16_t scratch[kParaWords + 1];
+    const int n = FileToArray(path, scratch, VAL_UNSIGNED_SHORT_INTEGER, kParaWords + 1, 1, VAL_GROUPS_TOGETHER,
+                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
+    if (n != kParaWords)
+        return false;
+    std::copy_n(scratch, kParaWords, packet);
+    return true;
+}
+
 void SendParaToFile()
 {
     if (!SelectParaFile(VAL_SAVE_BUTTON))
         return;
     GetPanelValues();
     CopyVarsToPP();
-    const int rc = ArrayToFile(file_name, pp, VAL_UNSIGNED_SHORT_INTEGER, kParaWords, 1, VAL_GROUPS_TOGETHER,
-                               VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE);
-    if (rc < 0) {
+    if (WriteParameterFile(file_name, pp) < 0) {
         char text[400];
         std::snprintf(text, sizeof text, " The parameters could not be written to \n %s \n The file is unchanged.",
                       file_name);
@@ -214,13 +233,9 @@ void ReadParaFromFile()
 {
     if (!SelectParaFile(VAL_LOAD_BUTTON))
         return;
-    // Read into a scratch packet one word longer than a parameter file, so
-    // that a file with too few or too many numbers is told apart from a good
-    // one; only a complete packet reaches pp, the variables and the panel.
-    uint16_t packet[kParaWords + 1];
-    const int n = FileToArray(file_name, packet, VAL_UNSIGNED_SHORT_INTEGER, kParaWords + 1, 1, VAL_GROUPS_TOGETHER,
-                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
-    if (n != kParaWords) {
+    // Only a complete packet reaches pp, the variables and the panel.
+    uint16_t packet[kParaWords];
+    if (!ReadParameterFile(file_name, packet)) {
         char text[400];
         std::snprintf(text, sizeof text,
                       " The file \n %s \n is not a parameter file: it must hold %d numbers from 0 to 65535. \n "

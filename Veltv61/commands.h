@@ -28,3 +28,9 @@ void ShowTimeoutPopup();
 // ---- parameter file ----
 void SendParaToFile();
 void ReadParaFromFile();
+// The parameter file itself: kParaWords numbers from 0 to 65535, one a line.
+// WriteParameterFile replaces the file atomically (0, or negative when it
+// could not be written). ReadParameterFile fills packet only when the file
+// holds exactly kParaWords such numbers; otherwise packet is untouched.
+int WriteParameterFile(const char *path, const uint16_t packet[kParaWords]);
+bool ReadParameterFile(const char *path, uint16_t packet[kParaWords]);

@@ -3,6 +3,7 @@
 // person (end-to-end tests, demonstrations). One action a line; '#' starts a
 // comment. The actions are listed in the README.
 #include "rt_internal.h"
+#include "rt_scriptlines.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -57,30 +58,6 @@ void say(const char *fmt, const std::string &a, const std::string &b = "")
 {
     std::printf(fmt, a.c_str(), b.c_str());
     std::fflush(stdout);
-}
-
-std::vector<std::string> split(const std::string &line)
-{
-    std::vector<std::string> out;
-    std::istringstream in(line);
-    std::string w;
-    while (in >> w)
-        out.push_back(w);
-    return out;
-}
-
-// The value written after "set": the rest of the line keeps its blanks.
-std::string restOf(const std::string &line, int skipWords)
-{
-    size_t pos = 0;
-    for (int i = 0; i < skipWords; ++i) {
-        pos = line.find_first_not_of(" \t", pos);
-        pos = line.find_first_of(" \t", pos);
-        if (pos == std::string::npos)
-            return "";
-    }
-    pos = line.find_first_not_of(" \t", pos);
-    return pos == std::string::npos ? "" : line.substr(pos);
 }
 
 void finish(int code)
@@ -254,7 +231,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             return false;
         if (!ctrlOperable(panel, ctrl))
             return true;
-        const std::string value = restOf(rawLine, 3);
+        const std::string value = ScriptLineRest(rawLine, 3);
         Control *c = findControl(panel, ctrl);
         int r = 0;
         if (c->kind == CTRL_STRING || c->kind == CTRL_TEXT_BOX)
@@ -279,7 +256,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         GetTableCellAttribute(panel, ctrl, cell, ATTR_CELL_MODE, &mode);
         if (!ctrlOperable(panel, ctrl) || mode == VAL_INDICATOR)
             return true;
-        const std::string value = restOf(rawLine, 5);
+        const std::string value = ScriptLineRest(rawLine, 5);
         if (SetTableCellVal(panel, ctrl, cell, value.c_str()) < 0)
             return fail(a, "no such cell");
         (void)c;
@@ -362,10 +339,7 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         if (s.waitforDeadline < 0)
             s.waitforDeadline = Timer() + std::atof(a.args.back().c_str());
         // VALUE may hold blanks: everything between "==" and the time-out.
-        std::string want = restOf(rawLine, static_cast<int>(eq) + 1);
-        want = want.substr(0, want.find_last_of(" \t"));
-        while (!want.empty() && (want.back() == ' ' || want.back() == '\t'))
-            want.pop_back();
+        const std::string want = ScriptLineValueBeforeLastWord(rawLine, static_cast<int>(eq) + 1);
         if (!byAttr)
             have = ctrlValueText(panel, ctrl);
         if (contains ? have.find(want) != std::string::npos : valuesEqual(have, want)) {
@@ -524,23 +498,14 @@ int startUiScript(const std::string &path)
         std::fprintf(stderr, "ui script: cannot read %s\n", path.c_str());
         return -1;
     }
+    const QByteArray content = f.readAll();
     Script &s = script();
-    int lineNo = 0;
-    while (!f.atEnd()) {
-        std::string line = f.readLine().toStdString();
-        ++lineNo;
-        const size_t hash = line.find('#');
-        if (hash != std::string::npos)
-            line.erase(hash);
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
+    for (ScriptLine &l : ParseUiScriptText(content.toStdString())) {
         Action a;
-        a.line = lineNo;
-        a.args = split(line);
-        if (a.args.empty())
-            continue;
-        s.actions.push_back(a);
-        g_rawLines.push_back(line);
+        a.line = l.line;
+        a.args = std::move(l.args);
+        s.actions.push_back(std::move(a));
+        g_rawLines.push_back(std::move(l.text));
     }
     s.active = true; // the first action runs when the user-interface loop starts
     return 0;
@@ -576,6 +541,80 @@ bool takeFileAnswer(std::string *path, int *result)
     *result = s.files.front().second;
     s.files.pop_front();
     return true;
+}
+
+} // namespace rt
+
+namespace rt {
+
+namespace {
+
+// The same blanks as between the words of a line, so that a rest always
+// starts and ends at the words the action's words say.
+const char *const kBlanks = " \t\n\v\f\r";
+
+std::vector<std::string> splitWords(const std::string &line)
+{
+    std::vector<std::string> out;
+    std::istringstream in(line);
+    std::string w;
+    while (in >> w)
+        out.push_back(w);
+    return out;
+}
+
+} // namespace
+
+std::vector<ScriptLine> ParseUiScriptText(const std::string &content)
+{
+    std::vector<ScriptLine> out;
+    int lineNo = 0;
+    size_t start = 0;
+    while (start < content.size()) {
+        size_t end = content.find('\n', start);
+        end = end == std::string::npos ? content.size() : end + 1;
+        std::string line = content.substr(start, end - start);
+        start = end;
+        ++lineNo;
+        const size_t hash = line.find('#');
+        if (hash != std::string::npos)
+            line.erase(hash);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r' || line.back() == ' '))
+            line.pop_back();
+        ScriptLine l;
+        l.line = lineNo;
+        l.args = splitWords(line);
+        if (l.args.empty())
+            continue;
+        l.text = std::move(line);
+        out.push_back(std::move(l));
+    }
+    return out;
+}
+
+std::string ScriptLineRest(const std::string &line, int skipWords)
+{
+    size_t pos = 0;
+    for (int i = 0; i < skipWords; ++i) {
+        pos = line.find_first_not_of(kBlanks, pos);
+        pos = line.find_first_of(kBlanks, pos);
+        if (pos == std::string::npos)
+            return "";
+    }
+    pos = line.find_first_not_of(kBlanks, pos);
+    return pos == std::string::npos ? "" : line.substr(pos);
+}
+
+std::string ScriptLineValueBeforeLastWord(const std::string &line, int skipWords)
+{
+    std::string value = ScriptLineRest(line, skipWords);
+    // Blanks after the last word (a line may end in a tab) are no word.
+    value.erase(std::min(value.size(), value.find_last_not_of(kBlanks) + 1));
+    const size_t last = value.find_last_of(kBlanks);
+    value.erase(last == std::string::npos ? 0 : last);
+    const size_t end = value.find_last_not_of(kBlanks);
+    value.erase(end == std::string::npos ? 0 : end + 1);
+    return value;
 }
 
 } // namespace rt

@@ -1,0 +1,26 @@
+// The lines of a UI script as the script reader takes them apart: one
+// action a line, '#' starts a comment, words separated by blanks. Plain C++
+// (no Qt), so that the reader is reachable without an application.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace rt {
+
+struct ScriptLine {
+    int line = 0;                  // 1-based line number in the file
+    std::vector<std::string> args; // the words; args[0] is the verb, never empty
+    std::string text;              // the line without comment and trailing blanks and line end
+};
+
+// The actions of a script file's text; lines without words are left out.
+std::vector<ScriptLine> ParseUiScriptText(const std::string &content);
+// The rest of a script line after skipWords words, its inner blanks kept
+// (the value written after "set PANEL CTRL"); empty when the line has fewer words.
+std::string ScriptLineRest(const std::string &line, int skipWords);
+// That rest without its last word (the value of "waitfor ... == VALUE
+// TIMEOUT"); empty when the rest is one word or none.
+std::string ScriptLineValueBeforeLastWord(const std::string &line, int skipWords);
+
+} // namespace rt
