@@ -122,6 +122,13 @@ int ProcessSystemEventsNoInput()
     return 0;
 }
 
+int ProcessDrawEvents()
+{
+    rt::ensureApp();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    return 0;
+}
+
 void Sleep(int ms) { sleepServicing(ms, QEventLoop::AllEvents); }
 
 void SleepNoInput(int ms) { sleepServicing(ms, QEventLoop::ExcludeUserInputEvents); }

@@ -218,6 +218,9 @@ void Sleep(int ms);
 // (I/O, timers and UI-script steps are still serviced).
 int ProcessSystemEventsNoInput();
 void SleepNoInput(int ms);
+// Paints what is waiting to be painted, now, and nothing else: no input, no
+// timers, no waiting.
+int ProcessDrawEvents();
 
 // ---- controls ---------------------------------------------------------------
 int GetCtrlVal(int panel, int control, int *value);

@@ -344,7 +344,7 @@ void RtGraph::setAxis(int axis, const RtAxis &a)
     if (cur.autoscale == a.autoscale && cur.min == a.min && cur.max == a.max)
         return;
     cur = a;
-    invalidate();
+    invalidateFrame();
 }
 
 void RtGraph::setCursorEnabled(bool on)
@@ -368,20 +368,27 @@ void RtGraph::setCursorColor(QColor c)
 void RtGraph::setPlotBackground(QColor c)
 {
     plot_bg_ = c;
-    invalidate();
+    invalidateFrame();
 }
 
 void RtGraph::setAxisLabels(const QString &x, const QString &y)
 {
     x_label_ = x;
     y_label_ = y;
-    invalidate();
+    invalidateFrame();
 }
 
 void RtGraph::invalidate()
 {
     cache_valid_ = false;
     update();
+}
+
+// Something the frame shows (axes, labels, background) has changed.
+void RtGraph::invalidateFrame()
+{
+    frame_valid_ = false;
+    invalidate();
 }
 
 QRectF RtGraph::plotArea() const
@@ -424,7 +431,18 @@ QPointF RtGraph::toData(QPointF px) const
                    y.min + (a.bottom() - px.y()) / a.height() * (y.max - y.min));
 }
 
-void RtGraph::resizeEvent(QResizeEvent *) { cache_valid_ = false; }
+void RtGraph::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::FontChange)
+        invalidateFrame();
+    QWidget::changeEvent(e);
+}
+
+void RtGraph::resizeEvent(QResizeEvent *)
+{
+    cache_valid_ = false;
+    frame_valid_ = false;
+}
 
 // Draws plots [begin, end). Runs of two-point lines in one pen (the
 // segments of a curve built point by point) go to the painter as one batch.
@@ -495,12 +513,22 @@ void RtGraph::paintEvent(QPaintEvent *)
 {
     const RtAxis x = effective(0), y = effective(1);
     const QRectF area = plotArea();
-    if (!cache_valid_ || cache_.size() != size() * devicePixelRatioF()) {
-        cache_ = QPixmap(size() * devicePixelRatioF());
-        cache_.setDevicePixelRatio(devicePixelRatioF());
-        cache_.fill(palette().color(QPalette::Window));
-        QPainter p(&cache_);
-        drawFrame(p, area, plot_bg_, x.min, x.max, y.min, y.max, x_label_, y_label_, palette());
+    const QSize pixels = size() * devicePixelRatioF();
+    if (!cache_valid_ || cache_.size() != pixels) {
+        // Deleting plots only redraws the plots: the frame (its text above
+        // all) is drawn again only when it changes.
+        const auto same = [](const RtAxis &a, const RtAxis &b) { return a.min == b.min && a.max == b.max; };
+        if (!frame_valid_ || frame_.size() != pixels || !same(frame_x_, x) || !same(frame_y_, y)) {
+            frame_ = QPixmap(pixels);
+            frame_.setDevicePixelRatio(devicePixelRatioF());
+            frame_.fill(palette().color(QPalette::Window));
+            QPainter p(&frame_);
+            drawFrame(p, area, plot_bg_, x.min, x.max, y.min, y.max, x_label_, y_label_, palette());
+            frame_x_ = x;
+            frame_y_ = y;
+            frame_valid_ = true;
+        }
+        cache_ = frame_;
         drawn_ = 0;
         cache_valid_ = true;
     }

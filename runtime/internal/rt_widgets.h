@@ -160,6 +160,7 @@ protected:
     void mousePressEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
     void resizeEvent(QResizeEvent *) override;
+    void changeEvent(QEvent *e) override;
 
 private:
     struct Point32 {
@@ -190,6 +191,7 @@ private:
     void drawPlots(QPainter &p, size_t begin, size_t end, const RtAxis &x, const RtAxis &y) const;
     void compactPoints();
     void invalidate();
+    void invalidateFrame();
     void moveCursorTo(QPointF pixel);
 
     std::vector<Entry> plots_;    // in handle order
@@ -206,7 +208,10 @@ private:
     QColor plot_bg_ {Qt::black};
     QString x_label_, y_label_;
     bool interactive_ = true;
-    QPixmap cache_; // plots drawn once, cursor painted over them
+    QPixmap frame_; // background, axes, grid and labels, without plots
+    bool frame_valid_ = false;
+    RtAxis frame_x_, frame_y_; // the axes frame_ was drawn for (autoscaled ones follow the plots)
+    QPixmap cache_;            // the frame with the plots drawn once, cursor painted over them
     bool cache_valid_ = false;
     size_t drawn_ = 0; // plots already drawn into cache_ (a prefix of plots_)
 };

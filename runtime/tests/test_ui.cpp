@@ -306,7 +306,8 @@ TEST_F(Ui, GraphsKeepADisplayListWithHandles)
 }
 
 // A curve built segment by segment, painted after every segment, looks
-// exactly as the same display list drawn at once; a deleted segment goes.
+// exactly as the same display list drawn at once; a deleted segment goes;
+// the axes follow new plots after a deletion.
 TEST_F(Ui, GraphDrawnSegmentBySegmentLooksAsDrawnAtOnce)
 {
     QWidget *g = widgetOf(panel, "GraphData1");
@@ -339,6 +340,14 @@ TEST_F(Ui, GraphDrawnSegmentBySegmentLooksAsDrawnAtOnce)
     const QImage without = g->grab().toImage();
     EXPECT_FALSE(without == step);
     EXPECT_TRUE(without == redrawn());
+    // The frame is kept across deletions, but an autoscaled axis that moves
+    // with the new plots gets its new labels, as in a graph drawn afresh.
+    DeleteGraphPlot(panel, T_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
+    const unsigned short xs[2] = {0, 50}, ys[2] = {2000, 3000};
+    PlotXY(panel, T_GRAPHDATA1, xs, ys, 2, VAL_UNSIGNED_SHORT_INTEGER, VAL_UNSIGNED_SHORT_INTEGER, VAL_THIN_LINE,
+           VAL_NO_POINT, VAL_SOLID, 1, VAL_RED);
+    const QImage moved = g->grab().toImage();
+    EXPECT_TRUE(moved == redrawn());
     SetAxisScalingMode(panel, T_GRAPHDATA1, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 4096);
     DeleteGraphPlot(panel, T_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
 }
