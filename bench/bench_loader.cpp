@@ -141,6 +141,8 @@ void firmware(bool slowBoot)
 int main(int, char **argv)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // The figures count scheduling delays of this machine as line time.
+    std::printf("load average at the start: %s", ReadTextFile("/proc/loadavg").c_str());
     // The programs lie beside this benchmark.
     std::string self = argv[0];
     const std::string binDir = self.find('/') == std::string::npos ? "." : self.substr(0, self.rfind('/'));

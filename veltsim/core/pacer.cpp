@@ -28,9 +28,9 @@ void Pacer::consume(size_t bytes, int baud) {
   if (enabled_) free_ += static_cast<double>(bytes) * byteTime(baud);
 }
 
-double Pacer::wait(double now, int baud) const {
+double Pacer::waitFor(double now, int baud, size_t bytes) const {
   if (!enabled_ || idle_) return 0;
-  return std::max(0.0, free_ + byteTime(baud) - now);
+  return std::max(0.0, free_ + static_cast<double>(std::max<size_t>(bytes, 1)) * byteTime(baud) - now);
 }
 
 }  // namespace veltsim

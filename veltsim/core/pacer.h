@@ -26,7 +26,9 @@ class Pacer {
   void consume(size_t bytes, int baud);
   // Seconds from `now` until the next byte may pass; 0 when one may pass now
   // or when the line is idle (then there is nothing to time).
-  double wait(double now, int baud) const;
+  double wait(double now, int baud) const { return waitFor(now, baud, 1); }
+  // Seconds from `now` until `bytes` more may pass (0 while idle).
+  double waitFor(double now, int baud, size_t bytes) const;
   // When the last byte passed so far had gone over the line: the time the
   // receiving end has it, however late the reader looked.
   double lineTime() const { return free_; }
