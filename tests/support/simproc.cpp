@@ -201,6 +201,13 @@ std::vector<int> SimProcess::receivedOrders() const
 int RunProgram(const std::string &path, const std::vector<std::string> &args, const std::vector<std::string> &env,
                double timeoutSeconds, std::string *output)
 {
+    return RunProgramWatched(path, args, env, timeoutSeconds, output, nullptr);
+}
+
+int RunProgramWatched(const std::string &path, const std::vector<std::string> &args,
+                      const std::vector<std::string> &env, double timeoutSeconds, std::string *output,
+                      const std::function<void(const std::string &line)> &onLine)
+{
     int out[2];
     if (pipe(out) != 0)
         return -1;
@@ -223,6 +230,7 @@ int RunProgram(const std::string &path, const std::vector<std::string> &args, co
     }
     close(out[1]);
     std::string text;
+    size_t seen = 0; // text before this offset has been handed to onLine
     int status = 0;
     bool exited = false;
     const auto end =
@@ -232,8 +240,12 @@ int RunProgram(const std::string &path, const std::vector<std::string> &args, co
         if (poll(&p, 1, 50) > 0) {
             char chunk[4096];
             const ssize_t n = read(out[0], chunk, sizeof chunk);
-            if (n > 0)
+            if (n > 0) {
                 text.append(chunk, static_cast<size_t>(n));
+                // Whole lines go to the observer while the program still runs.
+                for (size_t nl; onLine && (nl = text.find('\n', seen)) != std::string::npos; seen = nl + 1)
+                    onLine(text.substr(seen, nl - seen));
+            }
         }
         if (waitpid(child, &status, WNOHANG) == child) {
             exited = true;

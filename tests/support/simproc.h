@@ -2,6 +2,7 @@
 // and/or a pseudo-terminal, with a telegram log to inspect afterwards.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,3 +55,9 @@ std::string ReadTextFile(const std::string &path);
 // stdout and stderr go to *output.
 int RunProgram(const std::string &path, const std::vector<std::string> &args, const std::vector<std::string> &env,
                double timeoutSeconds, std::string *output);
+
+// As RunProgram; onLine is called with every complete line of output as it
+// arrives, while the program still runs.
+int RunProgramWatched(const std::string &path, const std::vector<std::string> &args,
+                      const std::vector<std::string> &env, double timeoutSeconds, std::string *output,
+                      const std::function<void(const std::string &line)> &onLine);
