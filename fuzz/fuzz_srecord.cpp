@@ -112,23 +112,44 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(scanRecord(std::string_view(s.text).substr(0, n)).status == SRecScan::Incomplete);
         if (s.record.isData() && records < 64) {
             ++records;
-            image.add(s.record.address, s.record.data);
-            for (size_t i = 0; i < s.record.data.size(); ++i)
+            // Data running past address 0xFFFFFFFF is refused whole; 64
+            // records never reach the image's size limit.
+            const bool fits = uint64_t(s.record.address) + s.record.data.size() <= uint64_t(1) << 32;
+            const FirmwareImage::AddResult added = image.add(s.record.address, s.record.data);
+            FUZZ_CHECK((added == FirmwareImage::AddResult::Added) == fits);
+            for (size_t i = 0; fits && i < s.record.data.size(); ++i)
                 expected[s.record.address + static_cast<uint32_t>(i)] = s.record.data[i];
         }
         rest.remove_prefix(s.consumed);
     }
     FUZZ_CHECK(image.empty() == expected.empty());
+    FUZZ_CHECK(image.size() == expected.size());
+    // The segments hold exactly the expected bytes, in runs that neither
+    // overlap nor touch.
+    uint64_t segmentEnd = 0;
+    bool firstSegment = true;
+    for (const auto &[start, bytes] : image.segments()) {
+        FUZZ_CHECK(!bytes.empty());
+        FUZZ_CHECK(firstSegment || start > segmentEnd);
+        firstSegment = false;
+        segmentEnd = uint64_t(start) + bytes.size();
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            const auto it = expected.find(start + static_cast<uint32_t>(i));
+            FUZZ_CHECK(it != expected.end() && it->second == bytes[i]);
+        }
+    }
     if (!expected.empty()) {
         FUZZ_CHECK(image.base() == expected.begin()->first);
-        // Flattened only when the image spans little: a flattened image is as
-        // long as the distance from its lowest to its highest address.
+        // A flattened image is as long as the distance from its lowest to its
+        // highest address; beyond the limit given there is none.
         const uint64_t span = uint64_t(expected.rbegin()->first) - expected.begin()->first + 1;
-        if (span <= 1u << 16) {
-            const std::vector<uint8_t> flat = image.flatten();
-            FUZZ_CHECK(flat.size() == span);
+        FUZZ_CHECK(image.span() == span);
+        const auto flat = image.flatten(1u << 16);
+        FUZZ_CHECK(flat.has_value() == (span <= 1u << 16));
+        if (flat) {
+            FUZZ_CHECK(flat->size() == span);
             for (const auto &[addr, value] : expected)
-                FUZZ_CHECK(flat[addr - expected.begin()->first] == value);
+                FUZZ_CHECK((*flat)[addr - expected.begin()->first] == value);
         }
     }
 

@@ -199,7 +199,7 @@ const Program kRuns[] = {
     {"Veltv61", "P", true},
     {"VeltTempCompV61", "P", true},
     {"VeltCalibV61", "P", true},
-    {"QuillonV20", "MAINP", false},
+    {"QuillonV20", "MAINP", true},
 };
 
 class ProgramRun : public ::testing::TestWithParam<Program> {};

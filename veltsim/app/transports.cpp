@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <sys/inotify.h>
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
@@ -104,26 +105,32 @@ void closePty(Pty& pty) {
   pty.slave = pty.master = -1;
 }
 
-void Pacer::refill(double now, int baud) {
-  const double rate = baud / 10.0;
-  const double burst = std::max(1.0, rate * 0.005);  // at most 5 ms worth at once
-  if (last_ < 0)
-    tokens_ = burst;
-  else
-    tokens_ = std::min(burst, tokens_ + (now - last_) * rate);
-  last_ = now;
+int watchOpens(const std::string& device) {
+  const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (fd < 0) return -1;
+  if (inotify_add_watch(fd, device.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
-size_t Pacer::allowance(double now, int baud) {
-  if (!enabled_) return std::numeric_limits<size_t>::max();
-  refill(now, baud);
-  return tokens_ >= 1 ? static_cast<size_t>(tokens_) : 0;
-}
-
-double Pacer::wait(double now, int baud) {
-  if (!enabled_) return 0;
-  refill(now, baud);
-  return tokens_ >= 1 ? 0 : (1 - tokens_) / (baud / 10.0);
+std::vector<OpenEvent> readOpenEvents(int watchFd) {
+  std::vector<OpenEvent> events;
+  alignas(inotify_event) char buf[4096];
+  for (;;) {
+    const ssize_t n = read(watchFd, buf, sizeof buf);
+    if (n <= 0) break;
+    for (ssize_t at = 0; at + static_cast<ssize_t>(sizeof(inotify_event)) <= n;) {
+      inotify_event ev;
+      std::memcpy(&ev, buf + at, sizeof ev);
+      if (ev.mask & IN_Q_OVERFLOW) events.push_back(OpenEvent::Lost);
+      if (ev.mask & IN_OPEN) events.push_back(OpenEvent::Opened);
+      if (ev.mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) events.push_back(OpenEvent::Closed);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + ev.len);
+    }
+  }
+  return events;
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& text) {

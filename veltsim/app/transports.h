@@ -2,6 +2,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace veltsim {
 
@@ -25,22 +26,13 @@ struct Pty {
 std::optional<Pty> openPty(const std::string& linkPath, std::string* error);
 void closePty(Pty& pty);
 
-// Token bucket at the wire rate of a serial line: 10 bits a byte (8N1).
-class Pacer {
- public:
-  explicit Pacer(bool enabled) : enabled_(enabled) {}
-  // Bytes that may pass now.
-  size_t allowance(double now, int baud);
-  void consume(size_t bytes) { tokens_ -= static_cast<double>(bytes); }
-  // Seconds from now until at least one byte may pass (0 when one may pass now).
-  double wait(double now, int baud);
-
- private:
-  void refill(double now, int baud);
-  bool enabled_;
-  double tokens_ = 0;
-  double last_ = -1;
-};
+// Opens and closes of a device by other processes, told by inotify: the pty
+// cannot tell them itself while the simulator holds its own slave descriptor.
+enum class OpenEvent { Opened, Closed, Lost };  // Lost: the kernel dropped events
+// A non-blocking inotify descriptor watching `device`, or -1.
+int watchOpens(const std::string& device);
+// The events waiting on the watch, oldest first; none when nothing waits.
+std::vector<OpenEvent> readOpenEvents(int watchFd);
 
 // Writes `text` to `path` through a temporary file and a rename.
 bool writeFileAtomically(const std::string& path, const std::string& text);

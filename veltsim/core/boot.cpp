@@ -76,15 +76,27 @@ void BootFirmware::process(double now, std::vector<BootEvent>& out) {
       return;
     }
     const SRecord& r = scan.record;
+    if (r.isData()) {
+      // Data the flash cannot hold is refused like a bad record.
+      switch (image_.add(r.address, r.data)) {
+        case FirmwareImage::AddResult::Added:
+          break;
+        case FirmwareImage::AddResult::BeyondAddressSpace:
+          finish({BootEvent::Failed, scan.text, r, "data beyond address 0xFFFFFFFF"}, out);
+          return;
+        case FirmwareImage::AddResult::TooLarge:
+          finish({BootEvent::Failed, scan.text, r,
+                  "image larger than " + std::to_string(FirmwareImage::kMaxBytes >> 20) + " MiB"},
+                 out);
+          return;
+      }
+      busyUntil_ = std::max(busyUntil_, now) + settings_.flashSecondsPerRecord;
+    }
     out.push_back({BootEvent::Record, scan.text, r, {}});
     if (r.type == '0' && !r.data.empty()) {
       std::string text(r.data.begin(), r.data.end());
       text = text.substr(0, text.find('\0'));
       if (!text.empty()) header_ = text;
-    }
-    if (r.isData()) {
-      image_.add(r.address, r.data);
-      busyUntil_ = std::max(busyUntil_, now) + settings_.flashSecondsPerRecord;
     }
     if (r.isTermination()) finish({BootEvent::Started, std::string(kBootStarted), {}, {}}, out);
   }

@@ -221,7 +221,7 @@ void Device::bootEvents(const std::vector<BootEvent>& events, double now) {
     if (e.kind == BootEvent::Started || e.kind == BootEvent::Failed || e.kind == BootEvent::TimedOut) {
       if (e.kind == BootEvent::Started) {
         if (boot_.header()) sensor_.setVersionText(*boot_.header());
-        out_.firmware = boot_.image().flatten();
+        out_.firmware = boot_.image();
       }
       sensor_.restart();
       const char* why = e.kind == BootEvent::Started  ? "started"

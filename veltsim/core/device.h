@@ -28,7 +28,7 @@ struct Outbox {
   std::vector<Emission> emissions;
   std::vector<std::string> log;                  // JSON lines
   bool saveState = false;                        // the EEPROM changed
-  std::optional<std::vector<uint8_t>> firmware;  // an image the boot firmware accepted
+  std::optional<FirmwareImage> firmware;  // an image the boot firmware accepted
 };
 
 struct DeviceSettings {

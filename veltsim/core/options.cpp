@@ -41,7 +41,8 @@ Line and boot firmware:
                          without input (default 10)
   --frame-gap-ms MS      drop a partial telegram after MS ms of silence (default 500)
   --fw-out FILE          write the firmware image received (binary, from its
-                         lowest address, gaps 0xFF) when the boot firmware accepts it
+                         lowest address, gaps 0xFF) when the boot firmware accepts it;
+                         not written when that binary would exceed 16 MiB (logged)
 
 Diagnostics:
   --log FILE             one JSON object per line for every telegram received and

@@ -1,5 +1,8 @@
 #include "srecord.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace veltsim {
 
 const char* describe(SRecError e) {
@@ -118,15 +121,58 @@ SRecScan scanRecord(std::string_view buf) {
   return scan;
 }
 
-void FirmwareImage::add(uint32_t address, const std::vector<uint8_t>& data) {
-  for (size_t i = 0; i < data.size(); ++i) bytes_[address + static_cast<uint32_t>(i)] = data[i];
+FirmwareImage::AddResult FirmwareImage::add(uint32_t address, const std::vector<uint8_t>& data) {
+  if (data.empty()) return AddResult::Added;
+  const uint64_t start = address, end = start + data.size();
+  if (end > uint64_t{1} << 32) return AddResult::BeyondAddressSpace;
+
+  // The segments that overlap or touch [start, end) merge with it into one.
+  auto first = segments_.upper_bound(address);
+  if (first != segments_.begin()) {
+    auto before = std::prev(first);
+    if (before->first + static_cast<uint64_t>(before->second.size()) >= start) first = before;
+  }
+  auto last = first;
+  uint64_t mergedStart = start, mergedEnd = end;
+  size_t overlap = 0;
+  for (; last != segments_.end() && last->first <= end; ++last) {
+    const uint64_t segStart = last->first, segEnd = segStart + last->second.size();
+    mergedStart = std::min(mergedStart, segStart);
+    mergedEnd = std::max(mergedEnd, segEnd);
+    const uint64_t lo = std::max(start, segStart), hi = std::min(end, segEnd);
+    if (hi > lo) overlap += static_cast<size_t>(hi - lo);
+  }
+  const size_t added = data.size() - overlap;
+  if (size_ + added > kMaxBytes) return AddResult::TooLarge;
+
+  // Records arrive in address order as a rule: then the segment before grows in place.
+  std::vector<uint8_t> merged;
+  auto it = first;
+  if (it != last && it->first == mergedStart) {
+    merged = std::move(it->second);
+    ++it;
+  }
+  merged.resize(static_cast<size_t>(mergedEnd - mergedStart));
+  for (; it != last; ++it)
+    std::copy(it->second.begin(), it->second.end(), merged.begin() + static_cast<long>(it->first - mergedStart));
+  std::copy(data.begin(), data.end(), merged.begin() + static_cast<long>(start - mergedStart));
+  segments_.erase(first, last);
+  segments_.emplace(static_cast<uint32_t>(mergedStart), std::move(merged));
+  size_ += added;
+  return AddResult::Added;
 }
 
-std::vector<uint8_t> FirmwareImage::flatten() const {
-  if (bytes_.empty()) return {};
-  const uint32_t lo = bytes_.begin()->first, hi = bytes_.rbegin()->first;
-  std::vector<uint8_t> out(static_cast<size_t>(hi - lo) + 1, 0xFF);
-  for (const auto& [addr, value] : bytes_) out[addr - lo] = value;
+uint64_t FirmwareImage::span() const {
+  if (segments_.empty()) return 0;
+  const auto& [lastStart, lastBytes] = *segments_.rbegin();
+  return lastStart + static_cast<uint64_t>(lastBytes.size()) - segments_.begin()->first;
+}
+
+std::optional<std::vector<uint8_t>> FirmwareImage::flatten(uint64_t maxSpan) const {
+  if (span() > maxSpan) return std::nullopt;
+  std::vector<uint8_t> out(static_cast<size_t>(span()), 0xFF);
+  for (const auto& [address, bytes] : segments_)
+    std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<long>(address - base()));
   return out;
 }
 

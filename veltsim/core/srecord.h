@@ -36,17 +36,33 @@ bool isSeparator(char c);
 // or a record whose remaining characters have not arrived yet.
 SRecScan scanRecord(std::string_view buffer);
 
-// The firmware image built from the data records.
+// The firmware image built from the data records, kept as segments (runs of
+// consecutive addresses), so that records far apart cost only their own bytes.
 class FirmwareImage {
  public:
-  void add(uint32_t address, const std::vector<uint8_t>& data);
-  bool empty() const { return bytes_.empty(); }
-  uint32_t base() const { return bytes_.empty() ? 0 : bytes_.begin()->first; }
-  // Contiguous bytes from the lowest to the highest address, gaps filled with 0xFF.
-  std::vector<uint8_t> flatten() const;
+  // Data bytes an image may hold; a boot firmware's flash is far smaller.
+  static constexpr size_t kMaxBytes = size_t{16} << 20;
+
+  enum class AddResult { Added, BeyondAddressSpace, TooLarge };
+  // Stores `data` from `address` on; later data overwrite earlier at the same address.
+  // Nothing is stored when the data would run past address 0xFFFFFFFF or the image
+  // would then hold more than kMaxBytes.
+  AddResult add(uint32_t address, const std::vector<uint8_t>& data);
+
+  bool empty() const { return segments_.empty(); }
+  uint32_t base() const { return segments_.empty() ? 0 : segments_.begin()->first; }
+  size_t size() const { return size_; }  // data bytes held
+  // Bytes from the lowest address to the end of the highest segment (gaps included).
+  uint64_t span() const;
+  // Start address -> bytes; segments neither overlap nor touch.
+  const std::map<uint32_t, std::vector<uint8_t>>& segments() const { return segments_; }
+  // Bytes from the lowest to the highest address, gaps filled with 0xFF; nullopt when
+  // that would take more than maxSpan bytes.
+  std::optional<std::vector<uint8_t>> flatten(uint64_t maxSpan = kMaxBytes) const;
 
  private:
-  std::map<uint32_t, uint8_t> bytes_;
+  std::map<uint32_t, std::vector<uint8_t>> segments_;
+  size_t size_ = 0;
 };
 
 }  // namespace veltsim

@@ -2,8 +2,10 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <random>
 
+#include "pacer.h"
 #include "statefile.h"
 #include "support.h"
 
@@ -116,11 +118,32 @@ TEST(Device, FirmwareUpdateThroughTheBootFirmware) {
   out = rig.send(rig.pty, kFirmware.substr(30), 2.1);
   EXPECT_EQ(text(out), kStarted);
   ASSERT_TRUE(out.firmware);
-  EXPECT_EQ(out.firmware->size(), 16u);
-  EXPECT_EQ((*out.firmware)[15], 0x0F);
+  const auto flat = out.firmware->flatten();
+  ASSERT_TRUE(flat);
+  EXPECT_EQ(flat->size(), 16u);
+  EXPECT_EQ(flat->back(), 0x0F);
   EXPECT_FALSE(rig.device.bootMode());
   EXPECT_EQ(rig.sensor.versionText(), "HI");
   EXPECT_EQ(text(rig.send(rig.pty, telegram(GetVersion), 3)).substr(0, 3), std::string("HI\0", 3));
+}
+
+// Records at both ends of the address space are accepted as two segments:
+// the image is never laid out flat on the way.
+TEST(Device, FirmwareAtBothEndsOfTheAddressSpaceStaysInSegments) {
+  Rig rig;
+  rig.send(rig.pty, telegram(JumpBoot), 1.0);
+  rig.tick(1.6);
+  const Outbox out = rig.send(rig.pty,
+                              "S30900000000DEADBEEFBE\r\n"
+                              "S309FFFFFF00CAFEBABEB9\r\n"
+                              "S70500000000FA\r\n",
+                              2.0);
+  EXPECT_EQ(text(out), kStarted);
+  ASSERT_TRUE(out.firmware);
+  EXPECT_EQ(out.firmware->size(), 8u);
+  EXPECT_EQ(out.firmware->segments().size(), 2u);
+  EXPECT_EQ(out.firmware->span(), 0xFFFFFF04ull);
+  EXPECT_FALSE(out.firmware->flatten());
 }
 
 TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
@@ -337,4 +360,36 @@ TEST(Device, SurvivesRandomInput) {
     rig.tick(t);
   }
   EXPECT_EQ(rig.sensor.ram().packet.size(), 202u);
+}
+
+// A line paced at 19200 baud: 36 bytes handed over at once need 36 byte
+// times, however long the line stood idle before.
+TEST(Pacer, BytesPassAtTheWireRateAndAnIdleLineSavesNothing) {
+  constexpr int kBaud = 19200;
+  constexpr double kByte = 10.0 / kBaud;
+  Pacer line(true);
+  EXPECT_EQ(line.allowance(0, kBaud), 0u);  // idle: nothing to send
+  EXPECT_EQ(line.wait(0, kBaud), 0);
+  line.start(0);
+  EXPECT_EQ(line.allowance(0, kBaud), 0u);  // the first byte needs its own time
+  EXPECT_NEAR(line.wait(0, kBaud), kByte, 1e-12);
+  EXPECT_EQ(line.allowance(36 * kByte, kBaud), 36u);
+  line.consume(36, kBaud);
+  EXPECT_EQ(line.allowance(36 * kByte, kBaud), 0u);
+  line.stop();
+
+  line.start(10);  // ten seconds later
+  EXPECT_EQ(line.allowance(10, kBaud), 0u);
+  EXPECT_EQ(line.allowance(10 + 5 * kByte, kBaud), 5u);
+  line.start(10.5);  // still running: the earlier start holds
+  EXPECT_EQ(line.allowance(10.5, kBaud), 960u);  // a late reader finds what has arrived
+  line.consume(960, kBaud);
+  EXPECT_EQ(line.allowance(10.5, kBaud), 0u);
+
+  // A reply due at 20.0 that the sender notices at 20.002 has been on the line since 20.0.
+  line.stop();
+  line.start(20.0);
+  EXPECT_EQ(line.allowance(20.002, kBaud), static_cast<size_t>(0.002 / kByte));
+
+  EXPECT_EQ(Pacer(false).allowance(0, kBaud), std::numeric_limits<size_t>::max());
 }

@@ -128,6 +128,36 @@ Bytes roundTrip(int fd, const Bytes& request, size_t replyBytes = 36) {
 
 const std::string kVersion = "VELTSIM COLOUR SENSOR V6.1";
 
+// Peak resident memory of a process, in KiB (VmHWM).
+long peakMemoryKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+// Writes `count` copies of a telegram without reading anything.
+void flood(int fd, const Bytes& request, size_t count) {
+  Bytes burst;
+  for (int i = 0; i < 1000; ++i) burst.insert(burst.end(), request.begin(), request.end());
+  for (size_t left = count * request.size(); left > 0;) {
+    const ssize_t n = write(fd, burst.data(), std::min(left, burst.size()));
+    ASSERT_GT(n, 0);
+    left -= static_cast<size_t>(n);
+  }
+}
+
+// Waits until `count` lines of the log contain `text`.
+bool waitForLog(const std::string& path, const std::string& text, int count = 1, double timeout = 10) {
+  for (const double end = now() + timeout; now() < end; usleep(20000)) {
+    std::ifstream in(path);
+    int seen = 0;
+    for (std::string line; std::getline(in, line) && seen < count;) seen += line.find(text) != std::string::npos;
+    if (seen >= count) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TEST(Process, AnswersOnTcpAndOnThePtyAndKeepsTheEepromAcrossARestart) {
@@ -207,6 +237,103 @@ TEST(Process, FirmwareUpdateOverThePty) {
   EXPECT_EQ(received, binary);
   EXPECT_FALSE(
       run("grep -c '\"event\":\"xoff\"' " + dir + "/log").empty());  // flash pacing held the loader back
+  std::system(("rm -rf " + dir).c_str());
+}
+
+// A client that sends and never reads costs the simulator a bounded queue:
+// the oldest replies go, whole, and the newest still arrive.
+TEST(Process, ATcpClientThatReadsNothingCannotGrowTheSimulator) {
+  const size_t kFlood = (size_t{12} << 20) / 36;
+  Veltsim sim({"--tcp", "127.0.0.1:0"});
+  ASSERT_GT(sim.port, 0);
+  // A small receive buffer, so that the replies pile up in the simulator
+  // rather than in the kernel.
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  const int small = 4096;
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(sim.port));
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  ASSERT_EQ(roundTrip(fd, telegram(GetVersion)).size(), 36u);
+  const long before = peakMemoryKiB(sim.pid);
+  flood(fd, telegram(GetVersion), kFlood);  // 12 MiB of replies nobody reads
+  const Bytes final = telegram(GetPara);
+  ASSERT_EQ(write(fd, final.data(), final.size()), 36);
+  // Everything that arrives is whole replies, ending with the last one asked for.
+  Bytes received;
+  size_t replies = 0;
+  bool whole = true, last = false;
+  for (const double end = now() + 20; !last && now() < end;) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 100) <= 0) continue;
+    uint8_t buf[65536];
+    const ssize_t n = read(fd, buf, sizeof buf);
+    if (n <= 0) break;
+    received.insert(received.end(), buf, buf + n);
+    size_t at = 0;
+    for (; !last && at + 36 <= received.size(); at += 36, ++replies) {
+      last = wordAt(std::span(received).subspan(at), 1) == GetPara;
+      whole = whole && (last || std::equal(kVersion.begin(), kVersion.end(), received.begin() + at));
+    }
+    received.erase(received.begin(), received.begin() + at);
+  }
+  EXPECT_TRUE(last);
+  EXPECT_TRUE(whole);
+  EXPECT_TRUE(received.empty());
+  EXPECT_LT(replies, kFlood);  // some were dropped
+#ifndef __SANITIZE_ADDRESS__  // its quarantine keeps freed replies resident
+  EXPECT_LT(peakMemoryKiB(sim.pid) - before, 3 * 1024);
+#endif
+  close(fd);
+}
+
+// What a client leaves unread on the pty (in the line or still queued in the
+// simulator) never reaches the next client; the queue stays bounded meanwhile.
+TEST(Process, ThePtyGivesANewClientNothingThePreviousOneLeftUnread) {
+  const std::string dir = tempDir();
+  Veltsim sim({"--pty", dir + "/tty", "--log", dir + "/log"});
+  ASSERT_FALSE(sim.device.empty());
+  int serial = openSerial(dir + "/tty");
+  flood(serial, telegram(GetPara), 16000);  // 576 KB of echoes, none read
+  EXPECT_TRUE(waitForLog(dir + "/log", "\"event\":\"queue-full\""));
+  // Every request has been read: what is left are replies on their way.
+  EXPECT_TRUE(waitForLog(dir + "/log", "\"dir\":\"rx\",\"order\":3,", 16000));
+  close(serial);
+
+  serial = openSerial(dir + "/tty");
+  const Bytes id = roundTrip(serial, telegram(GetVersion));
+  ASSERT_EQ(id.size(), 36u);
+  EXPECT_EQ(std::string(id.begin(), id.begin() + kVersion.size()), kVersion);
+  EXPECT_TRUE(readBytes(serial, 1, 0.3).empty());
+  close(serial);
+  EXPECT_TRUE(waitForLog(dir + "/log", "replies the client left unread"));
+  // The line still works for the next client in turn.
+  serial = openSerial(dir + "/tty");
+  EXPECT_EQ(words(roundTrip(serial, telegram(GetPara)))[1], GetPara);
+  close(serial);
+  std::system(("rm -rf " + dir).c_str());
+}
+
+// Records at address 0 and 0xFFFFFF00: the image is accepted, and --fw-out
+// refuses a file of nearly 4 GiB and says so instead of aborting.
+TEST(Process, FirmwareSpanningTheAddressSpaceIsNotLaidOutFlat) {
+  const std::string dir = tempDir();
+  Veltsim sim({"--pty", dir + "/tty", "--prompt-delay-ms", "0", "--fw-out", dir + "/out.bin", "--log",
+               dir + "/log"});
+  int serial = openSerial(dir + "/tty");
+  EXPECT_EQ(words(roundTrip(serial, telegram(JumpBoot)))[1], JumpBoot);
+  EXPECT_NE(readUntil(serial, "S-Record.").find("Waiting"), std::string::npos);
+  const std::string srec = "S30900000000DEADBEEFBE\r\nS309FFFFFF00CAFEBABEB9\r\nS70500000000FA\r\n";
+  EXPECT_EQ(write(serial, srec.data(), srec.size()), static_cast<ssize_t>(srec.size()));
+  EXPECT_NE(readUntil(serial, "0x00A4\r\n").find("Application started"), std::string::npos);
+  close(serial);
+  EXPECT_TRUE(waitForLog(dir + "/log", "\"event\":\"fw-out\""));
+  EXPECT_EQ(access((dir + "/out.bin").c_str(), F_OK), -1);
+  serial = openSerial(dir + "/tty");
+  EXPECT_EQ(roundTrip(serial, telegram(GetVersion)).size(), 36u);  // still running
+  close(serial);
   std::system(("rm -rf " + dir).c_str());
 }
 

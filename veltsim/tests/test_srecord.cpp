@@ -129,3 +129,90 @@ TEST(SRecord, RecordCutOffBySilenceIsAnError) {
   EXPECT_TRUE(has(events, BootEvent::Failed));
   EXPECT_FALSE(boot.active());
 }
+
+// Segments merge where data overlap or touch; later data win.
+TEST(FirmwareImage, KeepsRunsOfAddressesAsSegments) {
+  using Adds = std::vector<std::pair<uint32_t, std::vector<uint8_t>>>;
+  using Segments = std::map<uint32_t, std::vector<uint8_t>>;
+  const struct {
+    const char* what;
+    Adds adds;
+    Segments segments;
+  } cases[] = {
+      {"in order", {{0x10, {1, 2}}, {0x12, {3}}}, {{0x10, {1, 2, 3}}}},
+      {"gap", {{0x10, {1}}, {0x20, {2}}}, {{0x10, {1}}, {0x20, {2}}}},
+      {"before, touching", {{0x10, {2}}, {0x0F, {1}}}, {{0x0F, {1, 2}}}},
+      {"overwrite inside", {{0x10, {1, 2, 3}}, {0x11, {9}}}, {{0x10, {1, 9, 3}}}},
+      {"bridges two", {{0x10, {1}}, {0x14, {5}}, {0x11, {2, 3, 4}}}, {{0x10, {1, 2, 3, 4, 5}}}},
+      {"covers two", {{0x11, {1}}, {0x13, {2}}, {0x10, {7, 7, 7, 7, 7}}}, {{0x10, {7, 7, 7, 7, 7}}}},
+      {"last byte of the space", {{0xFFFFFFFE, {1, 2}}}, {{0xFFFFFFFE, {1, 2}}}},
+  };
+  for (const auto& c : cases) {
+    FirmwareImage image;
+    for (const auto& [address, data] : c.adds) EXPECT_EQ(image.add(address, data), FirmwareImage::AddResult::Added);
+    EXPECT_EQ(image.segments(), c.segments) << c.what;
+    size_t size = 0;
+    for (const auto& seg : c.segments) size += seg.second.size();
+    EXPECT_EQ(image.size(), size) << c.what;
+  }
+  FirmwareImage gaps;
+  gaps.add(0x100, {1});
+  gaps.add(0x103, {2});
+  EXPECT_EQ(gaps.flatten(), (std::vector<uint8_t>{1, 0xFF, 0xFF, 2}));
+  EXPECT_EQ(gaps.flatten(3), std::nullopt);
+}
+
+TEST(FirmwareImage, RefusesDataPastTheAddressSpaceOrTheSizeLimit) {
+  FirmwareImage image;
+  EXPECT_EQ(image.add(0xFFFFFFFF, {1, 2}), FirmwareImage::AddResult::BeyondAddressSpace);
+  const std::vector<uint8_t> mib(size_t{1} << 20, 0x5A);
+  for (uint32_t i = 0; i < FirmwareImage::kMaxBytes >> 20; ++i)
+    ASSERT_EQ(image.add(i << 24, mib), FirmwareImage::AddResult::Added);
+  EXPECT_EQ(image.add(0xF0000000, {1}), FirmwareImage::AddResult::TooLarge);
+  EXPECT_EQ(image.add(0, {1, 2, 3}), FirmwareImage::AddResult::Added);  // rewriting adds nothing
+  EXPECT_EQ(image.size(), FirmwareImage::kMaxBytes);
+  EXPECT_FALSE(image.flatten());
+}
+
+namespace {
+// One S3 record of `data` at `address`, with its checksum.
+std::string s3(uint32_t address, const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> bytes{static_cast<uint8_t>(data.size() + 5), static_cast<uint8_t>(address >> 24),
+                             static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
+                             static_cast<uint8_t>(address)};
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  unsigned sum = 0;
+  for (uint8_t b : bytes) sum += b;
+  bytes.push_back(static_cast<uint8_t>(~sum));
+  static const char* digits = "0123456789ABCDEF";
+  std::string text = "S3";
+  for (uint8_t b : bytes) (text += digits[b >> 4]) += digits[b & 15];
+  return text;
+}
+}  // namespace
+
+// A boot firmware answers "Error # 02" to data it cannot hold, instead of growing.
+TEST(SRecord, DataBeyondTheImageLimitOrTheAddressSpaceIsAnError) {
+  {
+    BootFirmware boot(BootSettings{});
+    const auto events = feed(boot, s3(0xFFFFFFF8, std::vector<uint8_t>(16, 1)));
+    EXPECT_TRUE(has(events, BootEvent::Failed));
+    EXPECT_EQ(boot.image().size(), 0u);
+  }
+  BootFirmware boot(BootSettings{});
+  boot.enter(0);
+  const std::vector<uint8_t> data(240, 0xA5);
+  std::vector<BootEvent> events;
+  uint32_t address = 0;
+  for (; boot.active() && address <= FirmwareImage::kMaxBytes; address += 240) {
+    for (BootEvent& e : boot.receive(s3(address, data), 1))
+      if (e.kind != BootEvent::Record) events.push_back(std::move(e));
+  }
+  EXPECT_FALSE(boot.active());
+  EXPECT_EQ(address, (FirmwareImage::kMaxBytes / 240 + 1) * 240);
+  ASSERT_TRUE(has(events, BootEvent::Failed));
+  EXPECT_EQ(events.back().problem, "image larger than 16 MiB");
+  EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const BootEvent& e) {
+    return e.kind == BootEvent::Text && e.text.find("Error # 02") != std::string::npos;
+  }));
+}
