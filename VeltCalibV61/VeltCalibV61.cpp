@@ -74,7 +74,7 @@ int WinMain(int argc, char **argv)
 
     RunUserInterface();
 
-    CloseLink();
+    EndLink();
     DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
     return 0;
 }

@@ -129,7 +129,7 @@ int WinMain(int argc, char **argv)
     // A live loop that was running has ended with the close event.
     poll = 0;
     pollrecord = 0;
-    CloseLink();
+    EndLink();
     DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
     return 0;
 }

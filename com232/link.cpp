@@ -335,6 +335,13 @@ void CloseLink()
     }
 }
 
+void EndLink()
+{
+    CloseLink();
+    if (ids.ip)
+        Combo_DiscardComboBox(ids.iface, ids.ip);
+}
+
 // ---- IP history ------------------------------------------------------------------
 
 void LoadIpHistory()

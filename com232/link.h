@@ -86,6 +86,8 @@ int ClientTCPCB(unsigned handle, int event, int error, void *callbackData);
 bool TcpReplyWaiting();
 // Closes the serial port and an open TCP conversation (program end).
 void CloseLink();
+// At the program's end: closes the line and frees the address combo box.
+void EndLink();
 
 // The status display of the main panel.
 void SetStatusText(const char *text);

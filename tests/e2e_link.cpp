@@ -203,7 +203,14 @@ TEST(LinkE2E, AHugeAddressHistoryCostsTimeInProportionToItsSize)
         ASSERT_EQ(std::sscanf(r.out.c_str() + from, "CPU %lf %lf", &cpu[i], &at[i]), 2);
         ++from;
     }
-    EXPECT_LT(at[1] - at[0], 2.0) << "committing an address took " << at[1] - at[0] << " s";
+    // Under 2 s in a plain build; the sanitizer build runs several times
+    // slower but would still take minutes if the removal were quadratic.
+#ifdef __SANITIZE_ADDRESS__
+    constexpr double kLimit = 20.0;
+#else
+    constexpr double kLimit = 2.0;
+#endif
+    EXPECT_LT(at[1] - at[0], kLimit) << "committing an address took " << at[1] - at[0] << " s";
     const std::string after = ReadTextFile(dir + "/IPComboBoxVeltv61.ipa");
     ASSERT_EQ(after.size(), 210u);
     EXPECT_EQ(after.substr(0, 10), "10.200.0.1");
