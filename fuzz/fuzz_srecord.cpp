@@ -3,7 +3,10 @@
 // a firmware file into lines. Every scan makes progress or waits for more;
 // a record found is the text it consumed, reads the same when written out
 // again, and no prefix of it is taken for an error (records arrive in
-// pieces); the image holds exactly the bytes of the records.
+// pieces). The firmware image, fed with the records and with data at
+// addresses the input chooses, holds exactly the bytes given (later ones
+// winning) as sorted segments that neither overlap nor touch, refuses data
+// past address 0xFFFFFFFF, and flattens only within the span asked for.
 #include "fuzz_support.h"
 
 #include "loaderdata.h"
@@ -11,6 +14,7 @@
 
 #include <cctype>
 #include <map>
+#include <optional>
 
 using namespace veltsim;
 
@@ -71,14 +75,67 @@ void checkLines(const std::string &content, size_t maxLine)
     FUZZ_CHECK(chars <= content.size());
 }
 
+// Feeds the image and a byte-by-byte model of it the same data.
+struct ImageCheck {
+    FirmwareImage image;
+    std::map<uint32_t, uint8_t> model;
+
+    void add(uint32_t address, const std::vector<uint8_t> &data)
+    {
+        const bool fits = uint64_t(address) + data.size() <= uint64_t(1) << 32;
+        const FirmwareImage::AddResult r = image.add(address, data);
+        FUZZ_CHECK((r == FirmwareImage::AddResult::Added) == fits);
+        if (fits)
+            for (size_t i = 0; i < data.size(); ++i)
+                model[address + static_cast<uint32_t>(i)] = data[i];
+    }
+
+    void verify(uint64_t maxSpan) const
+    {
+        FUZZ_CHECK(image.empty() == model.empty());
+        FUZZ_CHECK(image.size() == model.size());
+        uint64_t previousEnd = 0;
+        bool first = true;
+        size_t bytes = 0;
+        for (const auto &[start, segment] : image.segments()) {
+            FUZZ_CHECK(!segment.empty());
+            FUZZ_CHECK(first || start > previousEnd); // no overlap, no touching
+            previousEnd = uint64_t(start) + segment.size();
+            FUZZ_CHECK(previousEnd <= uint64_t(1) << 32);
+            first = false;
+            bytes += segment.size();
+            for (size_t i = 0; i < segment.size(); ++i) {
+                const auto it = model.find(start + static_cast<uint32_t>(i));
+                FUZZ_CHECK(it != model.end() && it->second == segment[i]);
+            }
+        }
+        FUZZ_CHECK(bytes == model.size());
+        if (model.empty())
+            return;
+        const uint64_t span = uint64_t(model.rbegin()->first) - model.begin()->first + 1;
+        FUZZ_CHECK(image.base() == model.begin()->first && image.span() == span);
+        const std::optional<std::vector<uint8_t>> flat = image.flatten(maxSpan);
+        FUZZ_CHECK(flat.has_value() == (span <= maxSpan));
+        if (flat) {
+            FUZZ_CHECK(flat->size() == span);
+            size_t filled = 0;
+            for (size_t i = 0; i < flat->size(); ++i) {
+                const auto it = model.find(image.base() + static_cast<uint32_t>(i));
+                FUZZ_CHECK(it == model.end() ? (*flat)[i] == 0xFF : (*flat)[i] == it->second);
+                filled += it != model.end();
+            }
+            FUZZ_CHECK(filled == model.size());
+        }
+    }
+};
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const std::string input(reinterpret_cast<const char *>(data), size);
     std::string_view rest(input);
-    std::map<uint32_t, uint8_t> expected; // the data records' bytes, later ones winning
-    FirmwareImage image;
+    ImageCheck fromRecords;
     size_t records = 0;
     while (!rest.empty()) {
         const SRecScan s = scanRecord(rest);
@@ -112,46 +169,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             FUZZ_CHECK(scanRecord(std::string_view(s.text).substr(0, n)).status == SRecScan::Incomplete);
         if (s.record.isData() && records < 64) {
             ++records;
-            // Data running past address 0xFFFFFFFF is refused whole; 64
-            // records never reach the image's size limit.
-            const bool fits = uint64_t(s.record.address) + s.record.data.size() <= uint64_t(1) << 32;
-            const FirmwareImage::AddResult added = image.add(s.record.address, s.record.data);
-            FUZZ_CHECK((added == FirmwareImage::AddResult::Added) == fits);
-            for (size_t i = 0; fits && i < s.record.data.size(); ++i)
-                expected[s.record.address + static_cast<uint32_t>(i)] = s.record.data[i];
+            fromRecords.add(s.record.address, s.record.data);
         }
         rest.remove_prefix(s.consumed);
     }
-    FUZZ_CHECK(image.empty() == expected.empty());
-    FUZZ_CHECK(image.size() == expected.size());
-    // The segments hold exactly the expected bytes, in runs that neither
-    // overlap nor touch.
-    uint64_t segmentEnd = 0;
-    bool firstSegment = true;
-    for (const auto &[start, bytes] : image.segments()) {
-        FUZZ_CHECK(!bytes.empty());
-        FUZZ_CHECK(firstSegment || start > segmentEnd);
-        firstSegment = false;
-        segmentEnd = uint64_t(start) + bytes.size();
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            const auto it = expected.find(start + static_cast<uint32_t>(i));
-            FUZZ_CHECK(it != expected.end() && it->second == bytes[i]);
-        }
+    fromRecords.verify(1u << 16);
+
+    // The same input as a list of additions: address (4 bytes), length, and
+    // the bytes (a counter when the input runs out), so that segments meet,
+    // overlap and swallow each other in every order.
+    fuzz::Input in(data, size);
+    ImageCheck direct;
+    for (int n = 0; n < 32 && !in.empty(); ++n) {
+        uint32_t address = uint32_t(in.word()) << 16;
+        address |= in.word();
+        if (in.byte() & 1)
+            address &= 0x3FF; // mostly close together
+        std::vector<uint8_t> bytes(in.byte());
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = in.empty() ? static_cast<uint8_t>(i) : in.byte();
+        direct.add(address, bytes);
     }
-    if (!expected.empty()) {
-        FUZZ_CHECK(image.base() == expected.begin()->first);
-        // A flattened image is as long as the distance from its lowest to its
-        // highest address; beyond the limit given there is none.
-        const uint64_t span = uint64_t(expected.rbegin()->first) - expected.begin()->first + 1;
-        FUZZ_CHECK(image.span() == span);
-        const auto flat = image.flatten(1u << 16);
-        FUZZ_CHECK(flat.has_value() == (span <= 1u << 16));
-        if (flat) {
-            FUZZ_CHECK(flat->size() == span);
-            for (const auto &[addr, value] : expected)
-                FUZZ_CHECK((*flat)[addr - expected.begin()->first] == value);
-        }
-    }
+    direct.verify(1u << 12);
 
     checkLines(input, quillon::kMaxFirmwareLine);
     checkLines(input, 16);

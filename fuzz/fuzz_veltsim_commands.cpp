@@ -128,7 +128,7 @@ struct Checker {
             // Of bounded size: records far apart must not make the simulator
             // allocate the space between them.
             ++firmwares;
-            FUZZ_CHECK(out.firmware->size() <= 16u << 20);
+            FUZZ_CHECK(out.firmware->size() <= FirmwareImage::kMaxBytes);
         }
     }
 };

@@ -252,7 +252,15 @@ int main(int argc, char **argv)
     update += send(1, firmware()) + wait(1, 10);
     put("veltsim_commands", "update", update);
 
+    // Records far apart: the image keeps only their own bytes.
+    const std::string farApart = srecord('1', 0x0000, {0xAA, 0xBB}) + srecord('3', 0xFFFFFF00, {1, 2, 3}) +
+                                 srecord('3', 0x80000000, {4}) + srecord('9', 0, {});
+    std::string farUpdate = send(1, words({0x55, 187}) + std::string(32, '\0')) + wait(1, 10);
+    farUpdate += send(1, farApart) + wait(1, 10);
+    put("veltsim_commands", "far_apart", farUpdate);
+
     put("srecord", "firmware", firmware());
+    put("srecord", "far_apart", farApart);
     put("srecord", "errors", "S1131000D623DF7740452EED694895163FCE23D68C\r\nS1131000D623DF77S9031000EC\nS4\nX\n");
 
     std::printf("%s\n", g_ok ? "seeds written" : "some seeds failed");
