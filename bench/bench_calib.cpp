@@ -32,25 +32,6 @@ constexpr int kTelegram = 36;
 constexpr int kFrames = 100;
 constexpr double kPauses = 2 * 0.5;
 
-pid_t Spawn(const std::vector<std::string> &args, const std::vector<std::string> &env = {})
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        for (const auto &e : env)
-            putenv(strdup(e.c_str()));
-        std::vector<char *> argv;
-        for (const auto &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
 // One telegram line of the simulator's log.
 struct Entry {
     bool rx;
@@ -117,7 +98,7 @@ int main(int, char **argv)
                              "waitfor P ButtonFinishCalib dimmed == 0 20\n"
                              "quit 0\n";
     const pid_t prog =
-        Spawn({bin + "/VeltCalibV61", "--ui-script", script}, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + tty});
+        Spawn({bin + "/VeltCalibV61", "--ui-script", script}, -1, {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=" + tty});
     int status = 0;
     waitpid(prog, &status, 0);
     kill(sim, SIGTERM);

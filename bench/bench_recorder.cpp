@@ -9,6 +9,8 @@
 // 2. CPU: the real program records over TCP at an interval of 1 s against
 //    the simulator; its CPU time is sampled from /proc while the record file
 //    grows (target under 2 % of one core).
+#include "bench_util.h"
+
 #include "Veltv61Ids.h"
 #include "Veltv61Program.h"
 #include "graph_panel.h"
@@ -32,23 +34,12 @@
 
 namespace {
 
-double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
-
 long RssBytes()
 {
     std::ifstream in("/proc/self/statm");
     long pages = 0, rss = 0;
     in >> pages >> rss;
     return rss * sysconf(_SC_PAGESIZE);
-}
-
-std::string BinDir(const char *argv0)
-{
-    if (const char *d = std::getenv("VELT_BIN_DIR"))
-        return d;
-    std::string self = argv0;
-    const size_t slash = self.rfind('/');
-    return slash == std::string::npos ? "." : self.substr(0, slash);
 }
 
 double Median(std::vector<double> v)
@@ -135,62 +126,6 @@ int BenchPlotting(const std::string &bin)
 
 // ---- the real program recording at 1 s ----
 
-pid_t Spawn(const std::vector<std::string> &args, int stdoutFd, const std::vector<std::string> &env = {})
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(stdoutFd >= 0 ? stdoutFd : null, 1);
-        dup2(null, 2);
-        for (const auto &e : env)
-            putenv(strdup(e.c_str()));
-        std::vector<char *> argv;
-        for (const auto &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Starts veltsim on a free loopback port; returns the port (0 on failure).
-int StartSim(const std::string &bin, pid_t *pid)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return 0;
-    *pid = Spawn({bin + "/veltsim", "--tcp", "127.0.0.1:0", "--temperature", "30"}, fds[1]);
-    close(fds[1]);
-    std::string line;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    std::thread([fd = fds[0]] {
-        char sink[256];
-        while (read(fd, sink, sizeof sink) > 0) {
-        }
-        close(fd);
-    }).detach();
-    return line.rfind("TCP ", 0) == 0 ? std::atoi(line.c_str() + 4) : 0;
-}
-
-double CpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(in, stat);
-    const size_t paren = stat.rfind(')');
-    if (paren == std::string::npos)
-        return -1;
-    unsigned long utime = 0, stime = 0;
-    // After the command: state, then fields 4 to 13, then utime and stime.
-    if (std::sscanf(stat.c_str() + paren + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) !=
-        2)
-        return -1;
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 long FileSize(const std::string &path)
 {
     struct stat st {};
@@ -204,7 +139,7 @@ int BenchRecordingCpu(const std::string &bin)
     const std::string dir = mkdtemp(tmpl) ? tmpl : "/tmp";
     const std::string record = dir + "/record.dat", script = dir + "/script.txt";
     pid_t sim = -1;
-    const int port = StartSim(bin, &sim);
+    const int port = StartTcpSim(bin, "", &sim);
     if (port <= 0) {
         std::fprintf(stderr, "bench_recorder: the simulator did not start (%s/veltsim)\n", bin.c_str());
         return 1;

@@ -35,102 +35,6 @@ constexpr double kZoomSeconds = 5.0;
 constexpr int kRoundTrips = 200;
 constexpr int kRedraws = 1000;
 
-pid_t Spawn(const std::vector<std::string> &args, int stdoutFd, const std::vector<std::string> &env = {})
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(stdoutFd >= 0 ? stdoutFd : null, 1);
-        dup2(null, 2);
-        for (const auto &e : env)
-            putenv(strdup(e.c_str()));
-        std::vector<char *> argv;
-        for (const auto &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-// Starts veltsim on a free loopback port; returns the port (0 on failure).
-int StartSim(const std::string &bin, const std::string &log, pid_t *pid)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return 0;
-    *pid = Spawn({bin + "/veltsim", "--tcp", "127.0.0.1:0", "--log", log, "--temperature", "30"}, fds[1]);
-    close(fds[1]);
-    std::string line;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n')
-        line += c;
-    std::thread([fd = fds[0]] {
-        char sink[256];
-        while (read(fd, sink, sizeof sink) > 0) {
-        }
-        close(fd);
-    }).detach();
-    return line.rfind("TCP ", 0) == 0 ? std::atoi(line.c_str() + 4) : 0;
-}
-
-// Mean time of one order-5 request and its 36-byte reply on a plain socket.
-double MeasureRoundTrip(int port)
-{
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
-        return -1;
-    int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    unsigned char req[36] = {0x00, 0x55, 0x00, 0x05};
-    unsigned char reply[36];
-    const double t0 = Now();
-    for (int i = 0; i < kRoundTrips; ++i) {
-        if (write(fd, req, sizeof req) != static_cast<ssize_t>(sizeof req))
-            return -1;
-        for (size_t got = 0; got < sizeof reply;) {
-            const ssize_t n = read(fd, reply + got, sizeof reply - got);
-            if (n <= 0)
-                return -1;
-            got += static_cast<size_t>(n);
-        }
-    }
-    const double rtt = (Now() - t0) / kRoundTrips;
-    close(fd);
-    return rtt;
-}
-
-int CountFrames(const std::string &log)
-{
-    std::ifstream in(log);
-    int n = 0;
-    for (std::string l; std::getline(in, l);)
-        n += l.find("\"dir\":\"rx\",\"order\":5,") != std::string::npos;
-    return n;
-}
-
-// CPU seconds (user + system) the process has used so far.
-double CpuSeconds(pid_t pid)
-{
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(in, stat);
-    const size_t paren = stat.rfind(')');
-    if (paren == std::string::npos)
-        return -1;
-    unsigned long utime = 0, stime = 0;
-    // After ") ": state, then 10 fields up to utime (field 14) and stime (15).
-    if (std::sscanf(stat.c_str() + paren + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &utime, &stime) !=
-        2)
-        return -1;
-    return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 // (1) The zoom loop of the real program against the simulator.
 bool BenchZoomLoop(const std::string &bin)
 {
@@ -138,12 +42,12 @@ bool BenchZoomLoop(const std::string &bin)
     const std::string dir = mkdtemp(tmpl) ? tmpl : "/tmp";
     const std::string log = dir + "/sim.log";
     pid_t sim = -1;
-    const int port = StartSim(bin, log, &sim);
+    const int port = StartTcpSim(bin, log, &sim);
     if (port <= 0) {
         std::fprintf(stderr, "bench_teach: the simulator did not start (%s/veltsim)\n", bin.c_str());
         return false;
     }
-    const double rtt = MeasureRoundTrip(port);
+    const double rtt = MeasureRoundTrip(port, kRoundTrips);
     const int framesBefore = CountFrames(log);
     const std::string script = dir + "/script.txt";
     {

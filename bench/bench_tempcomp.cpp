@@ -7,6 +7,8 @@
 // The real program runs offscreen with a UI script; the job's start and end
 // are taken from the simulator's telegram log: from the moment the start
 // order began to arrive to the moment the last cube-root reply has left.
+#include "bench_util.h"
+
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,62 +31,12 @@ constexpr double kPauses = 0.2 + 62 * 0.05;
 constexpr double kTarget = 1.10;
 const char *const kVersion = "BENCH TEMPCOMP V6.1";
 
-std::string BinDir(const char *argv0)
-{
-    if (const char *d = std::getenv("VELT_BIN_DIR"))
-        return d;
-    std::string self = argv0;
-    const size_t slash = self.rfind('/');
-    return slash == std::string::npos ? "." : self.substr(0, slash);
-}
-
-pid_t Spawn(const std::vector<std::string> &args, int stdoutFd, const std::vector<std::string> &env = {})
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(stdoutFd >= 0 ? stdoutFd : null, 1);
-        dup2(null, 2);
-        for (const auto &e : env)
-            putenv(strdup(e.c_str()));
-        std::vector<char *> argv;
-        for (const auto &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
 // Starts the paced simulator on a pseudo-terminal; true once it is up.
 bool StartSim(const std::string &bin, const std::string &dir, pid_t *pid)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return false;
-    *pid = Spawn(
-        {bin + "/veltsim", "--pty", dir + "/tty", "--pace", "--log", dir + "/sim.log", "--version-text", kVersion},
-        fds[1]);
-    close(fds[1]);
-    std::string line;
-    bool up = false;
-    char c;
-    while (!up && read(fds[0], &c, 1) == 1) {
-        if (c != '\n') {
-            line += c;
-            continue;
-        }
-        up = line.rfind("PTY ", 0) == 0;
-        line.clear();
-    }
-    std::thread([fd = fds[0]] {
-        char sink[256];
-        while (read(fd, sink, sizeof sink) > 0) {
-        }
-        close(fd);
-    }).detach();
-    return up;
+    return !StartSimUntil(bin, {"--pty", dir + "/tty", "--pace", "--log", dir + "/sim.log", "--version-text", kVersion},
+                          "PTY ", pid)
+                .empty();
 }
 
 // A number field of a JSON log line ("t", "at").
