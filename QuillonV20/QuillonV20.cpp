@@ -3,7 +3,6 @@
 #include "QuillonV20Program.h"
 
 #include "QuillonV20Ids.h" // generated from QuillonV20.uir: panel and control identifiers
-#include "link.h"
 #include "loaderdata.h"
 #include "rt_file.h"
 #include "telegram.h"

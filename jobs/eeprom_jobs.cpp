@@ -1,10 +1,10 @@
 // EEPROM backup and restore: the region 0x1200 ... 0x1EFF, 256 blocks of
 // 13 words, to and from the EEPROM backup file, and the read-back that
 // verifies a restore.
-#include "link.h"
+#include "exchange.h"
 #include "loader.h"
 #include "rt_file.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 #include "telegram.h"
 #include "transport.h"
 

@@ -1,10 +1,10 @@
 // Firmware update: the file read and checked before the sensor leaves its
 // application, the jump into the boot firmware, the wait for its prompt, the
 // transfer line by line and the watch for its result text.
-#include "link.h"
+#include "exchange.h"
 #include "loader.h"
 #include "rt_file.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 #include "srecord_check.h"
 #include "transport.h"
 

@@ -5,6 +5,7 @@
 // command-line tool's observer prints progress and failures.
 #pragma once
 
+#include "exchange.h"
 #include "job.h"
 #include "loaderdata.h"
 
@@ -45,7 +46,11 @@ enum class LoaderLine {
     Application, // 19200 baud 8N1, time-out 2 s
     Boot,        // 115200 baud 8N1 with XON/XOFF, time-out 60 s
 };
-// Closes the line and opens comport in one configuration. Returns ret (0 or
+// The line the loader jobs open (a COM number, a device path, or a TCP
+// address, which serves every job but the firmware update); not set, they
+// open COM<comport>.
+void SetLoaderLink(const LinkSpec &spec);
+// Closes the line and opens the loader's line in one configuration. Returns ret (0 or
 // the port's negative error code; its text goes to the status window).
 int OpenLoaderLine(LoaderLine line, LoaderObserver &obs);
 

@@ -2,10 +2,10 @@
 // 19200 baud, its boot firmware at 115200 baud with XON/XOFF), the
 // identification, the answer check of write telegrams and the jump into the
 // boot firmware. Every byte goes through the link's transport seam.
-#include "link.h"
+#include "exchange.h"
 #include "loader.h"
 #include "rt_com.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 #include "telegram.h"
 #include "transport.h"
 
@@ -31,24 +31,39 @@ constexpr double kIdentifyWait = 1.0;
 constexpr double kEchoWait = 3.0;
 constexpr double kJumpWait = 2.0;
 
+// The line set by SetLoaderLink; none: COM<comport>.
+LinkSpec g_link;
+
 const char *const InfoEEPROMTransferError =
     " \nFailure! \nError occured while creating EEPROM backup! \nPlease verify sensor power supply, connection "
     "cables and comport settings! \nTry to establish connection again! \nSEE MANUAL!!!\n";
 
 } // namespace
 
+void SetLoaderLink(const LinkSpec &spec) { g_link = spec; }
+
 int OpenLoaderLine(LoaderLine line, LoaderObserver &obs)
 {
     const bool boot = line == LoaderLine::Boot;
+    LinkSpec spec = g_link;
+    if (spec.kind == LinkKind::Invalid) {
+        spec.kind = LinkKind::Serial;
+        spec.comNumber = comport;
+    }
     CloseTransport();
-    ret = static_cast<int16_t>(OpenSerialTransport(comport, boot ? kBootBaud : kApplicationBaud, boot));
+    std::string message;
+    ret = static_cast<int16_t>(OpenLinkSpec(spec, boot ? kBootBaud : kApplicationBaud, boot, &message));
     if (ret < 0) {
         std::snprintf(szStatus, sizeof szStatus, "%s", ComErrorText(ret));
         obs.Status(szStatus);
         obs.Status("\n");
+        obs.Step(message);
         return ret;
     }
-    SetComTime(comport, boot ? kBootTimeout : kApplicationTimeout);
+    if (spec.kind == LinkKind::Serial) {
+        comport = ::comport; // the number the line was opened under
+        SetComTime(comport, boot ? kBootTimeout : kApplicationTimeout);
+    }
     FlushLink();
     return ret;
 }
