@@ -1,7 +1,7 @@
 #include "equation_file.h"
 
 #include "rt_file.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 
 #include <algorithm>
 #include <cmath>

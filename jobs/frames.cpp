@@ -1,8 +1,8 @@
 #include "frames.h"
 
-#include "link.h"
+#include "exchange.h"
 #include "packet.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 
 using namespace com232;
 

@@ -1,6 +1,6 @@
 #include "params.h"
 
-#include "link.h"
+#include "exchange.h"
 #include "packet.h"
 
 #include <algorithm>

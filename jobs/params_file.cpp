@@ -2,7 +2,7 @@
 
 #include "packet.h"
 #include "rt_file.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "tempcomp_upload.h"
 
-#include "link.h"
-#include "rt_ui.h"
+#include "exchange.h"
+#include "rt_core.h"
 #include "telegram.h"
 #include "tempcomp_tables.h"
 #include "tempcomp_telegrams.h"
