@@ -42,6 +42,10 @@ extern char szStatus[52];
 // Outcome of the last exchange: 1 good, 0 failed; a long job ends at 0.
 extern int16_t comecho;
 
+// Start-up state of the loader's globals: the telegram buffers cleared, sync
+// 0x55, 18-word telegrams, order 1, COM1, comecho 1, fileBuf zero.
+void InitLoaderJobs();
+
 enum class LoaderLine {
     Application, // 19200 baud 8N1, time-out 2 s
     Boot,        // 115200 baud 8N1 with XON/XOFF, time-out 60 s
