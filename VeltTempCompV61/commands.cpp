@@ -106,6 +106,10 @@ int readBack()
         }
         s.store();
     }
+    // Every reply arrived: the line works, whatever an earlier line check
+    // left in the status display, so it shows the sensor again.
+    if (com232::version[0] != '\0')
+        SetStatusText(com232::version);
     CheckSaving();
     return 0;
 }

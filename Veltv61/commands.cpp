@@ -41,6 +41,12 @@ const char *const InfoButtonGo =
     "The data are shown in the displays, color bars and in the graph.\n Shortcut Key: F11. ";
 const char *const InfoButtonStop = " Stops data transfer from sensor to PC.\n Shortcut Key: F12. ";
 const char *const InfoSelectTarget = " Select the source respectively the target for the parameter transfer.";
+const char *const InfoStoreFailed =
+    " The parameter set could not be stored in the EEPROM of the sensor: \n the sensor did not confirm the store. "
+    "\n The EEPROM does NOT hold the parameters of the panel. Check the connection and press SEND again. ";
+const char *const InfoLoadFailed =
+    " The parameters could not be read from the EEPROM of the sensor: \n the sensor did not confirm the load. \n "
+    "The panel still shows the parameters it had before. Check the connection and press GET again. ";
 
 // Builds the telegram for order and arg and writes it; true when all 36 bytes went out.
 bool SendTelegram(uint16_t o, unsigned arg)
@@ -112,12 +118,15 @@ void SendPara()
     if (target == EEPROM) {
         // The sensor confirms the store once its EEPROM is written. The
         // confirmation is read here, so that it is never taken for the
-        // answer to the next command; a missing one changes nothing.
+        // answer to the next command; without it (or with a wrong echo) the
+        // EEPROM holds no confirmed parameter set, which the user must know.
         order = ORDER_SAVE_EEPROM;
         FillTxBuf(order, 0);
-        Exchange(kTelegramBytes, kExchangeTimeout);
+        const bool replied = Exchange(kTelegramBytes, kExchangeTimeout);
         if (nBytesW != kTelegramBytes)
             ShowTimeoutPopup();
+        else if (!replied || GetWord(szReadBuf, 0) != sync || GetWord(szReadBuf, 2) != ORDER_SAVE_EEPROM)
+            MessagePopup("ATTENTION!", InfoStoreFailed);
     }
 }
 
@@ -143,7 +152,7 @@ void Befehl6plus8()
         return;
     }
     GetRxBufPara();
-    // A wrong echo is silent: the read just ends.
+    // A wrong echo ends the read; the caller says so.
     comecho = (pp[0] == 0x55 && pp[1] == order) ? 1 : 0;
 }
 
@@ -154,6 +163,10 @@ void GetPara()
     if (target == EEPROM) {
         order = ORDER_LOAD_EEPROM;
         Befehl6plus8();
+        // A reply with a wrong echo: the sensor did not load its EEPROM, so
+        // what follows would not be the EEPROM's parameters.
+        if (comecho != 1 && bytesToRead == 0)
+            MessagePopup("ATTENTION!", InfoLoadFailed);
     }
     if (comecho != 1)
         return;

@@ -199,7 +199,9 @@ void Record()
         return;
     MessagePopup("ATTENTION!", kNotOpenedWarning);
     SetRecordingControls(true);
-    // A recording whose file could not be written has said so; it is not "saved".
+    // A recording that wrote no line, or whose file could not be written, is
+    // not "saved": the time-out pop-up or the file's failure message has said
+    // what went wrong.
     if (RecordFrame())
         MessagePopup("INFO!", "File has been saved!");
     SetRecordingControls(false);
@@ -207,12 +209,14 @@ void Record()
 
 // A pass whose frame does not come writes nothing and ends the recording;
 // a pass whose line cannot be written ends it too. Stop, a mode change or
-// closing during the wait end the loop after that pass's line.
+// closing during the wait end the loop after that pass's line. True when
+// the file got at least one line and every line of the recording.
 bool RecordFrame()
 {
     pollrecord = 1;
     otcrec = 0;
     CalcRecTime();
+    bool wroteLine = false;
     while (pollrecord == 1) {
         if (!FetchFrame()) {
             pollrecord = 0;
@@ -225,12 +229,13 @@ bool RecordFrame()
             pollrecord = 0;
             return false;
         }
+        wroteLine = true;
         ++otcrec;
         ShowCounters();
         if (otcrec == anzwerte)
             pollrecord = 0;
     }
-    return true;
+    return wroteLine;
 }
 
 // The interval wait: a short pause without user input, then events are

@@ -15,7 +15,7 @@ void SelRecFile();
 // Appends the header line to file_name; false (reported) when it could not be written.
 bool WriteFileHeader();
 void Record();
-// The timed loop; false when a line could not be written.
+// The timed loop; false when it wrote no line or a line could not be written.
 bool RecordFrame();
 void SlowDown();
 // Appends one data line of the values held; false (reported) when it could not be written.

@@ -1,20 +1,30 @@
-// The request/reply exchange over the line in use, and the globals the
-// transports share with it. Kept apart from the scope programs' connection
-// code and panels so that a program with a link of its own making (the
-// loader) uses the same exchange without those.
-#include "link.h"
+// The request/reply exchange over the line in use, the line check's order,
+// and the globals the transports share with it. Kept apart from the scope
+// programs' connection code and panels so that a program with a link of its
+// own making (the loader, the command-line tool) uses the same exchange
+// without those.
+#include "exchange.h"
+
+#include "rt_com.h"
+#include "rt_tcp.h"
 #include "telegram.h"
 #include "transport.h"
 
+#include <cstring>
+
 using namespace com232;
 
-uint16_t nBytesW;
+uint16_t comport = 1, tcpcon, nBytesW;
+unsigned g_hconversation;
 int dataSize, bytesToRead, bytesRead;
 double tstart, tdiff;
 
 namespace {
 
 constexpr unsigned kCommandWriteMs = 2000;
+constexpr unsigned kLineCheckWriteMs = 5000;
+
+LinkHooks g_hooks;
 
 // Only one exchange is on the wire at a time: a request made while another
 // waits for its reply (a callback run from inside the wait) is refused.
@@ -36,6 +46,39 @@ const char *ComErrorText(int code)
     default: return "RS-232 error!";
     }
 }
+
+const char *TcpErrorText(int code)
+{
+    static const char *const texts[] = {
+        "UnableToRegisterService",
+        "UnableToEstablishConnection",
+        "ExistingServer",
+        "FailedToConnect",
+        "ServerNotRegistered",
+        "TooManyConversations",
+        "ReadFailed",
+        "WriteFailed",
+        "InvalidParameter",
+        "OutOfMemory",
+        "TimeOutError ",
+        "NoConnectionEstablished ",
+        "GeneralIOErr",
+        "ConnectionClosed",
+        "UnableToLoadWinsockDLL",
+        "IncorrectWinsockDLLVersion",
+        "NetworkSubsystemNotReady ",
+        "ConnectionsStillOpen",
+        "DisconnectPending",
+        "InfoNotAvailable",
+    };
+    if (code <= -1 && code >= -20)
+        return texts[-code - 1];
+    return "Connection to server failed";
+}
+
+void SetLinkHooks(const LinkHooks &hooks) { g_hooks = hooks; }
+
+const LinkHooks &CurrentLinkHooks() { return g_hooks; }
 
 bool ExchangeBusy() { return g_exchangeBusy; }
 
@@ -91,3 +134,28 @@ bool Exchange(int replyBytes, double timeout, LinkWait wait, bool flushFirst, un
 }
 
 void GetDataFrame() { Exchange(kTelegramBytes, kExchangeTimeout); }
+
+bool ReadVersionText()
+{
+    order = ORDER_GET_VERSION;
+    FillTxBuf(ORDER_GET_VERSION, 0);
+    // Each line waits in its own way (see Transport::lineCheckWait).
+    const Transport &t = CurrentTransport();
+    Exchange(kTelegramBytes, t.lineCheckWait, t.lineCheckMode, true, kLineCheckWriteMs);
+    if (bytesToRead != 0)
+        return false;
+    std::memcpy(version, szReadBuf, kTelegramBytes);
+    version[kTelegramBytes] = version[kTelegramBytes + 1] = '\0';
+    return true;
+}
+
+void CloseLink()
+{
+    CloseTransport();
+    CloseCom(comport);
+    if (tcpcon != 0) {
+        DisconnectFromTCPServer(g_hconversation);
+        tcpcon = 0;
+        g_hconversation = 0;
+    }
+}

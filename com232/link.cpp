@@ -17,10 +17,9 @@
 
 using namespace com232;
 
-uint16_t comprotocol, comprotocolold, comport = 1, comportold, tcpcon;
+uint16_t comprotocol, comprotocolold, comportold;
 char ipBuf[256], ipBufOld[256], portNumStr[32], portNumStrOld[32];
 int portNum;
-unsigned g_hconversation;
 int16_t ret;
 char szStatus[48];
 char ipComboBoxFileName[260];
@@ -37,9 +36,7 @@ struct Ids {
     int comDevice = 0; // optional: the device the COM number stands for
 } ids;
 
-constexpr unsigned kLineCheckWriteMs = 5000;
 constexpr unsigned kConnectMs = 5000;
-constexpr unsigned kReadMs = 5000;
 constexpr int kTcpProtocol = 1;
 
 const char *const InfoButtonConnect = " Open a panel to select an interface protocol.";
@@ -97,6 +94,11 @@ void showComDevice(int port, const char *reason)
 int InitLink(const LinkSettings &settings, const LinkPanels &panels)
 {
     g_settings = settings;
+    LinkHooks hooks;
+    hooks.busy = [](int on) { SetWaitCursor(on); };
+    hooks.serverClosed = [] { MessagePopup("TCP Client", "Server has closed connection!"); };
+    hooks.serviceEventsInTcpRead = settings.serviceEventsInTcpRead;
+    SetLinkHooks(hooks);
     ids = Ids {};
     ids.main = panels.mainPanel;
     ids.iface = panels.interfacePanel;
@@ -159,35 +161,6 @@ void SetStatusText(const char *text)
 {
     if (ids.status)
         SetCtrlVal(ids.main, ids.status, text);
-}
-
-const char *TcpErrorText(int code)
-{
-    static const char *const texts[] = {
-        "UnableToRegisterService",
-        "UnableToEstablishConnection",
-        "ExistingServer",
-        "FailedToConnect",
-        "ServerNotRegistered",
-        "TooManyConversations",
-        "ReadFailed",
-        "WriteFailed",
-        "InvalidParameter",
-        "OutOfMemory",
-        "TimeOutError ",
-        "NoConnectionEstablished ",
-        "GeneralIOErr",
-        "ConnectionClosed",
-        "UnableToLoadWinsockDLL",
-        "IncorrectWinsockDLLVersion",
-        "NetworkSubsystemNotReady ",
-        "ConnectionsStillOpen",
-        "DisconnectPending",
-        "InfoNotAvailable",
-    };
-    if (code <= -1 && code >= -20)
-        return texts[-code - 1];
-    return "Connection to server failed";
 }
 
 void InitConnectPanel(int /*unused*/)
@@ -275,64 +248,18 @@ void InitTCP_IP()
 
 void CheckComLine()
 {
-    order = ORDER_GET_VERSION;
-    FillTxBuf(ORDER_GET_VERSION, 0);
     // The serial wait lets no user input through: a click on Go or Send
     // while the version text is awaited is handled after the check.
-    const Transport &t = CurrentTransport();
-    Exchange(kTelegramBytes, t.lineCheckWait, t.lineCheckMode, true, kLineCheckWriteMs);
-    if (bytesToRead != 0) {
+    if (!ReadVersionText()) {
         SetStatusText("TIMEOUT");
         setConnStatus("CONNECTION FAILURE");
         return;
     }
-    std::memcpy(version, szReadBuf, kTelegramBytes);
-    version[kTelegramBytes] = version[kTelegramBytes + 1] = '\0';
     SetStatusText(version);
     setConnStatus(version);
     dimAccept(0);
     if (g_settings.afterLineCheck)
         g_settings.afterLineCheck();
-}
-
-int ClientTCPCB(unsigned handle, int event, int /*error*/, void * /*callbackData*/)
-{
-    if (event == TCP_DISCONNECT) {
-        MessagePopup("TCP Client", "Server has closed connection!");
-        g_hconversation = 0;
-        tcpcon = 0;
-    } else if (event == TCP_DATAREADY) {
-        if (bytesToRead < 1 || !TcpReplyWaiting()) {
-            char scratch[kBufSize];
-            ClientTCPRead(handle, scratch, sizeof scratch, kReadMs);
-            return 0;
-        }
-        while (bytesToRead > 0) {
-            const int offset = dataSize - bytesToRead;
-            if (offset < 0 || offset + bytesToRead > static_cast<int>(sizeof szReadBuf))
-                break;
-            bytesRead = ClientTCPRead(handle, szReadBuf + offset, static_cast<size_t>(bytesToRead), kReadMs);
-            if (bytesRead <= 0)
-                break; // a failed read ends the loop; the exchange runs into its time-out
-            bytesToRead -= bytesRead;
-            // Service events only while bytes are still missing: after the
-            // last piece the waiting exchange should see its reply at once.
-            if (g_settings.serviceEventsInTcpRead && bytesToRead > 0)
-                ProcessSystemEvents();
-        }
-    }
-    return 0;
-}
-
-void CloseLink()
-{
-    CloseTransport();
-    CloseCom(comport);
-    if (tcpcon != 0) {
-        DisconnectFromTCPServer(g_hconversation);
-        tcpcon = 0;
-        g_hconversation = 0;
-    }
 }
 
 void EndLink()

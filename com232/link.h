@@ -1,10 +1,11 @@
-// The sensor link: RS232 or TCP/IP transport, the 36-byte request/reply
-// exchange, the connection attempt with its line check, the interface panel
-// and the IP address history. One module for the three scope programs; what
-// differs between them is a LinkSettings value given at start-up.
+// The scope programs' side of the sensor link: the connection attempt with
+// its line check, the interface panel, the status display and the IP address
+// history, over the link's core (exchange.h: transports and exchange). One
+// module for the three scope programs; what differs between them is a
+// LinkSettings value given at start-up.
 #pragma once
 
-#include "transport.h"
+#include "exchange.h"
 
 #include <cstdint>
 
@@ -30,17 +31,12 @@ struct LinkPanels {
     int interfacePanel = 0; // INTERFACEP
 };
 
-extern uint16_t comprotocol, comprotocolold, comport, comportold, tcpcon, nBytesW;
+extern uint16_t comprotocol, comprotocolold, comportold;
 extern char ipBuf[256], ipBufOld[256], portNumStr[32], portNumStrOld[32];
 extern int portNum;
-extern unsigned g_hconversation;
 extern int16_t ret;
 extern char szStatus[48];
-extern int dataSize, bytesToRead, bytesRead;
-extern double tstart, tdiff;
 extern char ipComboBoxFileName[260];
-
-constexpr double kExchangeTimeout = 3.0;
 
 // Sets the program's differences and the panels; resolves the controls by
 // name. Returns -1, naming the control on standard error, when the panel
@@ -62,39 +58,11 @@ void TryToConnect();
 void InitRS232();
 void InitTCP_IP();
 void CheckComLine();
-// One request/reply exchange over the line in use: sends the 36-byte
-// telegram in szWriteBuf (after a flush, unless flushFirst is false) and
-// waits up to `timeout` seconds for `replyBytes` reply bytes in szReadBuf.
-// Sets dataSize and bytesToRead; true when the reply is complete
-// (bytesToRead == 0). A request made while another exchange waits for its
-// reply is refused: false, nothing written, bytesToRead = replyBytes.
-bool Exchange(int replyBytes, double timeout, LinkWait wait = LinkWait::Events, bool flushFirst = true,
-              unsigned writeTimeoutMs = 2000);
-// True while an exchange waits for its reply.
-bool ExchangeBusy();
-// Sends what was written and drops stale input on the line in use (not
-// while an exchange waits).
-void FlushLink();
-// Sends the 36 bytes in szWriteBuf and waits for the 36-byte reply in
-// szReadBuf. Success when bytesToRead is 0 afterwards.
-void GetDataFrame();
-// Writes the telegram in szWriteBuf without awaiting a reply; returns the
-// byte count (36 when good), negative when refused or failed.
-int WriteTelegram();
-int ClientTCPCB(unsigned handle, int event, int error, void *callbackData);
-// True while an exchange over TCP waits for reply bytes (ClientTCPCB stores them).
-bool TcpReplyWaiting();
-// Closes the serial port and an open TCP conversation (program end).
-void CloseLink();
 // At the program's end: closes the line and frees the address combo box.
 void EndLink();
 
 // The status display of the main panel.
 void SetStatusText(const char *text);
-
-// Text for an RS-232 or TCP error code.
-const char *ComErrorText(int code);
-const char *TcpErrorText(int code);
 
 // IP history: at start-up, and when an address is committed.
 void LoadIpHistory();

@@ -3,8 +3,6 @@
 // at once instead of waiting out its time.
 #include "transport.h"
 
-#include "link.h"
-
 namespace {
 
 void noFlush() {}

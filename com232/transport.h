@@ -32,9 +32,10 @@ struct Transport {
     void (*close)();
 };
 
-// Serial line `port` (a COM number, see ResolveComDevice) at `baud`, 8N1,
-// with or without XON/XOFF. Returns 0 or the run-time's negative error code.
-int OpenSerialTransport(int port, long baud, bool xonxoff);
+// Serial line `port` (a COM number, see ResolveComDevice, or the given
+// device, which then wins) at `baud`, 8N1, with or without XON/XOFF.
+// Returns 0 or the run-time's negative error code.
+int OpenSerialTransport(int port, long baud, bool xonxoff, const char *device = "");
 // TCP client conversation to host:port. Returns 0 or the run-time's negative
 // TCP error code. Data-ready events go to ClientTCPCB.
 int OpenTcpTransport(const char *host, unsigned port, unsigned timeoutMs);

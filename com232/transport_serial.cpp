@@ -1,9 +1,9 @@
 // The serial transport: a COM port of the run-time. The reply is counted in
 // the port's input queue while the wait sleeps in the event loop, then read
 // in one piece.
-#include "link.h"
+#include "exchange.h"
 #include "rt_com.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 #include "telegram.h"
 #include "transport.h"
 
@@ -76,14 +76,14 @@ const Transport kSerialTransport = {
 
 } // namespace
 
-int OpenSerialTransport(int port, long baud, bool xonxoff)
+int OpenSerialTransport(int port, long baud, bool xonxoff, const char *device)
 {
     // An open TCP conversation stays open (it is closed by the next TCP open
     // or at program end); it simply is no longer the line in use.
     if (&CurrentTransport() == &kSerialTransport)
         CloseTransport();
     CloseCom(port);
-    const int r = OpenComConfig(port, "", baud, 0, 8, 1, kBufSize, kBufSize);
+    const int r = OpenComConfig(port, device ? device : "", baud, 0, 8, 1, kBufSize, kBufSize);
     if (r < 0) {
         if (&CurrentTransport() != &kSerialTransport)
             SelectTransport(ClosedTransport());

@@ -1,9 +1,9 @@
 // The TCP transport: a client conversation of the run-time. Reply bytes are
 // placed into szReadBuf by the data-ready callback (ClientTCPCB) while the
 // wait services events; bytesToRead counts down to 0.
-#include "link.h"
+#include "exchange.h"
+#include "rt_core.h"
 #include "rt_tcp.h"
-#include "rt_ui.h"
 #include "telegram.h"
 #include "transport.h"
 
@@ -12,6 +12,8 @@
 using namespace com232;
 
 namespace {
+
+constexpr unsigned kReadMs = 5000;
 
 // True while an exchange over TCP waits for its reply: only then does the
 // data-ready callback store bytes in szReadBuf.
@@ -92,10 +94,13 @@ bool TcpReplyWaiting() { return g_waiting && &CurrentTransport() == &kTcpTranspo
 int OpenTcpTransport(const char *host, unsigned port, unsigned timeoutMs)
 {
     tcpClose();
-    SetWaitCursor(1);
+    const LinkHooks &hooks = CurrentLinkHooks();
+    if (hooks.busy)
+        hooks.busy(1);
     unsigned handle = 0;
     const int r = ConnectToTCPServer(&handle, port, host, ClientTCPCB, nullptr, timeoutMs);
-    SetWaitCursor(0);
+    if (hooks.busy)
+        hooks.busy(0);
     if (r < 0) {
         SelectTransport(ClosedTransport());
         return r;
@@ -103,5 +108,35 @@ int OpenTcpTransport(const char *host, unsigned port, unsigned timeoutMs)
     g_hconversation = handle;
     tcpcon = 1;
     SelectTransport(kTcpTransport);
+    return 0;
+}
+
+int ClientTCPCB(unsigned handle, int event, int /*error*/, void * /*callbackData*/)
+{
+    if (event == TCP_DISCONNECT) {
+        if (CurrentLinkHooks().serverClosed)
+            CurrentLinkHooks().serverClosed();
+        g_hconversation = 0;
+        tcpcon = 0;
+    } else if (event == TCP_DATAREADY) {
+        if (bytesToRead < 1 || !TcpReplyWaiting()) {
+            char scratch[kBufSize];
+            ClientTCPRead(handle, scratch, sizeof scratch, kReadMs);
+            return 0;
+        }
+        while (bytesToRead > 0) {
+            const int offset = dataSize - bytesToRead;
+            if (offset < 0 || offset + bytesToRead > static_cast<int>(sizeof szReadBuf))
+                break;
+            bytesRead = ClientTCPRead(handle, szReadBuf + offset, static_cast<size_t>(bytesToRead), kReadMs);
+            if (bytesRead <= 0)
+                break; // a failed read ends the loop; the exchange runs into its time-out
+            bytesToRead -= bytesRead;
+            // Service events only while bytes are still missing: after the
+            // last piece the waiting exchange should see its reply at once.
+            if (CurrentLinkHooks().serviceEventsInTcpRead && bytesToRead > 0)
+                ProcessSystemEvents();
+        }
+    }
     return 0;
 }

@@ -2,7 +2,8 @@
 // queue limits and time-out. Waits service events (ProcessSystemEvents), so
 // they sleep until the port or a timer wakes the thread.
 #include "rt_com.h"
-#include "rt_internal.h"
+#include "rt_core.h"
+#include "rt_coreapp.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>

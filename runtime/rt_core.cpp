@@ -1,10 +1,10 @@
-// Application object, event servicing, time and locks.
-#include "rt_internal.h"
-
-#include "cmdline.h"
+// The core's application object, event servicing, time and locks. Qt Core
+// only: a program that links the core alone runs without a display.
+#include "rt_core.h"
+#include "rt_coreapp.h"
 
 #include <QAbstractEventDispatcher>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -16,50 +16,34 @@
 namespace rt {
 
 namespace {
-// Created on first use. It is deleted only by CloseRuntime: a test that never
+// Created on first use. It is deleted only by deleteApp: a test that never
 // calls it leaves the application to the process's end, which is harmless,
 // whereas destroying it from a static destructor with windows still alive is not.
-QApplication *g_app = nullptr;
+QCoreApplication *g_app = nullptr;
+AppFactory g_factory = nullptr;
 int g_argc = 1;
 char g_arg0[] = "velt";
 char *g_argv[] = {g_arg0, nullptr};
 } // namespace
 
-QApplication *ensureApp()
+void setAppFactory(AppFactory factory) { g_factory = factory; }
+
+QCoreApplication *ensureApp()
 {
-    if (!QApplication::instance())
-        g_app = new QApplication(g_argc, g_argv);
-    return qobject_cast<QApplication *>(QApplication::instance());
+    if (!QCoreApplication::instance())
+        g_app = g_factory ? g_factory(g_argc, g_argv) : new QCoreApplication(g_argc, g_argv);
+    return QCoreApplication::instance();
 }
 
-void destroyApp()
+bool ownsApp() { return g_app != nullptr; }
+
+void deleteApp()
 {
-    if (!g_app)
-        return;
-    for (int h : panelHandles())
-        DiscardPanel(h);
-    dropResourceFiles();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     delete g_app;
     g_app = nullptr;
 }
 
 } // namespace rt
-
-int InitRuntime(int argc, char **argv)
-{
-    rt::ensureApp();
-    // The program's main has already answered --help, --version and a bad
-    // command line; what is left here is the UI script to run.
-    std::string script = ParseCommandLine(argc, argv).uiScript;
-    if (script.empty()) {
-        if (const char *env = std::getenv("VELTRA_UI_SCRIPT"))
-            script = env;
-    }
-    if (!script.empty())
-        return rt::startUiScript(script);
-    return 0;
-}
 
 namespace {
 
@@ -102,7 +86,8 @@ void sleepServicing(int ms, QEventLoop::ProcessEventsFlags flags)
     QObject::connect(&wake, &QTimer::timeout, [] {});
     wake.start(ms);
     QAbstractEventDispatcher *d = QThread::currentThread()->eventDispatcher();
-    while (t.elapsed() < ms && d) {
+    // A Ctrl-C (see InstallInterruptHandler) ends the pause early.
+    while (t.elapsed() < ms && d && !InterruptRequested()) {
         QCoreApplication::sendPostedEvents();
         d->processEvents(flags | QEventLoop::WaitForMoreEvents);
     }
@@ -119,13 +104,6 @@ int ProcessSystemEvents()
 int ProcessSystemEventsNoInput()
 {
     serviceEvents(QEventLoop::ExcludeUserInputEvents);
-    return 0;
-}
-
-int ProcessDrawEvents()
-{
-    rt::ensureApp();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
     return 0;
 }
 

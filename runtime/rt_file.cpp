@@ -1,7 +1,7 @@
 // File services over stdio and Qt's file classes: line-oriented files with
 // integer handles, numeric arrays as text, and the program's directory.
 #include "rt_file.h"
-#include "rt_ui.h"
+#include "rt_core.h"
 
 #include <QDir>
 #include <QFile>

@@ -17,10 +17,12 @@
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <sys/resource.h>
 #include <deque>
+#include <limits>
 #include <sstream>
 #include <vector>
 
@@ -84,6 +86,38 @@ bool fail(const Action &a, const std::string &why)
     return false;
 }
 
+// The longest time an action may wait; waits are scheduled in whole
+// milliseconds of an int.
+constexpr double kMaxScriptSeconds = 1e6;
+
+// The whole number in word `at` of the action (`missing` when the action has
+// fewer words); reports the line and returns false when the word is none or
+// lies outside lo..hi.
+bool wholeArg(const Action &a, size_t at, const char *what, long long lo, long long hi, long long missing, int *out)
+{
+    long long v = missing;
+    if (at < a.args.size() && !ScriptWholeNumber(a.args[at], lo, hi, &v))
+        return fail(a, std::string(what) + " must be a whole number from " + std::to_string(lo) + " to " +
+                           std::to_string(hi) + ", not '" + a.args[at] + "'");
+    *out = static_cast<int>(v);
+    return true;
+}
+
+// Seconds in word `at` of the action (0 when it has fewer words), as wholeArg.
+bool secondsArg(const Action &a, size_t at, double *out)
+{
+    *out = 0;
+    if (at < a.args.size() && !ScriptDecimalNumber(a.args[at], 0, kMaxScriptSeconds, out))
+        return fail(a, "seconds must be a number from 0 to 1000000, not '" + a.args[at] + "'");
+    return true;
+}
+
+// COL ROW of a table cell in words at and at + 1.
+bool cellArgs(const Action &a, size_t at, Point *cell)
+{
+    return wholeArg(a, at, "COL", 1, 65535, 0, &cell->x) && wholeArg(a, at + 1, "ROW", 1, 65535, 0, &cell->y);
+}
+
 // Resolves PANEL CTRL; reports and returns false when either is unknown.
 bool resolve(const Action &a, size_t at, int *panel, int *ctrl)
 {
@@ -102,10 +136,10 @@ bool valuesEqual(const std::string &have, const std::string &want)
 {
     if (have == want)
         return true;
-    char *e1 = nullptr, *e2 = nullptr;
-    const double a = std::strtod(have.c_str(), &e1);
-    const double b = std::strtod(want.c_str(), &e2);
-    return !have.empty() && !want.empty() && *e1 == '\0' && *e2 == '\0' && std::fabs(a - b) < 1e-9;
+    constexpr double kAny = std::numeric_limits<double>::max();
+    double a = 0, b = 0;
+    return ScriptDecimalNumber(have, -kAny, kAny, &a) && ScriptDecimalNumber(want, -kAny, kAny, &b) &&
+           std::fabs(a - b) < 1e-9;
 }
 
 // Text of a control attribute as printattr shows it; false for an unknown attribute.
@@ -238,8 +272,13 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             r = SetCtrlVal(panel, ctrl, value.c_str());
         else if (c->kind == CTRL_RING && SetCtrlVal(panel, ctrl, value.c_str()) == 0)
             r = 0;
-        else
-            r = SetCtrlVal(panel, ctrl, std::strtod(value.c_str(), nullptr));
+        else {
+            double number = 0;
+            if (!ScriptDecimalNumber(value, -std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
+                                     &number))
+                return fail(a, "the value of " + a.args[2] + " must be a number, not '" + value + "'");
+            r = SetCtrlVal(panel, ctrl, number);
+        }
         if (r < 0)
             return fail(a, "cannot set " + a.args[2] + " to " + value);
         dispatchCtrl(panel, ctrl, EVENT_VAL_CHANGED);
@@ -250,7 +289,9 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
     if (verb == "setcell") {
         if (a.args.size() < 6 || !resolve(a, 1, &panel, &ctrl))
             return fail(a, "usage: setcell PANEL CTRL COL ROW VALUE");
-        const Point cell {std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())};
+        Point cell {};
+        if (!cellArgs(a, 3, &cell))
+            return false;
         Control *c = findControl(panel, ctrl);
         int mode = VAL_HOT;
         GetTableCellAttribute(panel, ctrl, cell, ATTR_CELL_MODE, &mode);
@@ -314,7 +355,10 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
     }
     if (verb == "wait") {
         if (s.waitUntil < 0) {
-            s.waitUntil = Timer() + (a.args.size() > 1 ? std::atof(a.args[1].c_str()) : 0);
+            double seconds = 0;
+            if (!secondsArg(a, 1, &seconds))
+                return false;
+            s.waitUntil = Timer() + seconds;
         }
         if (Timer() < s.waitUntil) {
             *pending = true;
@@ -336,8 +380,12 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         std::string have;
         if (byAttr && !attrText(panel, ctrl, a.args[3], &have))
             return fail(a, "unknown attribute " + a.args[3]);
-        if (s.waitforDeadline < 0)
-            s.waitforDeadline = Timer() + std::atof(a.args.back().c_str());
+        if (s.waitforDeadline < 0) {
+            double seconds = 0;
+            if (!secondsArg(a, a.args.size() - 1, &seconds))
+                return false;
+            s.waitforDeadline = Timer() + seconds;
+        }
         // VALUE may hold blanks: everything between "==" and the time-out.
         const std::string want = ScriptLineValueBeforeLastWord(rawLine, static_cast<int>(eq) + 1);
         if (!byAttr)
@@ -363,8 +411,12 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         // change the world outside (restart a simulator) at a known moment.
         if (a.args.size() < 3)
             return fail(a, "usage: waitfile PATH TIMEOUT");
-        if (s.waitfileDeadline < 0)
-            s.waitfileDeadline = Timer() + std::atof(a.args[2].c_str());
+        if (s.waitfileDeadline < 0) {
+            double seconds = 0;
+            if (!secondsArg(a, 2, &seconds))
+                return false;
+            s.waitfileDeadline = Timer() + seconds;
+        }
         if (QFileInfo::exists(QString::fromStdString(a.args[1]))) {
             s.waitfileDeadline = -1;
             return true;
@@ -409,9 +461,11 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
     if (verb == "printcell") {
         if (a.args.size() < 5 || !resolve(a, 1, &panel, &ctrl))
             return fail(a, "usage: printcell PANEL CTRL COL ROW");
+        Point cell {};
+        if (!cellArgs(a, 3, &cell))
+            return false;
         char buf[256] = "";
-        GetTableCellVal(panel, ctrl, Point {std::atoi(a.args[3].c_str()), std::atoi(a.args[4].c_str())}, buf,
-                        sizeof buf);
+        GetTableCellVal(panel, ctrl, cell, buf, sizeof buf);
         std::printf("%s.%s[%s,%s]=%s\n", a.args[1].c_str(), a.args[2].c_str(), a.args[3].c_str(), a.args[4].c_str(),
                     buf);
         std::fflush(stdout);
@@ -440,7 +494,10 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         return true;
     }
     if (verb == "quit") {
-        finish(a.args.size() > 1 ? std::atoi(a.args[1].c_str()) : 0);
+        int code = 0;
+        if (!wholeArg(a, 1, "CODE", 0, 255, 0, &code))
+            return false;
+        finish(code);
         *pending = true; // nothing more runs
         return true;
     }
@@ -603,6 +660,28 @@ std::string ScriptLineRest(const std::string &line, int skipWords)
     }
     pos = line.find_first_not_of(kBlanks, pos);
     return pos == std::string::npos ? "" : line.substr(pos);
+}
+
+bool ScriptWholeNumber(const std::string &word, long long lo, long long hi, long long *out)
+{
+    long long v = 0;
+    const char *end = word.data() + word.size();
+    const auto [ptr, ec] = std::from_chars(word.data(), end, v);
+    if (ec != std::errc() || ptr != end || v < lo || v > hi)
+        return false;
+    *out = v;
+    return true;
+}
+
+bool ScriptDecimalNumber(const std::string &word, double lo, double hi, double *out)
+{
+    double v = 0;
+    const char *end = word.data() + word.size();
+    const auto [ptr, ec] = std::from_chars(word.data(), end, v);
+    if (ec != std::errc() || ptr != end || !std::isfinite(v) || v < lo || v > hi)
+        return false;
+    *out = v;
+    return true;
 }
 
 std::string ScriptLineValueBeforeLastWord(const std::string &line, int skipWords)

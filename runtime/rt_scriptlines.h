@@ -23,4 +23,12 @@ std::string ScriptLineRest(const std::string &line, int skipWords);
 // TIMEOUT"); empty when the rest is one word or none.
 std::string ScriptLineValueBeforeLastWord(const std::string &line, int skipWords);
 
+// A word of an action that stands for a number, read whole: digits with an
+// optional '-', nothing before or after them. True and *out when the word is
+// a whole number within lo..hi; false for anything else (a word that is no
+// number, one too large for its type, one outside lo..hi).
+bool ScriptWholeNumber(const std::string &word, long long lo, long long hi, long long *out);
+// The same for a decimal number ("0.5", "1e3"); infinity and NaN are none.
+bool ScriptDecimalNumber(const std::string &word, double lo, double hi, double *out);
+
 } // namespace rt

@@ -1,7 +1,8 @@
 // TCP client over QTcpSocket. Conversations are numbered from 1; the
 // callback runs from inside event processing on the GUI thread.
 #include "rt_tcp.h"
-#include "rt_internal.h"
+#include "rt_core.h"
+#include "rt_coreapp.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>

@@ -1,8 +1,11 @@
-// The GUI run-time: panels, controls, events, pop-ups, graphs, strip charts,
-// tables, time and locks. A C-style interface with integer panel handles and
+// The user-interface part of the run-time: panels, controls, their events,
+// pop-ups, graphs, strip charts and tables, over the core part (rt_core.h:
+// event servicing, time, locks). A C-style interface with integer panel handles and
 // control identifiers, implemented over Qt Widgets. Everything runs on the one
 // GUI thread; callbacks are called from inside event processing.
 #pragma once
+
+#include "rt_core.h"
 
 #include <cstddef>
 #include <string>
@@ -10,7 +13,6 @@
 // ---- callback types ---------------------------------------------------------
 using CtrlCallbackPtr = int (*)(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 using PanelCallbackPtr = int (*)(int panel, int event, void *callbackData, int eventData1, int eventData2);
-using DeferredCallbackPtr = void (*)(void *callbackData);
 
 // A program registers the callbacks its panel resource file names. A name in
 // the file that is missing from the table makes LoadPanel fail.
@@ -52,20 +54,6 @@ enum {
     VAL_F10_VKEY = VAL_F1_VKEY + 9,
     VAL_F11_VKEY = VAL_F1_VKEY + 10,
     VAL_F12_VKEY = VAL_F1_VKEY + 11,
-};
-
-// ---- error codes ------------------------------------------------------------
-enum {
-    UIENoError = 0,
-    UIEHandleInvalid = -1, // panel resource missing or panel handle bad
-    UIEBadFile = -2,       // resource file malformed
-    UIECtrlNotFound = -4,
-    UIEAttributeInvalid = -5,
-    UIEValueInvalid = -6,
-    UIEIndexOutOfRange = -7,
-    UIEOutOfMemory = -12,
-    UIEWrongCtrlType = -14,
-    UIECallbackNotFound = -20,
 };
 
 // ---- attributes -------------------------------------------------------------
@@ -116,16 +104,6 @@ enum {
 };
 
 enum { VAL_HOT = 1, VAL_INDICATOR = 2, VAL_NORMAL = 3, VAL_VALIDATE = 4 };
-enum {
-    VAL_INTEGER = 1,
-    VAL_DOUBLE = 2,
-    VAL_STRING = 3,
-    VAL_UNSIGNED_SHORT_INTEGER = 4,
-    VAL_UNSIGNED_INTEGER = 5,
-    VAL_SHORT_INTEGER = 6,
-    VAL_CHAR = 7,
-    VAL_FLOAT = 8
-};
 
 // Control kinds (ATTR_CTRL_STYLE, NewCtrl).
 enum {
@@ -208,16 +186,6 @@ std::string PanelName(int panel);
 
 int RunUserInterface();
 int QuitUserInterface(int returnCode);
-// Services pending events; with nothing pending, sleeps in the event loop
-// until I/O, a timer or a short guard interval wakes the thread.
-int ProcessSystemEvents();
-// Pauses for ms milliseconds while servicing events.
-void Sleep(int ms);
-// As ProcessSystemEvents and Sleep, but keys and mouse clicks wait until
-// afterwards: for waits during which the user must not start another action
-// (I/O, timers and UI-script steps are still serviced).
-int ProcessSystemEventsNoInput();
-void SleepNoInput(int ms);
 // Paints what is waiting to be painted, now, and nothing else: no input, no
 // timers, no waiting.
 int ProcessDrawEvents();
@@ -343,16 +311,3 @@ int ConfirmPopup(const char *title, const char *message);
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, const char *fileTypeList,
                     const char *title, int buttonLabel, int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, char *pathName);
-
-// ---- time -------------------------------------------------------------------
-double Timer();        // monotonic seconds
-const char *DateStr(); // MM-DD-YYYY
-const char *TimeStr(); // HH:MM:SS
-
-// ---- locks and deferred calls ------------------------------------------------
-int NewLock(int *lockHandle);
-int GetLock(int lockHandle, int *obtained);
-int ReleaseLock(int lockHandle);
-int DiscardLock(int lockHandle);
-int GetCurrentThreadID();
-int PostDeferredCallToThread(DeferredCallbackPtr fn, void *callbackData, int threadId);

@@ -136,6 +136,8 @@ inline const std::string kCalibFailed = "POPUP ATTENTION!|CALIBRATION FAILED!\n"
 inline const std::string kCalibPassed = "POPUP CALIBRATION PASSED!|";
 inline const std::string kFinishInfo = "POPUP INFO!|";
 inline const std::string kStoreFailed = "POPUP ATTENTION!| The default parameter set could not be stored";
+inline const std::string kV61StoreFailed = "POPUP ATTENTION!| The parameter set could not be stored";
+inline const std::string kV61LoadFailed = "POPUP ATTENTION!| The parameters could not be read from the EEPROM";
 inline const std::string kTcSuccess = "P.DispResult=SUCCESS\n";
 inline const std::string kLoaderFailure = "CONNECTION FAILURE";
 inline const std::string kTransferError = "Error occured while creating EEPROM backup!";
@@ -378,7 +380,8 @@ inline const std::vector<Row> &Rows()
     const std::vector<Expect> v61Timeout = {{kScopeTimeout, 1}, {kStatusTimeout, 1}};
     const std::vector<Expect> v61Closed = {{kServerClosed, 1}, {kScopeTimeout, 1}, {kStatusTimeout, 1}};
     const std::vector<Expect> v61Fine = {{kStatusVersion, 1}};
-    const std::vector<Expect> recTimeout = {{kNotOpened, 1}, {kScopeTimeout, 1}, {kSaved, 1}, {kStatusTimeout, 1}};
+    const std::vector<Expect> v61NotStored = {{kV61StoreFailed, 1}, {kStatusVersion, 1}};
+    const std::vector<Expect> recTimeout = {{kNotOpened, 1}, {kScopeTimeout, 1}, {kSaved, 0}, {kStatusTimeout, 1}};
     const std::vector<Expect> tcTimeout = {{kTempCompTimeout, 1}, {kStatusTimeout, 1}};
     const std::vector<Expect> calFailed = {{kCalibFailed, 1}, {kStatusTimeout, 1}};
     static const std::vector<Row> rows = {
@@ -413,13 +416,14 @@ inline const std::vector<Row> &Rows()
         // or after the last has been handed to the line.
         {"V61SendRam", F::Close, fails, {{kServerClosed, 1}, {kScopeTimeout, 0, 1}}, On::Tcp},
         // The store's confirmation is read so that it never answers a later
-        // request; a missing or wrong one is not reported.
-        {"V61SendEeprom", F::NoReply, works, v61Fine},
-        {"V61SendEeprom", F::Short, works, v61Fine},
-        {"V61SendEeprom", F::Long, works, v61Fine},
-        {"V61SendEeprom", F::BadEcho, works, v61Fine},
+        // request; a missing or wrong one says that the EEPROM was not written.
+        {"V61SendEeprom", F::NoReply, fails, v61NotStored},
+        {"V61SendEeprom", F::Short, fails, v61NotStored},
+        {"V61SendEeprom", F::Long, fails, v61NotStored, On::Pty},
+        {"V61SendEeprom", F::Long, works, v61Fine, On::Tcp},
+        {"V61SendEeprom", F::BadEcho, fails, v61NotStored},
         {"V61SendEeprom", F::Split, works, v61Fine},
-        {"V61SendEeprom", F::Close, works, {{kServerClosed, 1}, {kStatusVersion, 1}}, On::Tcp},
+        {"V61SendEeprom", F::Close, fails, {{kServerClosed, 1}, {kV61StoreFailed, 1}, {kStatusVersion, 1}}, On::Tcp},
         {"V61GetRam", F::NoReply, fails, v61Timeout},
         {"V61GetRam", F::Short, fails, v61Timeout},
         {"V61GetRam", F::Long, fails, v61Timeout, On::Pty},
@@ -427,12 +431,12 @@ inline const std::vector<Row> &Rows()
         {"V61GetRam", F::BadEcho, works, v61Fine},
         {"V61GetRam", F::Split, works, v61Fine},
         {"V61GetRam", F::Close, fails, v61Closed, On::Tcp},
-        // A wrong echo to the EEPROM load ends the read without a message.
+        // A wrong echo to the EEPROM load ends the read with a message.
         {"V61GetEeprom", F::NoReply, fails, v61Timeout},
         {"V61GetEeprom", F::Short, fails, v61Timeout},
         {"V61GetEeprom", F::Long, fails, v61Timeout, On::Pty},
         {"V61GetEeprom", F::Long, works, v61Fine, On::Tcp},
-        {"V61GetEeprom", F::BadEcho, fails, v61Fine},
+        {"V61GetEeprom", F::BadEcho, fails, {{kV61LoadFailed, 1}, {kStatusVersion, 1}}},
         {"V61GetEeprom", F::Split, works, v61Fine},
         {"V61GetEeprom", F::Close, fails, v61Closed, On::Tcp},
         // A data frame must echo its order: a wrong echo is a failed exchange.
@@ -443,8 +447,8 @@ inline const std::vector<Row> &Rows()
         {"V61Go", F::BadEcho, fails, v61Timeout},
         {"V61Go", F::Split, works, v61Fine},
         {"V61Go", F::Close, fails, v61Closed, On::Tcp},
-        // A recording whose first frame does not come records nothing; the
-        // end of every timed recording says "File has been saved!".
+        // A recording whose first frame does not come records nothing and
+        // does not say "File has been saved!": the time-out pop-up says why.
         {"V61Recorder", F::NoReply, fails, recTimeout},
         {"V61Recorder", F::Short, fails, recTimeout},
         {"V61Recorder", F::Long, fails, recTimeout, On::Pty},
@@ -454,7 +458,7 @@ inline const std::vector<Row> &Rows()
         {"V61Recorder",
          F::Close,
          fails,
-         {{kNotOpened, 1}, {kServerClosed, 1}, {kScopeTimeout, 1}, {kSaved, 1}, {kStatusTimeout, 1}},
+         {{kNotOpened, 1}, {kServerClosed, 1}, {kScopeTimeout, 1}, {kSaved, 0}, {kStatusTimeout, 1}},
          On::Tcp},
         {"V61TeachCapture", F::NoReply, fails, v61Timeout},
         {"V61TeachCapture", F::Short, fails, v61Timeout},
@@ -463,11 +467,11 @@ inline const std::vector<Row> &Rows()
         {"V61TeachCapture", F::BadEcho, fails, v61Timeout},
         {"V61TeachCapture", F::Split, works, v61Fine},
         {"V61TeachCapture", F::Close, fails, v61Closed, On::Tcp},
-        // The upload's own line check failing leaves TIMEOUT in the status
-        // display; the read-back that follows still proves the tables.
-        {"TcUpload", F::NoReply, fails, {{kStatusTimeout, 1}, {kTcSuccess, 1}}},
-        {"TcUpload", F::Short, fails, {{kStatusTimeout, 1}, {kTcSuccess, 1}}},
-        {"TcUpload", F::Long, fails, {{kStatusTimeout, 1}, {kTcSuccess, 1}}, On::Pty},
+        // The upload's own line check may fail: the read-back that follows
+        // still proves the tables, and the status shows the sensor again.
+        {"TcUpload", F::NoReply, works, {{kStatusVersion, 1}, {kTcSuccess, 1}}},
+        {"TcUpload", F::Short, works, {{kStatusVersion, 1}, {kTcSuccess, 1}}},
+        {"TcUpload", F::Long, works, {{kStatusVersion, 1}, {kTcSuccess, 1}}, On::Pty},
         {"TcUpload", F::Long, works, {{kStatusVersion, 1}, {kTcSuccess, 1}}, On::Tcp},
         {"TcUpload", F::BadEcho, works, {{"P.DispStatus=FA\n", 1}, {kTcSuccess, 1}}},
         {"TcUpload", F::Split, works, {{kStatusVersion, 1}, {kTcSuccess, 1}}},

@@ -105,6 +105,31 @@ TEST_P(ProgramStart, WithoutItsResourceFileEndsWithMinusOneAndShowsNothing)
     EXPECT_FALSE(r.output.contains("POPUP")) << r.output.toStdString();
 }
 
+// A word where an action takes a number that is no number, or one out of
+// range, ends the script at that line with status 2, as any script error.
+TEST(UiScriptNumbers, ABadNumberEndsTheScriptWithItsLine)
+{
+    const char *const bad[] = {
+        "wait soon",
+        "wait 1e400",
+        "waitfor P EditAverage == 1 -1",
+        "waitfile /nonexistent nan",
+        "set P EditAverage 12abc",
+        "setcell P ColorTeachTable 1 99999999999 5",
+        "printcell P ColorTeachTable x 1",
+        "quit 256",
+    };
+    for (const char *line : bad) {
+        QTemporaryDir tmp;
+        ASSERT_TRUE(tmp.isValid());
+        const QByteArray script = QByteArray("print P EditAverage\n") + line + "\nquit 0\n";
+        const ProcessResult r = RunWithScript(QDir(BinDir()).filePath("Veltv61"), tmp.filePath("s.txt"), script);
+        ASSERT_TRUE(r.finished) << line;
+        EXPECT_EQ(r.code, 2) << line << "\n" << r.output.toStdString();
+        EXPECT_TRUE(r.output.contains("ui script line 2: ")) << line << "\n" << r.output.toStdString();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllPrograms, ProgramStart, ::testing::ValuesIn(kPrograms),
                          [](const ::testing::TestParamInfo<Program> &info) { return std::string(info.param.name); });
 

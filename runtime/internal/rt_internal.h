@@ -1,6 +1,7 @@
 // Internals shared by the run-time's source files; programs never include this.
 #pragma once
 
+#include "rt_coreapp.h"
 #include "rt_ui.h"
 
 #include "uirindex.h"
@@ -20,10 +21,6 @@ class QLabel;
 
 namespace rt {
 
-// Longest sleep of ProcessSystemEvents when nothing wakes the thread earlier.
-constexpr int kGuardIntervalMs = 10;
-
-QApplication *ensureApp();
 // Discards every panel, runs pending deletions and deletes the application.
 void destroyApp();
 // Starts the UI script; returns 0 or -1 when the script cannot be read.

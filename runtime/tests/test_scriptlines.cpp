@@ -72,3 +72,33 @@ TEST(ScriptLines, WaitforValueLiesBetweenOperatorAndTimeOut)
     for (const Case &c : cases)
         EXPECT_EQ(rt::ScriptLineValueBeforeLastWord(c.line, c.skip), c.value) << c.line;
 }
+
+// Numbers in actions are read whole; anything else is no number, never a
+// partly read one or a value past the type's end.
+TEST(ScriptLines, NumbersAreReadWholeAndWithinTheirRange)
+{
+    struct Case {
+        const char *word;
+        bool whole;   // a whole number within -5..300
+        bool decimal; // a decimal number within -5..300
+        double value;
+    } const cases[] = {
+        {"42", true, true, 42},     {"-5", true, true, -5},
+        {"300", true, true, 300},   {"0.25", false, true, 0.25},
+        {"2e2", false, true, 200},  {"301", false, false, 0},
+        {"-6", false, false, 0},    {"99999999999999999999", false, false, 0},
+        {"1e400", false, false, 0}, {"", false, false, 0},
+        {"abc", false, false, 0},   {"12x", false, false, 0},
+        {" 7", false, false, 0},    {"+7", false, false, 0},
+        {"0x10", false, false, 0},  {"nan", false, false, 0},
+        {"inf", false, false, 0},
+    };
+    for (const Case &c : cases) {
+        long long w = -99;
+        double d = -99;
+        EXPECT_EQ(rt::ScriptWholeNumber(c.word, -5, 300, &w), c.whole) << c.word;
+        EXPECT_EQ(rt::ScriptDecimalNumber(c.word, -5, 300, &d), c.decimal) << c.word;
+        EXPECT_EQ(w, c.whole ? static_cast<long long>(c.value) : -99) << c.word;
+        EXPECT_EQ(d, c.decimal ? c.value : -99) << c.word;
+    }
+}

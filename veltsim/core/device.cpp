@@ -134,7 +134,21 @@ void Device::handleTelegram(int channel, std::span<const uint8_t, kTelegramBytes
   out_.log.push_back(
       line(now, channel).str("dir", "rx").num("order", order).str("hex", toHex(telegram)).text());
 
-  Sensor::Result result = sensor_.handle(telegram, now);
+  // A request word taken wrongly: the sensor acts on (and stores) the altered telegram.
+  std::array<uint8_t, kTelegramBytes> taken;
+  std::copy(telegram.begin(), telegram.end(), taken.begin());
+  if (const FaultRule* r = faults_.match(FaultKind::Miswrite, order);
+      r && r->value >= 2 && r->value < static_cast<int>(kTelegramBytes / 2)) {
+    const size_t at = 2 * static_cast<size_t>(r->value);
+    const uint16_t word = r->replacement >= 0
+                              ? static_cast<uint16_t>(r->replacement)
+                              : static_cast<uint16_t>(wordAt(telegram, static_cast<size_t>(r->value)) + 1);
+    taken[at] = static_cast<uint8_t>(word >> 8);
+    taken[at + 1] = static_cast<uint8_t>(word & 0xFF);
+    out_.log.push_back(
+        line(now, channel).str("event", "fault").str("fault", r->text).num("order", order).text());
+  }
+  Sensor::Result result = sensor_.handle(taken, now);
   if (!result.known)
     out_.log.push_back(line(now, channel).str("event", "unknown-order").num("order", order).text());
   if (!result.note.empty())

@@ -18,6 +18,7 @@ const KindInfo kKinds[] = {
     {"long", FaultKind::Long, "bytes", 0, true},
     {"badecho", FaultKind::BadEcho, "word", -1, false},
     {"alter", FaultKind::Alter, "word", 0, true},
+    {"miswrite", FaultKind::Miswrite, "word", 0, true},
     {"delay", FaultKind::Delay, "ms", 0, true},
     {"split", FaultKind::Split, "ms", 50, false},
     {"close", FaultKind::Close, "after", 0, true},
@@ -77,7 +78,8 @@ std::optional<FaultRule> parseFault(std::string_view text, std::string* error) {
     if (info->valueKey && key == info->valueKey) {
       rule.value = *v;
       haveValue = true;
-    } else if (key == "value" && rule.kind == FaultKind::Alter && *v <= 0xFFFF) {
+    } else if (key == "value" && (rule.kind == FaultKind::Alter || rule.kind == FaultKind::Miswrite) &&
+               *v <= 0xFFFF) {
       rule.replacement = *v;
     } else if (key == "order" && *v <= 0xFFFF) {
       rule.order = static_cast<uint16_t>(*v);

@@ -5,6 +5,9 @@
 //   badecho[:word=W]       reply word 1 (the echoed order) replaced by W (default: order+1)
 //   alter:word=W[:value=V] reply word W (0-based) replaced by V (default: the word + 1),
 //                          e.g. one entry of a 200- or 256-byte table reply
+//   miswrite:word=W[:value=V] request word W (0-based) replaced by V (default: the
+//                          word + 1) before the sensor acts on it: a write order
+//                          stores a wrong word
 //   delay:ms=M             reply M ms late
 //   split[:ms=M]           reply in two halves, M ms apart (default 50)
 //   close:after=N          close a TCP connection after its N-th telegram (replied first)
@@ -35,6 +38,7 @@ enum class FaultKind {
   Long,
   BadEcho,
   Alter,
+  Miswrite,
   Delay,
   Split,
   Close,
@@ -50,7 +54,7 @@ struct FaultRule {
   std::optional<uint16_t> order;  // filter: only this order
   int nth = 0;                    // filter: only the nth telegram (0: every)
   int value = 0;                  // bytes, word, ms, after or record number, by kind
-  int replacement = -1;           // alter: the new word (< 0: the old word + 1)
+  int replacement = -1;           // alter, miswrite: the new word (< 0: the old word + 1)
   std::string text;               // the text it was parsed from, for the log
 };
 
