@@ -3,13 +3,14 @@
 #include "QuillonV20Program.h"
 
 #include "QuillonV20Ids.h" // generated from QuillonV20.uir: panel and control identifiers
-#include "link.h"
 #include "loaderdata.h"
 #include "rt_file.h"
 #include "telegram.h"
 #include "transport.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <iterator>
 
 using namespace com232;
@@ -18,7 +19,6 @@ int mainpanel = 0;
 
 namespace quillon {
 
-int16_t comecho = 1;
 char proj_dir[260];
 
 namespace {
@@ -30,6 +30,29 @@ const char *const InfoButtonClearWindow = "Clear status window.";
 const char *const InfoStatus = "Displays status of firmware update.";
 const char *const InfoEditConnect = "Select a serial COM-PORT.";
 
+// The panel's view of a loader job.
+struct Panel : LoaderObserver {
+    double step = 0, progress = 0;
+    bool armed = false;
+    void Status(const char *text) override { AppendStatus(text); }
+    void BootText(const std::string &text) override { AppendStatus(text.c_str()); }
+    void Progress(long done, long, const char *) override
+    {
+        progress = done == 0 ? 0 : progress + step;
+        SetProgress(progress);
+    }
+    void FirmwareProgress(long lines, long totalLines, long, long) override
+    {
+        SetProgress(lines == 0 ? 0.0 : std::max(1.0, 1000.0 * static_cast<double>(lines) / std::max(totalLines, 1L)));
+    }
+    void Armed() override
+    {
+        armed = true;
+        run::disarm = 1;
+    }
+    bool Cancelled() override { return armed && run::disarm == 0; }
+} g_panel;
+
 // Load order; the first entry is the main panel.
 const RtPanelSlot kPanels[] = {
     {&mainpanel, MAINP},
@@ -39,17 +62,19 @@ const RtPanelSlot kPanels[] = {
 
 void ResetLoaderGlobals()
 {
-    InitTelegramGlobals();
-    anzframe = 18;
-    com232::sync = 0x55;
-    order = 1;
-    comport = 1;
-    comecho = 1;
+    InitLoaderJobs();
     filereadOK = 0;
     run::disarm = 0;
     srec_file_name[0] = '\0';
     file_name[0] = '\0';
-    std::memset(fileBuf, 0, sizeof fileBuf);
+}
+
+LoaderObserver &PanelObserver(double step)
+{
+    g_panel.step = step;
+    g_panel.progress = 0;
+    g_panel.armed = false;
+    return g_panel;
 }
 
 void AppendStatus(const char *text)

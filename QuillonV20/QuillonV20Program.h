@@ -4,6 +4,8 @@
 // the scope programs' link.
 #pragma once
 
+#include "loader.h"
+
 #include <cstdint>
 
 // Handle of the one panel, valid from start-up to shut-down (0 while not loaded).
@@ -16,13 +18,8 @@ int WinMain(int argc, char **argv);
 
 namespace quillon {
 
-// COM port number (1 at start, then the COM port selector's), the result of
-// opening it and the text of a port error.
-extern uint16_t comport;
-extern int16_t ret;
-extern char szStatus[52];
-// Outcome of the last exchange: 1 good, 0 failed; a long job ends at 0.
-extern int16_t comecho;
+// COM port number, the result of opening it, the port error text and the
+// outcome of the last exchange are the loader jobs' (jobs/loader.h).
 // The program's directory, the current directory from start-up on.
 extern char proj_dir[260];
 
@@ -36,27 +33,18 @@ void SetProgress(double value);
 void SetButtonsDimmed(int dimmed);
 // Start-up state of every program global (for tests and InitAll).
 void ResetLoaderGlobals();
+// The observer through which the panel follows a loader job: the status
+// texts go to the status window, each step of progress adds `step` to the
+// progress display, and a firmware update ends at Disarm PL.
+LoaderObserver &PanelObserver(double step = 0);
 
-// ---- boot link and identification (bootlink.cpp) ----------------------------
+// ---- line and identification (bootlink.cpp) -----------------------------------
 // Opens comport for the sensor's application: 19200 baud 8N1.
 void InitRS232();
-// Opens comport for the boot firmware: 115200 baud 8N1 with XON/XOFF.
-void InitRS232PL();
 // Closes the port, reads the COM port selector, opens it, identifies the sensor.
 void TryToConnect();
 // Identify exchange: shows the sensor's text (36, 48 or 72 bytes) or "CONNECTION FAILURE".
 void CheckComLine();
-// Sends the write telegram in szWriteBuf and checks its answer over n words
-// (36 bytes, 0x00 0xAA, bytes 2 to 2n-1 as sent); a telegram not written
-// whole fails too.
-void CheckEcho(int words);
-// Marks a failed exchange: comecho 0, progress 0, the transfer error text.
-void SetPopupTimeout();
-// Sends the sensor's application into its boot firmware.
-void jmpBF();
-// Sends the telegram in szWriteBuf without awaiting an answer; the byte count
-// written (36 when good), negative on failure.
-int WriteLoaderTelegram();
 
 // ---- firmware update (firmware.cpp) -------------------------------------------
 extern uint16_t filereadOK;

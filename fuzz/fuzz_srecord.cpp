@@ -1,6 +1,6 @@
 // S-record input: the boot firmware's record scanner on any characters, the
 // firmware image built from the records it accepts, and the loader's split of
-// a firmware file into lines. Every scan makes progress or waits for more;
+// a firmware file into lines and its S-record check. Every scan makes progress or waits for more;
 // a record found is the text it consumed, reads the same when written out
 // again, and no prefix of it is taken for an error (records arrive in
 // pieces). The firmware image, fed with the records and with data at
@@ -11,6 +11,7 @@
 
 #include "loaderdata.h"
 #include "srecord.h"
+#include "srecord_check.h"
 
 #include <cctype>
 #include <map>
@@ -194,5 +195,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     checkLines(input, quillon::kMaxFirmwareLine);
     checkLines(input, 16);
+
+    // A file the loader's check accepts is one the boot firmware takes whole,
+    // record by record, line by line.
+    std::string why;
+    std::vector<std::string> lines;
+    if (CheckSRecordFile(input, &why) && quillon::SplitFirmwareLines(input, size + 1, &lines, &why))
+        for (const std::string &l : lines) {
+            const SRecScan s = scanRecord(l);
+            FUZZ_CHECK(s.status == SRecScan::Complete && s.consumed == l.size());
+        }
     return 0;
 }

@@ -318,17 +318,8 @@ TEST(Loader, FirmwareUpdateWithASrecCatFileOfCrLfLines)
 TEST(Loader, FirmwareUpdateReportsTheBootFirmwaresError)
 {
     FirmwareRun fw(600);
-    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.good"));
-    // The checksum of the third line spoiled.
-    std::istringstream in(ReadTextFile(fw.dir + "/fw.good"));
-    std::string line, bad;
-    for (int n = 1; std::getline(in, line); ++n) {
-        if (n == 3)
-            line.back() = line.back() == '0' ? '1' : '0';
-        bad += line + "\n";
-    }
-    WriteTextFile(fw.dir + "/fw.s", bad);
-    SimProcess sim(fw.args(), false, true);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    SimProcess sim(fw.args({"--fault", "srecerror:nth=3"}), false, true);
     ASSERT_TRUE(sim.ok());
     Loader l;
     ASSERT_EQ(l.run(sim, UpdateScript(fw.dir + "/fw.s")), 0) << l.out;
@@ -403,16 +394,30 @@ TEST(Loader, FirmwareFilesThatCannotBeSentAreRefusedBeforeTheJump)
     SimProcess sim({}, false, true);
     ASSERT_TRUE(sim.ok());
     Loader l;
-    const std::string longLine = WriteTextFile(l.dir + "/long.s", "S0030000FC\n" + std::string(1001, 'S') + "\n");
-    ASSERT_EQ(l.run(sim, Click("ButtonArmPL") + "file " + l.dir + "/gone.s existing\n" + Click("ButtonReadFW") +
-                             Click("ButtonArmPL") + "file " + longLine + " existing\n" + Click("ButtonReadFW") +
-                             Click("ButtonArmPL") + "file " + longLine + " cancel\n" + Click("ButtonReadFW") +
-                             Click("ButtonArmPL") + "print MAINP DispStatus\nquit 0\n"),
-              0)
-        << l.out;
+    ASSERT_TRUE(Shell("cd " + l.dir + " && head -c 600 /dev/zero > fw.bin && objcopy -I binary -O srec fw.bin fw.s"));
+    const std::string good = ReadTextFile(l.dir + "/fw.s");
+    std::string flipped = good;
+    flipped[flipped.find("\nS1") + 12] ^= 1; // one digit of the first data record
+    // name, content, what the status window names
+    const std::vector<std::vector<std::string>> files = {
+        {"long.s", "S0030000FC\n" + std::string(1001, 'S') + "\n", "Line 2 is longer than 1000 characters."},
+        {"backup.s", BackupText(filePattern), "Line 1: it does not begin with S, so it is no S-record."},
+        {"cut.s", good.substr(0, good.find("\nS1") + 21), "Line 2: its byte count says 19 bytes, the record has 8."},
+        {"flipped.s", flipped, "Line 2: the checksum is wrong"},
+        {"nodata.s", "S0030000FC\nS9030000FC\n", "The file holds no data record (S1, S2 or S3)."},
+    };
+    std::string script =
+        Click("ButtonArmPL") + "file " + l.dir + "/gone.s existing\n" + Click("ButtonReadFW") + Click("ButtonArmPL");
+    for (const auto &f : files)
+        script += "file " + WriteTextFile(l.dir + "/" + f[0], f[1]) + " existing\n" + Click("ButtonReadFW") +
+                  Click("ButtonArmPL");
+    script += "file " + l.dir + "/long.s cancel\n" + Click("ButtonReadFW") + Click("ButtonArmPL");
+    ASSERT_EQ(l.run(sim, script + "print MAINP DispStatus\nquit 0\n"), 0) << l.out;
     EXPECT_EQ(Count(l.out, esc(" \nATTENTION! \nNo Firmware file was specified. \n")), 2) << l.out;
     EXPECT_TRUE(shown(l.out, "gone.s cannot be used: \nThe file does not exist any more."));
-    EXPECT_TRUE(shown(l.out, "long.s cannot be used: \nLine 2 is longer than 1000 characters."));
+    for (const auto &f : files)
+        EXPECT_TRUE(shown(l.out, f[0] + " cannot be used: \n" + f[2])) << f[0];
+    EXPECT_EQ(Count(l.out, esc(" \nFirmware Update will not be done! \n")), 6);
     EXPECT_EQ(sim.receivedOrders(), std::vector<int> {7}); // the sensor never left its application
 }
 

@@ -98,6 +98,11 @@ void BootFirmware::process(double now, std::vector<BootEvent>& out) {
       text = text.substr(0, text.find('\0'));
       if (!text.empty()) header_ = text;
     }
+    // A file without data would start an application that is not there.
+    if (r.isTermination() && image_.empty()) {
+      finish({BootEvent::Failed, scan.text, r, "no data records"}, out);
+      return;
+    }
     if (r.isTermination()) finish({BootEvent::Started, std::string(kBootStarted), {}, {}}, out);
   }
 }

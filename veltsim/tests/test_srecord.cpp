@@ -108,7 +108,8 @@ TEST_P(SRecordFiles, AcceptedBackToBackAndWithLineEndsRejectedWhenDamaged) {
   last = last == '0' ? '1' : '0';
   badHex[second + 10] = 'G';
   truncated.erase(second + 20, 6);
-  for (const std::string& text : {badChecksum, badHex, truncated}) {
+  const std::string noData = "S0030000FCS9030000FC";
+  for (const std::string& text : {badChecksum, badHex, truncated, noData}) {
     BootFirmware boot(BootSettings{});
     const auto events = feed(boot, text);
     EXPECT_TRUE(has(events, BootEvent::Failed));
