@@ -62,17 +62,11 @@ const RtPanelSlot kPanels[] = {
 
 void ResetLoaderGlobals()
 {
-    InitTelegramGlobals();
-    anzframe = 18;
-    com232::sync = 0x55;
-    order = 1;
-    comport = 1;
-    comecho = 1;
+    InitLoaderJobs();
     filereadOK = 0;
     run::disarm = 0;
     srec_file_name[0] = '\0';
     file_name[0] = '\0';
-    std::memset(fileBuf, 0, sizeof fileBuf);
 }
 
 LoaderObserver &PanelObserver(double step)

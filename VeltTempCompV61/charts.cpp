@@ -3,7 +3,7 @@
 #include "VeltTempCompV61Ids.h" // generated from VeltTempCompV61.uir: panel and control identifiers
 #include "VeltTempCompV61Program.h"
 #include "commands.h"
-#include "tables.h"
+#include "tempcomp_tables.h"
 
 #include "rt_ui.h"
 
@@ -58,13 +58,7 @@ void CalcCurves()
 {
     for (int i = 0; i < kChannels * kCoefficients; ++i)
         GetCtrlVal(panel, kCoefficientCtrls[i], kCoefficientVars[i]);
-    const double red[kCoefficients] = {RX4, RX3, RX2, RX1, RT};
-    const double green[kCoefficients] = {GX4, GX3, GX2, GX1, GT};
-    const double blue[kCoefficients] = {BX4, BX3, BX2, BX1, BT};
-    TabulateCurve(red, dataRot);
-    TabulateCurve(green, dataGruen);
-    TabulateCurve(blue, dataBlau);
-    Interleave(dataRot, dataGruen, dataBlau, dataRGB);
+    TabulateCurves();
 
     const DisplayRange r = RangeOf(dataRot, kTempPoints), g = RangeOf(dataGruen, kTempPoints),
                        b = RangeOf(dataBlau, kTempPoints);
@@ -80,10 +74,7 @@ void CalcCfCurves()
     GetCtrlVal(panel, P_EDITREFR, &refR);
     GetCtrlVal(panel, P_EDITREFG, &refG);
     GetCtrlVal(panel, P_EDITREFB, &refB);
-    CalcFactorTable(refR, dataRot, dataCfRot);
-    CalcFactorTable(refG, dataGruen, dataCfGruen);
-    CalcFactorTable(refB, dataBlau, dataCfBlau);
-    Interleave(dataCfRot, dataCfGruen, dataCfBlau, dataCfRGB);
+    CalcFactorTables(refR, refG, refB);
 
     const DisplayRange r = RangeOf(dataCfRot, kTempPoints), g = RangeOf(dataCfGruen, kTempPoints),
                        b = RangeOf(dataCfBlau, kTempPoints);

@@ -4,14 +4,11 @@
 #include "VeltTempCompV61Program.h"
 #include "charts.h"
 #include "link.h"
-#include "tables.h"
 #include "telegram.h"
-#include "telegrams.h"
+#include "tempcomp_tables.h"
+#include "tempcomp_upload.h"
 
 #include "rt_ui.h"
-
-#include <algorithm>
-
 namespace tempcomp {
 bool jobRunning = false;
 }
@@ -24,62 +21,28 @@ const char *const kTimeoutText =
     " ATTENTION! \n \n TIMEOUT \n NO SERIAL CONNECTION TO SENSOR.                           \n The version of the "
     "sensor is displayed as the name of this dialog box.";
 
-// Every reply of the read-back must be complete within this time.
-constexpr double kReplyTimeout = 2.0;
-constexpr unsigned kWriteTimeoutMs = 2000;
-// Pauses of the upload: after the start order and after every block.
-constexpr int kStartPauseMs = 200;
-constexpr int kBlockPauseMs = 50;
 constexpr int kSendCfIdleColor = 0xE0E0E0;
 constexpr int kSendCfBusyColor = 0xFF0000;
 
-// A failed write or an incomplete reply: reported once, the job ends.
-void reportTimeout()
-{
-    SetStatusText("TIMEOUT");
-    MessagePopup(com232::version, kTimeoutText);
-}
-
-// Writes the telegram in szWriteBuf; false when not all 36 bytes went out.
-bool writeTelegram() { return WriteTelegram() == kTelegramBytes; }
-
-struct ReadStep {
-    uint16_t order;
-    unsigned arg;
-    int replyBytes;
-    void (*store)();
-};
-
-void storeRootLow()
-{
-    GetRxBuf3rdRoot();
-    std::copy_n(pp, kRootHalf, saved3rdRoot);
-}
-
-void storeRootHigh()
-{
-    GetRxBuf3rdRoot();
-    std::copy_n(pp, kRootHalf, saved3rdRoot + kRootHalf);
-}
-
-const ReadStep kReadSteps[] = {
-    {ORDER_GET_TEMPCF_RED, 0, kFactorReplyBytes,
-     [] {
-         tempcomp::GetRxBufPara();
-         CopyPPtoVarsR();
-     }},
-    {ORDER_GET_TEMPCF_GREEN, 0, kFactorReplyBytes,
-     [] {
-         tempcomp::GetRxBufPara();
-         CopyPPtoVarsG();
-     }},
-    {ORDER_GET_TEMPCF_BLUE, 0, kFactorReplyBytes,
-     [] {
-         tempcomp::GetRxBufPara();
-         CopyPPtoVarsB();
-     }},
-    {ORDER_GET_ROOT_TABLE, 0, kRootReplyBytes, storeRootLow},
-    {ORDER_GET_ROOT_TABLE, kRootHalf, kRootReplyBytes, storeRootHigh},
+// The upload and the read-back as the main panel shows them.
+struct TempCompDisplay : TempCompObserver {
+    // A failed write or an incomplete reply: reported once, the job ends.
+    void TimedOut() override
+    {
+        SetStatusText("TIMEOUT");
+        MessagePopup(com232::version, kTimeoutText);
+    }
+    // Close and reopen the link and check the line: the status display
+    // shows the version text again, or TIMEOUT.
+    void Reconnect() override { TryToConnect(); }
+    // Every reply arrived: the line works, whatever an earlier line check
+    // left in the status display, so it shows the sensor again.
+    void LineWorks() override
+    {
+        if (com232::version[0] != '\0')
+            SetStatusText(com232::version);
+    }
+    void Compared(bool) override { CheckSaving(); }
 };
 
 // Marks a job as running for its lifetime.
@@ -90,83 +53,25 @@ struct JobGuard {
     JobGuard &operator=(const JobGuard &) = delete;
 };
 
-int readBack()
-{
-    bool first = true;
-    for (const ReadStep &s : kReadSteps) {
-        com232::order = s.order;
-        tempcomp::FillTxBuf(s.order, s.arg);
-        // The queues are flushed once, before the first request; the waits
-        // let no user input through.
-        const bool ok = Exchange(s.replyBytes, kReplyTimeout, LinkWait::NoUserInput, first, kWriteTimeoutMs);
-        first = false;
-        if (!ok) {
-            reportTimeout();
-            return -1;
-        }
-        s.store();
-    }
-    // Every reply arrived: the line works, whatever an earlier line check
-    // left in the status display, so it shows the sensor again.
-    if (com232::version[0] != '\0')
-        SetStatusText(com232::version);
-    CheckSaving();
-    return 0;
-}
-
-int upload()
-{
-    CalcCurves();
-    CalcCfCurves();
-    Calc3rdRoot();
-    FlushLink();
-
-    com232::order = ORDER_TEMPCOMP_START;
-    tempcomp::FillTxBuf(ORDER_TEMPCOMP_START, 0);
-    if (!writeTelegram()) {
-        reportTimeout();
-        return -1;
-    }
-    SleepNoInput(kStartPauseMs);
-
-    for (unsigned b = 0; b < kRootBlocks; ++b) {
-        com232::order = ORDER_SET_ROOT_TABLE;
-        FillTxBuf3rdRootX(ORDER_SET_ROOT_TABLE, b);
-        if (!writeTelegram()) {
-            reportTimeout();
-            return -1;
-        }
-        SleepNoInput(kBlockPauseMs);
-    }
-    for (int c = 0; c < kChannels; ++c) {
-        const unsigned order = ORDER_SET_TEMPCF_RED + static_cast<unsigned>(c);
-        for (unsigned b = 0; b < kFactorBlocks; ++b) {
-            com232::order = static_cast<uint16_t>(order);
-            FillTxBufRGB(order, b, c);
-            if (!writeTelegram()) {
-                reportTimeout();
-                return -1;
-            }
-            SleepNoInput(kBlockPauseMs);
-        }
-    }
-
-    TryToConnect();
-    return readBack();
-}
+int outcome(JobResult r) { return r == JobResult::Ok || r == JobResult::VerifyDiffers ? 0 : -1; }
 
 } // namespace
 
 int SendPara()
 {
     JobGuard guard;
-    return upload();
+    CalcCurves();
+    CalcCfCurves();
+    Calc3rdRoot();
+    TempCompDisplay display;
+    return outcome(UploadCompensation(display));
 }
 
 int GetPara()
 {
     JobGuard guard;
-    return readBack();
+    TempCompDisplay display;
+    return outcome(ReadBackCompensation(display));
 }
 
 void CheckSaving() { SetCtrlVal(panel, P_DISPRESULT, TablesMatch() ? "SUCCESS" : "FAILURE"); }

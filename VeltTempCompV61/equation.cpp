@@ -1,4 +1,4 @@
-#include "equation.h"
+#include "equation_file.h"
 
 #include "VeltTempCompV61Ids.h" // generated from VeltTempCompV61.uir: panel and control identifiers
 #include "VeltTempCompV61Program.h"
@@ -11,8 +11,6 @@
 #include <string>
 
 namespace {
-
-constexpr int kFieldWidth = 10;
 
 const int kCoefficientCtrls[kEquationValues] = {
     P_EDITRX4, P_EDITRX3, P_EDITRX2, P_EDITRX1, P_EDITRT,  P_EDITGX4, P_EDITGX3, P_EDITGX2,
@@ -34,31 +32,6 @@ bool chooseFile(char path[260])
 }
 
 } // namespace
-
-int WriteEquationFile(const char *path, const double values[kEquationValues])
-{
-    const int r = ArrayToFile(path, values, VAL_DOUBLE, kEquationValues, 1, VAL_GROUPS_TOGETHER, VAL_GROUPS_AS_COLUMNS,
-                              VAL_CONST_WIDTH, kFieldWidth, VAL_ASCII, VAL_TRUNCATE);
-    return r < 0 ? r : 0;
-}
-
-EquationRead ReadEquationFile(const char *path, double values[kEquationValues])
-{
-    // One more than wanted, to see a file that holds too many.
-    double read[kEquationValues + 1] = {};
-    const int n = FileToArray(path, read, VAL_DOUBLE, kEquationValues + 1, 1, VAL_GROUPS_TOGETHER,
-                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
-    if (n == kFileNotNumeric)
-        return EquationRead::NotNumber;
-    if (n < 0)
-        return EquationRead::Unreadable;
-    if (n != kEquationValues)
-        return EquationRead::WrongCount;
-    if (!std::all_of(read, read + kEquationValues, [](double v) { return std::isfinite(v); }))
-        return EquationRead::NotNumber;
-    std::copy_n(read, kEquationValues, values);
-    return EquationRead::Ok;
-}
 
 int CBF_ButtonSaveEquation(int, int, int event, void *, int, int)
 {

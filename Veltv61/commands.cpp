@@ -5,15 +5,18 @@
 
 #include "Veltv61Ids.h"
 #include "Veltv61Program.h"
+#include "frames.h"
 #include "link.h"
 #include "live.h"
 #include "modes.h"
+#include "params.h"
+#include "params_file.h"
 #include "rt_file.h"
 #include "rt_ui.h"
 #include "teach_table.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <string>
 
 using namespace com232;
 
@@ -27,7 +30,6 @@ const char *const InfoTimeoutVer =
     " ATTENTION! \n \n TIMEOUT \n NO CONNECTION TO SENSOR. \n The version of the sensor is displayed as the name of "
     "this dialog box.";
 
-constexpr int kLivePauseMs = 50;
 constexpr double kSendSettleSeconds = 0.5;
 
 const char *const InfoButtonSend =
@@ -47,14 +49,6 @@ const char *const InfoStoreFailed =
 const char *const InfoLoadFailed =
     " The parameters could not be read from the EEPROM of the sensor: \n the sensor did not confirm the load. \n "
     "The panel still shows the parameters it had before. Check the connection and press GET again. ";
-
-// Builds the telegram for order and arg and writes it; true when all 36 bytes went out.
-bool SendTelegram(uint16_t o, unsigned arg)
-{
-    order = o;
-    FillTxBuf(o, arg);
-    return WriteTelegram() == kTelegramBytes;
-}
 
 // The parameter file dialog (a save dialog for writing, an open dialog for
 // reading); false when the user cancelled.
@@ -99,89 +93,52 @@ void ShowTimeoutPopup()
     MessagePopup(version, InfoTimeoutVer);
 }
 
+namespace {
+
+// The parameter jobs' failures as the main panel shows them.
+struct ParamsDisplay : ParamsObserver {
+    void TimedOut() override { ShowTimeoutPopup(); }
+    void StoreNotConfirmed() override { MessagePopup("ATTENTION!", InfoStoreFailed); }
+    void LoadNotConfirmed() override { MessagePopup("ATTENTION!", InfoLoadFailed); }
+};
+
+ParaMemory targetMemory() { return target == EEPROM ? ParaMemory::Eeprom : ParaMemory::Ram; }
+
+// The live loop's frames go to the displays and the graph; Stop, closing
+// the panel and the other commands end it by clearing poll.
+struct LiveDisplay : LiveObserver {
+    void Frame() override
+    {
+        SetPanelData();
+        ShowGraph();
+    }
+    void Failure(JobResult, const std::string &) override
+    {
+        ShowTimeoutPopup();
+        poll = 0;
+    }
+    bool Cancelled() override { return poll != 1; }
+};
+
+} // namespace
+
 void SendPara()
 {
     GetPanelValues();
     CopyVarsToPP();
-    FlushLink();
-    if (!SendTelegram(ORDER_SET_PARA, 0)) {
-        ShowTimeoutPopup();
-        return;
-    }
-    // The 31 rows follow each other without a pause; the sensor answers none of them.
-    for (unsigned r = 0; r < kRows; ++r) {
-        if (!SendTelegram(ORDER_SET_ROW, r)) {
-            ShowTimeoutPopup();
-            return;
-        }
-    }
-    if (target == EEPROM) {
-        // The sensor confirms the store once its EEPROM is written. The
-        // confirmation is read here, so that it is never taken for the
-        // answer to the next command; without it (or with a wrong echo) the
-        // EEPROM holds no confirmed parameter set, which the user must know.
-        order = ORDER_SAVE_EEPROM;
-        FillTxBuf(order, 0);
-        const bool replied = Exchange(kTelegramBytes, kExchangeTimeout);
-        if (nBytesW != kTelegramBytes)
-            ShowTimeoutPopup();
-        else if (!replied || GetWord(szReadBuf, 0) != sync || GetWord(szReadBuf, 2) != ORDER_SAVE_EEPROM)
-            MessagePopup("ATTENTION!", InfoStoreFailed);
-    }
-}
-
-void Befehl3plus4()
-{
-    GetDataFrame();
-    if (bytesToRead != 0) {
-        ShowTimeoutPopup();
-        comecho = 0;
-        return;
-    }
-    GetRxBufPara();
-    CopyPPtoVars();
-}
-
-void Befehl6plus8()
-{
-    FillTxBuf(order, 0);
-    GetDataFrame();
-    if (bytesToRead != 0) {
-        ShowTimeoutPopup();
-        comecho = 0;
-        return;
-    }
-    GetRxBufPara();
-    // A wrong echo ends the read; the caller says so.
-    comecho = (pp[0] == 0x55 && pp[1] == order) ? 1 : 0;
+    ParamsDisplay display;
+    SendParameterSet(targetMemory(), display);
 }
 
 void GetPara()
 {
     poll = 0;
-    comecho = 1;
-    if (target == EEPROM) {
-        order = ORDER_LOAD_EEPROM;
-        Befehl6plus8();
-        // A reply with a wrong echo: the sensor did not load its EEPROM, so
-        // what follows would not be the EEPROM's parameters.
-        if (comecho != 1 && bytesToRead == 0)
-            MessagePopup("ATTENTION!", InfoLoadFailed);
-    }
-    if (comecho != 1)
+    ParamsDisplay display;
+    const JobResult r = ReadParameterSet(targetMemory(), display);
+    comecho = r == JobResult::Ok ? 1 : 0;
+    // After a failure the panel keeps showing the values it had.
+    if (r != JobResult::Ok)
         return;
-    order = ORDER_GET_PARA;
-    FillTxBuf(order, 0);
-    Befehl3plus4();
-    if (comecho == 0)
-        return;
-    order = ORDER_GET_ROW;
-    for (unsigned r = 0; r < kRows; ++r) {
-        FillTxBuf(order, r);
-        Befehl3plus4();
-        if (comecho == 0)
-            return; // the panel keeps showing the values it had
-    }
     SetPanelValues();
     InitPanelCtrlAttr();
 }
@@ -189,43 +146,8 @@ void GetPara()
 void GetData()
 {
     poll = 1;
-    while (poll == 1) {
-        order = ORDER_GET_DATA;
-        FillTxBuf(order, 0);
-        GetDataFrame();
-        if (bytesToRead != 0) {
-            ShowTimeoutPopup();
-            poll = 0;
-        } else {
-            GetRxBufData();
-            CopyDatatoVars();
-            SetPanelData();
-            ShowGraph();
-        }
-        // The pause services events (Stop, close, repaints) while it lasts;
-        // a separate ProcessSystemEvents before it could only add an idle wait.
-        Sleep(kLivePauseMs);
-    }
-}
-
-int WriteParameterFile(const char *path, const uint16_t packet[kParaWords])
-{
-    const int rc = ArrayToFile(path, packet, VAL_UNSIGNED_SHORT_INTEGER, kParaWords, 1, VAL_GROUPS_TOGETHER,
-                               VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_TRUNCATE);
-    return rc < 0 ? rc : 0;
-}
-
-bool ReadParameterFile(const char *path, uint16_t packet[kParaWords])
-{
-    // Read into a scratch packet one word longer than a parameter file, so
-    // that a file with too few or too many numbers is told apart from a good one.
-    uint16_t scratch[kParaWords + 1];
-    const int n = FileToArray(path, scratch, VAL_UNSIGNED_SHORT_INTEGER, kParaWords + 1, 1, VAL_GROUPS_TOGETHER,
-                              VAL_GROUPS_AS_COLUMNS, VAL_ASCII);
-    if (n != kParaWords)
-        return false;
-    std::copy_n(scratch, kParaWords, packet);
-    return true;
+    LiveDisplay display;
+    RunLive(display);
 }
 
 void SendParaToFile()
@@ -247,8 +169,7 @@ void ReadParaFromFile()
     if (!SelectParaFile(VAL_LOAD_BUTTON))
         return;
     // Only a complete packet reaches pp, the variables and the panel.
-    uint16_t packet[kParaWords];
-    if (!ReadParameterFile(file_name, packet)) {
+    if (!LoadParameterFile(file_name)) {
         char text[400];
         std::snprintf(text, sizeof text,
                       " The file \n %s \n is not a parameter file: it must hold %d numbers from 0 to 65535. \n "
@@ -257,9 +178,6 @@ void ReadParaFromFile()
         MessagePopup("ATTENTION!", text);
         return;
     }
-    for (int i = 0; i < kParaWords; ++i)
-        pp[i] = packet[i];
-    CopyFileParatoVars();
     SetPanelValues();
     InitPanelCtrlAttr();
 }

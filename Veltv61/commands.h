@@ -3,6 +3,7 @@
 #pragma once
 
 #include "packet.h"
+#include "params_file.h"
 #include "telegram.h"
 
 #include <cstdint>
@@ -19,8 +20,6 @@ extern char file_name[260];
 // ---- sensor commands ----
 void SendPara();
 void GetPara();
-void Befehl3plus4();
-void Befehl6plus8();
 void GetData();
 // "TIMEOUT" in the status display and the time-out pop-up titled with the version.
 void ShowTimeoutPopup();
@@ -28,9 +27,3 @@ void ShowTimeoutPopup();
 // ---- parameter file ----
 void SendParaToFile();
 void ReadParaFromFile();
-// The parameter file itself: kParaWords numbers from 0 to 65535, one a line.
-// WriteParameterFile replaces the file atomically (0, or negative when it
-// could not be written). ReadParameterFile fills packet only when the file
-// holds exactly kParaWords such numbers; otherwise packet is untouched.
-int WriteParameterFile(const char *path, const uint16_t packet[kParaWords]);
-bool ReadParameterFile(const char *path, uint16_t packet[kParaWords]);

@@ -39,6 +39,7 @@ int serialWrite(const char *buf, int n, unsigned /*timeoutMs*/) { return ComWrt(
 
 void serialExpect(int /*n*/) { dataSize = 0; }
 
+// A Ctrl-C (InstallInterruptHandler) ends the wait early, as a time-out.
 int serialWait(int n, double limit, LinkWait mode)
 {
     tstart = Timer();
@@ -46,7 +47,7 @@ int serialWait(int n, double limit, LinkWait mode)
         serviceOnce(mode);
         dataSize = GetInQLen(g_port);
         tdiff = Timer() - tstart;
-    } while (tdiff <= limit && dataSize < n);
+    } while (tdiff <= limit && dataSize < n && !InterruptRequested());
     return dataSize;
 }
 

@@ -49,7 +49,8 @@ void tcpExpect(int n)
 int tcpWait(int /*n*/, double limit, LinkWait mode)
 {
     tstart = Timer();
-    while (bytesToRead > 0 && tcpcon) {
+    // A Ctrl-C (InstallInterruptHandler) ends the wait early, as a time-out.
+    while (bytesToRead > 0 && tcpcon && !InterruptRequested()) {
         if (mode == LinkWait::Events)
             ProcessSystemEvents();
         else

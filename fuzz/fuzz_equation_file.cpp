@@ -3,7 +3,7 @@
 // refused file leaves the coefficients untouched.
 #include "fuzz_support.h"
 
-#include "equation.h"
+#include "equation_file.h"
 
 #include <cmath>
 #include <cstring>

@@ -24,6 +24,16 @@ constexpr long kMaxBackupFile = 1024L * 1024;
 
 const char *const kBackupFailed = " \nFailure! \nNo Backup File has been created! \n";
 const char *const kRestoreFailed = " \nFailure! \nBackup File has not been saved to EEPROM!\n";
+const char *const kBackupStopped = "The backup was stopped; no file was written. The sensor is unchanged.";
+const char *const kPagesStopped = "The restore was stopped before any block was written; the sensor's region is "
+                                  "unchanged and the sensor stays in its application.";
+
+std::string blocksStopped(int i)
+{
+    return "The restore was stopped after " + std::to_string(i) +
+           " of 256 blocks: the sensor's region is partly written. The sensor stays in its application; restore "
+           "the file again.";
+}
 
 // The words of block i of the region, e.g. "block 12 (0x129C-0x12A8)".
 std::string blockName(int i)
@@ -97,16 +107,18 @@ JobResult verifyRegion(LoaderObserver &obs, long done, long total)
     int differing = 0;
     order = ORDER_EEPROM_READ;
     for (int i = 0; i < kBlocks; ++i) {
+        if (!obs.Cancelled() && readBlock(i, block, obs)) {
+            if (!std::equal(block, block + kBlockWords, fileBuf + kBlockWords * i)) {
+                ++differing;
+                obs.Difference(blockName(i));
+            }
+            obs.Progress(++done, total, "blocks");
+            continue;
+        }
         if (obs.Cancelled())
             return cancelled(obs, "The restore was stopped while it read the region back: every block is "
                                   "written, the sensor stays in its application (no jump order was sent).");
-        if (!readBlock(i, block, obs))
-            break;
-        if (!std::equal(block, block + kBlockWords, fileBuf + kBlockWords * i)) {
-            ++differing;
-            obs.Difference(blockName(i));
-        }
-        obs.Progress(++done, total, "blocks");
+        break;
     }
     if (comecho == 0) {
         obs.Status(kRestoreFailed);
@@ -137,8 +149,9 @@ JobResult RunBackup(const std::string &path, LoaderObserver &obs)
     static uint16_t image[kImageWords];
     for (int i = 0; i < kBlocks; ++i) {
         if (obs.Cancelled())
-            return cancelled(obs, "The backup was stopped; no file was written. The sensor is unchanged.");
-        readBlock(i, image + kBlockWords * i, obs);
+            return cancelled(obs, kBackupStopped);
+        if (!readBlock(i, image + kBlockWords * i, obs) && obs.Cancelled())
+            return cancelled(obs, kBackupStopped);
         if (comecho == 0)
             break;
         obs.Progress(++done, kBlocks, "blocks");
@@ -186,10 +199,11 @@ JobResult RunRestore(const std::string &path, bool verify, LoaderObserver &obs)
     order = ORDER_EEPROM_PAGE;
     for (int k = 0; k < kPages; ++k) {
         if (obs.Cancelled())
-            return cancelled(obs, "The restore was stopped before any block was written; the sensor's region "
-                                  "is unchanged and the sensor stays in its application.");
+            return cancelled(obs, kPagesStopped);
         FillTxBuf(ORDER_EEPROM_PAGE, 0, static_cast<uint16_t>(kEepromBase + kPageWords * k), 0);
         CheckEcho(2, obs);
+        if (comecho == 0 && obs.Cancelled())
+            return cancelled(obs, kPagesStopped);
         if (comecho == 0)
             break;
         SleepNoInput(200);
@@ -199,12 +213,12 @@ JobResult RunRestore(const std::string &path, bool verify, LoaderObserver &obs)
         order = ORDER_EEPROM_WRITE;
         for (int i = 0; i < kBlocks; ++i) {
             if (obs.Cancelled())
-                return cancelled(obs, "The restore was stopped after " + std::to_string(i) +
-                                          " of 256 blocks: the sensor's region is partly written. The sensor "
-                                          "stays in its application; restore the file again.");
+                return cancelled(obs, blocksStopped(i));
             FillTxBuf(ORDER_EEPROM_WRITE, static_cast<uint16_t>(i),
                       static_cast<uint16_t>(kEepromBase + kBlockWords * i), kBlockWords);
             CheckEcho(17, obs);
+            if (comecho == 0 && obs.Cancelled())
+                return cancelled(obs, blocksStopped(i + 1));
             if (comecho == 0)
                 break;
             obs.Progress(++done, total, "blocks");

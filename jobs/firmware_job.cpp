@@ -101,6 +101,7 @@ FirmwareStage LastFirmwareStage() { return g_stage; }
 
 JobResult LoadFirmwareFile(const std::string &path, std::vector<std::string> *lines, LoaderObserver &obs)
 {
+    g_stage = FirmwareStage::NotStarted;
     std::string content, why;
     if (!readFirmwareFile(path, &content, &why) || !SplitFirmwareLines(content, kMaxFirmwareLine, lines, &why) ||
         !CheckSRecordFile(content, &why)) {

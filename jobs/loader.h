@@ -42,6 +42,10 @@ extern char szStatus[52];
 // Outcome of the last exchange: 1 good, 0 failed; a long job ends at 0.
 extern int16_t comecho;
 
+// Start-up state of the loader's globals: the telegram buffers cleared, sync
+// 0x55, 18-word telegrams, order 1, COM1, comecho 1, fileBuf zero.
+void InitLoaderJobs();
+
 enum class LoaderLine {
     Application, // 19200 baud 8N1, time-out 2 s
     Boot,        // 115200 baud 8N1 with XON/XOFF, time-out 60 s
@@ -95,5 +99,30 @@ JobResult RunFirmwareUpdate(const std::vector<std::string> &lines, bool resume, 
 // How far a firmware update got (for the caller's words after it ended).
 enum class FirmwareStage { NotStarted, JumpSent, BootLine, Transfer, Finished };
 FirmwareStage LastFirmwareStage();
+
+// ---- the firmware update as the command-line tool runs it ----------------------
+// The name of a backup made before a firmware update:
+// "<identification>-<UTC time>.dat", the identification's words joined by
+// "-" and only letters, digits, "-", "." and "_" kept ("sensor" when none
+// is left), the time as 20261207T061500Z.
+std::string FlashBackupName(const std::string &identification, long long utcSeconds);
+// Where those backups go: $XDG_DATA_HOME/veltra/backups, by default
+// ~/.local/share/veltra/backups.
+std::string FlashBackupDir();
+
+struct FlashOptions {
+    std::string file;
+    bool backup = true; // a complete EEPROM backup first (not with resume)
+    bool resume = false;
+};
+struct FlashOutcome {
+    std::string before, after; // identifications before and after the update
+    std::string backupFile;    // the backup written, if any
+};
+// The file checked first, then (unless resume or no backup) the sensor
+// identified and its EEPROM backed up complete into FlashBackupDir(), then
+// the update, then the sensor identified again. Ok only on the boot
+// firmware's success text and a new identification.
+JobResult RunFlash(const FlashOptions &options, LoaderObserver &obs, FlashOutcome *outcome);
 
 } // namespace quillon

@@ -9,7 +9,9 @@
 #include "telegram.h"
 #include "transport.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <cstring>
 
 using namespace com232;
@@ -39,6 +41,18 @@ const char *const InfoEEPROMTransferError =
     "cables and comport settings! \nTry to establish connection again! \nSEE MANUAL!!!\n";
 
 } // namespace
+
+void InitLoaderJobs()
+{
+    InitTelegramGlobals();
+    anzframe = 18;
+    com232::sync = 0x55;
+    order = 1;
+    comport = 1;
+    comecho = 1;
+    g_link = LinkSpec {};
+    std::fill(std::begin(fileBuf), std::end(fileBuf), 0);
+}
 
 void SetLoaderLink(const LinkSpec &spec) { g_link = spec; }
 

@@ -1,4 +1,4 @@
-// The command line of the five executables: --help and --version answer on
+// The command line of the six executables: --help and --version answer on
 // standard output with status 0 and need no display; anything unknown is
 // refused on standard error with the usage and status 2, before any window
 // or line is opened.
@@ -15,13 +15,14 @@ namespace {
 
 struct Executable {
     const char *name;
-    bool program; // one of the four programs (rather than the simulator)
+    bool program; // one of the four programs (rather than the simulator or the command-line tool)
 };
 
 void PrintTo(const Executable &e, std::ostream *os) { *os << e.name; }
 
 const Executable kExecutables[] = {
-    {"Veltv61", true}, {"VeltTempCompV61", true}, {"VeltCalibV61", true}, {"QuillonV20", true}, {"veltsim", false},
+    {"Veltv61", true},    {"VeltTempCompV61", true}, {"VeltCalibV61", true},
+    {"QuillonV20", true}, {"veltsim", false},        {"veltra", false},
 };
 
 struct Outcome {
@@ -64,9 +65,11 @@ TEST_P(CommandLine, HelpSaysWhatTheUserNeeds)
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.rfind("Usage: " + name + " ", 0), 0u) << r.out;
-    for (const char *needle : {"--help", "--version", "Environment:", "VELTRA_COM<n>", "VELTRA_UI_SCRIPT",
-                               "Files:", "/dev/serial/by-id/", "dialout"})
+    for (const char *needle :
+         {"--help", "--version", "Environment:", "VELTRA_COM<n>", "Files:", "/dev/serial/by-id/", "dialout"})
         EXPECT_TRUE(Has(r.out, needle)) << needle << "\n" << r.out;
+    // Every executable but the command-line tool takes a UI script or hands one on.
+    EXPECT_EQ(Has(r.out, "VELTRA_UI_SCRIPT"), name != "veltra") << r.out;
     if (GetParam().program) {
         for (const std::string &needle :
              std::vector<std::string> {"--ui-script", name + ".uir", "~/.local/share/veltra"})

@@ -153,8 +153,8 @@ INSTANTIATE_TEST_SUITE_P(Links, Veltv61Transfers, ::testing::Values(Link::Pty, L
 
 // Three faults in one run. A reply missing for row 12 of the start-up read:
 // one pop-up titled with the version, the read ends there, the panel keeps
-// its defaults. A wrong echo to the EEPROM load ends that read silently
-// before order 3. A sensor that stops answering during Go: one pop-up, the loop ends.
+// its defaults. A wrong echo to the EEPROM load ends that read before
+// order 3 with a pop-up that says so. A sensor that stops answering during Go: one pop-up, the loop ends.
 TEST(Veltv61Faults, StartUpTimeOutWrongEchoAndSilenceDuringGo)
 {
     SimProcess sim({"--version-text", kVersion, "--state", MakeStateFile(MakeTempDir()), "--fault",
@@ -181,10 +181,11 @@ TEST(Veltv61Faults, StartUpTimeOutWrongEchoAndSilenceDuringGo)
         << out;
     const std::string popup = "POPUP " + kVersion + "|" + kTimeoutText + "\n";
     EXPECT_TRUE(Has(out, popup + "P.DispStatus=TIMEOUT\nP.SlidePower=250\n")) << out; // the panel's default, not 341
-    EXPECT_TRUE(Has(out, "P.ColorTeachTable[1,1]=0\nP.ButtonGet.dimmed=0\nP.SlidePower=123\n" + popup +
-                             "P.ButtonGo.dimmed=0\n"))
+    EXPECT_TRUE(Has(out, "P.ColorTeachTable[1,1]=0\nP.ButtonGet.dimmed=0\nPOPUP ATTENTION!| The parameters could "
+                         "not be read from the EEPROM of the sensor"))
         << out;
-    EXPECT_EQ(Count(out, "POPUP"), 2) << out;
+    EXPECT_TRUE(Has(out, "P.SlidePower=123\n" + popup + "P.ButtonGo.dimmed=0\n")) << out;
+    EXPECT_EQ(Count(out, "POPUP"), 3) << out;
     EXPECT_EQ(sim.receivedOrders(), Concat(Repeat({7, 3}, 4, 13), {8, 5, 5, 5, 5}));
 }
 

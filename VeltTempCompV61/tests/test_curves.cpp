@@ -1,10 +1,10 @@
 // Curves, factors and the cube-root table against values worked out by hand
 // from the polynomial and the factor rule; the telegrams of the upload and
 // the decoding of the long replies; the read-back comparison.
-#include "curves.h"
-#include "tables.h"
+#include "tempcomp_curves.h"
+#include "tempcomp_tables.h"
 #include "telegram.h"
-#include "telegrams.h"
+#include "tempcomp_telegrams.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The equation file: exact round trip of the 15 coefficients, its text
 // layout, and the files that are refused without touching the coefficients.
-#include "equation.h"
+#include "equation_file.h"
 
 #include "rt_file.h"
 #include "rt_ui.h"

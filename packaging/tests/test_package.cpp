@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const char *const kPrograms[] = {"Veltv61", "VeltTempCompV61", "VeltCalibV61", "QuillonV20"};
-const char *const kExecutables[] = {"Veltv61", "VeltTempCompV61", "VeltCalibV61", "QuillonV20", "veltsim"};
+const char *const kExecutables[] = {"Veltv61", "VeltTempCompV61", "VeltCalibV61", "QuillonV20", "veltsim", "veltra"};
 
 fs::path Root()
 {
@@ -89,6 +89,7 @@ TEST_F(Contents, ProgramsWithTheirFilesAndLinksOnThePath)
     for (const char *size : {"16x16", "22x22", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256"})
         EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/icons/hicolor" / size / "apps/veltra.png")) << size;
     EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/icons/hicolor/scalable/apps/veltra.svg"));
+    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/bash-completion/completions/veltra"));
     EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/doc/veltra/copyright"));
     EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/doc/veltra/changelog.gz"));
     // Only /usr: a package must not install into /opt or anywhere else.

@@ -4,7 +4,7 @@
 // touches the line.
 #pragma once
 
-#include "curves.h"
+#include "tempcomp_curves.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "tables.h"
+#include "tempcomp_tables.h"
 
 #include <algorithm>
 
@@ -41,4 +41,23 @@ bool TablesMatch()
            std::equal(dataCfGruen, dataCfGruen + kTempPoints, savedCfGruen) &&
            std::equal(dataCfBlau, dataCfBlau + kTempPoints, savedCfBlau) &&
            std::equal(data3rdRoot, data3rdRoot + kRootEntries, saved3rdRoot);
+}
+
+void TabulateCurves()
+{
+    const double red[kCoefficients] = {RX4, RX3, RX2, RX1, RT};
+    const double green[kCoefficients] = {GX4, GX3, GX2, GX1, GT};
+    const double blue[kCoefficients] = {BX4, BX3, BX2, BX1, BT};
+    TabulateCurve(red, dataRot);
+    TabulateCurve(green, dataGruen);
+    TabulateCurve(blue, dataBlau);
+    Interleave(dataRot, dataGruen, dataBlau, dataRGB);
+}
+
+void CalcFactorTables(uint16_t refR, uint16_t refG, uint16_t refB)
+{
+    CalcFactorTable(refR, dataRot, dataCfRot);
+    CalcFactorTable(refG, dataGruen, dataCfGruen);
+    CalcFactorTable(refB, dataBlau, dataCfBlau);
+    Interleave(dataCfRot, dataCfGruen, dataCfBlau, dataCfRGB);
 }

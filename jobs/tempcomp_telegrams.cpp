@@ -1,6 +1,6 @@
-#include "telegrams.h"
+#include "tempcomp_telegrams.h"
 
-#include "tables.h"
+#include "tempcomp_tables.h"
 #include "telegram.h"
 
 #include <algorithm>

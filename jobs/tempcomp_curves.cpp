@@ -1,4 +1,4 @@
-#include "curves.h"
+#include "tempcomp_curves.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // live for the whole run and are zero at start.
 #pragma once
 
-#include "curves.h"
+#include "tempcomp_curves.h"
 
 #include <cstdint>
 
@@ -33,3 +33,11 @@ extern double *const kCoefficientVars[kChannels * kCoefficients];
 void ResetTables();
 // True when the read-back tables equal the computed ones.
 bool TablesMatch();
+
+// The three curves (dataRot, dataGruen, dataBlau, dataRGB) from the coefficients.
+void TabulateCurves();
+// The three factor tables (dataCfRot ... dataCfRGB) from the curves as they
+// stand and the reference values of red, green and blue.
+void CalcFactorTables(uint16_t refR, uint16_t refG, uint16_t refB);
+// The reference value of each channel that the program starts with.
+constexpr uint16_t kDefaultReference = 1000;

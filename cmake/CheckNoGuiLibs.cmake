@@ -1,0 +1,17 @@
+# Fails when the executable EXE depends (ldd) on Qt Gui or Qt Widgets.
+#   cmake -DEXE=<executable> -P CheckNoGuiLibs.cmake
+if(NOT EXE)
+  message(FATAL_ERROR "EXE not set")
+endif()
+execute_process(COMMAND ldd ${EXE} OUTPUT_VARIABLE libs RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "ldd ${EXE} failed")
+endif()
+if(NOT libs MATCHES "libQt6Core")
+  message(FATAL_ERROR "ldd ${EXE} lists no Qt at all: is this the right file?\n${libs}")
+endif()
+string(REGEX MATCHALL "libQt6(Gui|Widgets)[^ ]*" gui "${libs}")
+if(gui)
+  message(FATAL_ERROR "${EXE} links GUI libraries: ${gui}")
+endif()
+message(STATUS "${EXE}: no Qt Gui, no Qt Widgets")
