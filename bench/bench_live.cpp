@@ -34,49 +34,14 @@ constexpr double kPauseSeconds = 0.050;
 constexpr double kGoSeconds = 5.0;
 constexpr int kRoundTrips = 200;
 
-struct Sample {
-    double t;
-    int frames;
-    double cpu;
-};
-
-// What one live loop achieved, from the first sample that saw a frame to the
-// first sample that saw the last one.
-struct Loop {
-    int frames = 0;
-    double wall = 0, rate = 0, cpuShare = 0;
-};
-
-// Samples the simulator's frame count and the process's CPU time until the
-// process ends; false (with a message) when it fetched no frames.
-bool Watch(pid_t pid, const std::string &log, const char *name, Loop *loop)
+// One loop watched until its process ends; false (with a message) without frames.
+bool Watch(pid_t pid, const std::string &log, const char *name, FrameLoop *loop)
 {
-    const int framesBefore = CountFrames(log);
-    std::vector<Sample> samples;
     int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        const double cpu = CpuSeconds(pid);
-        samples.push_back({Now(), CountFrames(log) - framesBefore, cpu});
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    const Sample *first = nullptr, *last = nullptr;
-    for (const Sample &s : samples) {
-        if (s.cpu < 0)
-            continue;
-        if (!first && s.frames > 0)
-            first = &s;
-        if (first && (!last || s.frames > last->frames))
-            last = &s;
-    }
-    if (!first || !last || last == first) {
-        std::fprintf(stderr, "bench_live: %s fetched no live frames (exit status %d)\n", name, status);
-        return false;
-    }
-    loop->frames = last->frames - first->frames;
-    loop->wall = last->t - first->t;
-    loop->rate = loop->frames / loop->wall;
-    loop->cpuShare = (last->cpu - first->cpu) / loop->wall;
-    return true;
+    if (WatchFrames(pid, log, loop, &status))
+        return true;
+    std::fprintf(stderr, "bench_live: %s fetched no live frames (exit status %d)\n", name, status);
+    return false;
 }
 
 } // namespace
@@ -122,7 +87,7 @@ int main(int, char **argv)
     }
     const pid_t prog = Spawn({bin + "/Veltv61", "--ui-script", script}, -1,
                              {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=/nonexistent/tty"});
-    Loop program;
+    FrameLoop program;
     if (!Watch(prog, log, "Veltv61", &program)) {
         kill(sim, SIGTERM);
         return 1;
@@ -133,7 +98,7 @@ int main(int, char **argv)
         std::this_thread::sleep_for(std::chrono::duration<double>(kGoSeconds));
         kill(tool, SIGINT);
     });
-    Loop cli;
+    FrameLoop cli;
     const bool toolSeen = Watch(tool, log, "veltra", &cli);
     interrupt.join();
     kill(sim, SIGTERM);

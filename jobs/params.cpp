@@ -175,7 +175,8 @@ JobResult VerifyParameterSet(ParaMemory memory, const uint16_t sent[kParaWords],
     const int differ = CompareParameterSets(expected, pp, observer);
     if (differ == 0)
         return JobResult::Ok;
-    observer.Failure(JobResult::VerifyDiffers, std::to_string(differ) + " word" + (differ == 1 ? "" : "s") +
-                                                   " read back differ from the ones sent");
+    observer.Failure(JobResult::VerifyDiffers,
+                     std::to_string(differ) + (differ == 1 ? " word read back differs from the one sent"
+                                                           : " words read back differ from the ones sent"));
     return JobResult::VerifyDiffers;
 }
