@@ -191,6 +191,9 @@ int ClientTCPRead(unsigned conversationHandle, void *buffer, size_t n, unsigned 
         // Data that arrive while this read waits are for this read, not for
         // a nested data-ready call.
         ++c->busy;
+        // Bytes the system holds already count even without an event pass
+        // (a read that does not wait, as a flush before a request does).
+        s->waitForReadyRead(0);
         waitFor(timeoutMs,
                 [&] { return !s || s->bytesAvailable() > 0 || s->state() != QAbstractSocket::ConnectedState; });
         c = find(conversationHandle);

@@ -1,9 +1,9 @@
 // VeltCalibV61 against the simulated sensor, driven by UI scripts over the
-// pseudo-terminal and over TCP: Send Power and the live loop, a capture of
+// pseudo-terminal: Send Power and the live loop, a capture of
 // known raw values with its factors, the refusals and a reply missing in the
-// middle of a capture, the finishing sequence with its EEPROM store (also on
-// a line paced at 19200 baud, and Veltv61's Send to EEPROM there), and the
-// program ending while it captures.
+// middle of a capture, the finishing sequence with its EEPROM store on a line
+// paced at 19200 baud (and Veltv61's Send to EEPROM there), and the program
+// ending while it captures.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -81,7 +81,9 @@ std::string EepromLine(const std::string &stateFile, const std::string &address)
     return "";
 }
 
-class CalibLinks : public ::testing::TestWithParam<Link> {
+// The link changes nothing here but the transport (the fault matrix and the
+// link's own tests run both): these cases use the pseudo-terminal.
+class Calib : public ::testing::Test {
 protected:
     std::string dir = MakeTempDir();
 };
@@ -89,13 +91,13 @@ protected:
 // Send Power writes the calibration set with the chosen power, then reads the
 // factors and runs the live loop; declined, it writes nothing but still reads
 // the factors and runs the loop.
-TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
+TEST_F(Calib, SendPowerThenFactorsAndLiveLoop)
 {
-    SimProcess sim(SimArgs(dir), true, GetParam() == Link::Pty);
+    SimProcess sim(SimArgs(dir), false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunCalib(sim,
-                       Connect(GetParam(), sim) +
+                       Connect(Link::Pty, sim) +
                            "set P EditPower 500\n"
                            "answer yes\n"
                            "click P ButtonSendPower\n"
@@ -130,36 +132,21 @@ TEST_P(CalibLinks, SendPowerThenFactorsAndLiveLoop)
     EXPECT_EQ(OrdersFolded(sim), (std::vector<int> {7, 1, 31, 5, 31, 5}));
     const std::vector<std::string> paras = sim.telegrams("rx", 1);
     ASSERT_EQ(paras.size(), 1u);
-    EXPECT_EQ(paras[0], "00550001"
-                        "01f4"
-                        "0000"
-                        "8000"
-                        "0000"
-                        "000a"
-                        "0000"
-                        "0001"
-                        "0000"
-                        "0000"
-                        "0000"
-                        "0000"
-                        "0bb8"
-                        "0dac"
-                        "0000"
-                        "0000"
-                        "0000");
+    EXPECT_EQ(paras[0],
+              Hex("0055 0001 01f4 0000 8000 0000 000a 0000 0001 0000 0000 0000 0000 0bb8 0dac 0000 0000 0000"));
 }
 
 // A capture of the white target: the factors 750, 1024, 1299 pass, go to the
 // sensor with order 30 and the restarted live loop shows their effect. Then
 // the spread and the range checks refuse and a capture is declined: each time
 // the factors shown (edited by hand) go out and the live loop shows them.
-TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
+TEST_F(Calib, CapturePassesThenSpreadAndRangeRefuse)
 {
-    SimProcess sim(SimArgs(dir), true, GetParam() == Link::Pty);
+    SimProcess sim(SimArgs(dir), false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunCalib(sim,
-                       Connect(GetParam(), sim) +
+                       Connect(Link::Pty, sim) +
                            "set P EditPower 500\n"
                            "answer yes\n"
                            "click P ButtonSendPower\n"
@@ -226,17 +213,14 @@ TEST_P(CalibLinks, CapturePassesThenSpreadAndRangeRefuse)
 
 // A reply missing in the middle of a capture ends it with "CALIBRATION
 // FAILED!": nothing is computed, the factors shown go to the sensor and the
-// live loop starts again. Over TCP the reply is short (32 bytes): a data
-// reply counts only when all 36 bytes are there.
-TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
+// live loop starts again. (A short reply is a fault-matrix row.)
+TEST_F(Calib, ReplyMissingAtFrameFiftyFailsTheCapture)
 {
-    const bool pty = GetParam() == Link::Pty;
-    SimProcess sim(SimArgs(dir, {"--fault", pty ? "noreply:order=5:nth=51" : "short:bytes=32:order=5:nth=51"}), true,
-                   pty);
+    SimProcess sim(SimArgs(dir, {"--fault", "noreply:order=5:nth=51"}), false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunCalib(sim,
-                       Connect(GetParam(), sim) +
+                       Connect(Link::Pty, sim) +
                            "set P EditCFR 1001\n"
                            "set P EditCFG 1002\n"
                            "set P EditCFB 1003\n"
@@ -270,24 +254,28 @@ TEST_P(CalibLinks, ReplyMissingAtFrameFiftyFailsTheCapture)
     EXPECT_EQ(factors[0].substr(0, 20), "0055001e03e903ea03eb");
 }
 
-// Finish Calib stores the default set in the EEPROM (order 1, 31 rows, order
-// 6 with its echo), writes and reads back the factors and reconnects.
-TEST_P(CalibLinks, FinishStoresTheDefaultSetInTheEeprom)
+// Finish Calib on a line paced at 19200 baud (the 32 telegrams of the store
+// take 0.6 s to leave) stores the default set in the EEPROM: order 1, the 31
+// rows, each before the store (order 6, with its echo); then it writes and
+// reads back the factors and reconnects. Veltv61's Send to EEPROM on the same
+// line: every row arrives before the store, and a Get right after it reads the
+// parameters back. (A wrong echo to the store is a fault-matrix row.)
+TEST_F(Calib, FinishOnAPacedLineStoresTheDefaultSetAndSoDoesVeltv61)
 {
     const std::string state = dir + "/state.txt";
-    SimProcess sim(SimArgs(dir, {"--state", state}), true, GetParam() == Link::Pty);
+    SimProcess sim(SimArgs(dir, {"--pace", "--state", state}), false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunCalib(sim,
-                       Connect(GetParam(), sim) + "set P EditCFR 1100\n"
-                                                  "set P EditCFG 1000\n"
-                                                  "set P EditCFB 900\n"
-                                                  "click P ButtonFinishCalib\n"
-                                                  "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                                                  "printattr P ButtonFinishCalib buttoncolor\n"
-                                                  "print P EditCFB\n"
-                                                  "print P DispStatus\n"
-                                                  "quit 0\n",
+                       Connect(Link::Pty, sim) + "set P EditCFR 1100\n"
+                                                 "set P EditCFG 1000\n"
+                                                 "set P EditCFB 900\n"
+                                                 "click P ButtonFinishCalib\n"
+                                                 "waitfor P ButtonFinishCalib dimmed == 0 15\n"
+                                                 "printattr P ButtonFinishCalib buttoncolor\n"
+                                                 "print P EditCFB\n"
+                                                 "print P DispStatus\n"
+                                                 "quit 0\n",
                        &out),
               0)
         << out;
@@ -298,85 +286,14 @@ TEST_P(CalibLinks, FinishStoresTheDefaultSetInTheEeprom)
     EXPECT_TRUE(Has(out, "P.ButtonFinishCalib.buttoncolor=0xE0E0E0\nP.EditCFB=900\nP.DispStatus=" + kVersion + "\n"))
         << out;
     EXPECT_EQ(Count(out, "POPUP"), 1) << out;
-    std::vector<int> expected {7, 1};
-    expected.insert(expected.end(), 31, 2);
+    std::vector<int> expected = Repeat({7, 1}, 2, 31);
     for (int o : {6, 30, 31, 7})
         expected.push_back(o);
     EXPECT_EQ(sim.receivedOrders(), expected);
-    EXPECT_EQ(sim.telegrams("rx", 1)[0], "00550001"
-                                         "00fa"
-                                         "0000"
-                                         "0080"
-                                         "0000"
-                                         "000a"
-                                         "0032"
-                                         "0001"
-                                         "0000"
-                                         "0000"
-                                         "0000"
-                                         "0000"
-                                         "0bb8"
-                                         "0dac"
-                                         "0000"
-                                         "0000"
-                                         "0000");
-    sim.stop();
-    // Parameters at 0x1210, row 0 from 0x1220, the factors at 0x12e0.
-    EXPECT_EQ(EepromLine(state, "1210"),
-              "00fa 0000 0080 0000 000a 0032 0001 0000 0000 0000 0000 0bb8 0dac 0000 0000 0000");
-    EXPECT_EQ(EepromLine(state, "1220"),
-              "0001 0001 0001 0001 0001 0000 0001 0001 0001 0001 0001 0000 0001 0001 0001 0001");
-    EXPECT_EQ(EepromLine(state, "12e0").substr(0, 14), "044c 03e8 0384");
-}
+    const std::string defaultSet = "00fa 0000 0080 0000 000a 0032 0001 0000 0000 0000 0000 0bb8 0dac 0000 0000 0000";
+    EXPECT_EQ(sim.telegrams("rx", 1)[0], Hex("0055 0001 " + defaultSet));
 
-// A wrong echo to the EEPROM store is reported; the sequence goes on.
-TEST_P(CalibLinks, WrongEchoToTheStoreIsReported)
-{
-    SimProcess sim(SimArgs(dir, {"--fault", "badecho:order=6"}), true, GetParam() == Link::Pty);
-    ASSERT_TRUE(sim.ok());
-    std::string out;
-    ASSERT_EQ(RunCalib(sim,
-                       Connect(GetParam(), sim) + "click P ButtonFinishCalib\n"
-                                                  "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                                                  "quit 0\n",
-                       &out),
-              0)
-        << out;
-    EXPECT_EQ(Count(out, kStoreFailed), 1) << out;
-    EXPECT_EQ(Count(out, "POPUP"), 2) << out; // the INFO! text and the failed store
-    const std::vector<int> orders = sim.receivedOrders();
-    ASSERT_EQ(orders.size(), 37u);
-    EXPECT_EQ(std::vector<int>(orders.end() - 4, orders.end()), (std::vector<int> {6, 30, 31, 7}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Links, CalibLinks, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
-
-// On a line paced at 19200 baud the 32 telegrams of the store take 0.6 s to
-// leave; every row arrives before the store, both from the calibration
-// program and from Veltv61's Send to EEPROM.
-TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
-{
-    const std::string dir = MakeTempDir();
-    const std::string state = dir + "/state.txt";
-    SimProcess sim(SimArgs(dir, {"--pace", "--state", state}), false, true);
-    ASSERT_TRUE(sim.ok());
-    std::string out;
-    ASSERT_EQ(RunCalib(sim,
-                       Connect(Link::Pty, sim) + "click P ButtonFinishCalib\n"
-                                                 "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                                                 "quit 0\n",
-                       &out),
-              0)
-        << out;
-    EXPECT_EQ(Count(out, "POPUP"), 1) << out;
-    std::vector<int> expected {7, 1};
-    expected.insert(expected.end(), 31, 2);
-    for (int o : {6, 30, 31, 7})
-        expected.push_back(o);
-    EXPECT_EQ(sim.receivedOrders(), expected);
-
-    // Veltv61: Send to the EEPROM with Y of row 30 changed; the sensor's EEPROM
-    // then holds it, and a Get right after it reads the parameters back.
+    // Veltv61: Send to the EEPROM with Y of row 30 changed.
     ASSERT_EQ(RunProgramOn("Veltv61", sim,
                            "waitfor P DispStatus == " + kVersion +
                                " 15\n"
@@ -404,30 +321,39 @@ TEST(CalibPaced, EveryRowArrivesBeforeTheStore)
         EXPECT_EQ(std::stoul(rows[i].substr(8, 4), nullptr, 16), i - 31) << i;
     EXPECT_EQ(Count(sim.receivedOrders(), 6), 2);
     sim.stop();
-    // Row 30 is pp words 196-201, EEPROM words 0x12d4-0x12d9: Y at 0x12d5.
+    // Parameters at 0x1210, row 0 from 0x1220, the factors at 0x12e0; row 30
+    // is pp words 196-201, EEPROM words 0x12d4-0x12d9: Y at 0x12d5.
+    EXPECT_EQ(EepromLine(state, "1210"), defaultSet);
+    EXPECT_EQ(EepromLine(state, "1220"),
+              "0001 0001 0001 0001 0001 0000 0001 0001 0001 0001 0001 0000 0001 0001 0001 0001");
+    EXPECT_EQ(EepromLine(state, "12e0").substr(0, 14), "044c 03e8 0384");
     EXPECT_EQ(EepromLine(state, "12d0").substr(20, 14), "0001 04d2 0001");
 }
 
-// Without a line every write fails: the finishing sequence shows the time-out
-// pop-up for the parameter write, skips the rows and the store, shows it for
-// Send CF and Get CF, and ends with the line check failing quietly.
-TEST(CalibNoLine, FinishingWithoutALineShowsEachFailedStepOnce)
+// Without a line every exchange fails: a command of several steps shows the
+// time-out pop-up once for the lost line, not once per step that fails
+// after it (Finish Calib: the parameter write, Send CF, Get CF; Calc CF: the
+// capture says "CALIBRATION FAILED!", then Send CF and the live loop).
+TEST(CalibNoLine, ACommandWithoutALineShowsTheTimeOutOnce)
 {
+    struct Case {
+        const char *script;
+        int popups; // all pop-ups: the time-out and each command's own
+    } const cases[] = {
+        {"click P ButtonFinishCalib\nwaitfor P ButtonFinishCalib dimmed == 0 15\n", 2},   // and the INFO! text
+        {"answer yes\nclick P ButtonCalcCF\nwaitfor P ButtonCalcCF dimmed == 0 15\n", 2}, // and CALIBRATION FAILED!
+        {"answer yes\nclick P ButtonSendPower\nwaitfor P ButtonSendPower dimmed == 0 15\n", 1},
+    };
     SimProcess sim({"--version-text", kVersion}, true, false); // COM1 names no device
     ASSERT_TRUE(sim.ok());
-    std::string out;
-    ASSERT_EQ(RunProgramOn("VeltCalibV61", sim,
-                           "click P ButtonFinishCalib\n"
-                           "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                           "print P DispStatus\n"
-                           "quit 0\n",
-                           &out),
-              0)
-        << out;
-    const std::string timeoutPopup = "POPUP | ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR.";
-    EXPECT_EQ(Count(out, timeoutPopup), 3) << out;
-    EXPECT_EQ(Count(out, "POPUP"), 4) << out; // and the INFO! text
-    EXPECT_TRUE(Has(out, "P.DispStatus=TIMEOUT\n")) << out;
+    for (const Case &c : cases) {
+        std::string out;
+        ASSERT_EQ(RunProgramOn("VeltCalibV61", sim, std::string(c.script) + "print P DispStatus\nquit 0\n", &out), 0)
+            << out;
+        EXPECT_EQ(Count(out, "POPUP | ATTENTION! \\n \\n TIMEOUT \\n NO SERIAL CONNECTION TO SENSOR."), 1) << out;
+        EXPECT_EQ(Count(out, "POPUP"), c.popups) << out;
+        EXPECT_TRUE(Has(out, "P.DispStatus=TIMEOUT\n")) << out;
+    }
     EXPECT_TRUE(sim.receivedOrders().empty());
 }
 

@@ -231,151 +231,53 @@ inline void WriteBackup(const std::string &path)
 // On TCP, Veltv61's connection carries the line check (1) and the parameter read (32) first.
 constexpr int kV61Connected = 33;
 
+// One exchange a row, its fields in the order Exchange lists them: the
+// table is kept as written (clang-format would put every field on a line).
+// clang-format off
 inline const std::vector<Exchange> &Exchanges()
 {
     static const std::vector<Exchange> all = {
         // Veltv61: the line check and the parameter read at start-up (over
         // TCP: after TRY TO CONNECT).
-        {"V61StartUpVersion",
-         "Veltv61",
-         "P",
-         true,
-         true,
-         7,
-         1,
-         1,
-         {},
-         nullptr,
-         Nothing,
-         Nothing,
+        {"V61StartUpVersion", "Veltv61", "P", true, true, 7, 1, 1, {}, nullptr, Nothing, Nothing,
          [](const Case &c, bool) {
              if (c.link == Link::Pty)
                  return std::string();
              return InterfacePanelTry(c) + "waitfor INTERFACEP ButtonTryToConnect dimmed == 0 15\n" + kV61Settle;
          },
-         "",
-         nullptr,
-         nullptr},
-        {"V61StartUpRead",
-         "Veltv61",
-         "P",
-         true,
-         true,
-         4,
-         5,
-         7,
-         {},
-         nullptr,
-         Nothing,
-         Nothing,
+         "", nullptr, nullptr},
+        {"V61StartUpRead", "Veltv61", "P", true, true, 4, 5, 7, {}, nullptr, Nothing, Nothing,
          [](const Case &c, bool) {
              if (c.link == Link::Pty)
                  return std::string();
              return InterfacePanelTry(c) + "waitfor INTERFACEP ButtonTryToConnect dimmed == 0 15\n" + kV61Settle;
          },
-         "",
-         nullptr,
-         nullptr},
+         "", nullptr, nullptr},
         // Send to RAM: 32 telegrams, none answered.
-        {"V61SendRam",
-         "Veltv61",
-         "P",
-         true,
-         false,
-         1,
-         1,
-         kV61Connected + 1,
-         {},
-         nullptr,
-         V61Connect,
-         Nothing,
-         [](const Case &, bool) { return "click P ButtonSend\n" + kV61Settle; },
-         "",
-         nullptr,
-         nullptr},
+        {"V61SendRam", "Veltv61", "P", true, false, 1, 1, kV61Connected + 1, {}, nullptr, V61Connect, Nothing,
+         [](const Case &, bool) { return "click P ButtonSend\n" + kV61Settle; }, "", nullptr, nullptr},
         // Send to EEPROM: 32 telegrams, then the store (order 6) and its confirmation.
-        {"V61SendEeprom",
-         "Veltv61",
-         "P",
-         true,
-         false,
-         6,
-         1,
-         kV61Connected + 33,
-         {},
-         nullptr,
-         V61Connect,
+        {"V61SendEeprom", "Veltv61", "P", true, false, 6, 1, kV61Connected + 33, {}, nullptr, V61Connect,
          [](const Case &) { return std::string("click P SelectEEPROM\n"); },
-         [](const Case &, bool) { return "click P ButtonSend\n" + kV61Settle; },
-         "",
-         nullptr,
-         nullptr},
+         [](const Case &, bool) { return "click P ButtonSend\n" + kV61Settle; }, "", nullptr, nullptr},
         // Get from RAM: the parameters (order 3).
-        {"V61GetRam",
-         "Veltv61",
-         "P",
-         true,
-         false,
-         3,
-         2,
-         kV61Connected + 1,
-         {},
-         nullptr,
-         V61Connect,
-         Nothing,
-         [](const Case &, bool) { return "click P ButtonGet\n" + kV61Settle; },
-         "",
-         nullptr,
-         nullptr},
+        {"V61GetRam", "Veltv61", "P", true, false, 3, 2, kV61Connected + 1, {}, nullptr, V61Connect, Nothing,
+         [](const Case &, bool) { return "click P ButtonGet\n" + kV61Settle; }, "", nullptr, nullptr},
         // Get from EEPROM: the load (order 8) with its echo first.
-        {"V61GetEeprom",
-         "Veltv61",
-         "P",
-         true,
-         false,
-         8,
-         1,
-         kV61Connected + 1,
-         {},
-         nullptr,
-         V61Connect,
+        {"V61GetEeprom", "Veltv61", "P", true, false, 8, 1, kV61Connected + 1, {}, nullptr, V61Connect,
          [](const Case &) { return std::string("click P SelectEEPROM\n"); },
-         [](const Case &, bool) { return "click P ButtonGet\n" + kV61Settle; },
-         "",
-         nullptr,
-         nullptr},
+         [](const Case &, bool) { return "click P ButtonGet\n" + kV61Settle; }, "", nullptr, nullptr},
         // Go: the live data loop (order 5); the fault hits its first frame.
-        {"V61Go",
-         "Veltv61",
-         "P",
-         true,
-         false,
-         5,
-         1,
-         kV61Connected + 1,
-         {"--temperature", "30"},
-         nullptr,
-         V61Connect,
+        {"V61Go", "Veltv61", "P", true, false, 5, 1, kV61Connected + 1, {"--temperature", "30"}, nullptr, V61Connect,
          Nothing,
          [](const Case &, bool fails) {
              if (fails)
                  return std::string("click P ButtonGo\nwaitfor P ButtonGo dimmed == 0 15\n");
              return "click P ButtonGo\nwaitfor P DispTemp == 30 10\nclick P ButtonStop\n" + kV61Settle;
          },
-         "print P DispTemp\n",
-         nullptr,
-         nullptr},
+         "print P DispTemp\n", nullptr, nullptr},
         // The recorder: one timed frame (order 19) into a new record file.
-        {"V61Recorder",
-         "Veltv61",
-         "P",
-         true,
-         false,
-         19,
-         1,
-         kV61Connected + 1,
-         {"--temperature", "30"},
-         nullptr,
+        {"V61Recorder", "Veltv61", "P", true, false, 19, 1, kV61Connected + 1, {"--temperature", "30"}, nullptr,
          V61Connect,
          [](const Case &c) {
              return "click P ButtonOpenRecorder\nfile " + c.dir +
@@ -388,22 +290,10 @@ inline const std::vector<Exchange> &Exchanges()
              return std::string("answer yes\nclick RECP ButtonStartRecord\n"
                                 "waitfor RECP ButtonStartRecord dimmed == 0 15\n");
          },
-         "print RECP DispRecordedValues\n",
-         "record.dat",
-         nullptr},
+         "print RECP DispRecordedValues\n", "record.dat", nullptr},
         // Teaching: TEACH MEAN VAL runs the live loop that the captures take their frames from.
-        {"V61TeachCapture",
-         "Veltv61",
-         "P",
-         true,
-         false,
-         5,
-         1,
-         kV61Connected + 1,
-         {"--temperature", "30"},
-         nullptr,
-         V61Connect,
-         [](const Case &) { return std::string("set P ParaVisible 0\n"); },
+        {"V61TeachCapture", "Veltv61", "P", true, false, 5, 1, kV61Connected + 1, {"--temperature", "30"}, nullptr,
+         V61Connect, [](const Case &) { return std::string("set P ParaVisible 0\n"); },
          [](const Case &, bool fails) {
              if (fails)
                  return "click P ButtonTeachMeanVal\n" + kV61Settle;
@@ -411,65 +301,28 @@ inline const std::vector<Exchange> &Exchanges()
                     "click P ButtonStop\n" +
                     kV61Settle;
          },
-         "print TEACHP DispTpCounter\n",
-         nullptr,
-         nullptr},
+         "print TEACHP DispTpCounter\n", nullptr, nullptr},
         // Temperature compensation: the upload writes 63 blocks without
         // replies, then checks the line (order 7) and reads everything back.
         // Its connection closes after the last block (telegram 64).
-        {"TcUpload",
-         "VeltTempCompV61",
-         "P",
-         true,
-         false,
-         7,
-         2,
-         64,
-         {},
-         nullptr,
-         OtherConnect,
-         Nothing,
+        {"TcUpload", "VeltTempCompV61", "P", true, false, 7, 2, 64, {}, nullptr, OtherConnect, Nothing,
          [](const Case &, bool) {
              return std::string("click P ButtonSendCF\nwaitfor P ButtonSendCF buttoncolor == 0xE0E0E0 30\n");
          },
-         "print P DispResult\n",
-         nullptr,
-         nullptr,
-         "close:after=64"},
+         "print P DispResult\n", nullptr, nullptr, "close:after=64"},
         // The read-back alone (Get): red factors first (order 44, 200 bytes).
-        {"TcReadBack",
-         "VeltTempCompV61",
-         "P",
-         true,
-         false,
-         44,
-         1,
-         2,
-         {},
-         nullptr,
-         OtherConnect,
-         Nothing,
+        {"TcReadBack", "VeltTempCompV61", "P", true, false, 44, 1, 2, {}, nullptr, OtherConnect, Nothing,
          [](const Case &, bool fails) {
              if (fails)
                  return std::string("click P ButtonGet\nwaitfor P DispStatus == TIMEOUT 15\n");
              return std::string("click P ButtonGet\nwaitfor P DispResult ~= U 15\n");
          },
-         "print P DispResult\n",
-         nullptr,
-         nullptr},
+         "print P DispResult\n", nullptr, nullptr},
         // Calibration: the capture of 100 frames (order 5), then the factors
         // are written and the live loop runs again.
-        {"CalCapture",
-         "VeltCalibV61",
-         "P",
-         true,
-         false,
-         5,
-         1,
-         2,
+        {"CalCapture", "VeltCalibV61", "P", true, false, 5, 1, 2,
          {"--temperature", "25", "--noise", "0", "--scene", "%DIR%/scene.txt"},
-         [](Case &c) { WriteTextFile(c.dir + "/scene.txt", "white 0.325 0.25 0.2188888888889 1000\n"); },
-         OtherConnect,
+         [](Case &c) { WriteTextFile(c.dir + "/scene.txt", "white 0.325 0.25 0.2188888888889 1000\n"); }, OtherConnect,
          // At the factory power 300 the raw values are 819, 600 and 473:
          // factors 750, 1024 and 1299 for the set value 600.
          [](const Case &) { return std::string("set P EditSetValue 600\nset P EditMaxDelta 577\n"); },
@@ -484,103 +337,38 @@ inline const std::vector<Exchange> &Exchanges()
                  return calc + "waitfor P ButtonGo dimmed == 0 15\n";
              return calc + "waitfor P DispStatus == TIMEOUT 15\nwaitfor P DispRawR == 819 15\n" + loopEnd;
          },
-         "print P EditCFR\n",
-         nullptr,
-         nullptr},
+         "print P EditCFR\n", nullptr, nullptr},
         // Finishing the calibration: the default set, its store (order 6)
         // and confirmation, the factors, the line check.
-        {"CalFinish",
-         "VeltCalibV61",
-         "P",
-         true,
-         false,
-         6,
-         1,
-         2 + 32,
-         {},
-         nullptr,
-         OtherConnect,
-         Nothing,
+        {"CalFinish", "VeltCalibV61", "P", true, false, 6, 1, 2 + 32, {}, nullptr, OtherConnect, Nothing,
          [](const Case &, bool) {
              return std::string("click P ButtonFinishCalib\nwaitfor P ButtonGo dimmed == 0 20\n");
          },
-         "",
-         nullptr,
-         nullptr},
+         "", nullptr, nullptr},
         // The loader: identification (order 7) on TRY TO CONNECT.
-        {"LoaderIdentify",
-         "QuillonV20",
-         "MAINP",
-         false,
-         false,
-         7,
-         2,
-         0,
-         {},
-         nullptr,
-         Nothing,
-         Nothing,
-         [](const Case &, bool) { return LoaderClick("ButtonTryToConnect"); },
-         "",
-         nullptr,
-         nullptr},
+        {"LoaderIdentify", "QuillonV20", "MAINP", false, false, 7, 2, 0, {}, nullptr, Nothing, Nothing,
+         [](const Case &, bool) { return LoaderClick("ButtonTryToConnect"); }, "", nullptr, nullptr},
         // The EEPROM backup: 256 block reads (order 184) into a new file.
-        {"LoaderBackup",
-         "QuillonV20",
-         "MAINP",
-         false,
-         false,
-         184,
-         1,
-         0,
-         {},
-         nullptr,
-         Nothing,
+        {"LoaderBackup", "QuillonV20", "MAINP", false, false, 184, 1, 0, {}, nullptr, Nothing,
          [](const Case &c) { return "file " + c.dir + "/backup.dat new\n"; },
-         [](const Case &, bool) { return LoaderClick("ButtonReadEEPROM"); },
-         "",
-         nullptr,
-         "backup.dat"},
+         [](const Case &, bool) { return LoaderClick("ButtonReadEEPROM"); }, "", nullptr, "backup.dat"},
         // The restore: pages (order 180), 256 block writes (order 182), the jump.
-        {"LoaderRestore",
-         "QuillonV20",
-         "MAINP",
-         false,
-         false,
-         182,
-         1,
-         0,
-         {"--boot-timeout", "2"},
-         [](Case &c) { WriteBackup(c.dir + "/restore.dat"); },
-         Nothing,
+        {"LoaderRestore", "QuillonV20", "MAINP", false, false, 182, 1, 0, {"--boot-timeout", "2"},
+         [](Case &c) { WriteBackup(c.dir + "/restore.dat"); }, Nothing,
          [](const Case &c) { return "file " + c.dir + "/restore.dat existing\n"; },
-         [](const Case &, bool) { return LoaderClick("ButtonSaveEEPROM"); },
-         "",
-         nullptr,
-         nullptr},
+         [](const Case &, bool) { return LoaderClick("ButtonSaveEEPROM"); }, "", nullptr, nullptr},
         // The firmware update: the jump into the boot firmware (order 187) first.
         // The boot firmware prompts 2.5 s after the jump, once the loader
         // has given up waiting for the jump's answer (2 s) and listens for
         // the prompt: as a sensor reset by hand after an answer went missing.
-        {"LoaderFirmware",
-         "QuillonV20",
-         "MAINP",
-         false,
-         false,
-         187,
-         1,
-         0,
-         {"--prompt-delay-ms", "2500"},
-         [](Case &c) { WriteFirmware(c.dir + "/fw.s"); },
-         Nothing,
+        {"LoaderFirmware", "QuillonV20", "MAINP", false, false, 187, 1, 0, {"--prompt-delay-ms", "2500"},
+         [](Case &c) { WriteFirmware(c.dir + "/fw.s"); }, Nothing,
          [](const Case &c) { return "file " + c.dir + "/fw.s existing\n" + LoaderClick("ButtonReadFW"); },
-         [](const Case &, bool) { return LoaderClick("ButtonArmPL"); },
-         "",
-         nullptr,
-         nullptr},
+         [](const Case &, bool) { return LoaderClick("ButtonArmPL"); }, "", nullptr, nullptr},
     };
     return all;
 }
+// clang-format on
 
 // ---- what each fault does to each exchange ----------------------------------------------
 
@@ -703,12 +491,12 @@ inline const std::vector<Row> &Rows()
         {"CalCapture", F::BadEcho, fails, calFailed},
         {"CalCapture", F::Split, works, {{kCalibPassed, 1}, {kStatusVersion, 1}}},
         // After a failed capture the factors shown are written and the live
-        // loop starts, whatever the capture gave: on a closed connection each
-        // of the two fails with its time-out once.
+        // loop starts, whatever the capture gave: on a closed connection both
+        // fail, and the lost line is told by one time-out pop-up.
         {"CalCapture",
          F::Close,
          fails,
-         {{kServerClosed, 1}, {kCalibFailed, 1}, {kCalibTimeout, 2}, {kStatusTimeout, 1}},
+         {{kServerClosed, 1}, {kCalibFailed, 1}, {kCalibTimeout, 1}, {kStatusTimeout, 1}},
          On::Tcp},
         // Finishing ends with a new line check: the status shows the version again.
         {"CalFinish", F::NoReply, fails, {{kFinishInfo, 1}, {kCalibTimeout, 1}, {kStatusVersion, 1}}},
@@ -718,12 +506,12 @@ inline const std::vector<Row> &Rows()
         {"CalFinish", F::BadEcho, fails, {{kFinishInfo, 1}, {kStoreFailed, 1}, {kStatusVersion, 1}}},
         {"CalFinish", F::Split, works, {{kFinishInfo, 1}, {kStatusVersion, 1}}},
         // The steps after the store run whatever it gave: on a closed
-        // connection the store, Send CF and Get CF each fail with their
-        // time-out once; the line check at the end reconnects.
+        // connection the store, Send CF and Get CF fail, and the lost line is
+        // told by one time-out pop-up; the line check at the end reconnects.
         {"CalFinish",
          F::Close,
          fails,
-         {{kFinishInfo, 1}, {kServerClosed, 1}, {kCalibTimeout, 3}, {kStatusVersion, 1}},
+         {{kFinishInfo, 1}, {kServerClosed, 1}, {kCalibTimeout, 1}, {kStatusVersion, 1}},
          On::Tcp},
         // The loader identifies by the length of the text: 36, 48 or 72 bytes.
         {"LoaderIdentify", F::NoReply, fails, {{kLoaderFailure, 1}}},

@@ -1,5 +1,5 @@
 // Colour teaching in Veltv61 against the simulated sensor, driven by UI
-// scripts over the pseudo-terminal and over TCP: TEACH DATA TO with the
+// scripts over the pseudo-terminal: TEACH DATA TO with the
 // frames the sensor sent, AUTO ADJUST against the circle rule, the zoom
 // loop, the teach panel's captures, colour groups in the parameter set, and
 // colour array files.
@@ -111,17 +111,14 @@ std::vector<long> ExpectedRadii(std::vector<std::vector<long>> rows, int active)
     return radii;
 }
 
-class Teaching : public ::testing::TestWithParam<Link> {};
-
 // TEACH DATA TO takes the displays of the last frame the sensor sent, with
 // the tolerances of modes 0 / 2 and STAT / DYN; No. counts up to 30 and
 // stays there. RESET TABLE sets every cell to 1. AUTO ADJUST gives the radii
 // of the circle rule (rows at opposite corners of the plane included) and
 // runs the zoom loop with the command buttons dimmed until a click stops it.
-TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
+TEST(Teaching, TeachDataToResetAndAutoAdjust)
 {
-    const Link link = GetParam();
-    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, true, link == Link::Pty);
+    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, false, true);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     // Rows 1..4 for AUTO ADJUST: X, Y, CTO, INT, ITO; MAXCOL-No. 3 leaves row 4 alone.
@@ -134,7 +131,7 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
                        std::to_string(rows[r][c]) + "\n";
     std::string out;
     ASSERT_EQ(RunIn(dir, &sim,
-                    Connect(link, sim) +
+                    Connect(Link::Pty, sim) +
                         "set P ParaVisible 0\n"
                         "click P ButtonGo\n" +
                         kFirstFrame + "click P ButtonStop\n" + kSettle +
@@ -208,10 +205,9 @@ TEST_P(Teaching, TeachDataToResetAndAutoAdjust)
 // TEACH MEAN VAL starts the live loop (buttons dimmed); the captured rows
 // are frames the sensor sent; means and maximum deltas follow from them;
 // TEACH TO TABLE writes the mean with VALUE CTO + MAX DELTA and MAX DELTA INT.
-TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
+TEST(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
 {
-    const Link link = GetParam();
-    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, true, link == Link::Pty);
+    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, false, true);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     std::string captures;
@@ -219,7 +215,7 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
         captures += "click TEACHP ButtonTpCapture\nwait 0.25\n"; // a user's pace: new frames in between
     std::string out;
     ASSERT_EQ(RunIn(dir, &sim,
-                    Connect(link, sim) +
+                    Connect(Link::Pty, sim) +
                         "set P ParaVisible 0\n"
                         "click P ButtonTeachMeanVal\n" +
                         kLoopRuns + kFirstFrame + "printattr P ButtonSend dimmed\n" + captures +
@@ -275,10 +271,9 @@ TEST_P(Teaching, TeachPanelCapturesFramesAndTeachesTheirMean)
 // carries the switch, the order-2 telegrams the group of each row; Send to
 // the EEPROM and Get from it, and a parameter-file round trip, restore the
 // taught row, its group and the switch.
-TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
+TEST(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
 {
-    const Link link = GetParam();
-    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, true, link == Link::Pty);
+    SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, false, true);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
     const std::string reset = "click P ButtonResetTable\n"
@@ -288,7 +283,7 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
                                                                         "print PGROUP EditColorGroups\n";
     std::string out;
     ASSERT_EQ(RunIn(dir, &sim,
-                    Connect(link, sim) +
+                    Connect(Link::Pty, sim) +
                         "set P ParaVisible 0\n"
                         "setcell P ColorTeachTable 1 3 1111\nsetcell P ColorTeachTable 2 3 2222\n"
                         "setcell P ColorTeachTable 3 3 33\nsetcell P ColorTeachTable 4 3 444\n"
@@ -335,8 +330,6 @@ TEST_P(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
         }
     EXPECT_TRUE(rowSent);
 }
-
-INSTANTIATE_TEST_SUITE_P(Links, Teaching, ::testing::Values(Link::Pty, Link::Tcp), LinkName);
 
 // A sensor that stops answering while the teach panel's live loop runs: the
 // time-out pop-up, TIMEOUT, the buttons undimmed; a capture afterwards takes

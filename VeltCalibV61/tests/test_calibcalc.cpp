@@ -34,6 +34,7 @@ TEST(CalibFactors, FactorAndRangeCheckOnTheSameMeanForAllChannels)
     const Case cases[] = {
         {1000, 1000, 1024, true},    {1000, 1365, 750, true},  {1000, 1366, 749, false}, {1000, 788, 1299, true},
         {1000, 787, 1301, false},    {1000, 500, 2048, false}, {1, 0, 1024, true}, // a mean of 0 counts as 1
+        {1300, 1024, 1300, true},                                                  // exactly the upper limit
         {4096, 63, 66576, false}, // out of range although its low 16 bits (1040) are not
         {65535, 1, 67107840, false},
     };

@@ -4,9 +4,7 @@
 #include "live.h"
 #include "modes.h"
 
-#include "Veltv61Ids.h"
-#include "Veltv61Program.h"
-#include "ctrlvalues.h"
+#include "panels.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -39,14 +37,6 @@ std::string RingItem(int p, const char *ring, int index)
     return "<none>";
 }
 
-// What f printed: the run-time prints every pop-up as "POPUP title|text".
-template <typename F>
-std::string Popups(F f)
-{
-    testing::internal::CaptureStdout();
-    f();
-    return testing::internal::GetCapturedStdout();
-}
 void Commit(int (*cb)(int, int, int, void *, int, int)) { cb(panel, 0, EVENT_COMMIT, nullptr, 0, 0); }
 
 const std::string kMaxColPopup = "POPUP INFO!| ATTENTION! \\n \\n MAXCOL-No. IS TOO HIGH \\n DECREASE MAXCOL-No. OR "
@@ -55,21 +45,7 @@ const int kLeds[] = {P_LEDOUT0, P_LEDOUT1, P_LEDOUT2, P_LEDOUT3, P_LEDOUT4};
 
 class Modes : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(InitRuntime(0, nullptr), 0);
-        RegisterVeltv61Callbacks();
-        const char *bin = std::getenv("VELT_BIN_DIR");
-        const std::string file = std::string(bin ? bin : ".") + "/Veltv61.uir";
-        for (auto [handle, id] : {std::pair {&panel, P},
-                                  {&recpanel, RECP},
-                                  {&srcpanel, SRCP},
-                                  {&graphpanel, GRAPHP},
-                                  {&teachpanel, TEACHP},
-                                  {&interfacepanel, INTERFACEP},
-                                  {&grouppanel, PGROUP}})
-            ASSERT_GT(*handle = LoadPanel(0, file.c_str(), id), 0) << file;
-    }
+    static void SetUpTestSuite() { LoadVeltv61Panels(); }
 
     // A neutral parameter set: nothing forced, no warning.
     void SetUp() override

@@ -5,8 +5,7 @@
 #include "record_format.h"
 #include "recorder.h"
 
-#include "Veltv61Ids.h"
-#include "Veltv61Program.h"
+#include "panels.h"
 #include "packet.h"
 
 #include <cstdlib>
@@ -63,18 +62,6 @@ TEST(RecordFormat, FrameAxisGrowsInStepsOfOneTwoFiveFromOne)
         EXPECT_EQ(GraphFrameAxisMax(frame), max) << frame;
 }
 
-int Attr(int p, int c, int attribute)
-{
-    int v = -1;
-    GetCtrlAttribute(p, c, attribute, &v);
-    return v;
-}
-int Val(int p, int c)
-{
-    int v = -1;
-    GetCtrlVal(p, c, &v);
-    return v;
-}
 int Plots(int c)
 {
     int n = -1;
@@ -88,15 +75,7 @@ const int kGraphs[] = {GRAPHP_PANELGRAPHGRAPHR,   GRAPHP_PANELGRAPHGRAPHG, GRAPH
 
 class RecorderPanels : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(InitRuntime(0, nullptr), 0);
-        RegisterVeltv61Callbacks();
-        const char *bin = std::getenv("VELT_BIN_DIR");
-        const std::string file = std::string(bin ? bin : ".") + "/Veltv61.uir";
-        for (auto [handle, id] : {std::pair {&panel, P}, {&recpanel, RECP}, {&graphpanel, GRAPHP}})
-            ASSERT_GT(*handle = LoadPanel(0, file.c_str(), id), 0) << file;
-    }
+    static void SetUpTestSuite() { LoadVeltv61Panels(); }
     static void Frame(uint16_t r, uint16_t temp)
     {
         dataR = r;
@@ -114,20 +93,20 @@ TEST_F(RecorderPanels, LayoutFollowsTheModeAndTheTimeDisplaysShowIntervalTimesCo
         const int timed = mode == 1 ? 0 : 1; // an unknown mode leaves the timed layout
         for (int c : {RECP_EDITINTERVAL, RECP_EDITRECVAL, RECP_RECORDTIMEBOX, RECP_DISPRECORDTIMEDAYS,
                       RECP_DISPREMAINING, RECP_BUTTONSTARTRECORD, RECP_BUTTONSTOPRECORD})
-            EXPECT_EQ(Attr(recpanel, c, ATTR_VISIBLE), timed) << mode;
+            EXPECT_EQ(IntAttr(recpanel, c, ATTR_VISIBLE), timed) << mode;
         for (int c : {RECP_BUTTONSTARTPOLLING, RECP_BUTTONSTOPPOLLING, RECP_BUTTONMANUALRECORD})
-            EXPECT_EQ(Attr(recpanel, c, ATTR_VISIBLE), 1 - timed) << mode;
+            EXPECT_EQ(IntAttr(recpanel, c, ATTR_VISIBLE), 1 - timed) << mode;
         for (int c : {RECP_DISPRECFILE, RECP_DISPRECORDEDVALUES, RECP_BUTTONCLOSERECORDER})
-            EXPECT_EQ(Attr(recpanel, c, ATTR_VISIBLE), 1) << mode;
+            EXPECT_EQ(IntAttr(recpanel, c, ATTR_VISIBLE), 1) << mode;
     }
     SetCtrlVal(recpanel, RECP_EDITINTERVAL, 65535);
     SetCtrlVal(recpanel, RECP_EDITRECVAL, 65535);
     SetCtrlVal(recpanel, RECP_DISPRECORDEDVALUES, 9);
     CalcRecTime();
-    EXPECT_EQ(std::tuple(Val(recpanel, RECP_DISPRECORDTIMEDAYS), Val(recpanel, RECP_DISPRECORDTIMEHOURS),
-                         Val(recpanel, RECP_DISPRECORDTIMEMINUTES), Val(recpanel, RECP_DISPRECORDTIMESECONDS)),
+    EXPECT_EQ(std::tuple(IntVal(recpanel, RECP_DISPRECORDTIMEDAYS), IntVal(recpanel, RECP_DISPRECORDTIMEHOURS),
+                         IntVal(recpanel, RECP_DISPRECORDTIMEMINUTES), IntVal(recpanel, RECP_DISPRECORDTIMESECONDS)),
               std::tuple(49708, 18, 3, 45));
-    EXPECT_EQ(std::pair(Val(recpanel, RECP_DISPRECORDEDVALUES), Val(recpanel, RECP_DISPREMAINING)),
+    EXPECT_EQ(std::pair(IntVal(recpanel, RECP_DISPRECORDEDVALUES), IntVal(recpanel, RECP_DISPREMAINING)),
               std::pair(0, 65535));
     EXPECT_EQ(std::pair(zeitint, anzwerte), std::pair(uint16_t {65535}, uint16_t {65535}));
 }
@@ -146,9 +125,9 @@ TEST_F(RecorderPanels, EveryPointAddsOneSegmentToEachGraphAndTheFrameAxisFollows
     SetPanelGraphData();
     EXPECT_EQ(std::tuple(bufcnt[0], bufcnt[1], bufr[0], bufr[1], bufg[1], buftemp[0]),
               std::tuple(0, 1, 200, 300, 301, 31));
-    EXPECT_EQ(
-        std::tuple(Val(graphpanel, GRAPHP_DISPR), Val(graphpanel, GRAPHP_DISPG), Val(graphpanel, GRAPHP_DISPTEMP)),
-        std::tuple(300, 301, 32));
+    EXPECT_EQ(std::tuple(IntVal(graphpanel, GRAPHP_DISPR), IntVal(graphpanel, GRAPHP_DISPG),
+                         IntVal(graphpanel, GRAPHP_DISPTEMP)),
+              std::tuple(300, 301, 32));
     for (int g : kGraphs)
         EXPECT_EQ(Plots(g), 2);
 
@@ -176,7 +155,7 @@ TEST_F(RecorderPanels, OnlyTheSelectedSignalsGraphIsShown)
         SetCtrlVal(graphpanel, GRAPHP_EDITSIGNAL, signal);
         SetGraphVisible();
         for (int k = 0; k < 7; ++k)
-            EXPECT_EQ(Attr(graphpanel, kGraphs[k], ATTR_VISIBLE), k == shown ? 1 : 0) << signal << " " << k;
+            EXPECT_EQ(IntAttr(graphpanel, kGraphs[k], ATTR_VISIBLE), k == shown ? 1 : 0) << signal << " " << k;
     }
 }
 

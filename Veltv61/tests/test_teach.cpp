@@ -7,8 +7,7 @@
 #include "teach_panel.h"
 #include "teach_table.h"
 
-#include "Veltv61Ids.h"
-#include "Veltv61Program.h"
+#include "panels.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -20,24 +19,6 @@ using namespace com232;
 
 namespace {
 
-int Val(int p, int c)
-{
-    int v = -1;
-    GetCtrlVal(p, c, &v);
-    return v;
-}
-int Cell(int p, int c, int col, int row)
-{
-    int v = -1;
-    GetTableCellVal(p, c, MakePoint(col, row), &v);
-    return v;
-}
-int Attr(int p, int c, int attribute)
-{
-    int v = -1;
-    GetCtrlAttribute(p, c, attribute, &v);
-    return v;
-}
 int CellColor(int row)
 {
     int v = -1;
@@ -48,24 +29,17 @@ std::vector<int> TableRowCells(int row)
 {
     std::vector<int> out;
     for (int c = 1; c <= 5; ++c)
-        out.push_back(Cell(panel, P_COLORTEACHTABLE, c, row));
+        out.push_back(IntCell(panel, P_COLORTEACHTABLE, c, row));
     return out;
 }
 std::vector<int> GridRow(int control, int row)
 {
     std::vector<int> out;
     for (int c = 1; c <= 6; ++c)
-        out.push_back(Cell(teachpanel, control, c, row));
+        out.push_back(IntCell(teachpanel, control, c, row));
     return out;
 }
 
-template <typename F>
-std::string Popups(F f)
-{
-    testing::internal::CaptureStdout();
-    f();
-    return testing::internal::GetCapturedStdout();
-}
 using Cb = int (*)(int, int, int, void *, int, int);
 void Fire(Cb cb, int event = EVENT_COMMIT, int d1 = 0, int d2 = 0) { cb(panel, 0, event, nullptr, d1, d2); }
 
@@ -83,21 +57,7 @@ void SetFrame(int r, int g, int b, int x, int y, int intensity)
 
 class Teach : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(InitRuntime(0, nullptr), 0);
-        RegisterVeltv61Callbacks();
-        const char *bin = std::getenv("VELT_BIN_DIR");
-        const std::string file = std::string(bin ? bin : ".") + "/Veltv61.uir";
-        for (auto [handle, id] : {std::pair {&panel, P},
-                                  {&recpanel, RECP},
-                                  {&srcpanel, SRCP},
-                                  {&graphpanel, GRAPHP},
-                                  {&teachpanel, TEACHP},
-                                  {&interfacepanel, INTERFACEP},
-                                  {&grouppanel, PGROUP}})
-            ASSERT_GT(*handle = LoadPanel(0, file.c_str(), id), 0) << file;
-    }
+    static void SetUpTestSuite() { LoadVeltv61Panels(); }
 
     void SetUp() override
     {
@@ -142,8 +102,8 @@ TEST_F(Teach, ApplyFromAllDrawsEveryRowAndTheDiagonalOnlyInTheXYPlane)
         GetNumGraphPlots(panel, P_GRAPHDATA1, &n);
         EXPECT_EQ(n, plots) << "calcmode " << mode;
         EXPECT_EQ(poll, 0); // a running loop ends
-        EXPECT_EQ(Attr(panel, P_GRAPHDATA1, ATTR_ZPLANE_POSITION), 0);
-        EXPECT_EQ(Attr(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION), 100);
+        EXPECT_EQ(IntAttr(panel, P_GRAPHDATA1, ATTR_ZPLANE_POSITION), 0);
+        EXPECT_EQ(IntAttr(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION), 100);
     }
 }
 
@@ -152,17 +112,17 @@ TEST_F(Teach, ZoomGraphCursorIsClampedAndClicksEndTheLoop)
     for (auto [x, y, dx, dy] : {std::tuple {1234.7, 99.2, 1234, 99}, {70000.0, -5.0, 65535, 0}}) {
         SetGraphCursor(panel, P_GRAPHDATA2, 1, x, y);
         Fire(CBF_GraphData2, EVENT_VAL_CHANGED);
-        EXPECT_EQ(std::make_pair(Val(panel, P_DISPX), Val(panel, P_DISPY)), std::make_pair(dx, dy));
+        EXPECT_EQ(std::make_pair(IntVal(panel, P_DISPX), IntVal(panel, P_DISPY)), std::make_pair(dx, dy));
     }
     ZoomGraphToFront();
     poll = 1;
     Fire(CBF_GraphData2, EVENT_LEFT_CLICK);
     EXPECT_EQ(poll, 0);
-    EXPECT_EQ(Attr(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION), 0); // stays in front
+    EXPECT_EQ(IntAttr(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION), 0); // stays in front
     poll = 1;
     Fire(CBF_GraphData2, EVENT_RIGHT_CLICK);
     EXPECT_EQ(poll, 0);
-    EXPECT_EQ(Attr(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION), 100);
+    EXPECT_EQ(IntAttr(panel, P_GRAPHDATA2, ATTR_ZPLANE_POSITION), 100);
 }
 
 TEST_F(Teach, CaptureUndoAndHandEditsKeepMeansAndDeltasCurrent)
@@ -173,32 +133,32 @@ TEST_F(Teach, CaptureUndoAndHandEditsKeepMeansAndDeltasCurrent)
     Fire(CBF_ButtonTpCapture);
     SetFrame(12, 22, 32, 103, 4, 490);
     Fire(CBF_ButtonTpCapture);
-    EXPECT_EQ(Val(teachpanel, TEACHP_DISPTPCOUNTER), 3);
+    EXPECT_EQ(IntVal(teachpanel, TEACHP_DISPTPCOUNTER), 3);
     EXPECT_EQ(GridRow(TEACHP_GRIDTPMEAN, 1), (std::vector<int> {11, 21, 31, 101, 2, 500}));
     // Distances from (101, 2): sqrt 5 -> 2, 1, sqrt 8 -> 2; intensity 10.
-    EXPECT_EQ(std::make_pair(Val(teachpanel, TEACHP_DISPTPMAXDELTAXY), Val(teachpanel, TEACHP_DISPTPMAXDELTAINT)),
+    EXPECT_EQ(std::make_pair(IntVal(teachpanel, TEACHP_DISPTPMAXDELTAXY), IntVal(teachpanel, TEACHP_DISPTPMAXDELTAINT)),
               std::make_pair(2, 10));
 
     // A hand edit recomputes at once.
     SetTableCellVal(teachpanel, TEACHP_GRIDTPVALUES, MakePoint(4, 3), 400);
     Fire(CBF_GridTpValues, EVENT_VAL_CHANGED, 3, 4);
-    EXPECT_EQ(Cell(teachpanel, TEACHP_GRIDTPMEAN, 4, 1), 200);
-    EXPECT_EQ(Val(teachpanel, TEACHP_DISPTPMAXDELTAXY), 200);
+    EXPECT_EQ(IntCell(teachpanel, TEACHP_GRIDTPMEAN, 4, 1), 200);
+    EXPECT_EQ(IntVal(teachpanel, TEACHP_DISPTPMAXDELTAXY), 200);
 
     Fire(CBF_ButtonTpUndo);
-    EXPECT_EQ(Val(teachpanel, TEACHP_DISPTPCOUNTER), 2);
+    EXPECT_EQ(IntVal(teachpanel, TEACHP_DISPTPCOUNTER), 2);
     EXPECT_EQ(GridRow(TEACHP_GRIDTPVALUES, 3), std::vector<int>(6, 0));
-    EXPECT_EQ(Cell(teachpanel, TEACHP_GRIDTPMEAN, 4, 1), 100);
+    EXPECT_EQ(IntCell(teachpanel, TEACHP_GRIDTPMEAN, 4, 1), 100);
 
     // The 101st capture replaces frame 100; undo after 12 frames activates row 6.
     for (int i = 0; i < 99; ++i) {
         SetFrame(0, 0, 0, 200 + i, 0, 0);
         Fire(CBF_ButtonTpCapture);
     }
-    EXPECT_EQ(Val(teachpanel, TEACHP_DISPTPCOUNTER), 100);
-    EXPECT_EQ(Cell(teachpanel, TEACHP_GRIDTPVALUES, 4, 100), 298);
+    EXPECT_EQ(IntVal(teachpanel, TEACHP_DISPTPCOUNTER), 100);
+    EXPECT_EQ(IntCell(teachpanel, TEACHP_GRIDTPVALUES, 4, 100), 298);
     Fire(CBF_ButtonTpResetTable);
-    EXPECT_EQ(Val(teachpanel, TEACHP_DISPTPCOUNTER), 0);
+    EXPECT_EQ(IntVal(teachpanel, TEACHP_DISPTPCOUNTER), 0);
     EXPECT_EQ(GridRow(TEACHP_GRIDTPVALUES, 100), std::vector<int>(6, 0));
     EXPECT_EQ(GridRow(TEACHP_GRIDTPMEAN, 1), std::vector<int>(6, 0));
     for (int i = 0; i < 12; ++i)
@@ -210,7 +170,7 @@ TEST_F(Teach, CaptureUndoAndHandEditsKeepMeansAndDeltasCurrent)
     // Undo with no frame leaves the counter at 0.
     Fire(CBF_ButtonTpResetTable);
     Fire(CBF_ButtonTpUndo);
-    EXPECT_EQ(Val(teachpanel, TEACHP_DISPTPCOUNTER), 0);
+    EXPECT_EQ(IntVal(teachpanel, TEACHP_DISPTPCOUNTER), 0);
 }
 
 TEST_F(Teach, TeachToTableTakesTheRingsChoiceAndTheFixedCtoOfMode2)
@@ -253,12 +213,12 @@ TEST_F(Teach, TeachToTableTakesTheRingsChoiceAndTheFixedCtoOfMode2)
     // Evaluation mode 2 dims the CTO choice of the panel.
     SetCtrlVal(panel, P_EVALMODE, 2);
     InitTeachPanel();
-    EXPECT_EQ(Attr(teachpanel, TEACHP_EDITTPTEACHCTOWITH, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(teachpanel, TEACHP_EDITTPVALUECTO, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(teachpanel, TEACHP_EDITTPVALUEITO, ATTR_DIMMED), 0);
+    EXPECT_EQ(IntAttr(teachpanel, TEACHP_EDITTPTEACHCTOWITH, ATTR_DIMMED), 1);
+    EXPECT_EQ(IntAttr(teachpanel, TEACHP_EDITTPVALUECTO, ATTR_DIMMED), 1);
+    EXPECT_EQ(IntAttr(teachpanel, TEACHP_EDITTPVALUEITO, ATTR_DIMMED), 0);
     SetCtrlVal(panel, P_EVALMODE, 0);
     InitTeachPanel();
-    EXPECT_EQ(Attr(teachpanel, TEACHP_EDITTPTEACHCTOWITH, ATTR_DIMMED), 0);
+    EXPECT_EQ(IntAttr(teachpanel, TEACHP_EDITTPTEACHCTOWITH, ATTR_DIMMED), 0);
 }
 
 TEST_F(Teach, GroupsWarnOnceForDirectOutputsAndTakeOnly0To30)
@@ -273,12 +233,12 @@ TEST_F(Teach, GroupsWarnOnceForDirectOutputsAndTakeOnly0To30)
     // Direct: 5 gives the message and stays; 4 gives none.
     outmode = 0;
     EXPECT_NE(edit(2, 5).find(kGroupsPopup), std::string::npos);
-    EXPECT_EQ(Cell(grouppanel, PGROUP_EDITGRIDGROUPS, 1, 2), 5);
+    EXPECT_EQ(IntCell(grouppanel, PGROUP_EDITGRIDGROUPS, 1, 2), 5);
     EXPECT_EQ(edit(3, 4), "");
     // Outside 0..30 the edited cell gets its previous value back.
     for (int bad : {31, -1, 1000}) {
         EXPECT_EQ(edit(3, bad), "");
-        EXPECT_EQ(Cell(grouppanel, PGROUP_EDITGRIDGROUPS, 1, 3), 4) << bad;
+        EXPECT_EQ(IntCell(grouppanel, PGROUP_EDITGRIDGROUPS, 1, 3), 4) << bad;
     }
 
     // Switching groups on with a direct mode checks every row once.
@@ -286,19 +246,19 @@ TEST_F(Teach, GroupsWarnOnceForDirectOutputsAndTakeOnly0To30)
     const std::string once = Popups([] { Fire(CBF_EditColorGroups); });
     EXPECT_EQ(once.find(kGroupsPopup), once.rfind(kGroupsPopup));
     EXPECT_NE(once.find(kGroupsPopup), std::string::npos);
-    EXPECT_EQ(Attr(panel, P_DISPGROUP, ATTR_VISIBLE), 1);
+    EXPECT_EQ(IntAttr(panel, P_DISPGROUP, ATTR_VISIBLE), 1);
     outmode = 1;
     EXPECT_EQ(Popups([] { Fire(CBF_EditColorGroups); }), "");
     // Off: the display hides without a check.
     outmode = 0;
     SetCtrlVal(grouppanel, PGROUP_EDITCOLORGROUPS, 0);
     EXPECT_EQ(Popups([] { Fire(CBF_EditColorGroups); }), "");
-    EXPECT_EQ(Attr(panel, P_DISPGROUP, ATTR_VISIBLE), 0);
+    EXPECT_EQ(IntAttr(panel, P_DISPGROUP, ATTR_VISIBLE), 0);
 
     // RESET: all 0, no message; the groups travel through GetPanelValues.
     EXPECT_EQ(Popups([] { Fire(CBF_ButtonResetGroupTable); }), "");
     for (int row = 1; row <= 31; ++row)
-        EXPECT_EQ(Cell(grouppanel, PGROUP_EDITGRIDGROUPS, 1, row), 0);
+        EXPECT_EQ(IntCell(grouppanel, PGROUP_EDITGRIDGROUPS, 1, row), 0);
     edit(9, 17);
     GetPanelValues();
     EXPECT_EQ(groupbuf[8], 17);

@@ -97,7 +97,10 @@ TEST_F(Framing, RepliesFillTheVariables)
         pp[2 + k] = static_cast<uint16_t>(100 + k);
     pp[2 + 6] = 40; // maxcolno
     CopyPPtoVars();
-    EXPECT_EQ((std::vector<int> {power, dynwinhi, frei16, maxcolno}), (std::vector<int> {100, 112, 115, 31}));
+    // The sixteen variables in packet order.
+    EXPECT_EQ((std::vector<int> {power, pmode, average, evalmode, hold, intlim, maxcolno, outmode, trigger, exteach,
+                                 calcmode, dynwinlo, dynwinhi, colorgroup, frei15, frei16}),
+              (std::vector<int> {100, 101, 102, 103, 104, 105, 31, 107, 108, 109, 110, 111, 112, 113, 114, 115}));
     pp[0] = 0x54;
     pp[2] = 7;
     CopyPPtoVars();

@@ -7,10 +7,12 @@
 #include "simproc.h"
 #include "telegram.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 
 using namespace com232;
 
@@ -101,7 +103,8 @@ TEST_F(Link, ShortLongAndSplitRepliesOverTheSerialLine)
 // reply times out; a server close is reported and ends the connection.
 TEST_F(Link, TcpPiecesStaleRepliesNoReplyAndServerClose)
 {
-    SimProcess sim({"--fault", "split:ms=80:order=3", "--fault", "noreply:order=5", "--fault", "close:after=4"});
+    SimProcess sim({"--fault", "split:ms=80:order=3", "--fault", "noreply:order=5", "--fault", "delay:ms=3500:order=19",
+                    "--fault", "close:after=6"});
     open(sim, true);
     order = ORDER_SET_PARA;
     FillTxBuf(ORDER_SET_PARA, 0);
@@ -110,13 +113,22 @@ TEST_F(Link, TcpPiecesStaleRepliesNoReplyAndServerClose)
     ASSERT_EQ(bytesToRead, 0);
     GetRxBufPara();
     EXPECT_TRUE(pp[0] == 0x55 && pp[1] == ORDER_GET_PARA);
+    // A reply that comes after its time-out and still waits unread in the
+    // socket when the next request goes out is dropped, not taken for its reply.
+    request(ORDER_GET_RECDATA);
+    EXPECT_GT(bytesToRead, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    request(ORDER_GET_PARA);
+    ASSERT_EQ(bytesToRead, 0);
+    GetRxBufPara();
+    EXPECT_EQ(pp[1], ORDER_GET_PARA);
 
     const double t0 = Timer();
     request(ORDER_GET_DATA);
     EXPECT_GT(bytesToRead, 0);
     EXPECT_GE(Timer() - t0, kExchangeTimeout);
     testing::internal::CaptureStdout();
-    request(ORDER_GET_PARA); // the fourth telegram: the simulator closes afterwards
+    request(ORDER_GET_PARA); // the sixth telegram: the simulator closes afterwards
     const double t1 = Timer();
     while (tcpcon && Timer() - t1 < 3.0)
         ProcessSystemEvents();

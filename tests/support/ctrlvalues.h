@@ -41,3 +41,10 @@ inline std::string StrAttr(int panel, int ctrl, int attribute)
     GetCtrlAttribute(panel, ctrl, attribute, buf);
     return buf;
 }
+
+inline int IntCell(int panel, int ctrl, int col, int row)
+{
+    int v = -1;
+    GetTableCellVal(panel, ctrl, MakePoint(col, row), &v);
+    return v;
+}

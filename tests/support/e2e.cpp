@@ -46,3 +46,12 @@ std::vector<int> Repeat(std::vector<int> head, int order, int n)
     head.insert(head.end(), static_cast<size_t>(n), order);
     return head;
 }
+
+std::string Hex(const std::string &grouped)
+{
+    std::string out;
+    for (char c : grouped)
+        if (c != ' ')
+            out += c;
+    return out;
+}

@@ -35,5 +35,8 @@ std::string ConnectScript(Link link, const SimProcess &sim, const std::string &v
 int RunScriptIn(const std::string &program, const std::string &dir, const SimProcess *sim, const std::string &script,
                 std::string *out, double timeoutSeconds = 60);
 
+// Hex digits written in groups ("0055 0001 ..."), without the blanks.
+std::string Hex(const std::string &grouped);
+
 // head followed by n times order (an expected order sequence).
 std::vector<int> Repeat(std::vector<int> head, int order, int n);
