@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -154,4 +155,51 @@ inline double CpuSeconds(pid_t pid)
         2)
         return -1;
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// ---- a loop of frames, watched from outside ----
+
+// What a program's loop of data frames achieved, from the first sample that
+// saw a frame to the first sample that saw the last one: frames, seconds,
+// frames a second and the program's CPU seconds a second.
+struct FrameLoop {
+    int frames = 0;
+    double wall = 0, rate = 0, cpuShare = 0;
+};
+
+// Samples the simulator's frame count (its log) and the process's CPU time
+// every 100 ms until the process ends; false when it fetched no frames.
+inline bool WatchFrames(pid_t pid, const std::string &log, FrameLoop *loop, int *exitStatus = nullptr)
+{
+    struct Sample {
+        double t;
+        int frames;
+        double cpu;
+    };
+    const int framesBefore = CountFrames(log);
+    std::vector<Sample> samples;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        const double cpu = CpuSeconds(pid);
+        samples.push_back({Now(), CountFrames(log) - framesBefore, cpu});
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (exitStatus)
+        *exitStatus = status;
+    const Sample *first = nullptr, *last = nullptr;
+    for (const Sample &s : samples) {
+        if (s.cpu < 0)
+            continue;
+        if (!first && s.frames > 0)
+            first = &s;
+        if (first && (!last || s.frames > last->frames))
+            last = &s;
+    }
+    if (!first || !last || last == first)
+        return false;
+    loop->frames = last->frames - first->frames;
+    loop->wall = last->t - first->t;
+    loop->rate = loop->frames / loop->wall;
+    loop->cpuShare = (last->cpu - first->cpu) / loop->wall;
+    return true;
 }
