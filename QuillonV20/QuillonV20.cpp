@@ -112,20 +112,10 @@ using namespace quillon;
 
 int WinMain(int argc, char **argv)
 {
-    if (const int rc = InitRuntime(argc, argv); rc != 0)
-        return rc;
-    RegisterQuillonV20Callbacks();
-    if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
-        return -1;
-
-    DisplayPanel(mainpanel);
-    InitAll();
-
-    RunUserInterface();
-
-    CloseTransport();
-    DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
-    return 0;
+    const RtProgramFrame frame = {
+        kPanelFile, kPanels,       static_cast<int>(std::size(kPanels)), RegisterQuillonV20Callbacks, nullptr,
+        InitAll,    CloseTransport};
+    return RunProgramFrame(frame, argc, argv);
 }
 
 // Closing the panel ends the program.

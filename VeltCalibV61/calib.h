@@ -22,7 +22,11 @@ constexpr int kStepPauseMs = 500;
 void ResetCalibVars();
 
 void SetButtonsDimmed(int dimmed);
-// "TIMEOUT" in the status display and the time-out pop-up.
+// Starts a command (a button's commit): its first time-out pops up.
+void BeginCommand();
+// "TIMEOUT" in the status display and the time-out pop-up; the pop-up only
+// once in a command until a reply comes again, so that a lost line is told
+// once, not once per step that fails after it.
 void ShowTimeoutPopup();
 
 // The frame in databuf into the data variables, raw values included.

@@ -40,6 +40,7 @@ void FinishCalib()
 {
     SetCtrlAttribute(panel, P_BUTTONFINISHCALIB, ATTR_CMD_BUTTON_COLOR, kColorRed);
     comecho = 1;
+    BeginCommand();
     SetButtonsDimmed(1);
     MessagePopup("INFO!", InfoButtonFinishCalib);
     SendPara();
@@ -58,6 +59,7 @@ int CBF_ButtonSendPower(int, int, int event, void *, int, int)
     if (HelpOnRightClick(event, InfoButtonSendPower))
         return 0;
     if (event == EVENT_COMMIT) {
+        BeginCommand();
         SetButtonsDimmed(1);
         if (ConfirmPopup("SEND POWER", InfoSendPowerConfirm))
             SendCalibPara();
@@ -74,6 +76,7 @@ int CBF_ButtonSendCF(int, int, int event, void *, int, int)
     if (HelpOnRightClick(event, InfoButtonSendCF))
         return 0;
     if (event == EVENT_COMMIT) {
+        BeginCommand();
         SetButtonsDimmed(1);
         SendCF();
         SetButtonsDimmed(0);
@@ -86,6 +89,7 @@ int CBF_ButtonGetCF(int, int, int event, void *, int, int)
     if (HelpOnRightClick(event, InfoButtonGetCF))
         return 0;
     if (event == EVENT_COMMIT) {
+        BeginCommand();
         SetButtonsDimmed(1);
         GetCF();
         SetButtonsDimmed(0);
@@ -98,6 +102,7 @@ int CBF_ButtonGo(int, int, int event, void *, int, int)
     if (HelpOnRightClick(event, InfoButtonGo))
         return 0;
     if (event == EVENT_COMMIT) {
+        BeginCommand();
         SetButtonsDimmed(1);
         GetData();
         SetButtonsDimmed(0);
@@ -119,6 +124,7 @@ int CBF_ButtonCalcCF(int, int, int event, void *, int, int)
     if (HelpOnRightClick(event, InfoButtonCalcCF))
         return 0;
     if (event == EVENT_COMMIT) {
+        BeginCommand();
         SetButtonsDimmed(1);
         CalcCF();
         // Whatever the capture gave: the factors shown go to the sensor and

@@ -44,10 +44,22 @@ const char *const InfoStoreFailed =
 const int kCommandButtons[] = {P_BUTTONSENDPOWER, P_BUTTONSENDCF, P_BUTTONGETCF,
                                P_BUTTONGO,        P_BUTTONCALCCF, P_BUTTONFINISHCALIB};
 
+// Set once the time-out pop-up has been shown in the running command and no
+// reply has come since: the line is lost, and the later steps that fail for
+// the same reason say so only in the status display.
+bool timeoutShown = false;
+
 // Writes the telegram in szWriteBuf; true when all 36 bytes went out.
 bool WriteGood() { return WriteTelegram() == kTelegramBytes; }
 
-bool ExchangeFrame() { return Exchange(kTelegramBytes, kCalibExchangeTimeout); }
+// A reply that came shows that the line is there again.
+bool ExchangeFrame()
+{
+    const bool replied = Exchange(kTelegramBytes, kCalibExchangeTimeout);
+    if (replied)
+        timeoutShown = false;
+    return replied;
+}
 
 void SetFactorControls()
 {
@@ -82,9 +94,14 @@ void SetButtonsDimmed(int dimmed)
         SetCtrlAttribute(panel, c, ATTR_DIMMED, dimmed);
 }
 
+void BeginCommand() { timeoutShown = false; }
+
 void ShowTimeoutPopup()
 {
     SetStatusText("TIMEOUT");
+    if (timeoutShown)
+        return;
+    timeoutShown = true;
     MessagePopup(version, InfoTimeoutVer);
 }
 
@@ -201,7 +218,7 @@ void SendPara()
     }
     if (comecho == 1) {
         // The 31 rows go out back to back; every row is tried even after a
-        // failed one, each failure with its pop-up.
+        // failed one (the first failure pops up, see ShowTimeoutPopup).
         order = ORDER_SET_ROW;
         for (unsigned r = 0; r < kRows; ++r) {
             FillTxBuf(ORDER_SET_ROW, r);

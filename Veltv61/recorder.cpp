@@ -6,6 +6,7 @@
 #include "Veltv61Ids.h"
 #include "Veltv61Program.h"
 #include "commands.h"
+#include "frames.h"
 #include "graph_panel.h"
 #include "link.h"
 #include "packet.h"
@@ -92,16 +93,10 @@ bool AppendRecord(const std::string &bytes)
 // Asks for one data frame (order 19); false on a time-out, which is shown.
 bool FetchFrame()
 {
-    order = ORDER_GET_RECDATA;
-    FillTxBuf(order, 0);
-    GetDataFrame();
-    if (bytesToRead != 0) {
-        ShowTimeoutPopup();
-        return false;
-    }
-    GetRxBufData();
-    CopyDatatoVars();
-    return true;
+    if (FetchDataFrame(ORDER_GET_RECDATA))
+        return true;
+    ShowTimeoutPopup();
+    return false;
 }
 
 void ShowCounters()

@@ -8,6 +8,7 @@
 #include "Veltv61Ids.h"
 #include "Veltv61Program.h"
 #include "commands.h"
+#include "frames.h"
 #include "link.h"
 #include "live.h"
 #include "modes.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr int kRampPoints = 4096;
 constexpr int kDiagonalColour = 0xA0A0A0;
-constexpr int kZoomPauseMs = 50;
 constexpr int kFront = 0;
 constexpr int kBehind = 100;
 constexpr int kColorColumn = 6;
@@ -176,17 +176,12 @@ void ShowGraphData2()
     DeleteGraphPlot(panel, P_GRAPHDATA2, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
     const ZoomBounds bounds = TaughtBounds(ctt);
     DrawRows(P_GRAPHDATA2);
-    poll = 1;
-    while (poll == 1) {
-        order = ORDER_GET_DATA;
-        FillTxBuf(order, 0);
-        GetDataFrame();
-        if (bytesToRead != 0) {
-            ShowTimeoutPopup();
-            poll = 0;
-        } else {
-            GetRxBufData();
-            CopyDatatoVars();
+    // The live loop with the zoom graph as its display: each frame moves
+    // the cursor and the window around it.
+    struct ZoomDisplay : LiveObserver {
+        explicit ZoomDisplay(const ZoomBounds &bounds) : bounds(bounds) {}
+        void Frame() override
+        {
             SetPanelData();
             const ZoomWindow w = FitZoomWindow(bounds, dataX, dataY);
             SetAxisScalingMode(panel, P_GRAPHDATA2, VAL_XAXIS, VAL_MANUAL, static_cast<double>(w.xMin),
@@ -195,9 +190,18 @@ void ShowGraphData2()
                                static_cast<double>(w.yMax));
             SetGraphCursor(panel, P_GRAPHDATA2, 1, dataX, dataY);
         }
-        // The pause services events: the clicks that end the loop arrive here.
-        Sleep(kZoomPauseMs);
-    }
+        void Failure(JobResult, const std::string &) override
+        {
+            ShowTimeoutPopup();
+            poll = 0;
+        }
+        // The clicks that end the loop arrive during its pauses.
+        bool Cancelled() override { return poll != 1; }
+        const ZoomBounds &bounds;
+    };
+    poll = 1;
+    ZoomDisplay display(bounds);
+    RunLive(display);
 }
 
 void SetRowColor()

@@ -1,11 +1,13 @@
 // Live data loop of Veltv61 against the simulator over loopback TCP: the
 // frame rate compared with the bound that the 50 ms pause and the measured
 // round trip allow (target >= 95 %), and the program's CPU use while the loop
-// runs (target < 10 % of one core).
+// runs (target < 10 % of one core). Then `veltra live` over the same line:
+// its frame rate against Veltv61's (target >= 95 %).
 //
 // The real program runs offscreen with a UI script (connect over TCP, Go,
-// wait, Stop, quit); frames are counted in the simulator's telegram log and
-// the program's CPU time is sampled from /proc while the frames arrive.
+// wait, Stop, quit); veltra runs for the same time and ends with Ctrl-C.
+// Frames are counted in the simulator's telegram log and the CPU time is
+// sampled from /proc while the frames arrive.
 #include "bench_util.h"
 
 #include <arpa/inet.h>
@@ -32,11 +34,15 @@ constexpr double kPauseSeconds = 0.050;
 constexpr double kGoSeconds = 5.0;
 constexpr int kRoundTrips = 200;
 
-struct Sample {
-    double t;
-    int frames;
-    double cpu;
-};
+// One loop watched until its process ends; false (with a message) without frames.
+bool Watch(pid_t pid, const std::string &log, const char *name, FrameLoop *loop)
+{
+    int status = 0;
+    if (WatchFrames(pid, log, loop, &status))
+        return true;
+    std::fprintf(stderr, "bench_live: %s fetched no live frames (exit status %d)\n", name, status);
+    return false;
+}
 
 } // namespace
 
@@ -58,8 +64,6 @@ int main(int, char **argv)
         kill(sim, SIGTERM);
         return 1;
     }
-    const int framesBefore = CountFrames(log);
-
     const std::string script = dir + "/script.txt";
     {
         std::ofstream s(script);
@@ -83,41 +87,38 @@ int main(int, char **argv)
     }
     const pid_t prog = Spawn({bin + "/Veltv61", "--ui-script", script}, -1,
                              {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=/nonexistent/tty"});
-    std::vector<Sample> samples;
-    int status = 0;
-    while (waitpid(prog, &status, WNOHANG) == 0) {
-        const double cpu = CpuSeconds(prog);
-        samples.push_back({Now(), CountFrames(log) - framesBefore, cpu});
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    kill(sim, SIGTERM);
-    waitpid(sim, nullptr, 0);
-
-    // The window of the live loop: from the first sample that saw a frame to
-    // the first sample that saw the last one.
-    const Sample *first = nullptr, *last = nullptr;
-    for (const Sample &s : samples) {
-        if (s.cpu < 0)
-            continue;
-        if (!first && s.frames > 0)
-            first = &s;
-        if (first && (!last || s.frames > last->frames))
-            last = &s;
-    }
-    if (!first || !last || last == first) {
-        std::fprintf(stderr, "bench_live: no live frames seen (program exit status %d)\n", status);
+    FrameLoop program;
+    if (!Watch(prog, log, "Veltv61", &program)) {
+        kill(sim, SIGTERM);
         return 1;
     }
-    const double wall = last->t - first->t;
-    const double rate = (last->frames - first->frames) / wall;
+    // veltra over the same line for as long, then Ctrl-C.
+    const pid_t tool = Spawn({bin + "/veltra", "--quiet", "--link", "tcp:127.0.0.1:" + std::to_string(port), "live"});
+    std::thread interrupt([tool] {
+        std::this_thread::sleep_for(std::chrono::duration<double>(kGoSeconds));
+        kill(tool, SIGINT);
+    });
+    FrameLoop cli;
+    const bool toolSeen = Watch(tool, log, "veltra", &cli);
+    interrupt.join();
+    kill(sim, SIGTERM);
+    waitpid(sim, nullptr, 0);
+    if (!toolSeen)
+        return 1;
+
     const double bound = 1.0 / (kPauseSeconds + rtt);
-    const double rateRatio = rate / bound;
-    const double cpuRatio = (last->cpu - first->cpu) / wall;
+    const double rateRatio = program.rate / bound, cpuRatio = program.cpuShare;
+    const double toolRatio = cli.rate / program.rate;
     std::printf("round trip %.3f ms; bound with the 50 ms pause %.2f frames/s\n", rtt * 1e3, bound);
-    std::printf("live loop over TCP: %d frames in %.2f s = %.2f frames/s\n", last->frames - first->frames, wall, rate);
+    std::printf("Veltv61 live loop over TCP: %d frames in %.2f s = %.2f frames/s\n", program.frames, program.wall,
+                program.rate);
     std::printf("frame rate / bound = %.1f %% (target >= 95 %%): %s\n", 100 * rateRatio,
                 rateRatio >= 0.95 ? "met" : "MISSED");
     std::printf("CPU of Veltv61 during Go = %.1f %% of one core (target < 10 %%): %s\n", 100 * cpuRatio,
                 cpuRatio < 0.10 ? "met" : "MISSED");
-    return rateRatio >= 0.95 && cpuRatio < 0.10 ? 0 : 1;
+    std::printf("veltra live over TCP: %d frames in %.2f s = %.2f frames/s, CPU %.1f %% of one core\n", cli.frames,
+                cli.wall, cli.rate, 100 * cli.cpuShare);
+    std::printf("veltra frame rate / Veltv61's = %.1f %% (target >= 95 %%): %s\n", 100 * toolRatio,
+                toolRatio >= 0.95 ? "met" : "MISSED");
+    return rateRatio >= 0.95 && cpuRatio < 0.10 && toolRatio >= 0.95 ? 0 : 1;
 }

@@ -48,7 +48,6 @@ bool BenchZoomLoop(const std::string &bin)
         return false;
     }
     const double rtt = MeasureRoundTrip(port, kRoundTrips);
-    const int framesBefore = CountFrames(log);
     const std::string script = dir + "/script.txt";
     {
         std::ofstream s(script);
@@ -75,38 +74,20 @@ bool BenchZoomLoop(const std::string &bin)
     }
     const pid_t prog = Spawn({bin + "/Veltv61", "--ui-script", script}, -1,
                              {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=/nonexistent/tty"});
-    struct Sample {
-        double t;
-        int frames;
-        double cpu;
-    };
-    std::vector<Sample> samples;
+    FrameLoop loop;
     int status = 0;
-    while (waitpid(prog, &status, WNOHANG) == 0) {
-        samples.push_back({Now(), CountFrames(log) - framesBefore, CpuSeconds(prog)});
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
+    const bool seen = WatchFrames(prog, log, &loop, &status);
     kill(sim, SIGTERM);
     waitpid(sim, nullptr, 0);
-    const Sample *first = nullptr, *last = nullptr;
-    for (const Sample &s : samples) {
-        if (s.cpu < 0)
-            continue;
-        if (!first && s.frames > 0)
-            first = &s;
-        if (first && (!last || s.frames > last->frames))
-            last = &s;
-    }
-    if (rtt <= 0 || !first || !last || last == first) {
+    if (rtt <= 0 || !seen) {
         std::fprintf(stderr, "bench_teach: no zoom frames seen (program exit status %d)\n", status);
         return false;
     }
-    const double wall = last->t - first->t;
-    const double rate = (last->frames - first->frames) / wall;
+    const double wall = loop.wall, rate = loop.rate;
     const double bound = 1.0 / (kPauseSeconds + rtt);
-    const double rateRatio = rate / bound, cpuRatio = (last->cpu - first->cpu) / wall;
+    const double rateRatio = rate / bound, cpuRatio = loop.cpuShare;
     std::printf("round trip %.3f ms; bound with the 50 ms pause %.2f frames/s\n", rtt * 1e3, bound);
-    std::printf("zoom loop over TCP: %d frames in %.2f s = %.2f frames/s\n", last->frames - first->frames, wall, rate);
+    std::printf("zoom loop over TCP: %d frames in %.2f s = %.2f frames/s\n", loop.frames, wall, rate);
     std::printf("frame rate / bound = %.1f %% (target >= 95 %%): %s\n", 100 * rateRatio,
                 rateRatio >= 0.95 ? "met" : "MISSED");
     std::printf("CPU of Veltv61 during the zoom loop = %.1f %% of one core (target < 10 %%): %s\n", 100 * cpuRatio,

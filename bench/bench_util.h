@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -99,8 +100,8 @@ inline int StartTcpSim(const std::string &bin, const std::string &log, pid_t *pi
     return line.empty() ? 0 : std::atoi(line.c_str() + 4);
 }
 
-// Mean time of one order-5 request and its 36-byte reply on a plain socket.
-inline double MeasureRoundTrip(int port, int rounds)
+// Mean time of one request (order 5 unless told) and its 36-byte reply on a plain socket.
+inline double MeasureRoundTrip(int port, int rounds, unsigned char order = 5)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a {};
@@ -111,7 +112,7 @@ inline double MeasureRoundTrip(int port, int rounds)
         return -1;
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    unsigned char req[36] = {0x00, 0x55, 0x00, 0x05};
+    unsigned char req[36] = {0x00, 0x55, 0x00, order};
     unsigned char reply[36];
     const double t0 = Now();
     for (int i = 0; i < rounds; ++i) {
@@ -154,4 +155,51 @@ inline double CpuSeconds(pid_t pid)
         2)
         return -1;
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// ---- a loop of frames, watched from outside ----
+
+// What a program's loop of data frames achieved, from the first sample that
+// saw a frame to the first sample that saw the last one: frames, seconds,
+// frames a second and the program's CPU seconds a second.
+struct FrameLoop {
+    int frames = 0;
+    double wall = 0, rate = 0, cpuShare = 0;
+};
+
+// Samples the simulator's frame count (its log) and the process's CPU time
+// every 100 ms until the process ends; false when it fetched no frames.
+inline bool WatchFrames(pid_t pid, const std::string &log, FrameLoop *loop, int *exitStatus = nullptr)
+{
+    struct Sample {
+        double t;
+        int frames;
+        double cpu;
+    };
+    const int framesBefore = CountFrames(log);
+    std::vector<Sample> samples;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        const double cpu = CpuSeconds(pid);
+        samples.push_back({Now(), CountFrames(log) - framesBefore, cpu});
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    if (exitStatus)
+        *exitStatus = status;
+    const Sample *first = nullptr, *last = nullptr;
+    for (const Sample &s : samples) {
+        if (s.cpu < 0)
+            continue;
+        if (!first && s.frames > 0)
+            first = &s;
+        if (first && (!last || s.frames > last->frames))
+            last = &s;
+    }
+    if (!first || !last || last == first)
+        return false;
+    loop->frames = last->frames - first->frames;
+    loop->wall = last->t - first->t;
+    loop->rate = loop->frames / loop->wall;
+    loop->cpuShare = (last->cpu - first->cpu) / loop->wall;
+    return true;
 }

@@ -1,10 +1,23 @@
 include(GoogleTest)
 
-# velt_add_gtest(NAME SOURCES... LIBS ... [LABELS ...])
+# Tests that start a graphical user interface (a program, a panel, Qt's
+# widgets) carry the label gui and run without leak checking; every other
+# test is leak-checked in the sanitizer build (HACKING.md says why).
+set(VELT_GUI_TEST_ENV "LSAN_OPTIONS=detect_leaks=0")
+
+# velt_gui_tests(TEST...): marks tests of the current folder as GUI tests.
+function(velt_gui_tests)
+  foreach(t ${ARGN})
+    set_property(TEST ${t} APPEND PROPERTY LABELS gui)
+    set_property(TEST ${t} APPEND PROPERTY ENVIRONMENT "${VELT_GUI_TEST_ENV}")
+  endforeach()
+endfunction()
+
+# velt_add_gtest(NAME [GUI] SOURCES... LIBS ... [LABELS ...])
 # One GoogleTest executable, registered with CTest. Tests run headless and
-# see the shared test helpers (tests/support).
+# see the shared test helpers (tests/support). GUI: it shows panels or widgets.
 function(velt_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
@@ -16,13 +29,16 @@ function(velt_add_gtest name)
   if(T_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${T_LABELS}")
   endif()
+  if(T_GUI)
+    velt_gui_tests(${name})
+  endif()
 endfunction()
 
 # velt_add_e2e(NAME SOURCES... LIBS ...)
 # An end-to-end test executable (whole programs against the simulator). Each
 # of its cases is a CTest entry of its own, named NAME.Suite.Case and labelled
-# e2e, so that `ctest -j` spreads long cases over the cores and `ctest -R NAME`
-# still runs them all. The cases are listed when CTest runs, so building never
+# e2e and gui (they run the programs), so that `ctest -j` spreads long cases
+# over the cores and `ctest -R NAME` still runs them all. The cases are listed when CTest runs, so building never
 # starts the executable; tests/support/testenv.cpp gives every case the
 # programs of this build tree and the offscreen platform.
 function(velt_add_e2e name)
@@ -34,7 +50,14 @@ function(velt_add_e2e name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES NO_PRETTY_TYPES
-    DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 300 LABELS e2e)
+    DISCOVERY_TIMEOUT 30 TEST_LIST ${name}_TESTS PROPERTIES TIMEOUT 300)
+  # The labels and the GUI tests' environment, given once the cases are
+  # listed (a list value does not pass through PROPERTIES).
+  set(gui ${CMAKE_CURRENT_BINARY_DIR}/${name}_gui.cmake)
+  file(WRITE ${gui} "foreach(t IN LISTS ${name}_TESTS)\n"
+                    "  set_tests_properties(\"\${t}\" PROPERTIES LABELS \"e2e;gui\" ENVIRONMENT \"${VELT_GUI_TEST_ENV}\")\n"
+                    "endforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${gui})
 endfunction()
 
 # velt_add_panels(TARGET UIRFILE)

@@ -55,7 +55,10 @@ bool sendTelegram(uint16_t o, unsigned arg)
 bool readExchange(ParamsObserver &observer, unsigned row, JobResult *result)
 {
     if (!Exchange(kTelegramBytes, kReplyTimeout)) {
-        *result = timedOut(observer, "no complete reply to " + telegramName(order, row) + " within 3 s");
+        // A wait that Ctrl-C cut short is no failure of the line.
+        *result = observer.Cancelled()
+                      ? cancelled(observer, "the read was not finished; the sensor is unchanged")
+                      : timedOut(observer, "no complete reply to " + telegramName(order, row) + " within 3 s");
         return false;
     }
     GetRxBufPara();
@@ -93,6 +96,8 @@ JobResult SendParameterSet(ParaMemory memory, ParamsObserver &observer)
         order = ORDER_SAVE_EEPROM;
         FillTxBuf(order, 0);
         const bool replied = Exchange(kTelegramBytes, kReplyTimeout);
+        if (!replied && observer.Cancelled())
+            return cancelled(observer, "the store was asked for but not confirmed; the EEPROM may hold the old set");
         if (nBytesW != kTelegramBytes)
             return timedOut(observer, "the line did not take " + telegramName(ORDER_SAVE_EEPROM, 0));
         if (!replied || GetWord(szReadBuf, 0) != sync || GetWord(szReadBuf, 2) != ORDER_SAVE_EEPROM) {
@@ -132,7 +137,7 @@ JobResult ReadParameterSet(ParaMemory memory, ParamsObserver &observer)
     observer.Step("Reading the parameters");
     for (int r = -1; r < kRows; ++r) {
         if (observer.Cancelled())
-            return cancelled(observer, "the read was not finished");
+            return cancelled(observer, "the read was not finished; the sensor is unchanged");
         // First the sixteen parameters (order 3), then each row (order 4).
         order = r < 0 ? ORDER_GET_PARA : ORDER_GET_ROW;
         FillTxBuf(order, r < 0 ? 0u : static_cast<unsigned>(r));
@@ -170,7 +175,8 @@ JobResult VerifyParameterSet(ParaMemory memory, const uint16_t sent[kParaWords],
     const int differ = CompareParameterSets(expected, pp, observer);
     if (differ == 0)
         return JobResult::Ok;
-    observer.Failure(JobResult::VerifyDiffers, std::to_string(differ) + " word" + (differ == 1 ? "" : "s") +
-                                                   " read back differ from the ones sent");
+    observer.Failure(JobResult::VerifyDiffers,
+                     std::to_string(differ) + (differ == 1 ? " word read back differs from the one sent"
+                                                           : " words read back differ from the ones sent"));
     return JobResult::VerifyDiffers;
 }

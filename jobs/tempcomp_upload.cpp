@@ -111,6 +111,10 @@ JobResult ReadBackCompensation(TempCompObserver &observer)
         // let no user input through.
         const bool ok = Exchange(s.replyBytes, kReplyTimeout, LinkWait::NoUserInput, first, kWriteTimeoutMs);
         first = false;
+        if (!ok && observer.Cancelled()) {
+            observer.Failure(JobResult::Cancelled, "stopped during the read-back; the tables were sent");
+            return JobResult::Cancelled;
+        }
         if (!ok)
             return timedOut(observer, "no complete reply to order " + std::to_string(s.order) + " within 2 s");
         s.store();

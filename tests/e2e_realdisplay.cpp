@@ -188,12 +188,20 @@ protected:
         });
     }
 
-    // Closing the main window through the window manager (Alt+F4) ends the program normally.
+    // Closing the main window through the window manager (Alt+F4) ends the
+    // program normally. Now and then the window manager drops the key although
+    // it has made the window active (the window stays, the program waits idle
+    // in its event loop, no close request ever reaches it): the key is then
+    // pressed again, as a user would.
     void CloseWithWindowManager(const std::string &window)
     {
-        ASSERT_TRUE(x->activate(window));
-        ASSERT_TRUE(x->key("alt+F4"));
-        EXPECT_EQ(prog->waitExit(20), 0) << Output();
+        int rc = -1;
+        for (int press = 0; press < 4 && rc == -1; ++press) {
+            if (x->activate(window))
+                ASSERT_TRUE(x->key("alt+F4"));
+            rc = prog->waitExit(5);
+        }
+        EXPECT_EQ(rc, 0) << Output();
     }
 
     // The interface panel opens from INTERFACE ..., TRY TO CONNECT on it

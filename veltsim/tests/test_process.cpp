@@ -193,53 +193,6 @@ TEST(Process, AnswersOnTcpAndOnThePtyAndKeepsTheEepromAcrossARestart) {
   std::system(("rm -rf " + dir).c_str());
 }
 
-TEST(Process, FirmwareUpdateOverThePty) {
-  const std::string dir = tempDir();
-  std::vector<uint8_t> binary(300);
-  for (size_t i = 0; i < binary.size(); ++i) binary[i] = static_cast<uint8_t>(i * 7);
-  std::ofstream(dir + "/fw.bin", std::ios::binary).write(reinterpret_cast<const char*>(binary.data()), 300);
-  ASSERT_EQ(
-      std::system(("srec_cat " + dir + "/fw.bin -binary -offset 0x4000 -execution-start-address=0x4000 -o " +
-                   dir + "/fw.s -motorola -header 'NEW FW V2'")
-                      .c_str()),
-      0);
-  std::string srec;
-  {
-    std::ifstream in(dir + "/fw.s");
-    for (std::string line; std::getline(in, line);) srec += line;  // back to back, as the loader sends
-  }
-  Veltsim sim({"--pty", dir + "/tty", "--pace", "--prompt-delay-ms", "100", "--flash-ms", "10",
-               "--boot-buffer", "128", "--fw-out", dir + "/out.bin", "--log", dir + "/log"});
-  int serial = openSerial(dir + "/tty");
-  EXPECT_EQ(words(roundTrip(serial, telegram(JumpBoot)))[1], JumpBoot);
-  close(serial);
-  serial = openSerial(dir + "/tty");  // the loader reopens the line at 115200 with XON/XOFF
-  termios t{};
-  tcgetattr(serial, &t);
-  cfsetspeed(&t, B115200);
-  t.c_iflag |= IXON | IXOFF;
-  tcsetattr(serial, TCSANOW, &t);
-  EXPECT_NE(readUntil(serial, "Waiting for application S-Record.").find("Waiting"), std::string::npos);
-  const double start = now();
-  EXPECT_EQ(write(serial, srec.data(), srec.size()), static_cast<ssize_t>(srec.size()));
-  EXPECT_NE(readUntil(serial, "0x00A4\r\n").find("Application started from address 0x00A4"),
-            std::string::npos);
-  EXPECT_GE(now() - start, srec.size() / 11520.0 * 0.9);  // paced at 115200 baud
-  close(serial);
-
-  serial = openSerial(dir + "/tty");
-  const Bytes id = roundTrip(serial, telegram(GetVersion));
-  EXPECT_EQ(std::string(id.begin(), id.begin() + 9), "NEW FW V2");
-  close(serial);
-  std::ifstream out(dir + "/out.bin", std::ios::binary);
-  const std::vector<uint8_t> received((std::istreambuf_iterator<char>(out)),
-                                      std::istreambuf_iterator<char>());
-  EXPECT_EQ(received, binary);
-  EXPECT_FALSE(
-      run("grep -c '\"event\":\"xoff\"' " + dir + "/log").empty());  // flash pacing held the loader back
-  std::system(("rm -rf " + dir).c_str());
-}
-
 // A client that sends and never reads costs the simulator a bounded queue:
 // the oldest replies go, whole, and the newest still arrive.
 TEST(Process, ATcpClientThatReadsNothingCannotGrowTheSimulator) {
