@@ -159,17 +159,17 @@ TEST(Veltra, CtrlCEndsTheWaitAtOnceWith130)
     EXPECT_LT(seconds, 1.9);
 }
 
-TEST(Veltra, PortsListsTheDeviceOfVeltraComWithItsNumber)
+TEST(Veltra, PortsListsTheDeviceOfVeltraCom1WithItsNumber)
 {
     SimProcess sim({}, false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    EXPECT_EQ(Veltra({"ports"}, &out, {"VELTRA_COM7=" + sim.ptyLink}), 0) << out;
-    EXPECT_TRUE(Has(out, sim.ptyLink + " (COM7)\n  access: yes\n")) << out;
-    EXPECT_EQ(Veltra({"ports", "--json"}, &out, {"VELTRA_COM7=" + sim.ptyLink}), 0) << out;
+    EXPECT_EQ(Veltra({"ports"}, &out, {"VELTRA_COM1=" + sim.ptyLink}), 0) << out;
+    EXPECT_TRUE(Has(out, sim.ptyLink + " (COM1)\n  access: yes\n")) << out;
+    EXPECT_EQ(Veltra({"ports", "--json"}, &out, {"VELTRA_COM1=" + sim.ptyLink}), 0) << out;
     EXPECT_TRUE(Has(out, "{\"command\":\"ports\",\"path\":\"" + sim.ptyLink + "\",\"device\":\"" + sim.ptyDevice +
                              "\",\"by_id\":\"\",\"usb_vendor\":\"\",\"usb_product\":\"\",\"usb_serial\":\"\","
-                             "\"manufacturer\":\"\",\"product\":\"\",\"com\":[7],\"access\":true,\"hint\":\"\"}\n"))
+                             "\"manufacturer\":\"\",\"product\":\"\",\"com\":[1],\"access\":true,\"hint\":\"\"}\n"))
         << out;
 }
 
