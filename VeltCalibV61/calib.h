@@ -10,7 +10,7 @@ extern uint16_t cfrot, cfgruen, cfblau;
 extern uint16_t setvalue, maxdelta;
 extern uint16_t dataRawR, dataRawG, dataRawB, deltaraw, deltacalib;
 extern uint16_t meanR, meanG, meanB, meanD;
-// 1 while the default-parameter store may go on; cleared by a failed write or echo.
+// 1 after the default-parameter store went well; 0 after a failed write or echo.
 extern uint16_t comecho;
 
 // Reply time-out of every exchange of this program, seconds.
@@ -29,8 +29,9 @@ void BeginCommand();
 // once, not once per step that fails after it.
 void ShowTimeoutPopup();
 
-// The frame in databuf into the data variables, raw values included.
-void CopyCalibDatatoVars();
+// The raw values of the frame in databuf (words 9 to 11) into their variables;
+// the other values are CopyDatatoVars'.
+void CopyRawDatatoVars();
 // The spreads and the six values into their displays and bars.
 void SetPanelData();
 
@@ -38,8 +39,9 @@ void SendCalibPara();
 void SendCF();
 void GetCF();
 void GetData();
+// The default parameter set into the EEPROM: orders 1, 2 × 31 and the store
+// (order 6) with its echo; comecho is 1 afterwards only when all went well.
 void SendPara();
-void Befehl6plus8();
 void CalcCF();
 void SetCF();
 // The whole finishing sequence of the Finish Calib button.

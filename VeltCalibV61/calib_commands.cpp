@@ -1,13 +1,17 @@
 // Sensor commands of the calibration program: the calibration parameter set,
 // the factors, the live data loop, the default parameter store with its
-// EEPROM echo, the 100-frame capture and the factor check.
+// EEPROM echo, the 100-frame capture and the factor check. The live loop,
+// the store and the capture's frames are the shared jobs (jobs/), run with
+// this program's reply time-out and the differences it has.
 #include "calib.h"
 
 #include "VeltCalibV61Ids.h"
 #include "VeltCalibV61Program.h"
 #include "calibcalc.h"
+#include "frames.h"
 #include "link.h"
 #include "packet.h"
+#include "params.h"
 #include "rt_ui.h"
 #include "telegram.h"
 
@@ -49,17 +53,61 @@ const int kCommandButtons[] = {P_BUTTONSENDPOWER, P_BUTTONSENDCF, P_BUTTONGETCF,
 // the same reason say so only in the status display.
 bool timeoutShown = false;
 
+// The default set's write: every row is tried even after a failed one (the
+// first failure pops up, see ShowTimeoutPopup), and the store's reply is
+// decoded into pp, whose words the next telegrams carry.
+constexpr ParamsOptions kStoreOptions = {
+    .replyTimeout = kCalibExchangeTimeout, .everyRowAfterFailure = true, .storeReplyIntoPacket = true};
+// The live loop asks for the next frame at once, servicing events in between.
+constexpr LiveOptions kLiveOptions = {.replyTimeout = kCalibExchangeTimeout, .pauseMs = 0};
+
 // Writes the telegram in szWriteBuf; true when all 36 bytes went out.
 bool WriteGood() { return WriteTelegram() == kTelegramBytes; }
 
 // A reply that came shows that the line is there again.
+void LineAnswered() { timeoutShown = false; }
+
 bool ExchangeFrame()
 {
     const bool replied = Exchange(kTelegramBytes, kCalibExchangeTimeout);
     if (replied)
-        timeoutShown = false;
+        LineAnswered();
     return replied;
 }
+
+// A frame that came: the displays follow it.
+void ShowFrame()
+{
+    LineAnswered();
+    CopyRawDatatoVars();
+    SetPanelData();
+}
+
+// The default set's write as this program shows its failures: a time-out
+// (the store unanswered included) as the time-out pop-up, a store answered
+// with a wrong echo in a pop-up of its own.
+struct StoreDisplay : ParamsObserver {
+    void TimedOut() override { ShowTimeoutPopup(); }
+    void StoreNotConfirmed() override
+    {
+        if (bytesToRead != 0)
+            ShowTimeoutPopup();
+        else
+            MessagePopup("ATTENTION!", InfoStoreFailed);
+    }
+};
+
+// The live loop's frames go to the displays; Stop, closing the panel, Get CF
+// and the capture end it by clearing poll.
+struct LiveDisplay : LiveObserver {
+    void Frame() override { ShowFrame(); }
+    void Failure(JobResult, const std::string &) override
+    {
+        ShowTimeoutPopup();
+        poll = 0;
+    }
+    bool Cancelled() override { return poll != 1; }
+};
 
 void SetFactorControls()
 {
@@ -105,9 +153,8 @@ void ShowTimeoutPopup()
     MessagePopup(version, InfoTimeoutVer);
 }
 
-void CopyCalibDatatoVars()
+void CopyRawDatatoVars()
 {
-    CopyDatatoVars();
     dataRawR = databuf[9];
     dataRawG = databuf[10];
     dataRawB = databuf[11];
@@ -178,67 +225,20 @@ void GetData()
     if (runflags::closing)
         return;
     poll = 1;
-    while (poll == 1) {
-        order = ORDER_GET_DATA;
-        FillTxBuf(ORDER_GET_DATA, 0);
-        if (!ExchangeFrame()) {
-            ShowTimeoutPopup();
-            poll = 0;
-        } else {
-            GetRxBufData();
-            CopyCalibDatatoVars();
-            SetPanelData();
-        }
-        ProcessSystemEvents();
-    }
-}
-
-void Befehl6plus8()
-{
-    FillTxBuf(order, 0);
-    if (!ExchangeFrame()) {
-        ShowTimeoutPopup();
-        comecho = 0;
-        return;
-    }
-    GetRxBufPara();
-    comecho = (pp[0] == 0x55 && pp[1] == order) ? 1 : 0;
+    LiveDisplay display;
+    RunLive(display, kLiveOptions);
 }
 
 void SendPara()
 {
     SetDefaultParaVars();
     CopyVarsToPP();
-    order = ORDER_SET_PARA;
-    FillTxBuf(ORDER_SET_PARA, 0);
-    FlushLink();
-    if (!WriteGood()) {
-        ShowTimeoutPopup();
-        comecho = 0;
-    }
-    if (comecho == 1) {
-        // The 31 rows go out back to back; every row is tried even after a
-        // failed one (the first failure pops up, see ShowTimeoutPopup).
-        order = ORDER_SET_ROW;
-        for (unsigned r = 0; r < kRows; ++r) {
-            FillTxBuf(ORDER_SET_ROW, r);
-            if (!WriteGood()) {
-                ShowTimeoutPopup();
-                comecho = 0;
-            }
-        }
-    }
-    if (comecho == 1) {
-        // The exchange first waits until the rows have left the line, then
-        // drops stale input: no row is thrown away.
-        order = ORDER_SAVE_EEPROM;
-        Befehl6plus8();
-        if (comecho == 0 && bytesToRead == 0) {
-            // A reply came, but not the echo of the store: the EEPROM holds
-            // no confirmed parameter set, which the user must know.
-            MessagePopup("ATTENTION!", InfoStoreFailed);
-        }
-    }
+    // Orders 1 and 2 × 31 back to back, then the store (order 6): its
+    // exchange first waits until the rows have left the line, then drops
+    // stale input, so no row is thrown away. A reply that is not the store's
+    // echo pops up: the EEPROM holds no confirmed parameter set.
+    StoreDisplay display;
+    comecho = SendParameterSet(ParaMemory::Eeprom, display, kStoreOptions) == JobResult::Ok ? 1 : 0;
 }
 
 void CalcCF()
@@ -253,17 +253,13 @@ void CalcCF()
     for (int i = 0; i < kCaptureFrames; ++i) {
         if (const int color = CaptureBlinkColor(i); color >= 0)
             SetCalcButtonColor(color);
-        order = ORDER_GET_DATA;
-        FillTxBuf(ORDER_GET_DATA, 0);
-        if (!ExchangeFrame()) {
+        if (!FetchDataFrame(ORDER_GET_DATA, kCalibExchangeTimeout)) {
             SetCalcButtonColor(kColorLightGrey);
             SetStatusText("TIMEOUT");
             MessagePopup("ATTENTION!", "CALIBRATION FAILED!");
             return;
         }
-        GetRxBufData();
-        CopyCalibDatatoVars();
-        SetPanelData();
+        ShowFrame();
         sums.Add(dataRawR, dataRawG, dataRawB, deltaraw);
         ProcessSystemEvents();
         // Closing the program ends the capture; nothing is computed.

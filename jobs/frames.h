@@ -2,6 +2,7 @@
 // the live loop that fetches them one after the other.
 #pragma once
 
+#include "exchange.h"
 #include "job.h"
 
 #include <cstdint>
@@ -14,12 +15,21 @@ struct LiveObserver : JobObserver {
     virtual void Frame() {}
 };
 
+// Where one program's live loop differs from the main program's.
+struct LiveOptions {
+    // How long a frame is awaited, seconds (the calibration program: 2.0).
+    double replyTimeout = kExchangeTimeout;
+    // The pause after each frame; 0 services the pending events once and
+    // asks for the next frame at once (the calibration program).
+    int pauseMs = kLivePauseMs;
+};
+
 // One frame: the request with `order`, the reply decoded into databuf and
 // the data variables. False when no complete frame answering the request
-// came in time (nothing is changed then).
-bool FetchDataFrame(uint16_t order);
+// came within `timeout` seconds (nothing is changed then).
+bool FetchDataFrame(uint16_t order, double timeout = kExchangeTimeout);
 
 // The live loop: while Cancelled() is false, a frame (order 5), Frame(),
 // then the pause. A frame that does not come ends the loop after its pause
 // with Failure and LineFailed; Cancelled() ends it with Cancelled.
-JobResult RunLive(LiveObserver &observer);
+JobResult RunLive(LiveObserver &observer, const LiveOptions &options = {});

@@ -4,14 +4,13 @@
 #include "packet.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 using namespace com232;
 
 namespace {
 
-// The exchange time-out of the main program's parameter commands.
-constexpr double kReplyTimeout = kExchangeTimeout;
 constexpr int kSendTelegrams = 1 + kRows; // order 1 and the rows; the store comes on top
 
 const char *const kParameterNames[16] = {
@@ -27,6 +26,14 @@ std::string telegramName(uint16_t o, unsigned row)
     if (o == ORDER_SET_ROW || o == ORDER_GET_ROW)
         name += " (row " + std::to_string(row) + ")";
     return name;
+}
+
+// "within 3 s" for a reply time-out of 3.0 seconds.
+std::string within(double seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "within %g s", seconds);
+    return text;
 }
 
 JobResult timedOut(ParamsObserver &observer, const std::string &text)
@@ -50,42 +57,59 @@ bool sendTelegram(uint16_t o, unsigned arg)
     return WriteTelegram() == kTelegramBytes;
 }
 
-// One exchange of the read for the telegram just built: the reply decoded
-// into pp. False after a time-out (reported).
-bool readExchange(ParamsObserver &observer, unsigned row, JobResult *result)
+// A reply of the read that did not come (reported): a wait that Ctrl-C cut
+// short is no failure of the line.
+JobResult readFailed(ParamsObserver &observer, unsigned row)
 {
-    if (!Exchange(kTelegramBytes, kReplyTimeout)) {
-        // A wait that Ctrl-C cut short is no failure of the line.
-        *result = observer.Cancelled()
-                      ? cancelled(observer, "the read was not finished; the sensor is unchanged")
-                      : timedOut(observer, "no complete reply to " + telegramName(order, row) + " within 3 s");
-        return false;
-    }
-    GetRxBufPara();
-    return true;
+    return observer.Cancelled() ? cancelled(observer, "the read was not finished; the sensor is unchanged")
+                                : timedOut(observer, "no complete reply to " + telegramName(order, row) + " " +
+                                                         within(kExchangeTimeout));
 }
 
 // The parameter (order 3) or row (order 4) exchange for the telegram in
-// szWriteBuf: the reply goes into the variables.
+// szWriteBuf: the reply goes into pp and the variables. False after a
+// time-out (reported).
 bool Befehl3plus4(ParamsObserver &observer, unsigned row, JobResult *result)
 {
-    if (!readExchange(observer, row, result))
+    if (!Exchange(kTelegramBytes, kExchangeTimeout)) {
+        *result = readFailed(observer, row);
         return false;
+    }
+    GetRxBufPara();
     CopyPPtoVars();
     return true;
+}
+
+// What the EEPROM exchange gave.
+enum class Echo { NotWritten, NoReply, WrongEcho, Confirmed };
+
+// The EEPROM exchange for the current order (6: store the RAM's set, 8: load
+// the EEPROM's set): the telegram, then at most `timeout` seconds for the
+// reply, which must echo sync and the order. With `decode` the reply goes
+// into pp.
+Echo Befehl6plus8(double timeout, bool decode)
+{
+    FillTxBuf(order, 0);
+    if (!Exchange(kTelegramBytes, timeout))
+        return nBytesW != kTelegramBytes ? Echo::NotWritten : Echo::NoReply;
+    if (decode)
+        GetRxBufPara();
+    return GetWord(szReadBuf, 0) == sync && GetWord(szReadBuf, 2) == order ? Echo::Confirmed : Echo::WrongEcho;
 }
 
 // The EEPROM load (order 8): false after a time-out or a wrong echo (the
 // sensor did not load its EEPROM, so what followed would not be the
 // EEPROM's parameters).
-bool Befehl6plus8(ParamsObserver &observer, JobResult *result)
+bool loadEeprom(ParamsObserver &observer, JobResult *result)
 {
     order = ORDER_LOAD_EEPROM;
-    FillTxBuf(order, 0);
-    if (!readExchange(observer, 0, result))
-        return false;
-    if (pp[0] == sync && pp[1] == order)
+    const Echo echo = Befehl6plus8(kExchangeTimeout, true);
+    if (echo == Echo::Confirmed)
         return true;
+    if (echo != Echo::WrongEcho) {
+        *result = readFailed(observer, 0);
+        return false;
+    }
     observer.LoadNotConfirmed();
     observer.Failure(JobResult::LineFailed,
                      "the sensor answered the EEPROM load (order 8) with a wrong echo; nothing was read");
@@ -95,7 +119,7 @@ bool Befehl6plus8(ParamsObserver &observer, JobResult *result)
 
 } // namespace
 
-JobResult SendParameterSet(ParaMemory memory, ParamsObserver &observer)
+JobResult SendParameterSet(ParaMemory memory, ParamsObserver &observer, const ParamsOptions &options)
 {
     const int total = kSendTelegrams + (memory == ParaMemory::Eeprom ? 1 : 0);
     FlushLink();
@@ -103,14 +127,24 @@ JobResult SendParameterSet(ParaMemory memory, ParamsObserver &observer)
     if (!sendTelegram(ORDER_SET_PARA, 0))
         return timedOut(observer, "the line did not take " + telegramName(ORDER_SET_PARA, 0));
     // The 31 rows follow each other without a pause; the sensor answers none of them.
+    int rowsNotTaken = 0;
     for (unsigned r = 0; r < kRows; ++r) {
         observer.Progress(1 + r, total, "telegrams");
         if (observer.Cancelled())
             return cancelled(observer, "the sensor's RAM holds a partly written parameter set (" + std::to_string(r) +
                                            " of 31 rows written)");
-        if (!sendTelegram(ORDER_SET_ROW, r))
+        if (sendTelegram(ORDER_SET_ROW, r))
+            continue;
+        if (!options.everyRowAfterFailure)
             return timedOut(observer, "the line did not take " + telegramName(ORDER_SET_ROW, r) +
                                           "; the sensor holds a partly written parameter set");
+        observer.TimedOut();
+        ++rowsNotTaken;
+    }
+    if (rowsNotTaken > 0) {
+        observer.Failure(JobResult::LineFailed, "the line did not take " + std::to_string(rowsNotTaken) +
+                                                    " of 31 rows; the sensor holds a partly written parameter set");
+        return JobResult::LineFailed;
     }
     observer.Progress(kSendTelegrams, total, "telegrams");
     if (memory == ParaMemory::Eeprom) {
@@ -122,17 +156,17 @@ JobResult SendParameterSet(ParaMemory memory, ParamsObserver &observer)
         // EEPROM holds no confirmed parameter set.
         observer.Step("Storing the parameters in the EEPROM");
         order = ORDER_SAVE_EEPROM;
-        FillTxBuf(order, 0);
-        const bool replied = Exchange(kTelegramBytes, kReplyTimeout);
+        const Echo echo = Befehl6plus8(options.replyTimeout, options.storeReplyIntoPacket);
+        const bool replied = echo == Echo::WrongEcho || echo == Echo::Confirmed;
         if (!replied && observer.Cancelled())
             return cancelled(observer, "the store was asked for but not confirmed; the EEPROM may hold the old set");
-        if (nBytesW != kTelegramBytes)
+        if (echo == Echo::NotWritten)
             return timedOut(observer, "the line did not take " + telegramName(ORDER_SAVE_EEPROM, 0));
-        if (!replied || GetWord(szReadBuf, 0) != sync || GetWord(szReadBuf, 2) != ORDER_SAVE_EEPROM) {
+        if (echo != Echo::Confirmed) {
             observer.StoreNotConfirmed();
             observer.Failure(JobResult::LineFailed,
                              std::string("the sensor did not confirm the EEPROM store (order 6): ") +
-                                 (replied ? "wrong echo" : "no complete reply within 3 s") +
+                                 (replied ? "wrong echo" : "no complete reply " + within(options.replyTimeout)) +
                                  "; the EEPROM does not hold this parameter set");
             return JobResult::LineFailed;
         }
@@ -148,7 +182,7 @@ JobResult ReadParameterSet(ParaMemory memory, ParamsObserver &observer)
     JobResult result = JobResult::Ok;
     if (memory == ParaMemory::Eeprom) {
         observer.Step("Loading the EEPROM's parameters");
-        if (!Befehl6plus8(observer, &result))
+        if (!loadEeprom(observer, &result))
             return result;
         observer.Progress(++done, total, "telegrams");
     }
