@@ -51,7 +51,7 @@ bool readBlock(int i, uint16_t *dest, LoaderObserver &obs)
     const bool refused = ExchangeBusy();
     if (!refused)
         Exchange(kTelegramBytes, kBlockWait, LinkWait::Events, false);
-    bool good = !refused && nBytesW == kTelegramBytes && dataSize == kTelegramBytes;
+    bool good = !refused && nBytesW == kTelegramBytes && ReplyBytes() == kTelegramBytes;
     if (good) {
         GetRxBuf();
         good = BlockReadAccepted(pp);

@@ -66,6 +66,9 @@ int OpenLoaderLine(LoaderLine line, LoaderObserver &obs);
 // or 72 bytes, shown up to its first NUL. The whole second is waited out.
 JobResult IdentifyLoader(LoaderObserver &obs, std::string *text);
 
+// Bytes the last exchange of a 36-byte telegram received (more than 36 when
+// a serial line holds more), the same count over every transport.
+int ReplyBytes();
 // Sends the write telegram in szWriteBuf and checks its answer over n words
 // (36 bytes, 0x00 0xAA, bytes 2 to 2n-1 as sent); a telegram not written
 // whole fails too.
