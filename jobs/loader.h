@@ -25,7 +25,7 @@ struct LoaderObserver : JobObserver {
     // on Cancelled() ends it.
     virtual void Armed() {}
     // Progress of a firmware transfer: lines and bytes handed to the line
-    // (0 of each when it ends). By default reported as bytes.
+    // (all 0 when it ends). By default reported as bytes.
     virtual void FirmwareProgress(long lines, long totalLines, long bytes, long totalBytes)
     {
         (void)lines;
@@ -96,8 +96,10 @@ JobResult LoadFirmwareFile(const std::string &path, std::vector<std::string> *li
 // firmware's success text.
 JobResult RunFirmwareUpdate(const std::vector<std::string> &lines, bool resume, LoaderObserver &obs);
 
-// How far a firmware update got (for the caller's words after it ended).
-enum class FirmwareStage { NotStarted, JumpSent, BootLine, Transfer, Finished };
+// How far a firmware update got (for the caller's words after it ended):
+// Finished when the line is back in the application's configuration,
+// Accepted when, besides, the boot firmware took the file.
+enum class FirmwareStage { NotStarted, JumpSent, BootLine, Transfer, Finished, Accepted };
 FirmwareStage LastFirmwareStage();
 
 // ---- the firmware update as the command-line tool runs it ----------------------

@@ -8,10 +8,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -19,6 +26,57 @@ namespace {
 constexpr int kRegionWords = 3328;
 constexpr unsigned kRegionStart = 0x1200;
 const std::string kTransferError = "Error occured while creating EEPROM backup!";
+
+// veltra's loader commands against the simulator on the pty (or over TCP);
+// returns the exit status, stdout and stderr in *out.
+int Veltra(const SimProcess &sim, std::vector<std::string> args, std::string *out, std::vector<std::string> env = {},
+           bool tcp = false)
+{
+    args.insert(args.end(),
+                {"--quiet", "--link", tcp ? "tcp:127.0.0.1:" + std::to_string(sim.tcpPort) : sim.ptyLink});
+    return RunProgram(BuiltProgram("veltra"), args, env, 150, out);
+}
+
+// Exit status 130 (Ctrl-C) as RunProgram gives it: a signed byte.
+constexpr int kCtrlC = static_cast<signed char>(130);
+
+// As Veltra, with Ctrl-C (SIGINT) sent once `ready` holds.
+int VeltraInterrupted(const SimProcess &sim, std::vector<std::string> args, std::string *out,
+                      const std::function<bool()> &ready)
+{
+    std::atomic<int> pid {0};
+    std::atomic<bool> done {false};
+    std::thread ctrlC([&] {
+        while (!done && (pid == 0 || !ready()))
+            usleep(20000);
+        if (!done)
+            kill(pid, SIGINT);
+    });
+    // The shell says its process number and becomes veltra.
+    args.insert(args.begin(), {"-c", "echo PID $$; exec \"$0\" \"$@\"", BuiltProgram("veltra")});
+    args.insert(args.end(), {"--link", sim.ptyLink});
+    const int rc = RunProgramWatched("/bin/sh", args, {}, 150, out, [&](const std::string &line) {
+        if (line.rfind("PID ", 0) == 0)
+            pid = std::atoi(line.c_str() + 4);
+    });
+    done = true;
+    ctrlC.join();
+    return rc;
+}
+
+// The names in a directory (no partial or temporary file may stay behind).
+std::vector<std::string> Files(const std::string &dir)
+{
+    std::vector<std::string> names;
+    if (DIR *d = opendir(dir.c_str())) {
+        while (const dirent *e = readdir(d))
+            if (e->d_name[0] != '.')
+                names.push_back(e->d_name);
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // A text as a script's print shows it: line feeds written as \n.
 std::string esc(std::string text)
@@ -441,4 +499,157 @@ TEST(Loader, DisarmPlEndsTheWaitForTheBootFirmware)
         << l.out;
     for (const std::string &line : sim.logLines())
         EXPECT_FALSE(Has(line, "\"mode\":\"boot\"") && Has(line, "\"dir\":\"rx\"")) << line; // nothing sent
+}
+
+// ---- veltra's loader commands: backup, restore, flash, identify --loader ----
+
+TEST(Veltra, BackupThenRestoreWhoseVerifyFindsAWrongWord)
+{
+    const std::string dir = MakeTempDir();
+    // The sensor stores data word 2 of the 40th block write wrongly, but echoes it right.
+    SimProcess sim({"--state", StateWithRegion(dir), "--fault", "miswrite:order=182:nth=40:word=6"}, false, true);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    const std::string file = dir + "/backup.dat";
+    ASSERT_EQ(Veltra(sim, {"backup", file}, &out), 0) << out;
+    EXPECT_EQ(ReadTextFile(file), BackupText(sensorPattern));
+    const std::string other = WriteTextFile(dir + "/restore.dat", BackupText(filePattern));
+    EXPECT_EQ(Veltra(sim, {"restore", other}, &out), 4) << out;
+    EXPECT_TRUE(Has(out, "block 39 (0x13FB-0x1407)")) << out;
+    EXPECT_EQ(Count(out, "(0x"), 1) << out; // no other block named
+    // Read back before the jump order, which is not sent then.
+    EXPECT_EQ(sim.receivedOrders(), Repeat(Repeat(Repeat(Repeat({}, 184, 256), 180, 13), 182, 256), 184, 256));
+}
+
+TEST(Veltra, RestoreOverTcpAndTheLoadersIdentification)
+{
+    const std::string dir = MakeTempDir();
+    const std::string state = StateWithRegion(dir);
+    SimProcess sim({"--state", state, "--id-length", "48"}, true, false);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(Veltra(sim, {"identify", "--loader"}, &out, {}, true), 0) << out;
+    EXPECT_EQ(out, "VELTSIM COLOUR SENSOR V6.1\n"); // 48 bytes, NUL-padded
+    const std::string file = WriteTextFile(dir + "/restore.dat", BackupText(filePattern));
+    ASSERT_EQ(Veltra(sim, {"restore", file}, &out, {}, true), 0) << out;
+    std::vector<int> orders = Repeat(Repeat(Repeat({7}, 180, 13), 182, 256), 184, 256);
+    orders.push_back(187);
+    EXPECT_EQ(sim.receivedOrders(), orders);
+    sim.stop();
+    std::vector<unsigned> expected(kRegionWords);
+    for (int i = 0; i < kRegionWords; ++i)
+        expected[static_cast<size_t>(i)] = filePattern(i);
+    EXPECT_EQ(RegionOfState(state), expected);
+}
+
+// Each fault of the sensor's answers ends a command with its exit status and
+// message; the file at hand stays as it was and nothing half-written is left.
+TEST(Veltra, FaultsEndTheLoaderCommandsWithTheirStatusAndLeaveFilesAlone)
+{
+    struct Row {
+        std::vector<std::string> fault; // simulator arguments
+        std::string command;            // backup, restore or identify
+        std::string file;               // "good", "short" (3327 numbers) or "nodir"
+        int status;
+        std::string message;
+        std::vector<int> orders; // received by the sensor
+    };
+    const std::vector<int> pages = Repeat({}, 180, 13);
+    const std::vector<Row> rows = {
+        {{"noreply:order=184:nth=100"}, "backup", "good", 1, "could not be read", Repeat({}, 184, 100)},
+        {{"short:bytes=20:order=184:nth=100"}, "backup", "good", 1, "could not be read", Repeat({}, 184, 100)},
+        {{"long:bytes=4:order=184:nth=100"}, "backup", "good", 1, "could not be read", Repeat({}, 184, 100)},
+        {{"badecho:order=184:nth=100"}, "backup", "good", 1, "could not be read", Repeat({}, 184, 100)},
+        {{}, "backup", "nodir", 3, "cannot be written", {}},
+        {{"noreply:order=180:nth=3"}, "restore", "good", 1, "failed part-way", Repeat({}, 180, 3)},
+        {{"badecho:order=182:nth=40"}, "restore", "good", 1, "failed part-way", Repeat(pages, 182, 40)},
+        {{"badecho:order=187"}, "restore", "good", 1, "answered the closing jump order wrongly",
+         [&] {
+             auto o = Repeat(Repeat(pages, 182, 256), 184, 256);
+             o.push_back(187);
+             return o;
+         }()},
+        {{}, "restore", "short", 3, "3327 numbers instead of 3328", {}},
+        {{"noreply:order=7"}, "identify", "", 1, "gave no identification", {7}},
+    };
+    for (const Row &row : rows) {
+        std::vector<std::string> args;
+        for (const std::string &f : row.fault)
+            args.insert(args.end(), {"--fault", f});
+        SimProcess sim(args, false, true);
+        ASSERT_TRUE(sim.ok());
+        const std::string dir = MakeTempDir();
+        const std::string before = row.file == "short" ? BackupText(filePattern, 3327) : BackupText(filePattern);
+        const std::string file =
+            row.file == "nodir" ? dir + "/missing/backup.dat" : WriteTextFile(dir + "/backup.dat", before);
+        std::vector<std::string> command = {row.command, file};
+        if (row.command == "identify")
+            command = {"identify", "--loader"};
+        std::string out;
+        EXPECT_EQ(Veltra(sim, command, &out), row.status) << row.command << " " << out;
+        EXPECT_TRUE(Has(out, row.message)) << out;
+        EXPECT_EQ(sim.receivedOrders(), row.orders) << row.command << " " << out;
+        if (row.file != "nodir") {
+            EXPECT_EQ(ReadTextFile(file), before) << row.command << " " << out;
+        }
+        EXPECT_EQ(Files(dir), std::vector<std::string>(row.file == "nodir" ? 0 : 1, "backup.dat"));
+    }
+}
+
+TEST(Veltra, FlashBacksUpFirstAndRefusesATcpLinkOrABadFile)
+{
+    FirmwareRun fw(3000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    SimProcess sim(fw.args({"--state", StateWithRegion(fw.dir)}), true, true);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    EXPECT_EQ(Veltra(sim, {"flash", fw.dir + "/fw.s"}, &out, {}, true), 2) << out;
+    const std::string bad = WriteTextFile(fw.dir + "/nodata.s", "S0030000FC\nS9030000FC\n");
+    EXPECT_EQ(Veltra(sim, {"flash", bad}, &out), 3) << out;
+    EXPECT_TRUE(Has(out, "no data record")) << out;
+    EXPECT_TRUE(sim.receivedOrders().empty());
+
+    const std::string data = MakeTempDir();
+    ASSERT_EQ(Veltra(sim, {"flash", fw.dir + "/fw.s"}, &out, {"XDG_DATA_HOME=" + data}), 0) << out;
+    const std::vector<std::string> backups = Files(data + "/veltra/backups");
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].rfind("VELTSIM-COLOUR-SENSOR-V6.1-2", 0), 0u) << backups[0];
+    EXPECT_EQ(backups[0].size(), std::string("VELTSIM-COLOUR-SENSOR-V6.1-20261207T061500Z.dat").size());
+    EXPECT_EQ(ReadTextFile(data + "/veltra/backups/" + backups[0]), BackupText(sensorPattern));
+    std::vector<int> orders = Repeat({7}, 184, 256);
+    orders.insert(orders.end(), {187, 7});
+    EXPECT_EQ(sim.receivedOrders(), orders);
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin));
+}
+
+TEST(Veltra, CtrlCWritesNoPartialFileAndAnUpdateResumes)
+{
+    FirmwareRun fw(2000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    // Block 60 answers late, so that Ctrl-C comes in the middle of the backup;
+    // the jump order is not answered, and the boot firmware starts 6 s later,
+    // as after a hardware reset.
+    SimProcess sim(fw.args({"--fault", "delay:ms=2000:order=184:nth=60", "--fault", "nojump:reset_ms=6000"}), false,
+                   true);
+    ASSERT_TRUE(sim.ok());
+    const std::string file = WriteTextFile(fw.dir + "/backup.dat", "earlier\n");
+    std::string out;
+    EXPECT_EQ(VeltraInterrupted(sim, {"backup", file}, &out,
+                                [&] { return Count(sim.receivedOrders(), 184) >= 60; }),
+              kCtrlC)
+        << out;
+    EXPECT_TRUE(Has(out, "no file was written")) << out;
+    EXPECT_EQ(ReadTextFile(file), "earlier\n");
+
+    EXPECT_EQ(VeltraInterrupted(sim, {"flash", fw.dir + "/fw.s", "--no-backup"}, &out,
+                                [&] { return Count(sim.receivedOrders(), 187) == 1; }),
+              kCtrlC)
+        << out;
+    EXPECT_TRUE(Has(out, "To resume: reset the sensor by hand and run veltra flash " + fw.dir + "/fw.s --resume"))
+        << out;
+    ASSERT_EQ(Veltra(sim, {"flash", fw.dir + "/fw.s", "--resume"}, &out), 0) << out;
+    EXPECT_EQ(Count(sim.receivedOrders(), 187), 1); // no second jump order
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin));
 }
