@@ -155,7 +155,7 @@ JobResult RunBackup(const std::string &path, LoaderObserver &obs)
         if (comecho == 0)
             break;
         obs.Progress(++done, kBlocks, "blocks");
-        ProcessSystemEvents();
+        obs.ServeEvents();
     }
     obs.Progress(0, 0, "blocks");
     if (comecho != 1) {

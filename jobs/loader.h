@@ -21,6 +21,10 @@ struct LoaderObserver : JobObserver {
     virtual void Status(const char *text) { (void)text; }
     // Text of the boot firmware as it arrives (NULs dropped).
     virtual void BootText(const std::string &text) { (void)text; }
+    // Between two blocks of a backup: a program with a panel serves its
+    // pending events here (the progress shows at once); a tool without one
+    // has none to serve and goes straight on.
+    virtual void ServeEvents() {}
     // The firmware update starts to wait for the boot firmware: from here
     // on Cancelled() ends it.
     virtual void Armed() {}
