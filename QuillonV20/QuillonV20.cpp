@@ -45,6 +45,7 @@ struct Panel : LoaderObserver {
     {
         SetProgress(lines == 0 ? 0.0 : std::max(1.0, 1000.0 * static_cast<double>(lines) / std::max(totalLines, 1L)));
     }
+    void ServeEvents() override { ProcessSystemEvents(); }
     void Armed() override
     {
         armed = true;
@@ -112,20 +113,10 @@ using namespace quillon;
 
 int WinMain(int argc, char **argv)
 {
-    if (const int rc = InitRuntime(argc, argv); rc != 0)
-        return rc;
-    RegisterQuillonV20Callbacks();
-    if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
-        return -1;
-
-    DisplayPanel(mainpanel);
-    InitAll();
-
-    RunUserInterface();
-
-    CloseTransport();
-    DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
-    return 0;
+    const RtProgramFrame frame = {
+        kPanelFile, kPanels,       static_cast<int>(std::size(kPanels)), RegisterQuillonV20Callbacks, nullptr,
+        InitAll,    CloseTransport};
+    return RunProgramFrame(frame, argc, argv);
 }
 
 // Closing the panel ends the program.

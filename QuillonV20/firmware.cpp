@@ -53,7 +53,7 @@ void SendFW()
     RunFirmwareUpdate(lines, false, PanelObserver());
     // Back in the application's configuration: identify the sensor running
     // its new firmware (not after a failed jump or a cancelled prompt wait).
-    if (LastFirmwareStage() == FirmwareStage::Finished)
+    if (LastFirmwareStage() >= FirmwareStage::Finished)
         TryToConnect();
 }
 

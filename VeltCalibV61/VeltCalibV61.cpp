@@ -40,6 +40,10 @@ LinkSettings LinkSettingsOfProgram()
     return settings;
 }
 
+// A panel file without the controls the link needs is refused like one
+// without its panels.
+int checkLinkControls() { return InitLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}); }
+
 } // namespace
 
 // Start-up: the link's globals, the program directory and the brand logo,
@@ -57,26 +61,10 @@ void InitVars()
 
 int WinMain(int argc, char **argv)
 {
-    if (const int rc = InitRuntime(argc, argv); rc != 0)
-        return rc;
-    RegisterVeltCalibV61Callbacks();
-    if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
-        return -1;
-    // A panel file without the controls the link needs is refused like one
-    // without its panels.
-    if (InitLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}) < 0) {
-        DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
-        return -1;
-    }
-
-    DisplayPanel(panel);
-    InitVars();
-
-    RunUserInterface();
-
-    EndLink();
-    DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
-    return 0;
+    const RtProgramFrame frame = {
+        kPanelFile, kPanels, static_cast<int>(std::size(kPanels)), RegisterVeltCalibV61Callbacks, checkLinkControls,
+        InitVars,   EndLink};
+    return RunProgramFrame(frame, argc, argv);
 }
 
 // Closing the main panel ends the live data loop and then the program.

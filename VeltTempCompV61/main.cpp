@@ -27,9 +27,4 @@ const ProgramInfo kInfo = {
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (const int rc = HandleCommandLine(kInfo, argc, argv); rc != kCommandLineRun)
-        return rc;
-    return CloseRuntime(WinMain(argc, argv));
-}
+int main(int argc, char **argv) { return ProgramMain(kInfo, argc, argv, WinMain); }

@@ -71,6 +71,18 @@ LinkSettings LinkSettingsOfProgram()
     return settings;
 }
 
+// A panel file without the controls the link needs is refused like one
+// without its panels.
+int checkLinkControls() { return InitLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}); }
+
+// A live loop that was running has ended with the close event.
+void endProgram()
+{
+    poll = 0;
+    pollrecord = 0;
+    EndLink();
+}
+
 } // namespace
 
 // Start-up, in this order: globals, file names, the diagonal, the graphs'
@@ -109,29 +121,10 @@ void InitVars()
 
 int WinMain(int argc, char **argv)
 {
-    if (const int rc = InitRuntime(argc, argv); rc != 0)
-        return rc;
-    RegisterVeltv61Callbacks();
-    if (LoadPanelSet(kPanelFile, kPanels, static_cast<int>(std::size(kPanels))) < 0)
-        return -1;
-    // A panel file without the controls the link needs is refused like one
-    // without its panels.
-    if (InitLink(LinkSettingsOfProgram(), LinkPanels {panel, interfacepanel}) < 0) {
-        DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
-        return -1;
-    }
-
-    DisplayPanel(panel);
-    InitVars();
-
-    RunUserInterface();
-
-    // A live loop that was running has ended with the close event.
-    poll = 0;
-    pollrecord = 0;
-    EndLink();
-    DiscardPanelSet(kPanels, static_cast<int>(std::size(kPanels)));
-    return 0;
+    const RtProgramFrame frame = {
+        kPanelFile, kPanels,   static_cast<int>(std::size(kPanels)), RegisterVeltv61Callbacks, checkLinkControls,
+        InitVars,   endProgram};
+    return RunProgramFrame(frame, argc, argv);
 }
 
 // ---- panel callbacks ---------------------------------------------------------------

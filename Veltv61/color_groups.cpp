@@ -2,7 +2,7 @@
 // against the output mode, RESET and the group panel's callbacks. A direct
 // output mode signals groups 0..4 on its outputs, BINARY groups 0..30; the
 // program warns about groups the mode cannot carry but leaves them as they
-// are. The table itself takes only 0..30.
+// are. The table itself takes only 0..30 (its cell range).
 #include "color_groups.h"
 
 #include "Veltv61Ids.h"
@@ -17,7 +17,6 @@ namespace {
 
 constexpr uint16_t kBinary = 1;    // OUTMODE BINARY
 constexpr int kDirectMaxGroup = 4; // highest group a direct OUTMODE can signal
-constexpr int kMaxGroup = 30;      // highest group of all
 constexpr int kGroupRows = 31;
 
 const char InfoButtonColorGroups[] = " Open panel to create color groups.";
@@ -78,8 +77,8 @@ int CBF_EditColorGroups(int, int, int event, void *, int, int)
 }
 
 // A value change names the edited cell (row, column). An entry outside
-// 0..30 is no group: the cell gets its previous value back (groupbuf, the
-// program's copy of the table, which every accepted entry updates).
+// 0..30 is no group: the table's cell range (panel resource) refuses it
+// before it gets here, and the cell keeps its previous value.
 int CBF_EditGridGroups(int, int, int event, void *, int eventData1, int eventData2)
 {
     if (event != EVENT_VAL_CHANGED) {
@@ -90,10 +89,6 @@ int CBF_EditGridGroups(int, int, int event, void *, int eventData1, int eventDat
     if (row < 1 || row > kGroupRows || column != 1)
         return 0;
     const int value = GroupCell(row);
-    if (value < 0 || value > kMaxGroup) {
-        SetTableCellVal(grouppanel, PGROUP_EDITGRIDGROUPS, MakePoint(1, row), static_cast<int>(groupbuf[row - 1]));
-        return 0;
-    }
     groupbuf[row - 1] = static_cast<uint16_t>(value);
     if (outmode != kBinary && value > kDirectMaxGroup)
         ShowGroupsMessage();

@@ -7,7 +7,9 @@
 //  - firmware update of a 64 KB image: the S-record characters at 115200 baud
 //    against the time from the first character to the boot firmware's
 //    success text; then once more at a boot firmware that cannot keep up
-//    (XON/XOFF), where nothing may be lost.
+//    (XON/XOFF), where nothing may be lost;
+//  - the same jobs run by veltra (backup; restore with its read-back, whose
+//    floor adds 256 block reads; flash without the backup before it).
 #include "simproc.h"
 
 #include <cstdio>
@@ -83,6 +85,33 @@ void eeprom()
                 restore / restoreFloor);
 }
 
+int runVeltra(const SimProcess &sim, std::vector<std::string> args)
+{
+    args.insert(args.end(), {"--quiet", "--link", sim.ptyLink});
+    std::string out;
+    const int rc = RunProgram(BuiltProgram("veltra"), args, {"XDG_DATA_HOME=" + MakeTempDir()}, 120, &out);
+    if (rc != 0)
+        std::fprintf(stderr, "veltra %s ended with %d:\n%s\n", args[0].c_str(), rc, out.c_str());
+    return rc;
+}
+
+void veltraEeprom()
+{
+    const std::string file = MakeTempDir() + "/backup.dat";
+    SimProcess sim({"--pace"}, false, true);
+    if (runVeltra(sim, {"backup", file}) != 0)
+        return;
+    const double backup = span(sim, 184, 184), backupFloor = 256 * 72 * kAppByteTime;
+    std::printf("veltra backup:  %.2f s, floor %.2f s, ratio %.3f (target <= 1.05)\n", backup, backupFloor,
+                backup / backupFloor);
+    SimProcess sim2({"--pace"}, false, true);
+    if (runVeltra(sim2, {"restore", file}) != 0)
+        return;
+    const double restore = span(sim2, 180, 184), restoreFloor = (269 + 256) * 72 * kAppByteTime + 13 * 0.2;
+    std::printf("veltra restore with verify: %.2f s, floor %.2f s, ratio %.3f (target <= 1.05)\n", restore,
+                restoreFloor, restore / restoreFloor);
+}
+
 // Characters of the file without its line ends: what goes on the line.
 size_t lineChars(const std::string &path)
 {
@@ -92,7 +121,7 @@ size_t lineChars(const std::string &path)
     return n;
 }
 
-void firmware(bool slowBoot)
+void firmware(bool slowBoot, bool veltra = false)
 {
     const std::string dir = MakeTempDir();
     std::string bin;
@@ -108,11 +137,12 @@ void firmware(bool slowBoot)
     if (slowBoot)
         args.insert(args.end(), {"--flash-ms", "10", "--boot-buffer", "1024"});
     SimProcess sim(args, false, true);
-    if (runLoader(sim, dir,
-                  "file " + dir +
-                      "/fw.s existing\nclick MAINP ButtonReadFW\nwaitfor MAINP ButtonArmPL dimmed == 0 10\n"
-                      "click MAINP ButtonArmPL\n"
-                      "waitfor MAINP DispStatus ~= Firmeware Update successful! 80\nquit 0\n") != 0)
+    if (veltra ? runVeltra(sim, {"flash", dir + "/fw.s", "--no-backup"}) != 0
+               : runLoader(sim, dir,
+                           "file " + dir +
+                               "/fw.s existing\nclick MAINP ButtonReadFW\nwaitfor MAINP ButtonArmPL dimmed == 0 10\n"
+                               "click MAINP ButtonArmPL\n"
+                               "waitfor MAINP DispStatus ~= Firmeware Update successful! 80\nquit 0\n") != 0)
         return;
     double first = -1, done = -1;
     int xoffs = 0;
@@ -128,9 +158,10 @@ void firmware(bool slowBoot)
     const double wire = static_cast<double>(chars) * kBootByteTime, took = done - first;
     const bool whole = ReadTextFile(dir + "/image.bin") == bin;
     if (!slowBoot)
-        std::printf("firmware update (64 KB, %zu characters): %.2f s, line time %.2f s, ratio %.3f of the line rate "
-                    "(target >= 0.90), image %s\n",
-                    chars, took, wire, wire / took, whole ? "whole" : "DAMAGED");
+        std::printf("%s (64 KB, %zu characters): %.2f s, line time %.2f s, ratio %.3f of the line rate "
+                    "(target >= %s), image %s\n",
+                    veltra ? "veltra flash" : "firmware update", chars, took, wire, wire / took,
+                    veltra ? "0.95" : "0.90", whole ? "whole" : "DAMAGED");
     else
         std::printf("firmware update at a slow boot firmware: %.2f s, %d XOFF, image %s (target: nothing lost)\n", took,
                     xoffs, whole ? "whole" : "DAMAGED");
@@ -150,5 +181,7 @@ int main(int, char **argv)
     eeprom();
     firmware(false);
     firmware(true);
+    veltraEeprom();
+    firmware(false, true);
     return 0;
 }

@@ -100,8 +100,8 @@ inline int StartTcpSim(const std::string &bin, const std::string &log, pid_t *pi
     return line.empty() ? 0 : std::atoi(line.c_str() + 4);
 }
 
-// Mean time of one order-5 request and its 36-byte reply on a plain socket.
-inline double MeasureRoundTrip(int port, int rounds)
+// Mean time of one request (order 5 unless told) and its 36-byte reply on a plain socket.
+inline double MeasureRoundTrip(int port, int rounds, unsigned char order = 5)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a {};
@@ -112,7 +112,7 @@ inline double MeasureRoundTrip(int port, int rounds)
         return -1;
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    unsigned char req[36] = {0x00, 0x55, 0x00, 0x05};
+    unsigned char req[36] = {0x00, 0x55, 0x00, order};
     unsigned char reply[36];
     const double t0 = Now();
     for (int i = 0; i < rounds; ++i) {

@@ -1,4 +1,5 @@
 // veltra identify: the sensor's version text, by the line check's order 7.
+#include "loader_cli.h"
 #include "veltra.h"
 
 #include "rt_core.h"
@@ -8,14 +9,15 @@
 
 namespace {
 
-// The loader's identification (--loader: 36, 48 or 72 bytes) joins here as
-// an option of this table and a branch at the top of runIdentify.
 const CliOption kOptions[] = {
+    {"--loader", nullptr, "the loader's identification instead (order 7 as QuillonV20 sends it: 36, 48 or 72 bytes)"},
     {nullptr, nullptr, nullptr},
 };
 
 int runIdentify(CliContext &ctx)
 {
+    if (CliHas(ctx, "--loader"))
+        return CliIdentifyLoader(ctx);
     if (const int rc = CliOpenLink(ctx); rc != kExitOk)
         return rc;
     if (!ReadVersionText() && InterruptRequested())
@@ -32,11 +34,12 @@ int runIdentify(CliContext &ctx)
 
 const CliCommand kIdentify = {
     "identify",
-    "",
+    "[--loader]",
     "print the sensor's version text (order 7)",
     "Opens the link, sends the version order (7) and prints the sensor's version text: the same exchange as "
     "the line check of the scope programs. Exit status 1 when no complete answer comes (2 s on a serial "
-    "line, 5 s over TCP/IP).",
+    "line, 5 s over TCP/IP). With --loader: the loader's identification as QuillonV20 reads it (the whole "
+    "second is waited out; 36, 48 or 72 bytes, shown up to the first NUL; exit status 1 for any other count).",
     kOptions,
     0,
     0,

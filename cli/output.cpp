@@ -4,8 +4,11 @@
 
 #include "rt_core.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -14,6 +17,16 @@ namespace {
 constexpr double kBarInterval = 0.1;
 constexpr double kLineInterval = 3.0;
 constexpr int kBarWidth = 30;
+constexpr int kMinBarWidth = 10;
+
+// Width of the terminal on standard error (80 when it does not say).
+int terminalColumns()
+{
+    winsize ws {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0)
+        return ws.ws_col;
+    return 80;
+}
 
 std::string numberText(double v)
 {
@@ -190,12 +203,26 @@ void CliObserver::Progress(long done, long total, const char *unit)
     const std::string label = step_.empty() ? std::string(ctx_.command ? ctx_.command->name : "") : step_;
     char line[256];
     if (terminal_) {
-        const int filled = static_cast<int>(kBarWidth * done / total);
-        const std::string bar = std::string(filled, '#') + std::string(kBarWidth - filled, '.');
-        const std::string left = rate > 0 ? clockText((total - done) / rate) + " left" : "";
-        std::snprintf(line, sizeof line, "\r%s [%s] %ld/%ld %s  %.1f %s/s  %s\033[K", label.c_str(), bar.c_str(), done,
-                      total, unit, rate, unit, left.c_str());
-        std::fputs(line, stderr);
+        // One line that \r rewrites: it must not wrap, so the bar gets what
+        // the terminal's width leaves and the line is cut to it.
+        char figures[160];
+        if (rate > 0)
+            std::snprintf(figures, sizeof figures, " %ld/%ld %s  %.1f %s/s  %s left", done, total, unit, rate, unit,
+                          clockText((total - done) / rate).c_str());
+        else
+            std::snprintf(figures, sizeof figures, " %ld/%ld %s", done, total, unit);
+        const int columns = terminalColumns();
+        const int room = columns - 1 - static_cast<int>(label.size() + std::strlen(figures)) - 3;
+        const int width = std::min(kBarWidth, room);
+        std::string text = label;
+        if (width >= kMinBarWidth) {
+            const int filled = static_cast<int>(width * done / total);
+            text += " [" + std::string(filled, '#') + std::string(width - filled, '.') + "]";
+        }
+        text += figures;
+        if (static_cast<int>(text.size()) > columns - 1)
+            text.resize(static_cast<size_t>(std::max(columns - 1, 0)));
+        std::fputs(("\r" + text + "\033[K").c_str(), stderr);
         barOpen_ = true;
         if (last)
             endBar();

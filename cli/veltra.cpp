@@ -1,6 +1,6 @@
-// veltra: the suite's sensor jobs from a command line. The entry point, the
-// table of subcommands, the command-line parser, the help texts and the
-// bash completion made from the table.
+// veltra: the suite's sensor jobs from a command line. The table of
+// subcommands, the command-line parser, the help texts and the bash
+// completion made from the table.
 #include "veltra.h"
 
 #include "cmdline.h"
@@ -221,12 +221,24 @@ int ParseCliCommandLine(int argc, const char *const *argv, CliContext &ctx)
     if (version && !help)
         return printAndExit(ProgramVersionText(kName));
     // `veltra help [COMMAND]` is --help in other words.
+    bool helpWord = false;
     if (!operands.empty() && operands[0] == "help") {
-        help = true;
+        help = helpWord = true;
         operands.erase(operands.begin());
     }
     int words = 0;
     ctx.command = findCommand(operands, &words);
+    if (helpWord && !operands.empty() && !ctx.command && verbsOf(operands[0]).empty())
+        return usageError("unknown command '" + operands[0] + "'");
+    if (help && !ctx.command && !operands.empty() && !verbsOf(operands[0]).empty()) {
+        // `veltra params --help`: the help of each of its verbs.
+        std::string text;
+        for (const std::string &verb : verbsOf(operands[0])) {
+            int w = 0;
+            text += (text.empty() ? "" : "\n") + CliCommandHelpText(*findCommand({operands[0], verb}, &w));
+        }
+        return printAndExit(text);
+    }
     if (help)
         return printAndExit(ctx.command ? CliCommandHelpText(*ctx.command) : CliHelpText());
     if (operands.empty())
@@ -420,34 +432,4 @@ std::string CliBashCompletion()
            "    fi\n"
            "}\n"
            "complete -o filenames -F _veltra veltra\n";
-}
-
-int main(int argc, char **argv)
-{
-    // Made at build time from the table, so that it never drifts from it.
-    if (argc == 2 && std::strcmp(argv[1], "--bash-completion") == 0) {
-        std::fputs(CliBashCompletion().c_str(), stdout);
-        return kExitOk;
-    }
-    CliContext ctx;
-    if (const int rc = ParseCliCommandLine(argc, argv, ctx); rc >= 0)
-        return rc;
-    if (ctx.command->serialOnly && CliLinkKind(ctx) == LinkKind::Tcp) {
-        CliError(ctx, "needs a serial line (the boot firmware's configuration is a serial one): " + ctx.link +
-                          " is a TCP/IP link");
-        return kExitUsage;
-    }
-    // Ctrl-C ends a job between two telegrams instead of the process.
-    InstallInterruptHandler();
-    int rc = ctx.command->run(ctx);
-    CloseLink();
-    // A job that Ctrl-C ended has said in what state it left the sensor; a
-    // command that says nothing of it gets a word here.
-    if (InterruptRequested()) {
-        if (rc != kExitInterrupted)
-            CliError(ctx, "interrupted");
-        rc = kExitInterrupted;
-    }
-    std::fflush(stdout);
-    return rc;
 }

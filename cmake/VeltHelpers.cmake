@@ -34,25 +34,31 @@ function(velt_add_gtest name)
   endif()
 endfunction()
 
-# velt_add_e2e(NAME SOURCES... LIBS ...)
+# velt_add_e2e(NAME [GUI] SOURCES... LIBS ...)
 # An end-to-end test executable (whole programs against the simulator). Each
 # of its cases is a CTest entry of its own, named NAME.Suite.Case and labelled
-# e2e and gui (they run the programs), so that `ctest -j` spreads long cases
-# over the cores and `ctest -R NAME` still runs them all. The cases are listed when CTest runs, so building never
-# starts the executable; tests/support/testenv.cpp gives every case the
+# e2e, so that `ctest -j` spreads long cases over the cores and `ctest -R NAME`
+# still runs them all. GUI: its cases start a program's user interface (label
+# gui, no leak checking). The cases are listed when CTest runs, so building
+# never starts the executable; tests/support/testenv.cpp gives every case the
 # programs of this build tree and the offscreen platform.
 function(velt_add_e2e name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/testenv.cpp)
   target_compile_definitions(${name} PRIVATE VELT_DEFAULT_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
                              VELT_DEFAULT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  if(NOT T_GUI)
+    gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES NO_PRETTY_TYPES
+      DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 300 LABELS e2e)
+    return()
+  endif()
   gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES NO_PRETTY_TYPES
     DISCOVERY_TIMEOUT 30 TEST_LIST ${name}_TESTS PROPERTIES TIMEOUT 300)
-  # The labels and the GUI tests' environment, given once the cases are
-  # listed (a list value does not pass through PROPERTIES).
+  # The two labels and the environment, given once the cases are listed (a
+  # list value does not pass through PROPERTIES).
   set(gui ${CMAKE_CURRENT_BINARY_DIR}/${name}_gui.cmake)
   file(WRITE ${gui} "foreach(t IN LISTS ${name}_TESTS)\n"
                     "  set_tests_properties(\"\${t}\" PROPERTIES LABELS \"e2e;gui\" ENVIRONMENT \"${VELT_GUI_TEST_ENV}\")\n"

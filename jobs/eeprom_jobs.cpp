@@ -51,7 +51,7 @@ bool readBlock(int i, uint16_t *dest, LoaderObserver &obs)
     const bool refused = ExchangeBusy();
     if (!refused)
         Exchange(kTelegramBytes, kBlockWait, LinkWait::Events, false);
-    bool good = !refused && nBytesW == kTelegramBytes && dataSize == kTelegramBytes;
+    bool good = !refused && nBytesW == kTelegramBytes && ReplyBytes() == kTelegramBytes;
     if (good) {
         GetRxBuf();
         good = BlockReadAccepted(pp);
@@ -129,8 +129,8 @@ JobResult verifyRegion(LoaderObserver &obs, long done, long total)
     if (differing > 0) {
         obs.Status(kRestoreFailed);
         obs.Failure(JobResult::VerifyDiffers, std::to_string(differing) +
-                                                  " blocks of the region differ from the file; the sensor stays in "
-                                                  "its application (no jump order was sent).");
+                                                  " of 256 blocks read back differ from the file; the sensor stays "
+                                                  "in its application (no jump order was sent).");
         return JobResult::VerifyDiffers;
     }
     return JobResult::Ok;
@@ -155,9 +155,9 @@ JobResult RunBackup(const std::string &path, LoaderObserver &obs)
         if (comecho == 0)
             break;
         obs.Progress(++done, kBlocks, "blocks");
-        ProcessSystemEvents();
+        obs.ServeEvents();
     }
-    obs.Progress(0, kBlocks, "blocks");
+    obs.Progress(0, 0, "blocks");
     if (comecho != 1) {
         obs.Status(kBackupFailed);
         obs.Failure(JobResult::LineFailed, "The EEPROM region could not be read; no file was written.");
@@ -229,7 +229,7 @@ JobResult RunRestore(const std::string &path, bool verify, LoaderObserver &obs)
         if (r != JobResult::Ok)
             return r;
     }
-    obs.Progress(0, total, "blocks");
+    obs.Progress(0, 0, "blocks");
     const bool written = comecho == 1;
     if (written) {
         jmpBF(obs);

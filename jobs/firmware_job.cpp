@@ -153,7 +153,7 @@ JobResult RunFirmwareUpdate(const std::vector<std::string> &lines, bool resume, 
         totalBytes += static_cast<long>(line.size());
     const long totalLines = static_cast<long>(lines.size());
     long bytes = 0;
-    size_t next = 0;
+    size_t next = 0, reported = 0;
     JobResult result = JobResult::LineFailed;
     std::string why = "The boot firmware went silent for 30 s without a result.";
     tstart = Timer();
@@ -178,7 +178,9 @@ JobResult RunFirmwareUpdate(const std::vector<std::string> &lines, bool resume, 
         if (!running)
             break;
         // Progress of the transfer: never 0 while it runs.
-        obs.FirmwareProgress(static_cast<long>(next), totalLines, bytes, totalBytes);
+        if (next != reported)
+            obs.FirmwareProgress(static_cast<long>(next), totalLines, bytes, totalBytes);
+        reported = next;
         if (receiveBootText(obs) > 0) {
             tstart = Timer();
             if (g_bootText.successSeen()) {
@@ -207,7 +209,7 @@ JobResult RunFirmwareUpdate(const std::vector<std::string> &lines, bool resume, 
         ProcessSystemEvents();
     }
 
-    obs.FirmwareProgress(0, totalLines, 0, totalBytes);
+    obs.FirmwareProgress(0, 0, 0, 0);
     // Back to the application, for the identification of its new firmware.
     g_stage = FirmwareStage::Finished;
     OpenLoaderLine(LoaderLine::Application, obs);
@@ -215,6 +217,8 @@ JobResult RunFirmwareUpdate(const std::vector<std::string> &lines, bool resume, 
     SleepNoInput(2000);
     if (result != JobResult::Ok)
         obs.Failure(result, why);
+    else
+        g_stage = FirmwareStage::Accepted;
     return result;
 }
 

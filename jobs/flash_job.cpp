@@ -68,7 +68,7 @@ JobResult RunFlash(const FlashOptions &options, LoaderObserver &obs, FlashOutcom
         }
     }
     const JobResult r = RunFirmwareUpdate(lines, options.resume, obs);
-    if (LastFirmwareStage() != FirmwareStage::Finished || r == JobResult::Cancelled)
+    if (LastFirmwareStage() < FirmwareStage::Finished || r == JobResult::Cancelled)
         return r;
     const JobResult id = IdentifyLoader(obs, &outcome->after);
     if (r != JobResult::Ok)

@@ -21,11 +21,15 @@ struct LoaderObserver : JobObserver {
     virtual void Status(const char *text) { (void)text; }
     // Text of the boot firmware as it arrives (NULs dropped).
     virtual void BootText(const std::string &text) { (void)text; }
+    // Between two blocks of a backup: a program with a panel serves its
+    // pending events here (the progress shows at once); a tool without one
+    // has none to serve and goes straight on.
+    virtual void ServeEvents() {}
     // The firmware update starts to wait for the boot firmware: from here
     // on Cancelled() ends it.
     virtual void Armed() {}
     // Progress of a firmware transfer: lines and bytes handed to the line
-    // (0 of each when it ends). By default reported as bytes.
+    // (all 0 when it ends). By default reported as bytes.
     virtual void FirmwareProgress(long lines, long totalLines, long bytes, long totalBytes)
     {
         (void)lines;
@@ -62,6 +66,9 @@ int OpenLoaderLine(LoaderLine line, LoaderObserver &obs);
 // or 72 bytes, shown up to its first NUL. The whole second is waited out.
 JobResult IdentifyLoader(LoaderObserver &obs, std::string *text);
 
+// Bytes the last exchange of a 36-byte telegram received (more than 36 when
+// a serial line holds more), the same count over every transport.
+int ReplyBytes();
 // Sends the write telegram in szWriteBuf and checks its answer over n words
 // (36 bytes, 0x00 0xAA, bytes 2 to 2n-1 as sent); a telegram not written
 // whole fails too.
@@ -96,8 +103,10 @@ JobResult LoadFirmwareFile(const std::string &path, std::vector<std::string> *li
 // firmware's success text.
 JobResult RunFirmwareUpdate(const std::vector<std::string> &lines, bool resume, LoaderObserver &obs);
 
-// How far a firmware update got (for the caller's words after it ended).
-enum class FirmwareStage { NotStarted, JumpSent, BootLine, Transfer, Finished };
+// How far a firmware update got (for the caller's words after it ended):
+// Finished when the line is back in the application's configuration,
+// Accepted when, besides, the boot firmware took the file.
+enum class FirmwareStage { NotStarted, JumpSent, BootLine, Transfer, Finished, Accepted };
 FirmwareStage LastFirmwareStage();
 
 // ---- the firmware update as the command-line tool runs it ----------------------

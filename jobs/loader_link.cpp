@@ -92,9 +92,11 @@ JobResult IdentifyLoader(LoaderObserver &obs, std::string *text)
     // The whole second is waited out: the identification text may be 36, 48
     // or 72 bytes long, and only the count at the end tells which.
     const Transport &t = CurrentTransport();
+    t.expect(kBufSize);
     const int waiting = t.wait(kBufSize + 1, kIdentifyWait, LinkWait::NoUserInput);
+    const int n = std::min(t.read(kBufSize), kBufSize);
     if (waiting == 36 || waiting == 48 || waiting == 72) {
-        const int n = t.readAvailable(buf, waiting);
+        std::memcpy(buf, szReadBuf, static_cast<size_t>(std::max(n, 0)));
         buf[n > 0 ? n : 0] = '\0'; // the text ends at its first NUL
         *text = buf;
         obs.Status(buf);
@@ -103,10 +105,16 @@ JobResult IdentifyLoader(LoaderObserver &obs, std::string *text)
     }
     text->clear();
     obs.Status("CONNECTION FAILURE \n");
+    if (obs.Cancelled()) {
+        obs.Failure(JobResult::Cancelled, "Stopped before the identification came; the sensor is unchanged.");
+        return JobResult::Cancelled;
+    }
     obs.Failure(JobResult::LineFailed, "The sensor gave no identification (" + std::to_string(waiting) +
                                            " bytes came instead of 36, 48 or 72).");
     return JobResult::LineFailed;
 }
+
+int ReplyBytes() { return kTelegramBytes - bytesToRead; }
 
 void SetPopupTimeout(LoaderObserver &obs)
 {
@@ -130,9 +138,10 @@ void CheckEcho(int words, LoaderObserver &obs)
         SetPopupTimeout(obs);
         return;
     }
-    if (dataSize == kTelegramBytes)
+    const int got = ReplyBytes();
+    if (got == kTelegramBytes)
         comecho = 1;
-    if (!EchoMatches(sent, szReadBuf, dataSize, words))
+    if (!EchoMatches(sent, szReadBuf, got, words))
         SetPopupTimeout(obs);
 }
 
@@ -143,9 +152,10 @@ void jmpBF(LoaderObserver &obs)
     order = ORDER_JUMP_BOOT;
     FillTxBuf(ORDER_JUMP_BOOT, 0, 0, 0);
     dataSize = 0;
+    bytesToRead = kTelegramBytes;
     if (!ExchangeBusy())
         Exchange(kTelegramBytes, kJumpWait, LinkWait::NoUserInput, true);
-    if (dataSize == kTelegramBytes) {
+    if (ReplyBytes() == kTelegramBytes) {
         GetRxBuf();
         if (!JumpAnswerAccepted(pp)) {
             obs.Status("\nCONNECTION FAILURE \n");

@@ -65,6 +65,34 @@ bool readExchange(ParamsObserver &observer, unsigned row, JobResult *result)
     return true;
 }
 
+// The parameter (order 3) or row (order 4) exchange for the telegram in
+// szWriteBuf: the reply goes into the variables.
+bool Befehl3plus4(ParamsObserver &observer, unsigned row, JobResult *result)
+{
+    if (!readExchange(observer, row, result))
+        return false;
+    CopyPPtoVars();
+    return true;
+}
+
+// The EEPROM load (order 8): false after a time-out or a wrong echo (the
+// sensor did not load its EEPROM, so what followed would not be the
+// EEPROM's parameters).
+bool Befehl6plus8(ParamsObserver &observer, JobResult *result)
+{
+    order = ORDER_LOAD_EEPROM;
+    FillTxBuf(order, 0);
+    if (!readExchange(observer, 0, result))
+        return false;
+    if (pp[0] == sync && pp[1] == order)
+        return true;
+    observer.LoadNotConfirmed();
+    observer.Failure(JobResult::LineFailed,
+                     "the sensor answered the EEPROM load (order 8) with a wrong echo; nothing was read");
+    *result = JobResult::LineFailed;
+    return false;
+}
+
 } // namespace
 
 JobResult SendParameterSet(ParaMemory memory, ParamsObserver &observer)
@@ -120,18 +148,8 @@ JobResult ReadParameterSet(ParaMemory memory, ParamsObserver &observer)
     JobResult result = JobResult::Ok;
     if (memory == ParaMemory::Eeprom) {
         observer.Step("Loading the EEPROM's parameters");
-        order = ORDER_LOAD_EEPROM;
-        FillTxBuf(order, 0);
-        if (!readExchange(observer, 0, &result))
+        if (!Befehl6plus8(observer, &result))
             return result;
-        // A wrong echo: the sensor did not load its EEPROM, so what
-        // followed would not be the EEPROM's parameters.
-        if (pp[0] != sync || pp[1] != ORDER_LOAD_EEPROM) {
-            observer.LoadNotConfirmed();
-            observer.Failure(JobResult::LineFailed,
-                             "the sensor answered the EEPROM load (order 8) with a wrong echo; nothing was read");
-            return JobResult::LineFailed;
-        }
         observer.Progress(++done, total, "telegrams");
     }
     observer.Step("Reading the parameters");
@@ -141,9 +159,8 @@ JobResult ReadParameterSet(ParaMemory memory, ParamsObserver &observer)
         // First the sixteen parameters (order 3), then each row (order 4).
         order = r < 0 ? ORDER_GET_PARA : ORDER_GET_ROW;
         FillTxBuf(order, r < 0 ? 0u : static_cast<unsigned>(r));
-        if (!readExchange(observer, static_cast<unsigned>(std::max(r, 0)), &result))
+        if (!Befehl3plus4(observer, static_cast<unsigned>(std::max(r, 0)), &result))
             return result;
-        CopyPPtoVars();
         observer.Progress(++done, total, "telegrams");
     }
     return JobResult::Ok;

@@ -415,6 +415,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, double value)
             isMin ? sl->setMinimum(static_cast<int>(value)) : sl->setMaximum(static_cast<int>(value));
         else if (auto *bar = qobject_cast<RtColorBar *>(w))
             isMin ? bar->setRange(value, bar->maximum()) : bar->setRange(bar->minimum(), value);
+        else if (c->kind == CTRL_TABLE)
+            (isMin ? c->cellMin : c->cellMax) = value; // what a user may enter into a cell
         else
             return UIEAttributeInvalid;
         return 0;
@@ -584,6 +586,8 @@ int GetCtrlAttribute(int panel, int control, int attribute, double *value)
             *value = isMin ? sl->minimum() : sl->maximum();
         else if (auto *bar = qobject_cast<RtColorBar *>(w))
             *value = isMin ? bar->minimum() : bar->maximum();
+        else if (c->kind == CTRL_TABLE)
+            *value = isMin ? c->cellMin : c->cellMax;
         else
             return UIEAttributeInvalid;
         return 0;

@@ -410,12 +410,38 @@ void applyTableModes(Control &c)
 
 bool cellTextValid(const Control &c, const QString &text)
 {
-    bool ok = true;
-    if (c.dataType == VAL_INTEGER)
-        text.trimmed().toLongLong(&ok);
-    else if (c.dataType == VAL_DOUBLE)
-        text.trimmed().toDouble(&ok);
-    return ok;
+    if (c.dataType == VAL_STRING)
+        return true;
+    bool ok = false;
+    const double v =
+        c.dataType == VAL_INTEGER ? static_cast<double>(text.trimmed().toLongLong(&ok)) : text.trimmed().toDouble(&ok);
+    return ok && v >= c.cellMin && v <= c.cellMax;
+}
+
+bool userSetsCell(int panel, int ctrl, Point cell, const QString &text)
+{
+    Control *c = findControl(panel, ctrl);
+    if (!c || !cellTextValid(*c, text) || SetTableCellVal(panel, ctrl, cell, text.toLatin1().constData()) < 0)
+        return false;
+    userChanged(panel, ctrl, cell.y, cell.x);
+    return true;
+}
+
+bool userSetsNumber(int panel, int ctrl, double value)
+{
+    Control *c = findControl(panel, ctrl);
+    if (!c)
+        return false;
+    double lo = 0, hi = 0;
+    const bool whole = !qobject_cast<QDoubleSpinBox *>(c->widget.data());
+    if (GetCtrlAttribute(panel, ctrl, ATTR_MIN_VALUE, &lo) == 0 &&
+        GetCtrlAttribute(panel, ctrl, ATTR_MAX_VALUE, &hi) == 0 &&
+        (value < lo || value > hi || (whole && value != std::floor(value))))
+        return false;
+    if (SetCtrlVal(panel, ctrl, value) < 0)
+        return false;
+    userChanged(panel, ctrl);
+    return true;
 }
 
 void setIndicator(Control &c, bool indicator)
@@ -489,7 +515,7 @@ void wire(int panel, Control &c)
             QTableWidgetItem *item = t->item(row, col);
             if (!c || !item)
                 return;
-            if (!cellTextValid(*c, item->text())) {
+            if (!cellTextValid(*c, item->text())) { // the cell keeps its previous value
                 const QSignalBlocker block(t);
                 item->setText(item->data(Qt::UserRole).toString());
                 return;
@@ -536,6 +562,11 @@ void configure(Panel &p, Control &c)
     if (auto *t = qobject_cast<QTableWidget *>(w)) {
         const QString type = w->property("cellType").toString();
         c.dataType = type == "double" ? VAL_DOUBLE : type == "string" ? VAL_STRING : VAL_INTEGER;
+        bool ok = false;
+        if (const double lo = w->property("cellMinimum").toDouble(&ok); ok)
+            c.cellMin = lo;
+        if (const double hi = w->property("cellMaximum").toDouble(&ok); ok)
+            c.cellMax = hi;
         ensureTableItems(t);
         const QSignalBlocker block(t);
         for (int r = 0; r < t->rowCount(); ++r)

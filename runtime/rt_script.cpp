@@ -277,13 +277,15 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
             if (!ScriptDecimalNumber(value, -std::numeric_limits<double>::max(), std::numeric_limits<double>::max(),
                                      &number))
                 return fail(a, "the value of " + a.args[2] + " must be a number, not '" + value + "'");
+            if (c->kind == CTRL_NUMERIC || c->kind == CTRL_SLIDER) {
+                userSetsNumber(panel, ctrl, number); // outside its range: refused as a user's entry
+                return true;
+            }
             r = SetCtrlVal(panel, ctrl, number);
         }
         if (r < 0)
             return fail(a, "cannot set " + a.args[2] + " to " + value);
-        dispatchCtrl(panel, ctrl, EVENT_VAL_CHANGED);
-        if (findControl(panel, ctrl))
-            dispatchCtrl(panel, ctrl, EVENT_COMMIT);
+        userChanged(panel, ctrl);
         return true;
     }
     if (verb == "setcell") {
@@ -292,18 +294,13 @@ bool run(const Action &a, const std::string &rawLine, bool *pending)
         Point cell {};
         if (!cellArgs(a, 3, &cell))
             return false;
-        Control *c = findControl(panel, ctrl);
         int mode = VAL_HOT;
-        GetTableCellAttribute(panel, ctrl, cell, ATTR_CELL_MODE, &mode);
+        if (GetTableCellAttribute(panel, ctrl, cell, ATTR_CELL_MODE, &mode) < 0)
+            return fail(a, "no such cell");
         if (!ctrlOperable(panel, ctrl) || mode == VAL_INDICATOR)
             return true;
-        const std::string value = ScriptLineRest(rawLine, 5);
-        if (SetTableCellVal(panel, ctrl, cell, value.c_str()) < 0)
-            return fail(a, "no such cell");
-        (void)c;
-        dispatchCtrl(panel, ctrl, EVENT_VAL_CHANGED, cell.y, cell.x);
-        if (findControl(panel, ctrl))
-            dispatchCtrl(panel, ctrl, EVENT_COMMIT, cell.y, cell.x);
+        // A value outside the cell's type or range is refused as a user's entry.
+        userSetsCell(panel, ctrl, cell, QString::fromStdString(ScriptLineRest(rawLine, 5)));
         return true;
     }
     if (verb == "close") {

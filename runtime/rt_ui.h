@@ -190,6 +190,29 @@ int QuitUserInterface(int returnCode);
 // timers, no waiting.
 int ProcessDrawEvents();
 
+// ---- a program's frame ---------------------------------------------------------
+// What the programs' start-up and shut-down around their panels differ in.
+// Every hook may be null.
+struct RtProgramFrame {
+    const char *panelFile;
+    const RtPanelSlot *panels; // load order; the first one is the main panel
+    int panelCount;
+    void (*registerCallbacks)();
+    // After the panels are loaded: a negative result refuses the panel file
+    // like one without its panels (the panels are discarded, -1 returned).
+    int (*checkPanels)();
+    void (*start)(); // after the main panel is shown, before the user-interface loop
+    void (*end)();   // after the loop, before the panels are discarded
+};
+// A program's WinMain: InitRuntime, the callbacks, the panels, the check,
+// the main panel shown, start, the user-interface loop, end, the panels
+// discarded. Returns 0, or the code of the step that failed.
+int RunProgramFrame(const RtProgramFrame &frame, int argc, char **argv);
+struct ProgramInfo;
+// A program's main: answers --help, --version and a bad command line (no
+// display needed), else runs winMain and ends the run-time with its result.
+int ProgramMain(const ProgramInfo &info, int argc, char **argv, int (*winMain)(int argc, char **argv));
+
 // ---- controls ---------------------------------------------------------------
 int GetCtrlVal(int panel, int control, int *value);
 int GetCtrlVal(int panel, int control, unsigned short *value);

@@ -11,7 +11,8 @@
 //   values    string list ring item values (default: the item indexes)
 //   shortcut  key name   shortcut key of a command button ("F9")
 //   and per kind: indicator, hidden, dimmed, textColor, bgColor, buttonColor,
-//   cellType (tables), onColor/offColor (LEDs), color (colour boxes),
+//   cellType and cellMinimum/cellMaximum (tables: what a user may enter),
+//   onColor/offColor (LEDs), color (colour boxes),
 //   maximum/fillColor (colour bars), xMin/xMax/yMin/yMax/xAutoscale/yAutoscale/
 //   xLabel/yLabel/cursors/cursorColor/plotBgColor (graphs), traces/
 //   pointsPerScreen/yMin/yMax/traceColors (strip charts)

@@ -8,10 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -19,6 +25,42 @@ namespace {
 constexpr int kRegionWords = 3328;
 constexpr unsigned kRegionStart = 0x1200;
 const std::string kTransferError = "Error occured while creating EEPROM backup!";
+
+// veltra's loader commands against the simulator on the pty (or over TCP);
+// returns the exit status, stdout and stderr in *out.
+int Veltra(const SimProcess &sim, std::vector<std::string> args, std::string *out, std::vector<std::string> env = {},
+           bool tcp = false)
+{
+    args.insert(args.end(), {"--quiet", "--link", tcp ? "tcp:127.0.0.1:" + std::to_string(sim.tcpPort) : sim.ptyLink});
+    return RunProgram(BuiltProgram("veltra"), args, env, 150, out);
+}
+
+// Exit status 130 (Ctrl-C) as RunProgram gives it: a signed byte.
+constexpr int kCtrlC = static_cast<signed char>(130);
+
+// As Veltra, with Ctrl-C (SIGINT) sent once `ready` holds.
+int VeltraInterrupted(const SimProcess &sim, std::vector<std::string> args, std::string *out,
+                      const std::function<bool()> &ready)
+{
+    std::atomic<int> pid {0};
+    std::atomic<bool> done {false};
+    std::thread ctrlC([&] {
+        while (!done && (pid == 0 || !ready()))
+            usleep(20000);
+        if (!done)
+            kill(pid, SIGINT);
+    });
+    // The shell says its process number and becomes veltra.
+    args.insert(args.begin(), {"-c", "echo PID $$; exec \"$0\" \"$@\"", BuiltProgram("veltra")});
+    args.insert(args.end(), {"--link", sim.ptyLink});
+    const int rc = RunProgramWatched("/bin/sh", args, {}, 150, out, [&](const std::string &line) {
+        if (line.rfind("PID ", 0) == 0)
+            pid = std::atoi(line.c_str() + 4);
+    });
+    done = true;
+    ctrlC.join();
+    return rc;
+}
 
 // A text as a script's print shows it: line feeds written as \n.
 std::string esc(std::string text)
@@ -441,4 +483,91 @@ TEST(Loader, DisarmPlEndsTheWaitForTheBootFirmware)
         << l.out;
     for (const std::string &line : sim.logLines())
         EXPECT_FALSE(Has(line, "\"mode\":\"boot\"") && Has(line, "\"dir\":\"rx\"")) << line; // nothing sent
+}
+
+// ---- veltra's loader commands: backup, restore, flash, identify --loader ----
+
+TEST(Veltra, BackupThenRestoreWhoseVerifyFindsAWrongWord)
+{
+    const std::string dir = MakeTempDir();
+    // The sensor stores data word 2 of the 40th block write wrongly, but echoes it right.
+    SimProcess sim({"--state", StateWithRegion(dir), "--fault", "miswrite:order=182:nth=40:word=6"}, false, true);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    const std::string file = dir + "/backup.dat";
+    ASSERT_EQ(Veltra(sim, {"backup", file}, &out), 0) << out;
+    EXPECT_EQ(ReadTextFile(file), BackupText(sensorPattern));
+    const std::string other = WriteTextFile(dir + "/restore.dat", BackupText(filePattern));
+    EXPECT_EQ(Veltra(sim, {"restore", other}, &out), 4) << out;
+    EXPECT_TRUE(Has(out, "block 39 (0x13FB-0x1407)")) << out;
+    EXPECT_EQ(Count(out, "(0x"), 1) << out; // no other block named
+    // Read back before the jump order, which is not sent then.
+    EXPECT_EQ(sim.receivedOrders(), Repeat(Repeat(Repeat(Repeat({}, 184, 256), 180, 13), 182, 256), 184, 256));
+}
+
+TEST(Veltra, RestoreOverTcpAndTheLoadersIdentification)
+{
+    const std::string dir = MakeTempDir();
+    const std::string state = StateWithRegion(dir);
+    SimProcess sim({"--state", state, "--id-length", "48"}, true, false);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    ASSERT_EQ(Veltra(sim, {"identify", "--loader"}, &out, {}, true), 0) << out;
+    EXPECT_EQ(out, "VELTSIM COLOUR SENSOR V6.1\n"); // 48 bytes, NUL-padded
+    const std::string file = WriteTextFile(dir + "/restore.dat", BackupText(filePattern));
+    ASSERT_EQ(Veltra(sim, {"restore", file}, &out, {}, true), 0) << out;
+    std::vector<int> orders = Repeat(Repeat(Repeat({7}, 180, 13), 182, 256), 184, 256);
+    orders.push_back(187);
+    EXPECT_EQ(sim.receivedOrders(), orders);
+    sim.stop();
+    std::vector<unsigned> expected(kRegionWords);
+    for (int i = 0; i < kRegionWords; ++i)
+        expected[static_cast<size_t>(i)] = filePattern(i);
+    EXPECT_EQ(RegionOfState(state), expected);
+}
+
+// The reply faults, refused files and a tcp: link of the loader's commands are
+// cases of e2e_veltra_jobs.cpp.
+TEST(Veltra, FlashBacksUpTheEepromFirst)
+{
+    FirmwareRun fw(3000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    SimProcess sim(fw.args({"--state", StateWithRegion(fw.dir)}), false, true);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    const std::string data = MakeTempDir();
+    ASSERT_EQ(Veltra(sim, {"flash", fw.dir + "/fw.s"}, &out, {"XDG_DATA_HOME=" + data}), 0) << out;
+    std::vector<std::string> backups;
+    for (const auto &e : std::filesystem::directory_iterator(data + "/veltra/backups"))
+        backups.push_back(e.path().filename().string());
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].rfind("VELTSIM-COLOUR-SENSOR-V6.1-2", 0), 0u) << backups[0];
+    EXPECT_EQ(backups[0].size(), std::string("VELTSIM-COLOUR-SENSOR-V6.1-20261207T061500Z.dat").size());
+    EXPECT_EQ(ReadTextFile(data + "/veltra/backups/" + backups[0]), BackupText(sensorPattern));
+    std::vector<int> orders = Repeat({7}, 184, 256);
+    orders.insert(orders.end(), {187, 7});
+    EXPECT_EQ(sim.receivedOrders(), orders);
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin));
+}
+
+TEST(Veltra, CtrlCAfterTheJumpOrderAndTheUpdateResumed)
+{
+    FirmwareRun fw(2000);
+    ASSERT_TRUE(Shell("cd " + fw.dir + " && objcopy -I binary -O srec fw.bin fw.s"));
+    // The jump order is not answered, and the boot firmware starts 6 s later,
+    // as after a hardware reset.
+    SimProcess sim(fw.args({"--fault", "nojump:reset_ms=6000"}), false, true);
+    ASSERT_TRUE(sim.ok());
+    std::string out;
+    EXPECT_EQ(VeltraInterrupted(sim, {"flash", fw.dir + "/fw.s", "--no-backup"}, &out,
+                                [&] { return Count(sim.receivedOrders(), 187) == 1; }),
+              kCtrlC)
+        << out;
+    EXPECT_TRUE(Has(out, "To resume: reset the sensor by hand and run veltra flash " + fw.dir + "/fw.s --resume"))
+        << out;
+    ASSERT_EQ(Veltra(sim, {"flash", fw.dir + "/fw.s", "--resume"}, &out), 0) << out;
+    EXPECT_EQ(Count(sim.receivedOrders(), 187), 1); // no second jump order
+    sim.stop();
+    EXPECT_TRUE(ReadTextFile(fw.image) == ReadTextFile(fw.bin));
 }

@@ -1,6 +1,6 @@
 // The command-line tool against the simulator: identify over each kind of
-// link, ports with a VELTRA_COM<n> device, the usage errors, a dead line,
-// and Ctrl-C during a wait.
+// link and against reply faults, ports with a VELTRA_COM<n> device, the
+// usage errors, a dead line, and Ctrl-C during a wait.
 #include "e2e.h"
 
 #include <chrono>
@@ -72,6 +72,35 @@ INSTANTIATE_TEST_SUITE_P(Links, Identify, ::testing::Values(Via::PtyPath, Via::C
                                                                             : "Tcp");
                          });
 
+// Reply faults of the simulator: a missing or short version text is a line
+// failure, one in two pieces is whole; bytes too many fail on a serial line
+// and are dropped over TCP, as in the programs' line check.
+class IdentifyFaults : public ::testing::TestWithParam<Via> {};
+
+TEST_P(IdentifyFaults, MissingOrShortReplyExitsWith1)
+{
+    const bool tcp = GetParam() == Via::Tcp;
+    const struct {
+        const char *fault;
+        int status;
+    } cases[] = {{"noreply:order=7", 1}, {"short:bytes=20", 1}, {"split:ms=100", 0}, {"long:bytes=8", tcp ? 0 : 1}};
+    for (const auto &c : cases) {
+        SimProcess sim({"--version-text", kVersion, "--fault", c.fault});
+        ASSERT_TRUE(sim.ok());
+        const std::string link = GetParam() == Via::Tcp ? "tcp:127.0.0.1:" + std::to_string(sim.tcpPort) : sim.ptyLink;
+        std::string out;
+        EXPECT_EQ(Veltra({"identify", "--link", link}, &out), c.status) << c.fault << "\n" << out;
+        EXPECT_EQ(out, c.status ? "veltra: identify: no version text (order 7) came from the sensor on " + link + "\n"
+                                : kVersion + "\n")
+            << c.fault;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, IdentifyFaults, ::testing::Values(Via::PtyPath, Via::Tcp),
+                         [](const ::testing::TestParamInfo<Via> &i) {
+                             return std::string(i.param == Via::Tcp ? "Tcp" : "Pty");
+                         });
+
 TEST(Veltra, UsageErrorsExitWith2AndSayWhat)
 {
     const struct {
@@ -130,17 +159,17 @@ TEST(Veltra, CtrlCEndsTheWaitAtOnceWith130)
     EXPECT_LT(seconds, 1.9);
 }
 
-TEST(Veltra, PortsListsTheDeviceOfVeltraComWithItsNumber)
+TEST(Veltra, PortsListsTheDeviceOfVeltraCom1WithItsNumber)
 {
     SimProcess sim({}, false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    EXPECT_EQ(Veltra({"ports"}, &out, {"VELTRA_COM7=" + sim.ptyLink}), 0) << out;
-    EXPECT_TRUE(Has(out, sim.ptyLink + " (COM7)\n  access: yes\n")) << out;
-    EXPECT_EQ(Veltra({"ports", "--json"}, &out, {"VELTRA_COM7=" + sim.ptyLink}), 0) << out;
+    EXPECT_EQ(Veltra({"ports"}, &out, {"VELTRA_COM1=" + sim.ptyLink}), 0) << out;
+    EXPECT_TRUE(Has(out, sim.ptyLink + " (COM1)\n  access: yes\n")) << out;
+    EXPECT_EQ(Veltra({"ports", "--json"}, &out, {"VELTRA_COM1=" + sim.ptyLink}), 0) << out;
     EXPECT_TRUE(Has(out, "{\"command\":\"ports\",\"path\":\"" + sim.ptyLink + "\",\"device\":\"" + sim.ptyDevice +
                              "\",\"by_id\":\"\",\"usb_vendor\":\"\",\"usb_product\":\"\",\"usb_serial\":\"\","
-                             "\"manufacturer\":\"\",\"product\":\"\",\"com\":[7],\"access\":true,\"hint\":\"\"}\n"))
+                             "\"manufacturer\":\"\",\"product\":\"\",\"com\":[1],\"access\":true,\"hint\":\"\"}\n"))
         << out;
 }
 

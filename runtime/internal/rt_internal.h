@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,6 +50,10 @@ struct Control {
     int textColor = -1, bgColor = -1, buttonColor = -1, frameColor = -1;
     bool autoSize = false;          // text messages made at run time grow with their text
     std::map<int, int> columnModes; // tables: column (1-based) -> VAL_HOT / VAL_INDICATOR
+    // Tables: the values a user may enter into a numeric cell (the resource's
+    // cellMinimum and cellMaximum, or ATTR_MIN_VALUE and ATTR_MAX_VALUE).
+    double cellMin = -std::numeric_limits<double>::infinity();
+    double cellMax = std::numeric_limits<double>::infinity();
 };
 
 struct Panel {
@@ -92,6 +97,15 @@ void setIndicator(Control &c, bool indicator);
 void applyTableModes(Control &c);
 // The value-changed then commit pair that a user's change produces.
 void userChanged(int panel, int ctrl, int d1 = 0, int d2 = 0);
+// A user's entry into a table cell, typed or by a UI script: taken when it
+// is a value of the table's cell type within the table's cell range, with
+// the events of a change; otherwise the cell keeps its previous value and
+// no event follows (false).
+bool userSetsCell(int panel, int ctrl, Point cell, const QString &text);
+// A user's entry into a numeric control or a slider (a UI script's set):
+// refused like a cell's when it lies outside the control's range, or is not
+// whole where the control holds whole numbers; the control keeps its value.
+bool userSetsNumber(int panel, int ctrl, double value);
 double readArray(const void *array, int type, int i);
 bool knownDataType(int type);
 
