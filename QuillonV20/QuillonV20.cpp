@@ -45,6 +45,7 @@ struct Panel : LoaderObserver {
     {
         SetProgress(lines == 0 ? 0.0 : std::max(1.0, 1000.0 * static_cast<double>(lines) / std::max(totalLines, 1L)));
     }
+    void ServeEvents() override { ProcessSystemEvents(); }
     void Armed() override
     {
         armed = true;

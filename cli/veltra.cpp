@@ -221,12 +221,24 @@ int ParseCliCommandLine(int argc, const char *const *argv, CliContext &ctx)
     if (version && !help)
         return printAndExit(ProgramVersionText(kName));
     // `veltra help [COMMAND]` is --help in other words.
+    bool helpWord = false;
     if (!operands.empty() && operands[0] == "help") {
-        help = true;
+        help = helpWord = true;
         operands.erase(operands.begin());
     }
     int words = 0;
     ctx.command = findCommand(operands, &words);
+    if (helpWord && !operands.empty() && !ctx.command && verbsOf(operands[0]).empty())
+        return usageError("unknown command '" + operands[0] + "'");
+    if (help && !ctx.command && !operands.empty() && !verbsOf(operands[0]).empty()) {
+        // `veltra params --help`: the help of each of its verbs.
+        std::string text;
+        for (const std::string &verb : verbsOf(operands[0])) {
+            int w = 0;
+            text += (text.empty() ? "" : "\n") + CliCommandHelpText(*findCommand({operands[0], verb}, &w));
+        }
+        return printAndExit(text);
+    }
     if (help)
         return printAndExit(ctx.command ? CliCommandHelpText(*ctx.command) : CliHelpText());
     if (operands.empty())

@@ -51,7 +51,7 @@ bool readBlock(int i, uint16_t *dest, LoaderObserver &obs)
     const bool refused = ExchangeBusy();
     if (!refused)
         Exchange(kTelegramBytes, kBlockWait, LinkWait::Events, false);
-    bool good = !refused && nBytesW == kTelegramBytes && dataSize == kTelegramBytes;
+    bool good = !refused && nBytesW == kTelegramBytes && ReplyBytes() == kTelegramBytes;
     if (good) {
         GetRxBuf();
         good = BlockReadAccepted(pp);
@@ -155,7 +155,7 @@ JobResult RunBackup(const std::string &path, LoaderObserver &obs)
         if (comecho == 0)
             break;
         obs.Progress(++done, kBlocks, "blocks");
-        ProcessSystemEvents();
+        obs.ServeEvents();
     }
     obs.Progress(0, 0, "blocks");
     if (comecho != 1) {

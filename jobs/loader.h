@@ -21,6 +21,10 @@ struct LoaderObserver : JobObserver {
     virtual void Status(const char *text) { (void)text; }
     // Text of the boot firmware as it arrives (NULs dropped).
     virtual void BootText(const std::string &text) { (void)text; }
+    // Between two blocks of a backup: a program with a panel serves its
+    // pending events here (the progress shows at once); a tool without one
+    // has none to serve and goes straight on.
+    virtual void ServeEvents() {}
     // The firmware update starts to wait for the boot firmware: from here
     // on Cancelled() ends it.
     virtual void Armed() {}
@@ -62,6 +66,9 @@ int OpenLoaderLine(LoaderLine line, LoaderObserver &obs);
 // or 72 bytes, shown up to its first NUL. The whole second is waited out.
 JobResult IdentifyLoader(LoaderObserver &obs, std::string *text);
 
+// Bytes the last exchange of a 36-byte telegram received (more than 36 when
+// a serial line holds more), the same count over every transport.
+int ReplyBytes();
 // Sends the write telegram in szWriteBuf and checks its answer over n words
 // (36 bytes, 0x00 0xAA, bytes 2 to 2n-1 as sent); a telegram not written
 // whole fails too.

@@ -114,6 +114,8 @@ JobResult IdentifyLoader(LoaderObserver &obs, std::string *text)
     return JobResult::LineFailed;
 }
 
+int ReplyBytes() { return kTelegramBytes - bytesToRead; }
+
 void SetPopupTimeout(LoaderObserver &obs)
 {
     comecho = 0;
@@ -136,9 +138,10 @@ void CheckEcho(int words, LoaderObserver &obs)
         SetPopupTimeout(obs);
         return;
     }
-    if (dataSize == kTelegramBytes)
+    const int got = ReplyBytes();
+    if (got == kTelegramBytes)
         comecho = 1;
-    if (!EchoMatches(sent, szReadBuf, dataSize, words))
+    if (!EchoMatches(sent, szReadBuf, got, words))
         SetPopupTimeout(obs);
 }
 
@@ -149,9 +152,10 @@ void jmpBF(LoaderObserver &obs)
     order = ORDER_JUMP_BOOT;
     FillTxBuf(ORDER_JUMP_BOOT, 0, 0, 0);
     dataSize = 0;
+    bytesToRead = kTelegramBytes;
     if (!ExchangeBusy())
         Exchange(kTelegramBytes, kJumpWait, LinkWait::NoUserInput, true);
-    if (dataSize == kTelegramBytes) {
+    if (ReplyBytes() == kTelegramBytes) {
         GetRxBuf();
         if (!JumpAnswerAccepted(pp)) {
             obs.Status("\nCONNECTION FAILURE \n");

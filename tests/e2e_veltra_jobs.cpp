@@ -1,6 +1,7 @@
 // veltra's parameter, live and compensation commands against the simulator:
 // what they send, the files they write, verify catching a wrong stored word,
-// and each reply fault's exit status and message with no file changed.
+// and each reply fault's exit status and message with no file changed (the
+// loader's commands too; their own cases are in e2e_loader.cpp).
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +222,30 @@ const FaultCase kFaultCases[] = {
     {"LiveBadCount", Link::Tcp, {}, {"live", "--count", "0"}, 2, "--count"},
     {"TempCompNoReply", Link::Tcp, {"noreply:order=45"}, {"tempcomp", "upload", "%D/eq.equ"}, 1, "order 45"},
     {"TempCompRefusesAFile", Link::Pty, {}, {"tempcomp", "upload", "%D/bad.dat"}, 3, "not an equation file"},
+    // The loader's commands: a backup that fails leaves the file it was to replace.
+    {"BackupNoReply", Link::Pty, {"noreply:order=184:nth=100"}, {"backup", "%D/keep.dat"}, 1, "could not be read"},
+    {"BackupShort", Link::Tcp, {"short:bytes=20:order=184:nth=100"}, {"backup", "%D/keep.dat"}, 1, "could not be read"},
+    {"BackupLong", Link::Pty, {"long:bytes=4:order=184:nth=100"}, {"backup", "%D/keep.dat"}, 1, "could not be read"},
+    {"BackupBadEcho", Link::Tcp, {"badecho:order=184:nth=100"}, {"backup", "%D/keep.dat"}, 1, "could not be read"},
+    {"BackupUnwritable", Link::Pty, {}, {"backup", "%D/no/such/dir.dat"}, 3, "cannot be written"},
+    {"BackupCtrlC",
+     Link::Pty,
+     {"delay:ms=2500:order=184:nth=10"},
+     {"backup", "%D/keep.dat"},
+     kInterrupted,
+     "no file was written"},
+    {"RestorePageNoReply", Link::Pty, {"noreply:order=180:nth=3"}, {"restore", "%D/eeprom.dat"}, 1, "failed part-way"},
+    {"RestoreBadEcho", Link::Tcp, {"badecho:order=182:nth=40"}, {"restore", "%D/eeprom.dat"}, 1, "failed part-way"},
+    {"RestoreJumpBadEcho",
+     Link::Pty,
+     {"badecho:order=187"},
+     {"restore", "%D/eeprom.dat"},
+     1,
+     "answered the closing jump order wrongly"},
+    {"RestoreRefusesAFile", Link::Pty, {}, {"restore", "%D/keep.dat"}, 3, "202 numbers instead of 3328"},
+    {"IdentifyLoaderNoReply", Link::Tcp, {"noreply:order=7"}, {"identify", "--loader"}, 1, "gave no identification"},
+    {"FlashRefusesAFile", Link::Pty, {}, {"flash", "%D/eeprom.dat"}, 3, "Line 1: it does not begin with S"},
+    {"FlashOverTcp", Link::Tcp, {}, {"flash", "%D/eeprom.dat"}, 2, "needs a serial line"},
 };
 
 class VeltraFaults : public ::testing::TestWithParam<FaultCase> {};
@@ -237,6 +262,10 @@ TEST_P(VeltraFaults, ExitStatusMessageAndNoFileChanged)
     WriteTextFile(dir + "/keep.dat", ParameterFile(99));
     WriteTextFile(dir + "/bad.dat", ParameterFile(99) + "         1\r\n");
     WriteTextFile(dir + "/eq.equ", "0\n0\n0\n0\n1000\n0\n0\n0\n0\n1000\n0\n0\n0\n0\n1000\n");
+    std::string backup; // an EEPROM backup file: 256 lines of 13 numbers
+    for (int i = 0; i < 3328; ++i)
+        backup += std::to_string(i) + (i % 13 == 12 ? "\r\n" : "\t");
+    WriteTextFile(dir + "/eeprom.dat", backup);
     const std::set<std::string> before = FilesIn(dir);
     std::vector<std::string> args;
     for (std::string a : c.args)

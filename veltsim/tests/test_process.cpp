@@ -290,15 +290,6 @@ TEST(Process, FirmwareSpanningTheAddressSpaceIsNotLaidOutFlat) {
   std::system(("rm -rf " + dir).c_str());
 }
 
-TEST(Process, HelpListsEveryOption) {
-  const char* bin = std::getenv("VELT_BIN_DIR");
-  const std::string help = run(std::string(bin ? bin : ".") + "/veltsim --help");
-  for (const char* option :
-       {"--tcp", "--pty", "--state", "--log", "--version-text", "--id-length", "--scene", "--temperature",
-        "--pace", "--flash-ms", "--fw-out", "--fault", "--boot-timeout"})
-    EXPECT_NE(help.find(option), std::string::npos) << option;
-}
-
 // Every option the help lists is one the parser knows: an option added to the
 // parser and the help but not to the list of options that take a value would
 // be refused as unknown.
