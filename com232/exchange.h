@@ -35,7 +35,9 @@ const LinkHooks &CurrentLinkHooks();
 // waits up to `timeout` seconds for `replyBytes` reply bytes in szReadBuf.
 // Sets dataSize and bytesToRead; true when the reply is complete
 // (bytesToRead == 0). A request made while another exchange waits for its
-// reply is refused: false, nothing written, bytesToRead = replyBytes.
+// reply is refused: false and nothing written; dataSize and bytesToRead
+// stay those of the waiting exchange (its TCP reads count them down), so a
+// caller judges a refused request by the return value alone.
 bool Exchange(int replyBytes, double timeout, LinkWait wait = LinkWait::Events, bool flushFirst = true,
               unsigned writeTimeoutMs = 2000);
 // True while an exchange waits for its reply.

@@ -197,8 +197,9 @@ protected:
     {
         int rc = -1;
         for (int press = 0; press < 4 && rc == -1; ++press) {
-            if (x->activate(window))
+            if (x->activate(window)) {
                 ASSERT_TRUE(x->key("alt+F4"));
+            }
             rc = prog->waitExit(5);
         }
         EXPECT_EQ(rc, 0) << Output();
