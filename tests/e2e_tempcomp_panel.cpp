@@ -1,5 +1,5 @@
-// VeltTempCompV61: a read-back right after start-up, and the main panel
-// without a sensor (equation files, temperature index).
+// VeltTempCompV61's main panel without a sensor: equation files and the
+// temperature index.
 #include "e2e_tempcomp_support.h"
 
 #include <gtest/gtest.h>
@@ -10,38 +10,6 @@
 using namespace tempcompe2e;
 
 namespace {
-
-// Get right after start-up, without an upload, against a sensor that holds
-// the cube-root table and the factors computed on the panel: "SUCCESS".
-TEST(TempCompReadBack, GetWithoutUploadComparesAgainstTheFixedRootTable)
-{
-    SimProcess sim({"--version-text", kVersion}, false, true);
-    ASSERT_TRUE(sim.ok());
-    std::string out;
-    // The simulator's factory tables are 1024 everywhere: a constant curve
-    // at the reference value gives the same factors.
-    ASSERT_EQ(RunTempComp(&sim,
-                          Connect(Link::Pty, sim) + "set P EditRT 800\n"
-                                                    "set P EditGT 800\n"
-                                                    "set P EditBT 800\n"
-                                                    "set P EditRefR 800\n"
-                                                    "set P EditRefG 800\n"
-                                                    "set P EditRefB 800\n"
-                                                    "click P ButtonCalcCurves\n"
-                                                    "click P ButtonCalcCalib\n"
-                                                    "click P ButtonGet\n"
-                                                    "waitfor P DispResult == SUCCESS 20\n"
-                                                    "set P EditRefB 801\n"
-                                                    "click P ButtonCalcCalib\n"
-                                                    "click P ButtonGet\n"
-                                                    "waitfor P DispResult == FAILURE 20\n"
-                                                    "quit 0\n",
-                          &out),
-              0)
-        << out;
-    EXPECT_FALSE(Has(out, "POPUP")) << out;
-    EXPECT_EQ(sim.receivedOrders(), (std::vector<int> {7, 44, 45, 46, 51, 51, 44, 45, 46, 51, 51}));
-}
 
 // The panel without a sensor: coefficients keep every digit through the
 // equation file, bad files are refused with the coefficients unchanged, a

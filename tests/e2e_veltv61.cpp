@@ -1,6 +1,7 @@
 // Veltv61 against the simulated sensor, driven by UI scripts: the parameter
 // read at start-up, Get and Send with RAM, EEPROM and FILE (the telegrams as
-// the sensor received them), the live data loop and its ends.
+// the sensor received them), the live data loop and its ends. The reply
+// faults of these exchanges are rows of the fault matrix.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -75,10 +76,11 @@ std::vector<int> Concat(std::vector<int> a, const std::vector<int> &b)
 std::string Word(const std::string &hex, int k) { return hex.substr(static_cast<size_t>(k) * 4, 4); }
 
 // Start-up reads RAM; Get with EEPROM loads the EEPROM first; Send writes
-// 33 telegrams to the EEPROM and 32 to RAM, the spare words as received.
+// 33 telegrams to the EEPROM; a new calculation mode writes 32 to RAM,
+// although EEPROM is selected; the spare words go out as received.
 // Over the pty: the link changes nothing here but the transport (the fault
 // matrix runs these exchanges over both).
-TEST(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
+TEST(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndCalcModeToRam)
 {
     const Link link = Link::Pty;
     SimProcess sim({"--version-text", kVersion, "--state", MakeStateFile(MakeTempDir())}, false, true);
@@ -97,12 +99,16 @@ TEST(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
                              "print P EditMaxcolNo\n"
                              "click P ButtonSend\n" +
                              kSettle +
-                             "click P SelectRAM\n"
                              "set P SlidePower 777\n"
                              "set P ParaVisible 0\n"
                              "setcell P ColorTeachTable 2 3 1234\n"
-                             "click P ButtonSend\n" +
+                             "set P ParaVisible 1\n" // the mode controls belong to the parameter view
+                             "set P Calcmode 1\n" +
                              kSettle +
+                             "print P SelectRAM\n"
+                             "printattr P DispX label\n"
+                             "printattr P DispY label\n"
+                             "printattr RECP DispINT label\n"
                              "printattr P ButtonSend dimmed\n"
                              "quit 0\n",
                          &out),
@@ -112,7 +118,10 @@ TEST(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
                          "PGROUP.EditGridGroups[1,1]=2\n"))
         << out;
     EXPECT_TRUE(Has(out, "P.SlidePower=546\nP.EditMaxcolNo=31\n")) << out; // MAXCOL-No. 99 in the EEPROM
-    EXPECT_TRUE(Has(out, "P.ButtonSend.dimmed=0\n")) << out;
+    // A new calculation mode goes to RAM at once, whatever the target, and renames the displays.
+    EXPECT_TRUE(Has(out, "P.SelectRAM=1\nP.DispX.label=s\nP.DispY.label=i\nRECP.DispINT.label=M\n"
+                         "P.ButtonSend.dimmed=0\n"))
+        << out;
     EXPECT_FALSE(Has(out, "POPUP")) << out;
 
     const std::vector<int> read = Repeat({3}, 4, 31);
@@ -125,52 +134,14 @@ TEST(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndRam)
     // To the EEPROM: what was read from it, MAXCOL-No. 31, spare words as received.
     EXPECT_EQ(paras[0],
               Hex("0055 0001 0222 0000 0021 0000 000a 0032 001f 0001 0000 0000 0000 0bb8 0dac 0000 beef 1234"));
-    // To RAM: the power set on the panel, the spare words as received.
-    EXPECT_EQ(Word(paras[1], 2) + Word(paras[1], 16) + Word(paras[1], 17), "0309beef1234");
+    // To RAM: the power set on the panel, the new calculation mode, the spare words as received.
+    EXPECT_EQ(Word(paras[1], 2) + Word(paras[1], 12) + Word(paras[1], 16) + Word(paras[1], 17), "03090001beef1234");
     const std::vector<std::string> rows = sim.telegrams("rx", 2, "hex");
     ASSERT_EQ(rows.size(), 62u);
     for (size_t i = 0; i < 62; ++i)
         EXPECT_EQ(std::stoul(Word(rows[i], 2), nullptr, 16), i % 31) << i;
     EXPECT_EQ(rows[0].substr(12, 24), "006400c8001e0096000a0003"); // row 0 as read from the EEPROM
     EXPECT_EQ(Word(rows[31 + 2], 4), "04d2");                      // row 2, Y = 1234 set on the panel
-}
-
-// Three faults in one run. A reply missing for row 12 of the start-up read:
-// one pop-up titled with the version, the read ends there, the panel keeps
-// its defaults. A wrong echo to the EEPROM load ends that read before
-// order 3 with a pop-up that says so. A sensor that stops answering during Go: one pop-up, the loop ends.
-TEST(Veltv61Faults, StartUpTimeOutWrongEchoAndSilenceDuringGo)
-{
-    SimProcess sim({"--version-text", kVersion, "--state", MakeStateFile(MakeTempDir()), "--fault",
-                    "noreply:order=4:nth=13", "--fault", "badecho:order=8", "--fault", "noreply:order=5:nth=4"},
-                   false, true);
-    ASSERT_TRUE(sim.ok());
-    std::string out;
-    ASSERT_EQ(RunVeltv61(sim,
-                         "print P DispStatus\n"
-                         "print P SlidePower\n"
-                         "printcell P ColorTeachTable 1 1\n"
-                         "printattr P ButtonGet dimmed\n"
-                         "set P SlidePower 123\n"
-                         "click P SelectEEPROM\n"
-                         "click P ButtonGet\n" +
-                             kSettle +
-                             "print P SlidePower\n"
-                             "click P ButtonGo\n"
-                             "waitfor P ButtonGo dimmed == 0 10\n" // three frames, then the 3 s time-out of the fourth
-                             "printattr P ButtonGo dimmed\n"
-                             "quit 0\n",
-                         &out),
-              0)
-        << out;
-    const std::string popup = "POPUP " + kVersion + "|" + kTimeoutText + "\n";
-    EXPECT_TRUE(Has(out, popup + "P.DispStatus=TIMEOUT\nP.SlidePower=250\n")) << out; // the panel's default, not 341
-    EXPECT_TRUE(Has(out, "P.ColorTeachTable[1,1]=0\nP.ButtonGet.dimmed=0\nPOPUP ATTENTION!| The parameters could "
-                         "not be read from the EEPROM of the sensor"))
-        << out;
-    EXPECT_TRUE(Has(out, "P.SlidePower=123\n" + popup + "P.ButtonGo.dimmed=0\n")) << out;
-    EXPECT_EQ(Count(out, "POPUP"), 3) << out;
-    EXPECT_EQ(sim.receivedOrders(), Concat(Repeat({7, 3}, 4, 13), {8, 5, 5, 5, 5}));
 }
 
 // FILE: Send and Get never touch the link; a file round trip restores the
