@@ -3,6 +3,7 @@
 // with the frames the sensor sent, the counters and time displays, the
 // choice of the record file, failed writes and a frame that does not come.
 #include "e2e.h"
+#include "e2e_script.h"
 
 #include <gtest/gtest.h>
 
@@ -226,59 +227,44 @@ TEST(Recorder, ManualThenTimedRecordsHoldTheFramesSentAndTheGraphShowsThem)
 
 // The file dialog: cancel keeps the earlier path; an existing file declined
 // keeps it too; an existing file accepted is emptied down to the header.
-// The recording time of 65535 x 65535 s.
-TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
+// Then writes that fail, also for root: a file below a plain file can be
+// neither deleted nor created, and a file-size limit stops appends. Each
+// failure is named in a pop-up; the path text box keeps the last good file;
+// a manual record that failed is not counted; a timed recording ends at its
+// failed line without "File has been saved!"; the file holds whole lines only.
+TEST(Recorder, FileChoiceAndFailedWritesAreReportedAndLeaveWholeLines)
 {
     SimProcess sim = StartSim(Link::Pty);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), oldFile = dir + "/old.dat", other = dir + "/other.dat";
+    const std::string plain = dir + "/plain", bad = plain + "/rec.dat", file = dir + "/rec.dat";
     WriteTextFile(oldFile, "OLD DATA\r\n");
     WriteTextFile(other, "OTHER DATA\r\n");
+    WriteTextFile(plain, "a plain file\n");
+    std::string script = "waitfor P DispStatus == " + kVersion + " 10\nclick P ButtonOpenRecorder\n" +
+                         WithDir("file %D/old.dat cancel\nclick RECP ButtonSelRecFile\nprint RECP DispRecFile\n"
+                                 "file %D/old.dat existing\nanswer no\nclick RECP ButtonSelRecFile\n"
+                                 "print RECP DispRecFile\n"
+                                 "file %D/old.dat existing\nanswer yes\nclick RECP ButtonSelRecFile\n"
+                                 "print RECP DispRecFile\n"
+                                 "file %D/other.dat existing\nanswer no\nclick RECP ButtonSelRecFile\n"
+                                 "file %D/other.dat cancel\nclick RECP ButtonSelRecFile\nprint RECP DispRecFile\n"
+                                 "rightclick RECP ButtonStartRecord\nrightclick RECP EditInterval\n"
+                                 "file %D/plain/rec.dat existing\nanswer yes\nclick RECP ButtonSelRecFile\n"
+                                 "file %D/plain/rec.dat new\nclick RECP ButtonSelRecFile\nprint RECP DispRecFile\n"
+                                 "file %D/rec.dat new\nclick RECP ButtonSelRecFile\nset RECP EditSelectDataRec 1\n",
+                                 dir);
+    // Without a frame fetched every value is 0: 41-byte lines. 55 + 11 x 41 = 506
+    // bytes fit below the 512-byte limit, the twelfth line does not.
+    for (int i = 0; i < 12; ++i)
+        script += "click RECP ButtonManualRecord\n";
+    script += "print RECP DispRecordedValues\nset RECP EditSelectDataRec 0\nset RECP EditRecVal 5\n"
+              "answer yes\nclick RECP ButtonStartRecord\nwaitfor RECP DispTemp == 30 10\n"
+              "click RECP ButtonStopRecord\nwaitfor RECP ButtonStartRecord dimmed == 0 10\n"
+              "print RECP DispRecordedValues\nprintattr RECP ButtonStartRecord dimmed\n"
+              "printattr RECP EditSelectDataRec dimmed\nquit 0\n";
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir,
-                         "waitfor P DispStatus == " + kVersion +
-                             " 10\n"
-                             "click P ButtonOpenRecorder\n"
-                             "file " +
-                             oldFile +
-                             " cancel\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "file " +
-                             oldFile +
-                             " existing\n"
-                             "answer no\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "file " +
-                             oldFile +
-                             " existing\n"
-                             "answer yes\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "file " +
-                             other +
-                             " existing\n"
-                             "answer no\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "file " +
-                             other +
-                             " cancel\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "set RECP EditInterval 65535\n"
-                             "set RECP EditRecVal 65535\n"
-                             "print RECP DispRecordTimeDays\n"
-                             "print RECP DispRecordTimeHours\n"
-                             "print RECP DispRecordTimeMinutes\n"
-                             "print RECP DispRecordTimeSeconds\n"
-                             "print RECP DispRemaining\n"
-                             "rightclick RECP ButtonStartRecord\n"
-                             "rightclick RECP EditInterval\n"
-                             "quit 0\n",
-                         &out),
-              0)
-        << out;
+    ASSERT_EQ(RunVeltv61(sim, dir, script, &out, "trap '' XFSZ; ulimit -f 1;"), 0) << out;
     // The file dialog's own log lines aside.
     std::string seen;
     for (size_t p = 0; p < out.size();) {
@@ -296,67 +282,16 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
                              std::string(36, ' ') + "\\n Otherwise it can not be saved.\nRECP.DispRecFile=" + oldFile +
                              "\n" + confirm + "no\n" + noFile + "RECP.DispRecFile=" + oldFile + "\n"))
         << out;
-    EXPECT_TRUE(Has(out, "RECP.DispRecordTimeDays=49708\nRECP.DispRecordTimeHours=18\nRECP.DispRecordTimeMinutes=3\n"
-                         "RECP.DispRecordTimeSeconds=45\nRECP.DispRemaining=65535\n"))
-        << out;
     EXPECT_TRUE(Has(out,
                     "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
                     "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"))
         << out;
     EXPECT_EQ(ReadTextFile(oldFile), kHeader);
     EXPECT_EQ(ReadTextFile(other), "OTHER DATA\r\n");
-}
 
-// Writes that fail, also for root: a file below a plain file can be neither
-// deleted nor created, and a file-size limit stops appends. Each failure is
-// named in a pop-up; the path text box keeps the last good file; a manual
-// record that failed is not counted; a timed recording ends at its failed
-// line without "File has been saved!"; the file holds whole lines only.
-TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
-{
-    SimProcess sim = StartSim(Link::Pty);
-    ASSERT_TRUE(sim.ok());
-    const std::string dir = MakeTempDir(), plain = dir + "/plain", bad = plain + "/rec.dat", file = dir + "/rec.dat";
-    WriteTextFile(plain, "a plain file\n");
-    std::string script = "waitfor P DispStatus == " + kVersion +
-                         " 10\n"
-                         "click P ButtonOpenRecorder\n"
-                         "file " +
-                         bad +
-                         " existing\n"
-                         "answer yes\n"
-                         "click RECP ButtonSelRecFile\n"
-                         "file " +
-                         bad +
-                         " new\n"
-                         "click RECP ButtonSelRecFile\n"
-                         "print RECP DispRecFile\n"
-                         "file " +
-                         file +
-                         " new\n"
-                         "click RECP ButtonSelRecFile\n"
-                         "set RECP EditSelectDataRec 1\n";
-    // Without a frame fetched every value is 0: 41-byte lines. 55 + 11 x 41 = 506
-    // bytes fit below the 512-byte limit, the twelfth line does not.
-    for (int i = 0; i < 12; ++i)
-        script += "click RECP ButtonManualRecord\n";
-    script += "print RECP DispRecordedValues\n"
-              "set RECP EditSelectDataRec 0\n"
-              "set RECP EditRecVal 5\n"
-              "answer yes\n"
-              "click RECP ButtonStartRecord\n"
-              "waitfor RECP DispTemp == 30 10\n"
-              "click RECP ButtonStopRecord\n"
-              "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-              "print RECP DispRecordedValues\n"
-              "printattr RECP ButtonStartRecord dimmed\n"
-              "printattr RECP EditSelectDataRec dimmed\n"
-              "quit 0\n";
-    std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir, script, &out, "trap '' XFSZ; ulimit -f 1;"), 0) << out;
     const std::string notWritten = "POPUP ATTENTION!| The record file could not be written: \\n ";
     EXPECT_TRUE(Has(out, "POPUP ATTENTION!| The record file could not be deleted: \\n " + bad + " \n")) << out;
-    EXPECT_TRUE(Has(out, notWritten + bad + " \nRECP.DispRecFile=\n")) << out;
+    EXPECT_TRUE(Has(out, notWritten + bad + " \nRECP.DispRecFile=" + oldFile + "\n")) << out;
     EXPECT_EQ(Count(out, notWritten + file + " \n"), 2) << out;
     EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=11\n")) << out;
     EXPECT_TRUE(Has(out, notWritten + file +
@@ -372,48 +307,31 @@ TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
     EXPECT_EQ(ReadTextFile(file).size(), 506u);
 }
 
-// A frame that does not come ends the recording with the time-out pop-up;
-// the counters stay at what was written. "File has been saved!" follows
-// only when a line was written: not when the first frame is missing.
-class RecorderTimeout : public ::testing::TestWithParam<int> {};
-
-TEST_P(RecorderTimeout, AFrameThatDoesNotComeEndsTheRecording)
+// A frame that does not come (the third) ends the recording with the
+// time-out pop-up; the counters stay at what was written, and "File has been
+// saved!" follows. (A missing first frame is a fault-matrix row.)
+TEST(Recorder, AFrameThatDoesNotComeEndsTheRecording)
 {
-    const int lines = GetParam() - 1; // the frames before the missing one
-    SimProcess sim = StartSim(Link::Tcp, {"--fault", "noreply:order=19:nth=" + std::to_string(GetParam())});
+    SimProcess sim = StartSim(Link::Tcp, {"--fault", "noreply:order=19:nth=3"});
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), file = dir + "/timeout.dat";
     std::string out;
     ASSERT_EQ(RunVeltv61(sim, dir,
-                         Connect(Link::Tcp, sim) +
-                             "click P ButtonOpenRecorder\n"
-                             "file " +
-                             file +
-                             " new\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "set RECP EditRecVal 5\n"
-                             "answer yes\n"
-                             "click RECP ButtonStartRecord\n"
-                             "waitfor P DispStatus == TIMEOUT 10\n"
-                             "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-                             "print RECP DispRecordedValues\n"
-                             "print RECP DispRemaining\n"
-                             "quit 0\n",
+                         Connect(Link::Tcp, sim) + "click P ButtonOpenRecorder\nfile " + file +
+                             " new\nclick RECP ButtonSelRecFile\n"
+                             "set RECP EditRecVal 5\nanswer yes\nclick RECP ButtonStartRecord\n"
+                             "waitfor P DispStatus == TIMEOUT 10\nwaitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                             "print RECP DispRecordedValues\nprint RECP DispRemaining\nquit 0\n",
                          &out),
               0)
         << out;
     EXPECT_EQ(Count(out, kTimeoutPopup), 1) << out;
-    EXPECT_EQ(Count(out, kSaved), lines > 0 ? 1 : 0) << out;
-    EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=" + std::to_string(lines) +
-                             "\nRECP.DispRemaining=" + std::to_string(5 - lines) + "\n"))
-        << out;
+    EXPECT_EQ(Count(out, kSaved), 1) << out;
+    EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=2\nRECP.DispRemaining=3\n")) << out;
     const RecordFile rec = ReadRecordFile(file);
     EXPECT_EQ(rec.faults, "");
     EXPECT_EQ(rec.values, RecFramesSent(sim));
-    EXPECT_EQ(rec.values.size(), static_cast<size_t>(lines));
+    EXPECT_EQ(rec.values.size(), 2u);
 }
-
-INSTANTIATE_TEST_SUITE_P(MissingFrame, RecorderTimeout, ::testing::Values(1, 3),
-                         [](const ::testing::TestParamInfo<int> &info) { return "Nth" + std::to_string(info.param); });
 
 } // namespace
