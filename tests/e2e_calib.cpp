@@ -92,68 +92,29 @@ TEST_F(Calib, SendPowerThenCapturePassesThenSpreadAndRangeRefuse)
 {
     SimProcess sim(SimArgs(dir), false, true);
     ASSERT_TRUE(sim.ok());
+    // One step a line; each waits for its live loop to show the expected
+    // value and stops it. Hand-edited factors are what goes out after a refusal.
+    const std::string stop = "click P ButtonStop\nwaitfor P ButtonGo dimmed == 0 10\n";
+    const std::string script =
+        "set P EditPower 500\nanswer yes\nclick P ButtonSendPower\nwaitfor P DispRawR == 1365 10\n"
+        "printattr P ButtonGo dimmed\nprintattr P ButtonStop dimmed\nprint P DispRawG\nprint P DispRawB\n"
+        "print P DispDeltaRaw\nprint P DispB\nprint P DispDeltaCalib\nprint P EditCFR\n" +
+        stop + "printattr P ButtonGo dimmed\n" +
+        // Declined: the factors are read from the sensor, then the loop runs.
+        "set P EditPower 250\nset P EditCFR 5\nanswer no\nclick P ButtonSendPower\nwaitfor P EditCFR == 1024 10\n" +
+        stop +
+        // 1365 * 750 / 1024 once the factors are in.
+        "set P EditSetValue 1000\nset P EditMaxDelta 577\nanswer yes\nclick P ButtonCalcCF\nwaitfor P DispR == 999 20\n"
+        "print P EditCFG\nprint P EditCFB\nprint P DispB\nprintattr P ButtonCalcCF buttoncolor\n" +
+        stop +
+        "set P EditMaxDelta 576\nset P EditCFR 751\nanswer yes\nclick P ButtonCalcCF\nwaitfor P DispR == 1001 20\n" +
+        stop +
+        "set P EditMaxDelta 600\nset P EditSetValue 2000\nset P EditCFR 752\nanswer yes\nclick P ButtonCalcCF\n" +
+        "waitfor P DispR == 1002 20\n" + stop +
+        "set P EditCFR 753\nanswer no\nclick P ButtonCalcCF\nwaitfor P DispR == 1003 20\n" + stop +
+        "print P EditCFR\nquit 0\n";
     std::string out;
-    ASSERT_EQ(RunCalib(sim,
-                       Connect(Link::Pty, sim) +
-                           "set P EditPower 500\n"
-                           "answer yes\n"
-                           "click P ButtonSendPower\n"
-                           "waitfor P DispRawR == 1365 10\n"
-                           "printattr P ButtonGo dimmed\n"
-                           "printattr P ButtonStop dimmed\n"
-                           "print P DispRawG\n"
-                           "print P DispRawB\n"
-                           "print P DispDeltaRaw\n"
-                           "print P DispB\n"
-                           "print P DispDeltaCalib\n"
-                           "print P EditCFR\n"
-                           "click P ButtonStop\n"
-                           "waitfor P ButtonGo dimmed == 0 10\n"
-                           "printattr P ButtonGo dimmed\n"
-                           "set P EditPower 250\n"
-                           "set P EditCFR 5\n"
-                           "answer no\n"
-                           "click P ButtonSendPower\n"
-                           "waitfor P EditCFR == 1024 10\n" // read from the sensor, then the loop runs
-                           "click P ButtonStop\n"
-                           "waitfor P ButtonGo dimmed == 0 10\n"
-                           "set P EditSetValue 1000\n"
-                           "set P EditMaxDelta 577\n"
-                           "answer yes\n"
-                           "click P ButtonCalcCF\n"
-                           "waitfor P DispR == 999 20\n" // 1365 * 750 / 1024 once the factors are in
-                           "print P EditCFG\n"
-                           "print P EditCFB\n"
-                           "print P DispB\n"
-                           "printattr P ButtonCalcCF buttoncolor\n"
-                           "click P ButtonStop\n"
-                           "waitfor P ButtonGo dimmed == 0 10\n"
-                           "set P EditMaxDelta 576\n"
-                           "set P EditCFR 751\n" // edited by hand: what goes out after a refusal
-                           "answer yes\n"
-                           "click P ButtonCalcCF\n"
-                           "waitfor P DispR == 1001 20\n" // 1365 * 751 / 1024: the loop runs again
-                           "click P ButtonStop\n"
-                           "waitfor P ButtonGo dimmed == 0 10\n"
-                           "set P EditMaxDelta 600\n"
-                           "set P EditSetValue 2000\n"
-                           "set P EditCFR 752\n"
-                           "answer yes\n"
-                           "click P ButtonCalcCF\n"
-                           "waitfor P DispR == 1002 20\n"
-                           "click P ButtonStop\n"
-                           "waitfor P ButtonGo dimmed == 0 10\n"
-                           "set P EditCFR 753\n"
-                           "answer no\n"
-                           "click P ButtonCalcCF\n"
-                           "waitfor P DispR == 1003 20\n"
-                           "click P ButtonStop\n"
-                           "waitfor P ButtonGo dimmed == 0 10\n"
-                           "print P EditCFR\n"
-                           "quit 0\n",
-                       &out),
-              0)
-        << out;
+    ASSERT_EQ(RunCalib(sim, Connect(Link::Pty, sim) + script, &out), 0) << out;
     EXPECT_TRUE(Has(out, "P.ButtonGo.dimmed=1\nP.ButtonStop.dimmed=0\nP.DispRawG=1000\nP.DispRawB=788\n"
                          "P.DispDeltaRaw=577\nP.DispB=788\nP.DispDeltaCalib=577\nP.EditCFR=1024\n"
                          "P.ButtonGo.dimmed=0\n"))
@@ -198,15 +159,11 @@ TEST_F(Calib, FinishOnAPacedLineStoresTheDefaultSetAndSoDoesVeltv61)
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunCalib(sim,
-                       Connect(Link::Pty, sim) + "set P EditCFR 1100\n"
-                                                 "set P EditCFG 1000\n"
-                                                 "set P EditCFB 900\n"
-                                                 "click P ButtonFinishCalib\n"
-                                                 "waitfor P ButtonFinishCalib dimmed == 0 15\n"
-                                                 "printattr P ButtonFinishCalib buttoncolor\n"
-                                                 "print P EditCFB\n"
-                                                 "print P DispStatus\n"
-                                                 "quit 0\n",
+                       Connect(Link::Pty, sim) +
+                           "set P EditCFR 1100\nset P EditCFG 1000\nset P EditCFB 900\n"
+                           "click P ButtonFinishCalib\nwaitfor P ButtonFinishCalib dimmed == 0 15\n"
+                           "printattr P ButtonFinishCalib buttoncolor\nprint P EditCFB\n"
+                           "print P DispStatus\nquit 0\n",
                        &out),
               0)
         << out;
@@ -225,20 +182,13 @@ TEST_F(Calib, FinishOnAPacedLineStoresTheDefaultSetAndSoDoesVeltv61)
     EXPECT_EQ(sim.telegrams("rx", 1)[0], Hex("0055 0001 " + defaultSet));
 
     // Veltv61: Send to the EEPROM with Y of row 30 changed.
+    // The store's confirmation is read by the Send: it is not taken for the
+    // answer to the Get that follows.
     ASSERT_EQ(RunProgramOn("Veltv61", sim,
-                           "waitfor P DispStatus == " + kVersion +
-                               " 15\n"
-                               "waitfor P EditAverage == 128 15\n"
-                               "click P SelectEEPROM\n"
-                               "set P ParaVisible 0\n"
-                               "setcell P ColorTeachTable 2 31 1234\n"
-                               "click P ButtonSend\n"
-                               "waitfor P ButtonSend dimmed == 0 15\n"
-                               // The store's confirmation is read by the Send: it is
-                               // not taken for the answer to the Get that follows.
-                               "click P ButtonGet\n"
-                               "waitfor P ButtonGet dimmed == 0 15\n"
-                               "quit 0\n",
+                           "waitfor P DispStatus == " + kVersion + " 15\nwaitfor P EditAverage == 128 15\n" +
+                               "click P SelectEEPROM\nset P ParaVisible 0\nsetcell P ColorTeachTable 2 31 1234\n"
+                               "click P ButtonSend\nwaitfor P ButtonSend dimmed == 0 15\n"
+                               "click P ButtonGet\nwaitfor P ButtonGet dimmed == 0 15\nquit 0\n",
                            &out),
               0)
         << out;
@@ -296,15 +246,11 @@ TEST(CalibClose, ClosingDuringTheCaptureEndsTheProgram)
     SimProcess sim(SimArgs(dir, {"--fault", "delay:ms=100:order=5"}), false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
-    ASSERT_EQ(RunProgramOn("VeltCalibV61", sim,
-                           Connect(Link::Pty, sim) + "answer yes\n"
-                                                     "click P ButtonCalcCF\n"
-                                                     "wait 1\n"
-                                                     "close P\n"
-                                                     "wait 5\n"
-                                                     "quit 5\n",
-                           &out, 20),
-              0)
+    ASSERT_EQ(
+        RunProgramOn("VeltCalibV61", sim,
+                     Connect(Link::Pty, sim) + "answer yes\nclick P ButtonCalcCF\nwait 1\nclose P\nwait 5\nquit 5\n",
+                     &out, 20),
+        0)
         << out; // 5 when the program still ran 5 s after closing
     EXPECT_LT(Count(sim.receivedOrders(), 5), 30);
     EXPECT_EQ(Count(sim.receivedOrders(), 30), 0);

@@ -101,7 +101,8 @@ std::vector<unsigned> RegionOfState(const std::string &path)
     return region;
 }
 
-// A state file whose backup region holds sensorPattern.
+// A state file whose backup region holds sensorPattern: the simulator's
+// factory state with one more line, which the simulator reads last.
 std::string StateWithRegion(const std::string &dir)
 {
     const std::string path = dir + "/state.txt";
@@ -109,26 +110,13 @@ std::string StateWithRegion(const std::string &dir)
         SimProcess seed({"--state", path}, false, true);
         seed.stop();
     }
-    std::istringstream in(ReadTextFile(path));
-    std::string line, out;
-    while (std::getline(in, line)) {
-        std::istringstream l(line);
-        std::string tag, addr;
-        l >> tag >> addr;
-        if (tag == "eeprom") {
-            const unsigned a = static_cast<unsigned>(std::stoul(addr, nullptr, 16));
-            if (a >= kRegionStart && a < kRegionStart + kRegionWords) {
-                char buf[16];
-                line = "eeprom " + addr;
-                for (unsigned k = 0; k < 16; ++k) {
-                    std::snprintf(buf, sizeof buf, " %04x", sensorPattern(static_cast<int>(a - kRegionStart + k)));
-                    line += buf;
-                }
-            }
-        }
-        out += line + "\n";
+    std::string region = "eeprom 1200";
+    char word[8];
+    for (int i = 0; i < kRegionWords; ++i) {
+        std::snprintf(word, sizeof word, " %04x", sensorPattern(i));
+        region += word;
     }
-    return WriteTextFile(path, out);
+    return WriteTextFile(path, ReadTextFile(path) + region + "\n");
 }
 
 std::string BackupText(unsigned (*value)(int), int numbers = kRegionWords)

@@ -3,6 +3,7 @@
 // the sensor received them), the live data loop and its ends. The reply
 // faults of these exchanges are rows of the fault matrix.
 #include "e2e.h"
+#include "e2e_script.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +15,6 @@
 namespace {
 
 const std::string kVersion = "E2E SENSOR V6.1";
-const std::string kTimeoutText =
-    " ATTENTION! \\n \\n TIMEOUT \\n NO CONNECTION TO SENSOR. \\n The version of the sensor is displayed as the name "
-    "of this dialog box.";
 
 // A sensor state with recognisable parameters: RAM power 341, row 0
 // (1000, 2000, 300, 1500, 100, group 2), spare words 1111 and 2222; the
@@ -27,24 +25,14 @@ std::string MakeStateFile(const std::string &dir)
     const std::string path = dir + "/state.txt";
     {
         SimProcess seed({"--state", path}, true, false);
-        seed.stop(); // writes the factory state
+        seed.stop(); // writes the factory state; the simulator reads the lines added last
     }
-    std::istringstream in(ReadTextFile(path));
-    std::string line, out;
-    while (std::getline(in, line)) {
-        if (line.rfind("version-text ", 0) == 0)
-            line = "version-text " + kVersion;
-        else if (line.rfind("ram 0010 ", 0) == 0)
-            line = "ram 0010 0155 0000 0021 0000 000a 0032 0004 0001 0000 0000 0000 0bb8 0dac 0000 0457 08ae";
-        else if (line.rfind("ram 0020 ", 0) == 0)
-            line = "ram 0020 03e8 07d0 012c 05dc 0064 0002 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000";
-        else if (line.rfind("eeprom 1220 ", 0) == 0)
-            line = "eeprom 1220 0064 00c8 001e 0096 000a 0003 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000";
-        else if (line.rfind("eeprom 1210 ", 0) == 0)
-            line = "eeprom 1210 0222 0000 0021 0000 000a 0032 0063 0001 0000 0000 0000 0bb8 0dac 0000 beef 1234";
-        out += line + "\n";
-    }
-    return WriteTextFile(path, out);
+    return WriteTextFile(
+        path, ReadTextFile(path) + "version-text " + kVersion +
+                  "\nram 0010 0155 0000 0021 0000 000a 0032 0004 0001 0000 0000 0000 0bb8 0dac 0000 0457 08ae"
+                  "\nram 0020 03e8 07d0 012c 05dc 0064 0002 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000"
+                  "\neeprom 1220 0064 00c8 001e 0096 000a 0003 0000 0000 0000 0000 0000 0000 0000 0000 0000 0000"
+                  "\neeprom 1210 0222 0000 0021 0000 000a 0032 0063 0001 0000 0000 0000 0bb8 0dac 0000 beef 1234\n");
 }
 
 // Script actions run inside the program's event processing, also inside the
@@ -86,31 +74,21 @@ TEST(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndCalcModeToRam)
     SimProcess sim({"--version-text", kVersion, "--state", MakeStateFile(MakeTempDir())}, false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
+    // The mode controls belong to the parameter view.
     ASSERT_EQ(RunVeltv61(sim,
                          Connect(link, sim, 33) +
-                             "print P SlidePower\n"
-                             "printcell P ColorTeachTable 1 1\n"
-                             "printcell P ColorTeachTable 5 1\n"
+                             "print P SlidePower\nprintcell P ColorTeachTable 1 1\nprintcell P ColorTeachTable 5 1\n"
                              "printcell PGROUP EditGridGroups 1 1\n"
-                             "click P SelectEEPROM\n"
-                             "click P ButtonGet\n" +
+                             "click P SelectEEPROM\nclick P ButtonGet\n" +
                              kSettle +
-                             "print P SlidePower\n"
-                             "print P EditMaxcolNo\n"
+                             "print P SlidePower\nprint P EditMaxcolNo\n"
                              "click P ButtonSend\n" +
                              kSettle +
-                             "set P SlidePower 777\n"
-                             "set P ParaVisible 0\n"
-                             "setcell P ColorTeachTable 2 3 1234\n"
-                             "set P ParaVisible 1\n" // the mode controls belong to the parameter view
-                             "set P Calcmode 1\n" +
+                             "set P SlidePower 777\nset P ParaVisible 0\nsetcell P ColorTeachTable 2 3 1234\n"
+                             "set P ParaVisible 1\nset P Calcmode 1\n" +
                              kSettle +
-                             "print P SelectRAM\n"
-                             "printattr P DispX label\n"
-                             "printattr P DispY label\n"
-                             "printattr RECP DispINT label\n"
-                             "printattr P ButtonSend dimmed\n"
-                             "quit 0\n",
+                             "print P SelectRAM\nprintattr P DispX label\nprintattr P DispY label\n"
+                             "printattr RECP DispINT label\nprintattr P ButtonSend dimmed\nquit 0\n",
                          &out),
               0)
         << out;
@@ -155,8 +133,7 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
     SimProcess sim({"--version-text", kVersion}, true, false);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir();
-    const std::string good = dir + "/good.dat", big = dir + "/maxcol.dat", shortFile = dir + "/short.dat";
-    const std::string range = dir + "/range.dat";
+    const std::string good = dir + "/good.dat";
     std::string maxcol, tooShort, outOfRange;
     for (int i = 0; i < 202; ++i) {
         const std::string v = std::to_string(i == 0 ? 400 : i == 6 ? 99 : i == 201 ? 7 : 0);
@@ -164,76 +141,36 @@ TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
         tooShort += i < 10 ? v + "\n" : "";
         outOfRange += (i == 20 ? std::string("70000") : v) + "\n";
     }
-    WriteTextFile(big, maxcol);
-    WriteTextFile(shortFile, tooShort);
-    WriteTextFile(range, outOfRange);
+    WriteTextFile(dir + "/maxcol.dat", maxcol);
+    WriteTextFile(dir + "/short.dat", tooShort);
+    WriteTextFile(dir + "/range.dat", outOfRange);
+    // Switching the lit FILE button off falls back to RAM. Nothing may be asked
+    // for during the half second after Stop; 0.3 s after the second Go its loop
+    // runs (its frames show nothing new a script could wait for).
+    const std::string script =
+        "click P SelectFILE\nprint P SelectRAM\nclick P SelectFILE\nprint P SelectRAM\n"
+        "click P SelectEEPROM\nclick P SelectFILE\nprint P SelectEEPROM\n"
+        "set P SlidePower 612\nset P ParaVisible 0\nsetcell P ColorTeachTable 3 31 4321\n"
+        "file %D/good.dat new\nclick P ButtonSend\n" +
+        kSettle +
+        "set P SlidePower 100\nsetcell P ColorTeachTable 3 31 5\n"
+        "file %D/good.dat existing\nclick P ButtonGet\n" +
+        kSettle +
+        "print P SlidePower\nprintcell P ColorTeachTable 3 31\n"
+        "file %D/maxcol.dat existing\nclick P ButtonGet\n" +
+        kSettle +
+        "print P EditMaxcolNo\nprint P SlidePower\nprintcell PGROUP EditGridGroups 1 31\n"
+        "file %D/short.dat existing\nclick P ButtonGet\n" +
+        kSettle + "file %D/range.dat existing\nclick P ButtonGet\n" + kSettle + "file x cancel\nclick P ButtonGet\n" +
+        kSettle +
+        "print P SlidePower\n"
+        "rightclick P ButtonSend\nrightclick P SelectRAM\nclick P SelectRAM\n"
+        "print P DispTemp\nclick P ButtonGo\nwaitfor P DispTemp == 30 10\nprintattr P ButtonGo dimmed\n"
+        "click P ButtonStop\nprint P DispTemp\nwait 0.5\nprintattr P ButtonGo dimmed\n"
+        "click P ButtonGet\n" +
+        kSettle + "click P ButtonGo\nwait 0.3\nclose P\nwait 3\nquit 5\n";
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim,
-                         Connect(Link::Tcp, sim) +
-                             "click P SelectFILE\n"
-                             "print P SelectRAM\n"
-                             "click P SelectFILE\n" // switching the lit button off falls back to RAM
-                             "print P SelectRAM\n"
-                             "click P SelectEEPROM\n"
-                             "click P SelectFILE\n"
-                             "print P SelectEEPROM\n"
-                             "set P SlidePower 612\n"
-                             "set P ParaVisible 0\n"
-                             "setcell P ColorTeachTable 3 31 4321\n"
-                             "file " +
-                             good +
-                             " new\n"
-                             "click P ButtonSend\n" +
-                             kSettle +
-                             "set P SlidePower 100\n"
-                             "setcell P ColorTeachTable 3 31 5\n"
-                             "file " +
-                             good +
-                             " existing\n"
-                             "click P ButtonGet\n" +
-                             kSettle +
-                             "print P SlidePower\n"
-                             "printcell P ColorTeachTable 3 31\n"
-                             "file " +
-                             big +
-                             " existing\n"
-                             "click P ButtonGet\n" +
-                             kSettle +
-                             "print P EditMaxcolNo\n"
-                             "print P SlidePower\n"
-                             "printcell PGROUP EditGridGroups 1 31\n"
-                             "file " +
-                             shortFile +
-                             " existing\n"
-                             "click P ButtonGet\n" +
-                             kSettle + "file " + range +
-                             " existing\n"
-                             "click P ButtonGet\n" +
-                             kSettle +
-                             "file x cancel\n"
-                             "click P ButtonGet\n" +
-                             kSettle +
-                             "print P SlidePower\n"
-                             "rightclick P ButtonSend\n"
-                             "rightclick P SelectRAM\n"
-                             "click P SelectRAM\n"
-                             "print P DispTemp\n"
-                             "click P ButtonGo\n"
-                             "waitfor P DispTemp == 30 10\n" // live data have come
-                             "printattr P ButtonGo dimmed\n"
-                             "click P ButtonStop\n"
-                             "print P DispTemp\n"
-                             "wait 0.5\n" // nothing may be asked for during this half second
-                             "printattr P ButtonGo dimmed\n"
-                             "click P ButtonGet\n" +
-                             kSettle +
-                             "click P ButtonGo\n"
-                             "wait 0.3\n" // Go's loop is running (its frames show nothing new a script could wait for)
-                             "close P\n"
-                             "wait 3\n"
-                             "quit 5\n",
-                         &out),
-              0)
+    ASSERT_EQ(RunVeltv61(sim, Connect(Link::Tcp, sim) + WithDir(script, dir), &out), 0)
         << out; // 5 if closing did not end the program within 3 s
     EXPECT_TRUE(Has(out, "P.SelectRAM=0\nP.SelectRAM=1\nP.SelectEEPROM=0\n")) << out;
     EXPECT_TRUE(Has(out, "P.SlidePower=612\nP.ColorTeachTable[3,31]=4321\n")) << out;
