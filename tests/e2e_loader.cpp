@@ -1,9 +1,10 @@
-// QuillonV20 against the simulated sensor on a pseudo-terminal, driven by UI
-// scripts: identification, EEPROM backup and restore (the sensor's region and
-// the file compared word for word), refused restore files, firmware updates
-// with files of objcopy and srec_cat (the image the sensor received compared
-// with the binary), the boot firmware's error, noisy boot text, XON/XOFF at a
-// slow boot firmware, and Disarm PL.
+// QuillonV20 and veltra's loader commands against the simulated sensor on a
+// pseudo-terminal: identification, EEPROM backup and restore (the sensor's
+// region and the file compared word for word), refused files, firmware
+// updates with files of objcopy and srec_cat (the image the sensor received
+// compared with the binary), the boot firmware's error and noisy text,
+// XON/XOFF at a slow boot firmware, Disarm PL, Ctrl-C and resume. The reply
+// faults of every loader exchange are rows of the fault matrix.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +26,12 @@ namespace {
 
 constexpr int kRegionWords = 3328;
 constexpr unsigned kRegionStart = 0x1200;
-const std::string kTransferError = "Error occured while creating EEPROM backup!";
 
-// veltra's loader commands against the simulator on the pty (or over TCP);
-// returns the exit status, stdout and stderr in *out.
-int Veltra(const SimProcess &sim, std::vector<std::string> args, std::string *out, std::vector<std::string> env = {},
-           bool tcp = false)
+// veltra's loader commands against the simulator on the pty; returns the
+// exit status, stdout and stderr in *out.
+int Veltra(const SimProcess &sim, std::vector<std::string> args, std::string *out, std::vector<std::string> env = {})
 {
-    args.insert(args.end(), {"--quiet", "--link", tcp ? "tcp:127.0.0.1:" + std::to_string(sim.tcpPort) : sim.ptyLink});
+    args.insert(args.end(), {"--quiet", "--link", sim.ptyLink});
     return RunProgram(BuiltProgram("veltra"), args, env, 150, out);
 }
 

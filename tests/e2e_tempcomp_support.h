@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -33,11 +32,6 @@ inline const std::string kCoefficients = "set P EditRT 1000\n"
                                          "set P EditBX2 0.1\n"
                                          "set P EditBT 1000\n"
                                          "set P EditRefB 2000\n";
-
-inline uint16_t RedFactor(int) { return 1024; }
-inline uint16_t GreenFactor(int t) { return static_cast<uint16_t>(512000.0 / (500 + t)); }
-inline uint16_t BlueFactor(int t) { return static_cast<uint16_t>(2048000.0 / (0.1 * (t * t) + 1000.0)); }
-inline uint16_t RootEntry(int i) { return static_cast<uint16_t>(1000.0 * std::pow(16.0 * i, 1.0 / 3.0)); }
 
 // sim is passed for its pty: COM1 names it, or nothing when the run is over TCP.
 inline int RunTempComp(const SimProcess *sim, const std::string &script, std::string *out,
