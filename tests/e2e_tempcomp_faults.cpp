@@ -26,25 +26,15 @@ TEST(TempCompFaults, GetWithoutUploadThenOneWrongWordFailsAndAShortReplyTimesOut
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunTempComp(&sim,
-                          Connect(Link::Pty, sim) + "set P EditRT 800\n"
-                                                    "set P EditGT 800\n"
-                                                    "set P EditBT 800\n"
-                                                    "set P EditRefR 800\n"
-                                                    "set P EditRefG 800\n"
-                                                    "set P EditRefB 800\n"
-                                                    "click P ButtonCalcCurves\n"
-                                                    "click P ButtonCalcCalib\n"
-                                                    "click P ButtonGet\n"
-                                                    "waitfor P DispResult == SUCCESS 20\n"
-                                                    "set P EditRT 10\n"
-                                                    "click P ButtonSendCF\n"
-                                                    "waitfor P DispResult == FAILURE 30\n"
-                                                    "print P DispStatus\n"
-                                                    "click P ButtonSendCF\n"
-                                                    "waitfor P DispStatus == TIMEOUT 30\n"
-                                                    "print P DispResult\n"
-                                                    "printattr P ButtonSendCF buttoncolor\n"
-                                                    "quit 0\n",
+                          Connect(Link::Pty, sim) +
+                              "set P EditRT 800\nset P EditGT 800\nset P EditBT 800\n"
+                              "set P EditRefR 800\nset P EditRefG 800\nset P EditRefB 800\n"
+                              "click P ButtonCalcCurves\nclick P ButtonCalcCalib\n"
+                              "click P ButtonGet\nwaitfor P DispResult == SUCCESS 20\n"
+                              "set P EditRT 10\nclick P ButtonSendCF\nwaitfor P DispResult == FAILURE 30\n"
+                              "print P DispStatus\n"
+                              "click P ButtonSendCF\nwaitfor P DispStatus == TIMEOUT 30\n"
+                              "print P DispResult\nprintattr P ButtonSendCF buttoncolor\nquit 0\n",
                           &out),
               0)
         << out;
@@ -74,10 +64,8 @@ TEST(TempCompUploadFailure, ConnectionClosedDuringTheUploadEndsIt)
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunTempComp(&sim,
-                          Connect(Link::Tcp, sim) + "click P ButtonSendCF\n"
-                                                    "waitfor P DispStatus == TIMEOUT 30\n"
-                                                    "print P DispResult\n"
-                                                    "quit 0\n",
+                          Connect(Link::Tcp, sim) + "click P ButtonSendCF\nwaitfor P DispStatus == TIMEOUT 30\n"
+                                                    "print P DispResult\nquit 0\n",
                           &out),
               0)
         << out;

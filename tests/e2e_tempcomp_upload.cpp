@@ -23,12 +23,9 @@ TEST(TempCompUpload, SendsEveryBlockReconnectsAndReadsBackSuccess)
     std::string out;
     ASSERT_EQ(RunTempComp(&sim,
                           Connect(Link::Pty, sim) + kCoefficients +
-                              "click P ButtonSendCF\n"
-                              "waitfor P ButtonSendCF buttoncolor == 0xFF0000 10\n"
+                              "click P ButtonSendCF\nwaitfor P ButtonSendCF buttoncolor == 0xFF0000 10\n"
                               "waitfor P DispResult == SUCCESS 30\n"
-                              "printattr P ButtonSendCF buttoncolor\n"
-                              "print P DispStatus\n"
-                              "quit 0\n",
+                              "printattr P ButtonSendCF buttoncolor\nprint P DispStatus\nquit 0\n",
                           &out),
               0)
         << out;

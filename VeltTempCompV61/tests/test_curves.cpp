@@ -35,9 +35,6 @@ TEST(Curves, PolynomialAtTheTemperatureIndex)
         {{0, 1, 0, 0, 0}, 99, 970299},
         {{0.5, -2, 3, -4, 7}, 2, 3}, // 8 - 16 + 12 - 8 + 7
         {{1e-6, 0, 0, 0, 0}, 99, 96.059601},
-        {{-3.4567e-6, 1.5e-4, -0.02, 1.25, 800},
-         40,
-         -3.4567e-6 * 2560000 + 1.5e-4 * 64000 - 0.02 * 1600 + 1.25 * 40 + 800},
     };
     for (const auto &c : cases) {
         double curve[kTempPoints];
@@ -121,24 +118,6 @@ TEST(Curves, CubeRootTableIsTruncated)
         EXPECT_EQ(table[i], v) << i;
     for (int i = 1; i < kRootEntries; ++i)
         EXPECT_LT(table[i - 1], table[i]) << i;
-}
-
-TEST(Curves, InterleavedTablesPutTheChannelsSideBySide)
-{
-    double r[kTempPoints], g[kTempPoints], b[kTempPoints], rgb[3 * kTempPoints];
-    uint16_t fr[kTempPoints], fg[kTempPoints], fb[kTempPoints], frgb[3 * kTempPoints];
-    for (int t = 0; t < kTempPoints; ++t) {
-        r[t] = t, g[t] = 1000 + t, b[t] = 2000 + t;
-        fr[t] = static_cast<uint16_t>(t), fg[t] = static_cast<uint16_t>(1000 + t),
-        fb[t] = static_cast<uint16_t>(2000 + t);
-    }
-    Interleave(r, g, b, rgb);
-    Interleave(fr, fg, fb, frgb);
-    for (int t : {0, 1, 50, 99})
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_EQ(rgb[3 * t + c], 1000 * c + t);
-            EXPECT_EQ(frgb[3 * t + c], 1000 * c + t);
-        }
 }
 
 // The 18 words of the telegram in szWriteBuf.
