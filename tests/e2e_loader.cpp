@@ -175,49 +175,35 @@ TEST(Loader, IdentifiesTextsOf36And48And72Bytes)
     }
 }
 
-TEST(Loader, BackupEqualsTheSensorRegion)
-{
-    const std::string dir = MakeTempDir();
-    SimProcess sim({"--state", StateWithRegion(dir)}, false, true);
-    ASSERT_TRUE(sim.ok());
-    Loader l;
-    const std::string file = l.dir + "/EEPROM_Backup.dat";
-    ASSERT_EQ(
-        l.run(sim,
-              "file " + file + " new\n" + Click("ButtonReadEEPROM") +
-                  "print MAINP DispStatus\nprint MAINP DispProgress\nprint MAINP DispEEPROMTransferFile\nquit 0\n"),
-        0)
-        << l.out;
-    EXPECT_TRUE(shown(l.out, " \nSuccess! \nBackup File has been created! \n")) << l.out;
-    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n")) << l.out;
-    EXPECT_TRUE(Has(l.out, "MAINP.DispEEPROMTransferFile=" + file)) << l.out;
-    EXPECT_EQ(ReadTextFile(file), BackupText(sensorPattern));
-    EXPECT_EQ(sim.receivedOrders(), Repeat({7}, 184, 256));
-}
-
-// The parser's kinds of damage are a unit test (jobs/tests): here the panel
-// shows the refusal and sends nothing; then a sound file goes word for word
-// into the sensor's region. (Reply faults are rows of the fault matrix.)
-TEST(Loader, RestoreRefusesADamagedFileThenWritesAGoodOneIntoTheSensorRegion)
+// The backup file holds the sensor's region word for word. A damaged file
+// is refused before anything is sent (the parser's kinds of damage are its
+// unit test); a sound one goes word for word into the region. (Reply faults
+// are rows of the fault matrix.)
+TEST(Loader, BackupEqualsTheSensorRegionThenRestoreWritesAFileIntoIt)
 {
     const std::string dir = MakeTempDir();
     const std::string state = StateWithRegion(dir);
     SimProcess sim({"--state", state}, false, true);
     ASSERT_TRUE(sim.ok());
     Loader l;
+    const std::string backup = l.dir + "/EEPROM_Backup.dat";
     const std::string bad = WriteTextFile(l.dir + "/bad.dat", BackupText(filePattern, 3327));
     const std::string file = WriteTextFile(l.dir + "/restore.dat", BackupText(filePattern));
-    ASSERT_EQ(l.run(sim, "file " + bad + " existing\n" + Click("ButtonSaveEEPROM") + "print MAINP DispStatus\n" +
-                             "file " + file + " existing\n" + Click("ButtonSaveEEPROM") +
-                             "print MAINP DispProgress\nquit 0\n"),
+    ASSERT_EQ(l.run(sim, "file " + backup + " new\n" + Click("ButtonReadEEPROM") +
+                             "print MAINP DispProgress\nprint MAINP DispEEPROMTransferFile\n" + "file " + bad +
+                             " existing\n" + Click("ButtonSaveEEPROM") + "file " + file + " existing\n" +
+                             Click("ButtonSaveEEPROM") + "print MAINP DispStatus\nprint MAINP DispProgress\nquit 0\n"),
               0)
         << l.out;
+    EXPECT_TRUE(shown(l.out, " \nSuccess! \nBackup File has been created! \n")) << l.out;
+    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\nMAINP.DispEEPROMTransferFile=" + backup)) << l.out;
+    EXPECT_EQ(ReadTextFile(backup), BackupText(sensorPattern));
     EXPECT_TRUE(shown(l.out, "bad.dat cannot be restored: \nThe file holds 3327 numbers instead of 3328. \n \nFailure! "
                              "\nBackup File has not been saved to EEPROM!\n"))
         << l.out;
-    EXPECT_TRUE(Has(l.out, "MAINP.DispProgress=0\n")) << l.out;
+    EXPECT_EQ(Count(l.out, "MAINP.DispProgress=0\n"), 2) << l.out;
     // The refused file sent no page, block or jump.
-    std::vector<int> orders = Repeat(Repeat({7}, 180, 13), 182, 256);
+    std::vector<int> orders = Repeat(Repeat(Repeat({7}, 184, 256), 180, 13), 182, 256);
     orders.push_back(187);
     EXPECT_EQ(sim.receivedOrders(), orders);
     sim.stop();
