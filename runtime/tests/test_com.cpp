@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <string>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -193,8 +192,8 @@ double cpuSeconds()
 }
 
 // The other end goes away (an adapter unplugged, a simulator killed): the
-// port closes, every later call fails at once, the reason is kept, waiting
-// costs no CPU, and opening the port again works once a device is back.
+// port closes, every later call fails at once, the reason is kept, and
+// waiting costs no CPU.
 TEST_F(ComTest, ADeviceThatGoesAwayClosesThePortForGood)
 {
     ::close(pty.master);
@@ -210,12 +209,6 @@ TEST_F(ComTest, ADeviceThatGoesAwayClosesThePortForGood)
     const double before = cpuSeconds();
     testio::serviceEventsUntil([] { return false; }, 1000);
     EXPECT_LT(cpuSeconds() - before, 0.02) << "idle after the loss must not spin";
-
-    Pty again;
-    ASSERT_TRUE(again.open());
-    ASSERT_EQ(OpenComConfig(kPort, again.slavePath.c_str(), 19200, 0, 8, 1, 1024, 1024), 0);
-    EXPECT_EQ(ComWrt(kPort, request.data(), 36), 36);
-    EXPECT_EQ(again.readMaster(36, 2000), request);
 }
 
 TEST(ComOpen, PortNumberResolvesThroughTheEnvironment)
@@ -249,18 +242,6 @@ TEST(ComOpen, FailuresGiveCodesAndTheSystemsReason)
     EXPECT_EQ(ComWrt(3, buf, 4), kComPortNotOpen);
     EXPECT_EQ(GetInQLen(3), kComPortNotOpen);
     EXPECT_EQ(CloseCom(3), 0);
-}
-
-TEST(ComOpen, DeviceWithoutPermissionSaysWhy)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may open any device";
-    InitRuntime(0, nullptr);
-    Pty pty;
-    ASSERT_TRUE(pty.open());
-    ASSERT_EQ(::chmod(pty.slavePath.c_str(), 0), 0);
-    EXPECT_EQ(OpenComConfig(4, pty.slavePath.c_str(), 19200, 0, 8, 1, 1024, 1024), kComCannotOpenPort);
-    EXPECT_NE(GetComErrorReason(4).find("dialout"), std::string::npos) << GetComErrorReason(4);
 }
 
 } // namespace
