@@ -48,7 +48,11 @@ TEST_F(ComTest, RequestGoesOutAndAReplyInPiecesFillsTheQueue)
 
     EXPECT_EQ(GetInQLen(kPort), 0);
     ASSERT_TRUE(pty.writeMaster("0123456789"));
-    EXPECT_EQ(waitInQ(kPort, 10), 10);
+    // Some waits poll the queue length alone: bytes show up without events serviced.
+    int len = 0;
+    for (int i = 0; i < 2000 && (len = GetInQLen(kPort)) < 10; ++i)
+        ::usleep(1000);
+    EXPECT_EQ(len, 10);
     ASSERT_TRUE(pty.writeMaster("abcdefghijklmnopqrstuvwxyz"));
     EXPECT_EQ(waitInQ(kPort, 36), 36);
     char buf[64] = {};
@@ -64,16 +68,6 @@ TEST_F(ComTest, RequestGoesOutAndAReplyInPiecesFillsTheQueue)
     ASSERT_TRUE(pty.writeMaster("new"));
     EXPECT_EQ(ComRd(kPort, buf, 3), 3);
     EXPECT_EQ(std::string(buf, 3), "new");
-}
-
-TEST_F(ComTest, QueueLengthGrowsWithoutServicingEvents)
-{
-    // Some waits poll the queue length alone; bytes must still show up.
-    ASSERT_TRUE(pty.writeMaster(std::string(36, 'r')));
-    int len = 0;
-    for (int i = 0; i < 2000 && (len = GetInQLen(kPort)) < 36; ++i)
-        ::usleep(1000);
-    EXPECT_EQ(len, 36);
 }
 
 TEST_F(ComTest, ReadsEndAtTheirTimeOutTheCountOrTheTerminator)
@@ -183,24 +177,7 @@ TEST_F(ComTest, QueuesAreBoundedWithoutLosingInput)
     EXPECT_EQ(got, sent);
 }
 
-TEST(ComOpen, PortNumberResolvesThroughTheEnvironment)
-{
-    InitRuntime(0, nullptr);
-    Pty pty;
-    ASSERT_TRUE(pty.open());
-    ::setenv("VELTRA_COM7", pty.slavePath.c_str(), 1);
-    EXPECT_EQ(ResolveComDevice(7), pty.slavePath);
-    ASSERT_EQ(OpenComConfig(7, "", 19200, 0, 8, 1, 1024, 1024), 0);
-    EXPECT_EQ(ComWrt(7, "hi", 2), 2);
-    EXPECT_EQ(pty.readMaster(2, 2000), "hi");
-    EXPECT_EQ(CloseCom(7), 0);
-    EXPECT_EQ(CloseCom(7), 0); // harmless when closed
-    ::unsetenv("VELTRA_COM7");
-    const std::string def = ResolveComDevice(7);
-    EXPECT_TRUE(def == "/dev/ttyUSB6" || def == "/dev/ttyACM6" || def == "/dev/ttyS6") << def;
-}
-
-TEST(ComOpen, FailuresGiveCodesAndTheSystemsReason)
+TEST(ComOpen, FailuresGiveCodesAndTheSystemsReasonAndNumbersNameDevices)
 {
     InitRuntime(0, nullptr);
     EXPECT_EQ(OpenComConfig(3, "/dev/no-such-tty-here", 19200, 0, 8, 1, 1024, 1024), kComNoSerialPort);
@@ -213,7 +190,12 @@ TEST(ComOpen, FailuresGiveCodesAndTheSystemsReason)
     EXPECT_EQ(ComRd(3, buf, 4), kComPortNotOpen);
     EXPECT_EQ(ComWrt(3, buf, 4), kComPortNotOpen);
     EXPECT_EQ(GetInQLen(3), kComPortNotOpen);
-    EXPECT_EQ(CloseCom(3), 0);
+    EXPECT_EQ(CloseCom(3), 0); // harmless when closed
+    // A port number without a VELTRA_COM<n> device names the usual ones (the
+    // variable itself is how every end-to-end test reaches its simulator).
+    ::unsetenv("VELTRA_COM7");
+    const std::string def = ResolveComDevice(7);
+    EXPECT_TRUE(def == "/dev/ttyUSB6" || def == "/dev/ttyACM6" || def == "/dev/ttyS6") << def;
 }
 
 } // namespace
