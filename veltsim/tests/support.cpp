@@ -44,16 +44,6 @@ Bytes sentBytes(const Outbox& out) {
   return all;
 }
 
-std::string run(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  return pclose(p) == 0 ? out : std::string();
-}
-
 std::string tempDir() {
   char pattern[] = "/tmp/veltsim-test-XXXXXX";
   const char* dir = mkdtemp(pattern);

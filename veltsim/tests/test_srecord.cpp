@@ -122,13 +122,20 @@ TEST_P(SRecordFiles, AcceptedBackToBackAndWithLineEndsRejectedWhenDamaged) {
 
 INSTANTIATE_TEST_SUITE_P(Tools, SRecordFiles, ::testing::Values("objcopy", "srec_cat"));
 
-TEST(SRecord, RecordCutOffBySilenceIsAnError) {
+// A record cut off by silence, or with data the image cannot hold (here past
+// the address space), is answered with "Error # 02".
+TEST(SRecord, RecordCutOffBySilenceOrBeyondTheAddressSpaceIsAnError) {
   BootFirmware boot(BootSettings{});
   boot.enter(0);
   boot.receive("S1131000D623DF77", 1);
-  const auto events = boot.tick(1 + BootSettings{}.idleTimeout);
-  EXPECT_TRUE(has(events, BootEvent::Failed));
+  EXPECT_TRUE(has(boot.tick(1 + BootSettings{}.idleTimeout), BootEvent::Failed));
   EXPECT_FALSE(boot.active());
+  const auto events = feed(boot, "S315FFFFFFF801010101010101010101010101010101E5");
+  EXPECT_TRUE(has(events, BootEvent::Failed));
+  EXPECT_EQ(boot.image().size(), 0u);
+  EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const BootEvent& e) {
+    return e.kind == BootEvent::Text && e.text.find("Error # 02") != std::string::npos;
+  }));
 }
 
 // Segments merge where data overlap or touch; later data win.
@@ -150,7 +157,8 @@ TEST(FirmwareImage, KeepsRunsOfAddressesAsSegments) {
   };
   for (const auto& c : cases) {
     FirmwareImage image;
-    for (const auto& [address, data] : c.adds) EXPECT_EQ(image.add(address, data), FirmwareImage::AddResult::Added);
+    for (const auto& [address, data] : c.adds)
+      EXPECT_EQ(image.add(address, data), FirmwareImage::AddResult::Added);
     EXPECT_EQ(image.segments(), c.segments) << c.what;
     size_t size = 0;
     for (const auto& seg : c.segments) size += seg.second.size();
@@ -173,47 +181,4 @@ TEST(FirmwareImage, RefusesDataPastTheAddressSpaceOrTheSizeLimit) {
   EXPECT_EQ(image.add(0, {1, 2, 3}), FirmwareImage::AddResult::Added);  // rewriting adds nothing
   EXPECT_EQ(image.size(), FirmwareImage::kMaxBytes);
   EXPECT_FALSE(image.flatten());
-}
-
-namespace {
-// One S3 record of `data` at `address`, with its checksum.
-std::string s3(uint32_t address, const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> bytes{static_cast<uint8_t>(data.size() + 5), static_cast<uint8_t>(address >> 24),
-                             static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
-                             static_cast<uint8_t>(address)};
-  bytes.insert(bytes.end(), data.begin(), data.end());
-  unsigned sum = 0;
-  for (uint8_t b : bytes) sum += b;
-  bytes.push_back(static_cast<uint8_t>(~sum));
-  static const char* digits = "0123456789ABCDEF";
-  std::string text = "S3";
-  for (uint8_t b : bytes) (text += digits[b >> 4]) += digits[b & 15];
-  return text;
-}
-}  // namespace
-
-// A boot firmware answers "Error # 02" to data it cannot hold, instead of growing.
-TEST(SRecord, DataBeyondTheImageLimitOrTheAddressSpaceIsAnError) {
-  {
-    BootFirmware boot(BootSettings{});
-    const auto events = feed(boot, s3(0xFFFFFFF8, std::vector<uint8_t>(16, 1)));
-    EXPECT_TRUE(has(events, BootEvent::Failed));
-    EXPECT_EQ(boot.image().size(), 0u);
-  }
-  BootFirmware boot(BootSettings{});
-  boot.enter(0);
-  const std::vector<uint8_t> data(240, 0xA5);
-  std::vector<BootEvent> events;
-  uint32_t address = 0;
-  for (; boot.active() && address <= FirmwareImage::kMaxBytes; address += 240) {
-    for (BootEvent& e : boot.receive(s3(address, data), 1))
-      if (e.kind != BootEvent::Record) events.push_back(std::move(e));
-  }
-  EXPECT_FALSE(boot.active());
-  EXPECT_EQ(address, (FirmwareImage::kMaxBytes / 240 + 1) * 240);
-  ASSERT_TRUE(has(events, BootEvent::Failed));
-  EXPECT_EQ(events.back().problem, "image larger than 16 MiB");
-  EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const BootEvent& e) {
-    return e.kind == BootEvent::Text && e.text.find("Error # 02") != std::string::npos;
-  }));
 }
