@@ -1,8 +1,5 @@
 #include "support.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace veltsim::test {
 
 Bytes telegram(uint16_t order, std::initializer_list<uint16_t> payload) {
@@ -42,12 +39,6 @@ Bytes sentBytes(const Outbox& out) {
   Bytes all;
   for (const auto& e : out.emissions) all.insert(all.end(), e.bytes.begin(), e.bytes.end());
   return all;
-}
-
-std::string tempDir() {
-  char pattern[] = "/tmp/veltsim-test-XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  return dir ? dir : "/tmp";
 }
 
 }  // namespace veltsim::test
