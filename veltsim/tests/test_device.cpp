@@ -270,28 +270,6 @@ TEST(Faults, MalformedRulesAndAlterChangingOneWordOfALongReply) {
   EXPECT_EQ(sentBytes(rig.send(rig.tcp, telegram(GetTempCfRed))), red);  // no word 500: unchanged
 }
 
-// ---- state ----
-
-TEST(State, EepromWritesAskForASaveAndSurviveARestart) {
-  Rig rig;
-  rig.send(rig.tcp, telegram(SetPara, {654, 0, 32}));
-  EXPECT_FALSE(rig.send(rig.tcp, telegram(GetPara)).saveState);
-  EXPECT_TRUE(rig.send(rig.tcp, telegram(SaveEeprom)).saveState);
-  EXPECT_TRUE(rig.send(rig.tcp, telegram(SetCalibCf, {1000, 1001, 1002})).saveState);
-  rig.send(rig.tcp, telegram(SetPara, {111}));  // RAM only
-  rig.sensor.setVersionText("SAVED V1");
-  const std::string saved = saveState(rig.sensor);
-
-  Sensor fresh = makeSensor();
-  std::string error;
-  ASSERT_TRUE(loadState(fresh, saved, &error)) << error;
-  EXPECT_EQ(fresh.versionText(), "SAVED V1");
-  EXPECT_EQ(fresh.ram().param(Power), 111);
-  EXPECT_EQ(words(ask(fresh, telegram(LoadEeprom)))[2], 654);
-  EXPECT_EQ(words(ask(fresh, telegram(GetCalibCf)))[4], 1002);
-  EXPECT_FALSE(loadState(fresh, "something else\n", &error));
-}
-
 // A line paced at 19200 baud: 36 bytes handed over at once need 36 byte
 // times, however long the line stood idle before.
 TEST(Pacer, BytesPassAtTheWireRateAndAnIdleLineSavesNothing) {

@@ -113,30 +113,6 @@ bool waitForLog(const SimProcess& sim, const std::string& text, size_t count = 1
 
 }  // namespace
 
-// A second TCP client is accepted after the first one left; the pty keeps
-// working when a client closes and reopens it; the EEPROM survives a restart.
-TEST(Process, AnswersOnTcpAndOnThePtyAndKeepsTheEepromAcrossARestart) {
-  const std::string state = MakeTempDir() + "/state";
-  {
-    SimProcess sim({"--state", state});
-    ASSERT_TRUE(sim.tcpPort > 0 && !sim.ptyLink.empty());
-    for (int round = 0; round < 4; ++round) {
-      const int fd = round % 2 ? openSerial(sim.ptyLink) : connectTcp(sim.tcpPort);
-      EXPECT_TRUE(isVersion(roundTrip(fd, telegram(GetVersion))));
-      if (round == 0) {
-        EXPECT_EQ(write(fd, telegram(SetPara, {4321}).data(), 36), 36);
-        EXPECT_EQ(words(roundTrip(fd, telegram(SaveEeprom)))[2], 4321);
-      }
-      close(fd);
-    }
-    EXPECT_EQ(sim.logLines().at(0).front(), '{');
-  }
-  SimProcess again({"--state", state}, true, false);
-  const int tcp = connectTcp(again.tcpPort);
-  EXPECT_EQ(words(roundTrip(tcp, telegram(LoadEeprom)))[2], 4321);
-  close(tcp);
-}
-
 // A client that sends and never reads costs the simulator a bounded queue:
 // the oldest replies go, whole, and the newest still arrive.
 TEST(Process, ATcpClientThatReadsNothingCannotGrowTheSimulator) {
