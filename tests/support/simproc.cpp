@@ -16,31 +16,6 @@
 
 namespace {
 
-// Reads lines from fd until pred says stop or the deadline passes.
-bool readLines(int fd, double seconds, const std::function<bool(const std::string &)> &pred)
-{
-    std::string buf;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (std::chrono::steady_clock::now() < end) {
-        pollfd p {fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0)
-            continue;
-        char chunk[256];
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n <= 0)
-            return false;
-        buf.append(chunk, static_cast<size_t>(n));
-        size_t nl;
-        while ((nl = buf.find('\n')) != std::string::npos) {
-            const std::string line = buf.substr(0, nl);
-            buf.erase(0, nl + 1);
-            if (pred(line))
-                return true;
-        }
-    }
-    return false;
-}
-
 // Starts argv[0] with the arguments and environment additions, its standard
 // output (and error, with bothStreams) into a pipe whose read end is *out.
 pid_t spawn(std::vector<std::string> args, const std::vector<std::string> &env, bool bothStreams, int *out)
@@ -129,14 +104,23 @@ SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool
     pid = spawn(args, {}, false, &out);
     if (pid <= 0)
         return;
-    const bool wantTcp = tcp, wantPty = pty;
-    readLines(out, 10.0, [&](const std::string &line) {
-        if (line.rfind("TCP ", 0) == 0)
-            tcpPort = std::atoi(line.c_str() + 4);
-        else if (line.rfind("PTY ", 0) == 0)
-            ptyDevice = line.substr(4);
-        return (!wantTcp || tcpPort > 0) && (!wantPty || !ptyDevice.empty());
-    });
+    // The ports it listens on, one line each, within ten seconds.
+    std::string buf;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end && ((tcp && tcpPort <= 0) || (pty && ptyDevice.empty()))) {
+        pollfd p {out, POLLIN, 0};
+        char chunk[256];
+        const ssize_t n = poll(&p, 1, 50) > 0 ? read(out, chunk, sizeof chunk) : 0;
+        if (n < 0 || (n == 0 && p.revents != 0)) // an error, or the end of its output
+            break;
+        buf.append(chunk, static_cast<size_t>(n));
+        for (size_t nl; (nl = buf.find('\n')) != std::string::npos; buf.erase(0, nl + 1)) {
+            if (buf.rfind("TCP ", 0) == 0)
+                tcpPort = std::atoi(buf.c_str() + 4);
+            else if (buf.rfind("PTY ", 0) == 0)
+                ptyDevice = buf.substr(4, nl - 4);
+        }
+    }
     if (!pty)
         ptyLink.clear();
     // Keep draining the simulator's output so that it never blocks on a full pipe.
