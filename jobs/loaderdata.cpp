@@ -121,19 +121,28 @@ bool ParseBackup(const std::string &text, uint16_t *image, std::string *why)
     return true;
 }
 
-bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<std::string> *lines, std::string *why)
+bool ForEachTextLine(const std::string &content, const std::function<bool(size_t, std::string &)> &visit)
 {
-    std::vector<std::string> out;
     size_t start = 0, number = 0;
     while (start < content.size()) {
         size_t end = content.find('\n', start);
         const size_t next = end == std::string::npos ? content.size() : end + 1;
         if (end == std::string::npos)
             end = content.size();
-        ++number;
         std::string line = content.substr(start, end - start);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
+        if (!visit(++number, line))
+            return false;
+        start = next;
+    }
+    return true;
+}
+
+bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<std::string> *lines, std::string *why)
+{
+    std::vector<std::string> out;
+    const bool whole = ForEachTextLine(content, [&](size_t number, std::string &line) {
         if (line.find('\0') != std::string::npos) {
             *why = "Line " + std::to_string(number) + " holds a NUL byte: this is no S-record file.";
             return false;
@@ -144,10 +153,11 @@ bool SplitFirmwareLines(const std::string &content, size_t maxLine, std::vector<
         }
         if (!line.empty())
             out.push_back(std::move(line));
-        start = next;
-    }
-    *lines = std::move(out);
-    return true;
+        return true;
+    });
+    if (whole)
+        *lines = std::move(out);
+    return whole;
 }
 
 void BootTextWatcher::clear()

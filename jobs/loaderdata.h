@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ bool BlockReadAccepted(const uint16_t *words);
 // exactly 3328 numbers of 0 to 65535, separated by blanks, tabs, commas or
 // line ends. Otherwise image is untouched and *why says what is wrong.
 bool ParseBackup(const std::string &text, uint16_t *image, std::string *why);
+
+// Calls visit(number, line) for each line of a text file's content, numbered
+// from 1, its end (LF or CR LF) removed; stops early when visit returns false.
+// Returns false when a visit did.
+bool ForEachTextLine(const std::string &content, const std::function<bool(size_t, std::string &)> &visit);
 
 // The longest firmware file line the loader sends.
 constexpr size_t kMaxFirmwareLine = 1000;

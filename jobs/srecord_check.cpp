@@ -1,5 +1,7 @@
 #include "srecord_check.h"
 
+#include "loaderdata.h"
+
 #include <cstdio>
 
 namespace {
@@ -75,26 +77,19 @@ std::string recordFault(const std::string &line)
 bool CheckSRecordFile(const std::string &content, std::string *why)
 {
     bool data = false;
-    size_t start = 0, number = 0;
-    while (start < content.size()) {
-        size_t end = content.find('\n', start);
-        const size_t next = end == std::string::npos ? content.size() : end + 1;
-        if (end == std::string::npos)
-            end = content.size();
-        ++number;
-        std::string line = content.substr(start, end - start);
-        start = next;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    const bool sound = quillon::ForEachTextLine(content, [&](size_t number, std::string &line) {
         if (line.empty())
-            continue;
+            return true;
         const std::string fault = recordFault(line);
         if (!fault.empty()) {
             *why = "Line " + std::to_string(number) + ": " + fault + ".";
             return false;
         }
         data = data || line[1] == '1' || line[1] == '2' || line[1] == '3';
-    }
+        return true;
+    });
+    if (!sound)
+        return false;
     if (!data) {
         *why = "The file holds no data record (S1, S2 or S3).";
         return false;
