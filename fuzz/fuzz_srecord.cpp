@@ -21,35 +21,8 @@ using namespace veltsim;
 
 namespace {
 
-int addressBytes(char type)
-{
-    return type == '2' || type == '6' || type == '8' ? 3 : type == '3' || type == '7' ? 4 : 2;
-}
-
 // The record written out in upper-case hex with its checksum.
-std::string encode(const SRecord &r)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::vector<uint8_t> bytes;
-    const int a = addressBytes(r.type);
-    for (int i = a - 1; i >= 0; --i)
-        bytes.push_back(static_cast<uint8_t>(r.address >> (8 * i)));
-    bytes.insert(bytes.end(), r.data.begin(), r.data.end());
-    const unsigned count = static_cast<unsigned>(bytes.size()) + 1;
-    unsigned sum = count;
-    for (uint8_t b : bytes)
-        sum += b;
-    bytes.push_back(static_cast<uint8_t>(~sum & 0xFF));
-    std::string out = "S";
-    out += r.type;
-    out += digits[count >> 4];
-    out += digits[count & 15];
-    for (uint8_t b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out;
-}
+std::string encode(const SRecord &r) { return fuzz::SRecordText(r.type, r.address, r.data); }
 
 std::string upper(std::string s)
 {

@@ -54,4 +54,25 @@ std::string ReadBytes(const std::string &path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string SRecordText(char type, uint32_t address, const std::vector<uint8_t> &data)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    const int a = type == '2' || type == '6' || type == '8' ? 3 : type == '3' || type == '7' ? 4 : 2;
+    std::vector<uint8_t> bytes;
+    for (int i = a - 1; i >= 0; --i)
+        bytes.push_back(static_cast<uint8_t>(address >> (8 * i)));
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    const unsigned count = static_cast<unsigned>(bytes.size()) + 1;
+    unsigned sum = count;
+    for (uint8_t b : bytes)
+        sum += b;
+    bytes.push_back(static_cast<uint8_t>(~sum & 0xFF));
+    std::string out = {'S', type, digits[count >> 4], digits[count & 15]};
+    for (uint8_t b : bytes) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
 } // namespace fuzz

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Every target defines this; libFuzzer calls it, and so does the replay
 // program of the ordinary builds for each file of the target's corpus.
@@ -60,5 +61,9 @@ std::string ScratchPath(const char *name);
 bool WriteBytes(const std::string &path, const std::string &bytes);
 // The whole file (empty when it cannot be read).
 std::string ReadBytes(const std::string &path);
+
+// An S-record of the type with its address and data, in upper-case hex with
+// its checksum, without a line end.
+std::string SRecordText(char type, uint32_t address, const std::vector<uint8_t> &data);
 
 } // namespace fuzz

@@ -5,6 +5,7 @@
 // Regression inputs found by fuzzing are added by hand next to the seeds.
 #include "color_arrays.h"
 #include "commands.h"
+#include "fuzz_support.h"
 #include "iphistory.h"
 #include "loaderdata.h"
 #include "record_format.h"
@@ -14,8 +15,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,9 +29,7 @@ bool g_ok = true;
 void put(const std::string &target, const std::string &name, const std::string &bytes)
 {
     fs::create_directories(g_out + "/" + target);
-    std::ofstream f(g_out + "/" + target + "/" + name, std::ios::binary | std::ios::trunc);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!f) {
+    if (!fuzz::WriteBytes(g_out + "/" + target + "/" + name, bytes)) {
         std::fprintf(stderr, "cannot write %s/%s\n", target.c_str(), name.c_str());
         g_ok = false;
     }
@@ -40,12 +37,11 @@ void put(const std::string &target, const std::string &name, const std::string &
 
 std::string readAll(const std::string &path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!fs::is_regular_file(path)) {
         std::fprintf(stderr, "cannot read %s\n", path.c_str());
         g_ok = false;
     }
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return fuzz::ReadBytes(path);
 }
 
 // A file written by one of the programs' writers, as bytes.
@@ -82,25 +78,7 @@ std::string telegram(uint16_t order, std::initializer_list<uint16_t> payload = {
 
 std::string srecord(char type, uint32_t address, const std::vector<uint8_t> &data)
 {
-    static const char digits[] = "0123456789ABCDEF";
-    const int a = type == '2' || type == '8' ? 3 : type == '3' || type == '7' ? 4 : 2;
-    std::vector<uint8_t> bytes;
-    for (int i = a - 1; i >= 0; --i)
-        bytes.push_back(static_cast<uint8_t>(address >> (8 * i)));
-    bytes.insert(bytes.end(), data.begin(), data.end());
-    unsigned sum = static_cast<unsigned>(bytes.size()) + 1;
-    for (uint8_t b : bytes)
-        sum += b;
-    std::string out = std::string("S") + type;
-    const unsigned count = static_cast<unsigned>(bytes.size()) + 1;
-    out += digits[count >> 4];
-    out += digits[count & 15];
-    bytes.push_back(static_cast<uint8_t>(~sum & 0xFF));
-    for (uint8_t b : bytes) {
-        out += digits[b >> 4];
-        out += digits[b & 15];
-    }
-    return out + "\r\n";
+    return fuzz::SRecordText(type, address, data) + "\r\n";
 }
 
 std::string firmware()

@@ -1,6 +1,6 @@
 // One conversation on the wire at a time: clicks made while the serial line
 // check waits for the version text put nothing between the request and its
-// answer; and a panel file without a control the link needs is refused.
+// answer.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -46,29 +46,6 @@ TEST(OneExchange, GoAndSendDuringTheSerialLineCheckWaitForItsAnswer)
     const std::vector<int> again = expectedConnect();
     expected.insert(expected.end(), again.begin(), again.end());
     EXPECT_EQ(sim.receivedOrders(), expected) << out;
-}
-
-TEST(OneExchange, APanelFileWithoutALinkControlIsRefusedByName)
-{
-    for (const std::string prog : {"Veltv61", "VeltTempCompV61", "VeltCalibV61"}) {
-        SCOPED_TRACE(prog);
-        const std::string dir = MakeTempDir();
-        const std::string exe = InstallCopy(prog, dir);
-        const std::string uir = dir + "/" + prog + ".uir";
-        std::string text = ReadTextFile(uir);
-        const std::string from = "name=\"ButtonDiscard\"";
-        const size_t at = text.find(from);
-        ASSERT_NE(at, std::string::npos);
-        text.replace(at, from.size(), "name=\"ButtonDiscardd\"");
-        WriteTextFile(uir, text);
-        const std::string script = WriteTextFile(dir + "/script.txt", "quit 0\n");
-        std::string out;
-        const int code = RunProgram(exe, {"--ui-script", script},
-                                    {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=/nonexistent/tty"}, 30, &out);
-        EXPECT_EQ(code, -1) << out;
-        EXPECT_TRUE(Has(out, "ButtonDiscard of panel INTERFACEP")) << out;
-        EXPECT_FALSE(Has(out, "POPUP")) << out;
-    }
 }
 
 } // namespace

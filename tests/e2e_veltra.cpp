@@ -65,29 +65,28 @@ TEST_P(Identify, PrintsTheVersionTextOfOrder7)
     EXPECT_EQ(sim.receivedOrders(), (std::vector<int> {7, 7}));
 }
 
-INSTANTIATE_TEST_SUITE_P(Links, Identify, ::testing::Values(Via::PtyPath, Via::ComNumber, Via::Tcp),
-                         [](const ::testing::TestParamInfo<Via> &i) {
-                             return std::string(i.param == Via::PtyPath     ? "PtyPath"
-                                                : i.param == Via::ComNumber ? "ComNumber"
-                                                                            : "Tcp");
-                         });
+INSTANTIATE_TEST_SUITE_P(Links, Identify, ::testing::Values(Via::PtyPath, Via::ComNumber, Via::Tcp), [](const auto &i) {
+    return std::string(i.param == Via::PtyPath ? "PtyPath" : i.param == Via::ComNumber ? "ComNumber" : "Tcp");
+});
 
 // Reply faults of the simulator: a missing or short version text is a line
 // failure, one in two pieces is whole; bytes too many fail on a serial line
 // and are dropped over TCP, as in the programs' line check.
-class IdentifyFaults : public ::testing::TestWithParam<Via> {};
-
-TEST_P(IdentifyFaults, MissingOrShortReplyExitsWith1)
+TEST(Veltra, IdentifyWithAMissingOrShortReplyExitsWith1)
 {
-    const bool tcp = GetParam() == Via::Tcp;
     const struct {
         const char *fault;
+        bool tcp;
         int status;
-    } cases[] = {{"noreply:order=7", 1}, {"short:bytes=20", 1}, {"split:ms=100", 0}, {"long:bytes=8", tcp ? 0 : 1}};
+    } cases[] = {{"noreply:order=7", false, 1},
+                 {"short:bytes=20", true, 1},
+                 {"split:ms=100", false, 0},
+                 {"long:bytes=8", false, 1},
+                 {"long:bytes=8", true, 0}};
     for (const auto &c : cases) {
-        SimProcess sim({"--version-text", kVersion, "--fault", c.fault});
+        SimProcess sim({"--version-text", kVersion, "--fault", c.fault}, c.tcp, !c.tcp);
         ASSERT_TRUE(sim.ok());
-        const std::string link = GetParam() == Via::Tcp ? "tcp:127.0.0.1:" + std::to_string(sim.tcpPort) : sim.ptyLink;
+        const std::string link = c.tcp ? "tcp:127.0.0.1:" + std::to_string(sim.tcpPort) : sim.ptyLink;
         std::string out;
         EXPECT_EQ(Veltra({"identify", "--link", link}, &out), c.status) << c.fault << "\n" << out;
         EXPECT_EQ(out, c.status ? "veltra: identify: no version text (order 7) came from the sensor on " + link + "\n"
@@ -95,11 +94,6 @@ TEST_P(IdentifyFaults, MissingOrShortReplyExitsWith1)
             << c.fault;
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Links, IdentifyFaults, ::testing::Values(Via::PtyPath, Via::Tcp),
-                         [](const ::testing::TestParamInfo<Via> &i) {
-                             return std::string(i.param == Via::Tcp ? "Tcp" : "Pty");
-                         });
 
 TEST(Veltra, UsageErrorsExitWith2AndSayWhat)
 {

@@ -1,5 +1,7 @@
 // The request/reply exchange and the line check against the simulator, over
-// a pseudo-terminal and over loopback TCP, including its faults.
+// a pseudo-terminal and over loopback TCP: stale and late replies, a server
+// that closes, no sensor, a nested request. (Short, long, split and
+// wrong-echo replies are rows of e2e_fault_matrix for every program.)
 #include "link.h"
 #include "packet.h"
 #include "rt_com.h"
@@ -82,22 +84,6 @@ TEST_F(Link, LineCheckAndExchangesOverBothTransports)
     }
 }
 
-// Over the serial line 35 bytes fail after the time-out, 37 bytes are read
-// and fail the exchange, and a reply in two pieces is taken whole.
-TEST_F(Link, ShortLongAndSplitRepliesOverTheSerialLine)
-{
-    for (auto [fault, result] :
-         {std::pair {"short:bytes=35:order=3", 1}, {"long:bytes=1:order=3", -1}, {"split:ms=100", 0}}) {
-        SimProcess sim({"--fault", fault});
-        open(sim, false);
-        request(ORDER_GET_PARA);
-        EXPECT_EQ(bytesToRead, result) << fault;
-        GetRxBufPara();
-        EXPECT_TRUE(result != 0 || pp[1] == ORDER_GET_PARA);
-        CloseLink();
-    }
-}
-
 // Over TCP: the echo to a parameter write is not read by the program and is
 // never taken for the reply to the next request, which comes in pieces; no
 // reply times out; a server close is reported and ends the connection.
@@ -154,28 +140,6 @@ TEST_F(Link, NoSensorGivesTheErrorTexts)
     EXPECT_STREQ(TcpErrorText(-21), "Connection to server failed");
     EXPECT_STREQ(ComErrorText(-4), "Unknown I/0 error");
     EXPECT_STREQ(ComErrorText(-8), "RS-232 error!");
-}
-
-// A data-frame reply that does not carry the sync word and the order sent
-// (a late answer to another request) counts as a failed exchange; parameter
-// replies are left to their callers' echo checks.
-TEST_F(Link, DataRepliesWithoutTheirEchoFail)
-{
-    for (bool tcp : {false, true}) {
-        SCOPED_TRACE(tcp ? "tcp" : "pty");
-        SimProcess sim({"--fault", "badecho:order=5:nth=1", "--fault", "badecho:word=7:order=19:nth=1", "--fault",
-                        "badecho:order=3:nth=1"});
-        open(sim, tcp);
-        for (uint16_t o : {ORDER_GET_DATA, ORDER_GET_RECDATA}) {
-            request(o);
-            EXPECT_NE(bytesToRead, 0) << o;
-            request(o); // the next answer carries its echo again
-            EXPECT_EQ(bytesToRead, 0) << o;
-        }
-        request(ORDER_GET_PARA);
-        EXPECT_EQ(bytesToRead, 0);
-        CloseLink();
-    }
 }
 
 // A request made from inside the wait of another exchange (a callback run

@@ -1,5 +1,5 @@
-// The loader's telegram, answer checks, backup file reading, firmware file
-// splitting and the boot text watcher.
+// The loader's telegram, answer checks, backup file reading and firmware file
+// splitting (the boot text watcher is a fuzz target, checked against a model).
 #include "loaderdata.h"
 #include "telegram.h"
 
@@ -125,16 +125,11 @@ TEST(BackupFile, ReadsExactly3328NumbersOrNothing)
     ASSERT_TRUE(ParseBackup(backupText(ramp), image, &why)) << why;
     for (int i = 0; i < kImageWords; ++i)
         ASSERT_EQ(image[i], ramp(i)) << i;
-    // Padded fields, LF line ends and the extreme values read the same.
-    std::string padded;
-    for (int i = 0; i < kImageWords; ++i) {
-        char f[16];
-        std::snprintf(f, sizeof f, "%10u%s", i == 0 ? 65535u : ramp(i), i % 13 == 12 ? "\n" : "\t");
-        padded += f;
-    }
+    // Padded fields, LF line ends and the largest value read the same.
+    std::string padded = backupText(ramp, "   ", "\n");
+    padded.replace(0, padded.find(' '), "65535");
     ASSERT_TRUE(ParseBackup(padded, image, &why)) << why;
     EXPECT_EQ(image[0], 65535);
-    EXPECT_EQ(image[kImageWords - 1], ramp(kImageWords - 1));
 
     std::string missing = backupText(ramp);
     missing.erase(missing.find_last_of('\t')); // drops the last number and line end
@@ -173,36 +168,4 @@ TEST(FirmwareFile, LinesWithoutTheirEndsAndRefusedFiles)
     EXPECT_FALSE(SplitFirmwareLines("S0\n" + std::string(1001, 'S') + "\r\n", kMaxFirmwareLine, &lines, &why));
     EXPECT_NE(why.find("Line 2"), std::string::npos) << why;
     EXPECT_FALSE(SplitFirmwareLines(std::string("S1\0\n", 4), kMaxFirmwareLine, &lines, &why));
-}
-
-TEST(BootText, TextsAreFoundInPiecesAfterLongTextAndAcrossNuls)
-{
-    const std::string prompt = kBootPrompt;
-    // The prompt one character a read, after kilobytes of other text.
-    BootTextWatcher w;
-    w.add(std::string(10000, 'x').data(), 10000);
-    for (char c : prompt) {
-        EXPECT_FALSE(w.promptSeen());
-        w.add(&c, 1);
-    }
-    EXPECT_TRUE(w.promptSeen());
-    EXPECT_LE(w.size(), BootTextWatcher::kCapacity);
-
-    // NULs inside and around a text are dropped, not an end of the search.
-    w.clear();
-    const std::string withNuls =
-        std::string("junk\0\0Application started ", 27) + std::string("\0", 1) + "from address 0x00A4\r\n";
-    EXPECT_EQ(w.add(withNuls.data(), static_cast<int>(withNuls.size())),
-              "junkApplication started from address 0x00A4\r\n");
-    EXPECT_TRUE(w.successSeen());
-    EXPECT_FALSE(w.errorSeen());
-
-    // One read far larger than the window: a text at its start still counts,
-    // and the success and error of one read are both seen.
-    w.clear();
-    std::string big = "\r\nError # 02\r\n" + std::string(9000, '.') + kBootSuccess;
-    w.add(big.data(), static_cast<int>(big.size()));
-    EXPECT_TRUE(w.errorSeen());
-    EXPECT_TRUE(w.successSeen());
-    EXPECT_FALSE(w.promptSeen());
 }

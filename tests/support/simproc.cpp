@@ -16,29 +16,34 @@
 
 namespace {
 
-// Reads lines from fd until pred says stop or the deadline passes.
-bool readLines(int fd, double seconds, const std::function<bool(const std::string &)> &pred)
+// Starts argv[0] with the arguments and environment additions, its standard
+// output (and error, with bothStreams) into a pipe whose read end is *out.
+pid_t spawn(std::vector<std::string> args, const std::vector<std::string> &env, bool bothStreams, int *out)
 {
-    std::string buf;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(seconds * 1000));
-    while (std::chrono::steady_clock::now() < end) {
-        pollfd p {fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0)
-            continue;
-        char chunk[256];
-        const ssize_t n = read(fd, chunk, sizeof chunk);
-        if (n <= 0)
-            return false;
-        buf.append(chunk, static_cast<size_t>(n));
-        size_t nl;
-        while ((nl = buf.find('\n')) != std::string::npos) {
-            const std::string line = buf.substr(0, nl);
-            buf.erase(0, nl + 1);
-            if (pred(line))
-                return true;
-        }
+    int p[2];
+    if (pipe(p) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(p[1], 1);
+        if (bothStreams)
+            dup2(p[1], 2);
+        close(p[0]);
+        close(p[1]);
+        for (const auto &e : env)
+            putenv(strdup(e.c_str()));
+        std::vector<char *> argv;
+        for (auto &a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
     }
-    return false;
+    close(p[1]);
+    if (child < 0)
+        close(p[0]);
+    *out = p[0];
+    return child;
 }
 
 } // namespace
@@ -95,34 +100,31 @@ SimProcess::SimProcess(const std::vector<std::string> &extraArgs, bool tcp, bool
         args.push_back(ptyLink);
     }
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());
-    int out[2];
-    if (pipe(out) != 0)
+    int out = -1;
+    pid = spawn(args, {}, false, &out);
+    if (pid <= 0)
         return;
-    pid = fork();
-    if (pid == 0) {
-        dup2(out[1], 1);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char *> argv;
-        for (auto &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+    // The ports it listens on, one line each, within ten seconds.
+    std::string buf;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < end && ((tcp && tcpPort <= 0) || (pty && ptyDevice.empty()))) {
+        pollfd p {out, POLLIN, 0};
+        char chunk[256];
+        const ssize_t n = poll(&p, 1, 50) > 0 ? read(out, chunk, sizeof chunk) : 0;
+        if (n < 0 || (n == 0 && p.revents != 0)) // an error, or the end of its output
+            break;
+        buf.append(chunk, static_cast<size_t>(n));
+        for (size_t nl; (nl = buf.find('\n')) != std::string::npos; buf.erase(0, nl + 1)) {
+            if (buf.rfind("TCP ", 0) == 0)
+                tcpPort = std::atoi(buf.c_str() + 4);
+            else if (buf.rfind("PTY ", 0) == 0)
+                ptyDevice = buf.substr(4, nl - 4);
+        }
     }
-    close(out[1]);
-    const bool wantTcp = tcp, wantPty = pty;
-    readLines(out[0], 10.0, [&](const std::string &line) {
-        if (line.rfind("TCP ", 0) == 0)
-            tcpPort = std::atoi(line.c_str() + 4);
-        else if (line.rfind("PTY ", 0) == 0)
-            ptyDevice = line.substr(4);
-        return (!wantTcp || tcpPort > 0) && (!wantPty || !ptyDevice.empty());
-    });
     if (!pty)
         ptyLink.clear();
     // Keep draining the simulator's output so that it never blocks on a full pipe.
-    std::thread([fd = out[0]] {
+    std::thread([fd = out] {
         char sink[256];
         while (read(fd, sink, sizeof sink) > 0) {
         }
@@ -136,16 +138,13 @@ void SimProcess::stop()
         return;
     kill(pid, SIGTERM);
     int status = 0;
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid, &status, WNOHANG) == pid) {
+    for (int i = 0; i < 100 && pid > 0; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
             pid = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    pid = -1;
+    killHard();
 }
 
 void SimProcess::killHard()
@@ -164,8 +163,7 @@ std::vector<std::string> SimProcess::logLines() const
 {
     std::vector<std::string> out;
     std::ifstream in(logPath);
-    std::string line;
-    while (std::getline(in, line))
+    for (std::string line; std::getline(in, line);)
         out.push_back(line);
     return out;
 }
@@ -208,27 +206,12 @@ int RunProgramWatched(const std::string &path, const std::vector<std::string> &a
                       const std::vector<std::string> &env, double timeoutSeconds, std::string *output,
                       const std::function<void(const std::string &line)> &onLine)
 {
-    int out[2];
-    if (pipe(out) != 0)
+    std::vector<std::string> all = {path};
+    all.insert(all.end(), args.begin(), args.end());
+    int out = -1;
+    const pid_t child = spawn(all, env, true, &out);
+    if (child <= 0)
         return -1;
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], 1);
-        dup2(out[1], 2);
-        close(out[0]);
-        close(out[1]);
-        for (const auto &e : env)
-            putenv(strdup(e.c_str()));
-        std::vector<std::string> all = {path};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char *> argv;
-        for (auto &a : all)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
     std::string text;
     size_t seen = 0; // text before this offset has been handed to onLine
     int status = 0;
@@ -236,10 +219,10 @@ int RunProgramWatched(const std::string &path, const std::vector<std::string> &a
     const auto end =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(static_cast<int>(timeoutSeconds * 1000));
     while (std::chrono::steady_clock::now() < end) {
-        pollfd p {out[0], POLLIN, 0};
+        pollfd p {out, POLLIN, 0};
         if (poll(&p, 1, 50) > 0) {
             char chunk[4096];
-            const ssize_t n = read(out[0], chunk, sizeof chunk);
+            const ssize_t n = read(out, chunk, sizeof chunk);
             if (n > 0) {
                 text.append(chunk, static_cast<size_t>(n));
                 // Whole lines go to the observer while the program still runs.
@@ -257,12 +240,12 @@ int RunProgramWatched(const std::string &path, const std::vector<std::string> &a
         waitpid(child, &status, 0);
     }
     // Whatever is left in the pipe.
-    fcntl(out[0], F_SETFL, O_NONBLOCK);
+    fcntl(out, F_SETFL, O_NONBLOCK);
     char chunk[4096];
     ssize_t n;
-    while ((n = read(out[0], chunk, sizeof chunk)) > 0)
+    while ((n = read(out, chunk, sizeof chunk)) > 0)
         text.append(chunk, static_cast<size_t>(n));
-    close(out[0]);
+    close(out);
     if (output)
         *output = text;
     if (!exited)

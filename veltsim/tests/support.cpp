@@ -1,8 +1,5 @@
 #include "support.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace veltsim::test {
 
 Bytes telegram(uint16_t order, std::initializer_list<uint16_t> payload) {
@@ -42,22 +39,6 @@ Bytes sentBytes(const Outbox& out) {
   Bytes all;
   for (const auto& e : out.emissions) all.insert(all.end(), e.bytes.begin(), e.bytes.end());
   return all;
-}
-
-std::string run(const std::string& command) {
-  std::string out;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return out;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  return pclose(p) == 0 ? out : std::string();
-}
-
-std::string tempDir() {
-  char pattern[] = "/tmp/veltsim-test-XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  return dir ? dir : "/tmp";
 }
 
 }  // namespace veltsim::test

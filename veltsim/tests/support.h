@@ -22,9 +22,5 @@ Sensor makeSensor(double r = 0.9, double g = 0.9, double b = 0.9, double tempera
 Bytes ask(Sensor& sensor, const Bytes& request, double now = 0);
 // All data bytes a Device sent, concatenated, and the emissions for inspection.
 Bytes sentBytes(const Outbox& out);
-// Output of a shell command; empty on failure.
-std::string run(const std::string& command);
-// A fresh temporary directory.
-std::string tempDir();
 
 }  // namespace veltsim::test

@@ -1,12 +1,10 @@
-// The device around the sensor: reassembly, boot mode, faults, state file.
+// The device around the sensor: reassembly, boot mode, faults, line pacing.
 #include <algorithm>
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <random>
 
 #include "pacer.h"
-#include "statefile.h"
 #include "support.h"
 
 using namespace veltsim;
@@ -102,50 +100,6 @@ TEST(Device, TelegramsInPiecesAreReassembledAndLogged) {
   EXPECT_TRUE(logged(rig.send(rig.tcp, telegram(7), 2.2), "\"dir\":\"tx\",\"order\":7"));
 }
 
-TEST(Device, FirmwareUpdateThroughTheBootFirmware) {
-  Rig rig;
-  Outbox out = rig.send(rig.pty, telegram(JumpBoot), 1.0);
-  EXPECT_EQ(sentBytes(out), wordsToBytes(std::vector<uint16_t>{0xAA, 0xBB, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                                               0, 0, 0, 0, 0}));
-  EXPECT_TRUE(rig.device.bootMode());
-  EXPECT_EQ(rig.device.baud(rig.pty), 115200);
-  EXPECT_EQ(text(rig.tick(1.2)), "");
-  EXPECT_EQ(text(rig.tick(1.6)), kPrompt);
-  // Telegrams on the other line are not for the boot firmware.
-  EXPECT_TRUE(rig.send(rig.tcp, telegram(GetVersion), 1.7).emissions.empty());
-  out = rig.send(rig.pty, kFirmware.substr(0, 30), 2.0);
-  EXPECT_TRUE(logged(out, "\"type\":\"S0\""));
-  out = rig.send(rig.pty, kFirmware.substr(30), 2.1);
-  EXPECT_EQ(text(out), kStarted);
-  ASSERT_TRUE(out.firmware);
-  const auto flat = out.firmware->flatten();
-  ASSERT_TRUE(flat);
-  EXPECT_EQ(flat->size(), 16u);
-  EXPECT_EQ(flat->back(), 0x0F);
-  EXPECT_FALSE(rig.device.bootMode());
-  EXPECT_EQ(rig.sensor.versionText(), "HI");
-  EXPECT_EQ(text(rig.send(rig.pty, telegram(GetVersion), 3)).substr(0, 3), std::string("HI\0", 3));
-}
-
-// Records at both ends of the address space are accepted as two segments:
-// the image is never laid out flat on the way.
-TEST(Device, FirmwareAtBothEndsOfTheAddressSpaceStaysInSegments) {
-  Rig rig;
-  rig.send(rig.pty, telegram(JumpBoot), 1.0);
-  rig.tick(1.6);
-  const Outbox out = rig.send(rig.pty,
-                              "S30900000000DEADBEEFBE\r\n"
-                              "S309FFFFFF00CAFEBABEB9\r\n"
-                              "S70500000000FA\r\n",
-                              2.0);
-  EXPECT_EQ(text(out), kStarted);
-  ASSERT_TRUE(out.firmware);
-  EXPECT_EQ(out.firmware->size(), 8u);
-  EXPECT_EQ(out.firmware->segments().size(), 2u);
-  EXPECT_EQ(out.firmware->span(), 0xFFFFFF04ull);
-  EXPECT_FALSE(out.firmware->flatten());
-}
-
 TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
   BootSettings boot;
   boot.flashSecondsPerRecord = 0.01;
@@ -169,9 +123,6 @@ TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
   EXPECT_EQ(text(rig.tick(1.05)), kStarted);
 }
 
-// Boot-mode scripts: at each time the jump order ("JUMP"), text for the boot
-// firmware, or nothing (a tick); then the text answered (" +fw" when a firmware
-// image was taken) and a log fragment. Every script ends back in the application.
 // Other text and NULs around the boot messages, for the loader's text watcher.
 TEST(Device, BootTextFaultsSurroundTheMessages) {
   Rig rig({"boottext:bytes=100", "bootnul"});
@@ -188,6 +139,9 @@ TEST(Device, BootTextFaultsSurroundTheMessages) {
   EXPECT_EQ(error.substr(102, kError.size()), kError);
 }
 
+// Boot-mode scripts: at each time the jump order ("JUMP"), text for the boot
+// firmware, or nothing (a tick); then the text answered (" +fw" when a firmware
+// image was taken) and a log fragment. Every script ends back in the application.
 TEST(Device, BootModeFailuresAndFaults) {
   struct Step {
     double at;
@@ -201,6 +155,12 @@ TEST(Device, BootModeFailuresAndFaults) {
       wordsToBytes(std::vector<uint16_t>{0xAA, 0xBB, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   const std::string jumped(jump.begin(), jump.end());
   const Script scripts[] = {
+      {{},  // an update; the header becomes the version text
+       {{1.0, "JUMP", jumped, ""},
+        {1.2, "", "", ""},
+        {1.6, "", kPrompt, ""},
+        {2.0, kFirmware.substr(0, 30), "", "\"type\":\"S0\""},
+        {2.1, kFirmware.substr(30), kStarted + " +fw", ""}}},
       {{},
        {{0, "JUMP", jumped, ""},
         {1, "", kPrompt, ""},  // a bad checksum
@@ -225,18 +185,23 @@ TEST(Device, BootModeFailuresAndFaults) {
                                               : rig.send(rig.pty, step.input, step.at);
       EXPECT_EQ(text(out) + (out.firmware ? " +fw" : ""), step.output) << step.at;
       EXPECT_TRUE(step.log.empty() || logged(out, step.log)) << step.log;
+      if (out.firmware) {
+        EXPECT_EQ(out.firmware->flatten()->back(), 0x0F);
+      }
+      if (step.input == "JUMP" && !step.output.empty()) {
+        EXPECT_EQ(rig.device.baud(rig.pty), 115200);
+        // Telegrams on the other line are not for the boot firmware.
+        EXPECT_TRUE(rig.send(rig.tcp, telegram(GetVersion), step.at).emissions.empty());
+      }
     }
     EXPECT_FALSE(rig.device.bootMode());
+    if (&script == &scripts[0]) {  // the header is the new version text
+      EXPECT_EQ(text(rig.send(rig.pty, telegram(GetVersion), 3)).substr(0, 3), std::string("HI\0", 3));
+    }
   }
 }
 
 // ---- faults ----
-
-TEST(Faults, MalformedRulesAreRejected) {
-  std::string error;
-  for (const char* bad : {"short", "bogus", "delay:ms=x", "delay:ms=5:foo=1"})  // short needs bytes=
-    EXPECT_FALSE(parseFault(bad, &error)) << bad;
-}
 
 // Each reply fault changes only the replies it names. A reply is summed up as
 // its pieces ("size" or "size@delay ms"), "#" and the echoed word, the last
@@ -276,90 +241,12 @@ TEST(Faults, ReplyFaults) {
   }
 }
 
-// alter changes one word of the replies it names and nothing else: one
-// entry of a table reply, the word + 1 or the given value.
-TEST(Faults, AlterChangesOneWordOfALongReply) {
+// Malformed rules are refused (alter itself is driven in e2e_tempcomp_faults).
+TEST(Faults, MalformedRulesAreRefused) {
   std::string error;
-  EXPECT_FALSE(parseFault("alter", &error));  // needs word=
-  EXPECT_FALSE(parseFault("alter:word=1:value=70000", &error));
-  Rig clean;
-  const std::vector<uint16_t> blue = words(sentBytes(clean.send(clean.tcp, telegram(GetTempCfBlue))));
-  const std::vector<uint16_t> root = words(sentBytes(clean.send(clean.tcp, telegram(GetRootTable, {128}))));
-  const Bytes red = sentBytes(clean.send(clean.tcp, telegram(GetTempCfRed)));
-  ASSERT_EQ(blue.size(), 100u);
-  ASSERT_EQ(root.size(), 128u);
-
-  Rig rig(
-      {"alter:word=99:order=46:nth=2", "alter:word=127:order=51:value=0x1234", "alter:word=500:order=44"});
-  EXPECT_EQ(words(sentBytes(rig.send(rig.tcp, telegram(GetTempCfBlue)))), blue);  // the first is not named
-  std::vector<uint16_t> want = blue;
-  want[99] = static_cast<uint16_t>(blue[99] + 1);
-  const Outbox altered = rig.send(rig.tcp, telegram(GetTempCfBlue));
-  EXPECT_EQ(words(sentBytes(altered)), want);
-  EXPECT_TRUE(logged(altered, "\"event\":\"fault\""));
-  want = root;
-  want[127] = 0x1234;
-  EXPECT_EQ(words(sentBytes(rig.send(rig.tcp, telegram(GetRootTable, {128})))), want);
-  EXPECT_EQ(sentBytes(rig.send(rig.tcp, telegram(GetTempCfRed))), red);  // no word 500: unchanged
-}
-
-TEST(Faults, CloseTcpAfterNTelegramsOnEachConnection) {
-  Rig rig({"close:after=2"});
-  for (int connection = 1; connection <= 2; ++connection) {
-    EXPECT_EQ(rig.send(rig.tcp, telegram(GetVersion)).emissions.size(), 1u);
-    const Outbox out = rig.send(rig.tcp, telegram(GetVersion));
-    ASSERT_EQ(out.emissions.size(), 2u);
-    EXPECT_EQ(out.emissions[1].kind, Emission::Close);
-    rig.device.connected(rig.tcp, connection);
-  }
-  for (int i = 0; i < 3; ++i)
-    EXPECT_EQ(rig.send(rig.pty, telegram(GetVersion)).emissions.size(), 1u);  // not the pty
-}
-
-// ---- state ----
-
-TEST(State, EepromWritesAskForASaveAndSurviveARestart) {
-  Rig rig;
-  rig.send(rig.tcp, telegram(SetPara, {654, 0, 32}));
-  EXPECT_FALSE(rig.send(rig.tcp, telegram(GetPara)).saveState);
-  EXPECT_TRUE(rig.send(rig.tcp, telegram(SaveEeprom)).saveState);
-  EXPECT_TRUE(rig.send(rig.tcp, telegram(SetCalibCf, {1000, 1001, 1002})).saveState);
-  rig.send(rig.tcp, telegram(SetPara, {111}));  // RAM only
-  rig.sensor.setVersionText("SAVED V1");
-  const std::string saved = saveState(rig.sensor);
-
-  Sensor fresh = makeSensor();
-  std::string error;
-  ASSERT_TRUE(loadState(fresh, saved, &error)) << error;
-  EXPECT_EQ(fresh.versionText(), "SAVED V1");
-  EXPECT_EQ(fresh.ram().param(Power), 111);
-  EXPECT_EQ(words(ask(fresh, telegram(LoadEeprom)))[2], 654);
-  EXPECT_EQ(words(ask(fresh, telegram(GetCalibCf)))[4], 1002);
-  EXPECT_FALSE(loadState(fresh, "something else\n", &error));
-}
-
-// Never crashes on any input: random telegrams with every order value and random
-// boot text, under the sanitizers in CI.
-TEST(Device, SurvivesRandomInput) {
-  Rig rig({"split:ms=1", "long:bytes=3:nth=5"});
-  std::mt19937 rng(42);
-  double t = 0;
-  for (int i = 0; i < 4000; ++i) {
-    t += 0.01;
-    Bytes b = telegram(static_cast<uint16_t>(rng() % 256));
-    for (size_t k = 4; k < b.size(); ++k) b[k] = static_cast<uint8_t>(rng());
-    if (i % 50 == 0) b = telegram(JumpBoot);
-    if (rig.device.bootMode()) {
-      const char alphabet[] = "S0123456789ABCDEFx\r\n";
-      b.resize(40);
-      for (auto& c : b) c = static_cast<uint8_t>(alphabet[rng() % (sizeof alphabet - 1)]);
-    }
-    const size_t cut = rng() % b.size();
-    rig.send(rig.pty, Bytes(b.begin(), b.begin() + static_cast<long>(cut)), t);
-    rig.send(rig.pty, Bytes(b.begin() + static_cast<long>(cut), b.end()), t);
-    rig.tick(t);
-  }
-  EXPECT_EQ(rig.sensor.ram().packet.size(), 202u);
+  for (const char* bad :
+       {"short", "bogus", "delay:ms=x", "delay:ms=5:foo=1", "alter", "alter:word=1:value=70000"})
+    EXPECT_FALSE(parseFault(bad, &error)) << bad;
 }
 
 // A line paced at 19200 baud: 36 bytes handed over at once need 36 byte
@@ -381,7 +268,7 @@ TEST(Pacer, BytesPassAtTheWireRateAndAnIdleLineSavesNothing) {
   line.start(10);  // ten seconds later
   EXPECT_EQ(line.allowance(10, kBaud), 0u);
   EXPECT_EQ(line.allowance(10 + 5 * kByte, kBaud), 5u);
-  line.start(10.5);  // still running: the earlier start holds
+  line.start(10.5);                              // still running: the earlier start holds
   EXPECT_EQ(line.allowance(10.5, kBaud), 960u);  // a late reader finds what has arrived
   line.consume(960, kBaud);
   EXPECT_EQ(line.allowance(10.5, kBaud), 0u);

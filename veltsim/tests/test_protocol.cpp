@@ -88,46 +88,39 @@ TEST(Protocol, DataFrameLayout) {
   }
 }
 
-TEST(Protocol, CompensationTablesAre200Bytes) {
+// Compensation tables go up in 10 blocks of 10 words and come back as 200
+// bytes; the root table in 32 blocks of 8 words, read back as two halves of
+// 256 bytes. Each loaded table is marked; order 43 clears the marks.
+TEST(Protocol, TablesGoUpInBlocksAndComeBackWhole) {
   Sensor s = makeSensor();
-  ask(s, telegram(TempCompStart));
-  for (uint16_t ch = 0; ch < 3; ++ch)
-    for (uint16_t b = 0; b < 10; ++b) {
-      std::vector<uint16_t> w{kSync, static_cast<uint16_t>(SetTempCfRed + ch), b};
-      for (uint16_t i = 0; i < 10; ++i) w.push_back(static_cast<uint16_t>(1000 * (ch + 1) + 10 * b + i));
+  const auto root = standardRootTable();
+  const auto upload = [&](uint16_t order, uint16_t blocks, int perBlock, auto value) {
+    for (uint16_t b = 0; b < blocks; ++b) {
+      std::vector<uint16_t> w{kSync, order, b};
+      for (int i = 0; i < perBlock; ++i) w.push_back(static_cast<uint16_t>(value(b * perBlock + i)));
       w.resize(18, 0);
       EXPECT_TRUE(ask(s, wordsToBytes(w)).empty());
     }
-  const Bytes red = ask(s, telegram(GetTempCfRed));
-  ASSERT_EQ(red.size(), 200u);
+  };
+  ask(s, telegram(TempCompStart));
+  for (uint16_t ch = 0; ch < 3; ++ch)
+    upload(static_cast<uint16_t>(SetTempCfRed + ch), 10, 10, [&](int i) { return 1000 * (ch + 1) + i; });
+  upload(SetRootTable, 32, 8, [&](int i) { return root[i] + 1; });
+  const Bytes red = ask(s, telegram(GetTempCfRed)), blue = ask(s, telegram(GetTempCfBlue));
+  ASSERT_TRUE(red.size() == 200u && blue.size() == 200u);
   EXPECT_EQ(Bytes(red.begin(), red.begin() + 6), hex("03E8 03E9 03EA"));  // 1000, 1001, 1002
   EXPECT_EQ(Bytes(red.end() - 2, red.end()), hex("044B"));                // 1099
-  const Bytes blue = ask(s, telegram(GetTempCfBlue));
-  EXPECT_EQ(Bytes(blue.begin(), blue.begin() + 2), hex("0BB8"));  // 3000
-  EXPECT_EQ(Bytes(blue.end() - 2, blue.end()), hex("0C1B"));      // 3099
+  EXPECT_EQ(Bytes(blue.begin(), blue.begin() + 2), hex("0BB8"));          // 3000
+  EXPECT_EQ(Bytes(blue.end() - 2, blue.end()), hex("0C1B"));              // 3099
   EXPECT_EQ(words(ask(s, telegram(GetTempCfGreen)))[50], 2050);
-  EXPECT_EQ(s.ram().loaded, LoadedRed | LoadedGreen | LoadedBlue);
-  ask(s, telegram(TempCompStart));
-  EXPECT_EQ(s.ram().loaded, 0);
-}
-
-TEST(Protocol, RootTableHalvesAre256Bytes) {
-  Sensor s = makeSensor();
-  const auto root = standardRootTable();
-  for (uint16_t b = 0; b < 32; ++b) {
-    std::vector<uint16_t> w{kSync, SetRootTable, b};
-    for (int i = 0; i < 8; ++i) w.push_back(static_cast<uint16_t>(root[b * 8 + i] + 1));
-    w.resize(18, 0);
-    EXPECT_TRUE(ask(s, wordsToBytes(w)).empty());
-  }
-  const Bytes low = ask(s, telegram(GetRootTable, {0}));
-  ASSERT_EQ(low.size(), 256u);
+  const Bytes low = ask(s, telegram(GetRootTable, {0})), high = ask(s, telegram(GetRootTable, {128}));
+  ASSERT_TRUE(low.size() == 256u && high.size() == 256u);
   // Cube-root table: entries 0..3 are 0, 2519, 3174, 3634 (here each + 1); entry 255 is 15979.
   EXPECT_EQ(Bytes(low.begin(), low.begin() + 8), hex("0001 09D8 0C67 0E33"));
-  const Bytes high = ask(s, telegram(GetRootTable, {128}));
-  ASSERT_EQ(high.size(), 256u);
   EXPECT_EQ(Bytes(high.end() - 2, high.end()), hex("3E6C"));
-  EXPECT_TRUE(s.ram().loaded & LoadedRoot);
+  EXPECT_EQ(s.ram().loaded, LoadedRed | LoadedGreen | LoadedBlue | LoadedRoot);
+  ask(s, telegram(TempCompStart));
+  EXPECT_EQ(s.ram().loaded & (LoadedRed | LoadedGreen | LoadedBlue), 0);
 }
 
 // The loader's backup of 256 blocks, restored into another sensor, carries the
