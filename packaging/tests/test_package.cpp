@@ -14,7 +14,6 @@
 #include <fstream>
 #include <iostream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -121,9 +120,6 @@ TEST(Lintian, ReportsNoErrors)
     std::string out;
     const int rc = RunProgram("/usr/bin/lintian", {"--fail-on", "error", Deb()}, {}, 100, &out);
     EXPECT_EQ(rc, 0) << out;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_NE(line.rfind("E: ", 0), 0u) << line;
     // Warnings may stay; show them in the test's log.
     std::cout << out;
 }
@@ -145,17 +141,16 @@ TEST(Install, UnderAPrefixOfItsOwn)
         EXPECT_EQ(::access((bin / exe).c_str(), X_OK), 0) << exe;
         EXPECT_TRUE(fs::is_regular_file(prefix / "share/man/man1" / (std::string(exe) + ".1.gz"))) << exe;
     }
+    const fs::path icon = prefix / "share/icons/hicolor/scalable/apps/veltra.svg";
+    EXPECT_TRUE(fs::is_regular_file(icon) && fs::is_regular_file(bin / "brand_01.png"));
     for (const char *p : kPrograms) {
         EXPECT_TRUE(fs::is_regular_file(bin / (std::string(p) + ".uir"))) << p;
         const fs::path entry = prefix / "share/applications" / DesktopEntry(p);
         const std::string text = ReadTextFile(entry.string());
-        EXPECT_TRUE(Has(text, "\nExec=" + (bin / p).string() + "\n")) << text;
-        const fs::path icon = prefix / "share/icons/hicolor/scalable/apps/veltra.svg";
-        EXPECT_TRUE(Has(text, "\nIcon=" + icon.string() + "\n")) << text;
-        EXPECT_TRUE(fs::is_regular_file(icon));
+        EXPECT_TRUE(Has(text, "\nExec=" + (bin / p).string() + "\n") && Has(text, "\nIcon=" + icon.string() + "\n"))
+            << text;
         EXPECT_EQ(RunProgram("/usr/bin/desktop-file-validate", {entry.string()}, {}, 60, &out), 0) << out;
     }
-    EXPECT_TRUE(fs::is_regular_file(bin / "brand_01.png"));
     EXPECT_FALSE(fs::exists(prefix / "lib"));
 
     // The installed main program finds its panels and bitmaps beside it.
@@ -218,9 +213,7 @@ TEST_P(ProgramRun, FromTheUnpackedPackage)
                     "VELTRA_COM1=" + (home / "no-such-tty").string(), "QT_QPA_PLATFORM=offscreen"},
                    60, &out);
     EXPECT_EQ(rc, 0) << out;
-    struct stat st {};
-    ASSERT_EQ(::stat(shot.c_str(), &st), 0) << out;
-    EXPECT_GT(st.st_size, 1000) << out;
+    EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 1000u) << out;
     // The program directory is as it was unpacked.
     EXPECT_EQ(FilesUnder(root), before);
     EXPECT_TRUE(fs::is_directory(home / "data/veltra")) << out;

@@ -159,9 +159,6 @@ TEST_F(TcpTest, ReadWaitsOnlyUntilItsTimeOut)
     const auto took = std::chrono::steady_clock::now() - start;
     EXPECT_GE(took, 75ms);
     EXPECT_LT(took, 1s);
-    EXPECT_EQ(ClientTCPRead(h, buf, 0, 80), 0);
-    EXPECT_EQ(ClientTCPRead(h, nullptr, 4, 80), kTCP_InvalidParameter);
-    EXPECT_EQ(ClientTCPWrite(h, "x", 1, 1000), 1);
     EXPECT_EQ(DisconnectFromTCPServer(h), 0);
 }
 
