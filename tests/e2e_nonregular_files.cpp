@@ -16,11 +16,11 @@ namespace {
 // dims the buttons would be ignored.
 std::string runCase(const std::string &dir, const std::string &path, const char *button)
 {
-    const std::string script = "set P SelectFILE 1\nfile " + path + " existing\nclick P " + button + "\nquit 0\n";
     std::string out;
-    const int code = RunProgram(InstallCopy("Veltv61", dir), {"--ui-script", WriteTextFile(dir + "/s.txt", script)},
-                                {"QT_QPA_PLATFORM=offscreen", "VELTRA_COM1=/nonexistent/tty"}, 60, &out);
-    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(RunScriptIn("Veltv61", dir, nullptr,
+                          "set P SelectFILE 1\nfile " + path + " existing\nclick P " + button + "\nquit 0\n", &out),
+              0)
+        << out;
     return out;
 }
 

@@ -3,6 +3,7 @@
 // with the frames the sensor sent, the counters and time displays, the
 // choice of the record file, failed writes and a frame that does not come.
 #include "e2e.h"
+#include "e2e_script.h"
 
 #include <gtest/gtest.h>
 
@@ -110,70 +111,35 @@ RecordFile ReadRecordFile(const std::string &path)
 // at 1 s: one line per frame, about a second apart. The file holds the header
 // once and exactly the frames the sensor sent, each line's fixed fields
 // whole. The counters, the busy Start record button, and the graph panel with
-// the last frame, only the records, and a switched signal.
+// the last frame and only the records.
 TEST(Recorder, ManualThenTimedRecordsHoldTheFramesSentAndTheGraphShowsThem)
 {
     SimProcess sim = StartSim(Link::Pty);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), file = dir + "/rec.dat";
+    // One step a line. The layouts of the modes, the recording time and the
+    // graph panel's signal choice are unit tests.
+    const std::string script =
+        "click P ButtonOpenRecorder\nfile %D/rec.dat new\nclick RECP ButtonSelRecFile\nset RECP EditSelectDataRec 1\n"
+        "click RECP ButtonStartPolling\nwaitfor RECP DispTemp == 30 10\nprintattr RECP ButtonStartPolling dimmed\n"
+        "click RECP ButtonManualRecord\nwaitfor RECP DispRecordedValues == 1 10\n"
+        "click RECP ButtonManualRecord\nwaitfor RECP DispRecordedValues == 2 10\n"
+        "click RECP ButtonStopPolling\nwaitfor RECP ButtonStartPolling dimmed == 0 10\n"
+        "click RECP ButtonManualRecord\nprint RECP DispRecordedValues\nprint GRAPHP DispR\n"
+        "set RECP EditSelectDataRec 0\nset RECP EditInterval 1\nset RECP EditRecVal 3\n"
+        "answer yes\nclick RECP ButtonStartRecord\nwaitfor RECP DispRecordedValues == 1 10\n"
+        "printattr RECP ButtonStartRecord dimmed\nprintattr RECP ButtonStartRecord buttoncolor\n"
+        "printattr RECP EditSelectDataRec dimmed\nprint RECP DispRemaining\n"
+        "waitfor RECP DispRecordedValues == 3 10\nwaitfor RECP ButtonStartRecord dimmed == 0 10\n"
+        "printattr RECP ButtonStartRecord buttoncolor\nprint RECP DispRemaining\n"
+        "set RECP EditRecVal 2\nanswer yes\nclick RECP ButtonStartRecord\n"
+        "waitfor RECP DispRemaining == 0 10\nwaitfor RECP ButtonStartRecord dimmed == 0 10\n"
+        "click RECP ButtonCloseRecorder\nclick P ButtonShowGraph\nprint GRAPHP DispR\nprint GRAPHP DispTemp\n"
+        "screenshot GRAPHP %D/graph-red.png\nquit 0\n";
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir,
-                         Connect(Link::Pty, sim) + "click P ButtonOpenRecorder\nfile " + file +
-                             " new\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "set RECP EditSelectDataRec 1\n"
-                             "printattr RECP ButtonManualRecord visible\n"
-                             "printattr RECP ButtonStartRecord visible\n"
-                             "click RECP ButtonStartPolling\n"
-                             "waitfor RECP DispTemp == 30 10\n"
-                             "printattr RECP ButtonStartPolling dimmed\n"
-                             "click RECP ButtonManualRecord\n"
-                             "waitfor RECP DispRecordedValues == 1 10\n"
-                             "click RECP ButtonManualRecord\n"
-                             "waitfor RECP DispRecordedValues == 2 10\n"
-                             "click RECP ButtonStopPolling\n"
-                             "waitfor RECP ButtonStartPolling dimmed == 0 10\n"
-                             "click RECP ButtonManualRecord\n"
-                             "print RECP DispRecordedValues\n"
-                             "print GRAPHP DispR\n"
-                             "set RECP EditSelectDataRec 0\n"
-                             "set RECP EditInterval 1\n"
-                             "set RECP EditRecVal 3\n"
-                             "print RECP DispRecordTimeSeconds\n"
-                             "answer yes\n"
-                             "click RECP ButtonStartRecord\n"
-                             "waitfor RECP DispRecordedValues == 1 10\n"
-                             "printattr RECP ButtonStartRecord dimmed\n"
-                             "printattr RECP ButtonStartRecord buttoncolor\n"
-                             "printattr RECP EditSelectDataRec dimmed\n"
-                             "print RECP DispRemaining\n"
-                             "waitfor RECP DispRecordedValues == 3 10\n"
-                             "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-                             "printattr RECP ButtonStartRecord buttoncolor\n"
-                             "print RECP DispRemaining\n"
-                             "set RECP EditRecVal 2\n"
-                             "answer yes\n"
-                             "click RECP ButtonStartRecord\n"
-                             "waitfor RECP DispRemaining == 0 10\n"
-                             "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-                             "click RECP ButtonCloseRecorder\n"
-                             "click P ButtonShowGraph\n"
-                             "print GRAPHP DispR\n"
-                             "print GRAPHP DispTemp\n"
-                             "screenshot GRAPHP " +
-                             dir +
-                             "/graph-red.png\n"
-                             "set GRAPHP EditSignal 6\n"
-                             "printattr GRAPHP PanelGraphGraphR visible\n"
-                             "printattr GRAPHP PanelGraphGraphTEMP visible\n"
-                             "quit 0\n",
-                         &out),
-              0)
-        << out;
-    EXPECT_TRUE(Has(out, "RECP.ButtonManualRecord.visible=1\nRECP.ButtonStartRecord.visible=0\n")) << out;
+    ASSERT_EQ(RunVeltv61(sim, dir, Connect(Link::Pty, sim) + WithDir(script, dir), &out), 0) << out;
     EXPECT_TRUE(Has(out, "RECP.ButtonStartPolling.dimmed=1\n")) << out;
     EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=3\n")) << out;
-    EXPECT_TRUE(Has(out, "RECP.DispRecordTimeSeconds=3\n")) << out;
     EXPECT_TRUE(Has(out, "RECP.ButtonStartRecord.dimmed=1\nRECP.ButtonStartRecord.buttoncolor=0xFF0000\n"
                          "RECP.EditSelectDataRec.dimmed=1\nRECP.DispRemaining=2\n"))
         << out;
@@ -206,10 +172,9 @@ TEST(Recorder, ManualThenTimedRecordsHoldTheFramesSentAndTheGraphShowsThem)
     for (size_t i : {4u, 5u, 7u})
         EXPECT_TRUE((rec.seconds[i] - rec.seconds[i - 1] + 86400) % 86400 <= 2) << i;
 
-    // The graph panel shows the last recorded frame, and TEMP in place of R.
+    // The graph panel shows the last recorded frame.
     const std::string last = sent.back();
     EXPECT_TRUE(Has(out, "GRAPHP.DispR=" + last.substr(0, last.find('\t')) + "\nGRAPHP.DispTemp=30\n")) << out;
-    EXPECT_TRUE(Has(out, "GRAPHP.PanelGraphGraphR.visible=0\nGRAPHP.PanelGraphGraphTEMP.visible=1\n")) << out;
     // The red curve of the two frames of the second recording spans the plot
     // (from about x = 60 to 560), not only its left edge.
     QImage red(QString::fromStdString(dir + "/graph-red.png"));
@@ -226,59 +191,44 @@ TEST(Recorder, ManualThenTimedRecordsHoldTheFramesSentAndTheGraphShowsThem)
 
 // The file dialog: cancel keeps the earlier path; an existing file declined
 // keeps it too; an existing file accepted is emptied down to the header.
-// The recording time of 65535 x 65535 s.
-TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
+// Then writes that fail, also for root: a file below a plain file can be
+// neither deleted nor created, and a file-size limit stops appends. Each
+// failure is named in a pop-up; the path text box keeps the last good file;
+// a manual record that failed is not counted; a timed recording ends at its
+// failed line without "File has been saved!"; the file holds whole lines only.
+TEST(Recorder, FileChoiceAndFailedWritesAreReportedAndLeaveWholeLines)
 {
     SimProcess sim = StartSim(Link::Pty);
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), oldFile = dir + "/old.dat", other = dir + "/other.dat";
+    const std::string plain = dir + "/plain", bad = plain + "/rec.dat", file = dir + "/rec.dat";
     WriteTextFile(oldFile, "OLD DATA\r\n");
     WriteTextFile(other, "OTHER DATA\r\n");
+    WriteTextFile(plain, "a plain file\n");
+    std::string script = "waitfor P DispStatus == " + kVersion + " 10\nclick P ButtonOpenRecorder\n" +
+                         WithDir("file %D/old.dat cancel\nclick RECP ButtonSelRecFile\nprint RECP DispRecFile\n"
+                                 "file %D/old.dat existing\nanswer no\nclick RECP ButtonSelRecFile\n"
+                                 "print RECP DispRecFile\n"
+                                 "file %D/old.dat existing\nanswer yes\nclick RECP ButtonSelRecFile\n"
+                                 "print RECP DispRecFile\n"
+                                 "file %D/other.dat existing\nanswer no\nclick RECP ButtonSelRecFile\n"
+                                 "file %D/other.dat cancel\nclick RECP ButtonSelRecFile\nprint RECP DispRecFile\n"
+                                 "rightclick RECP ButtonStartRecord\nrightclick RECP EditInterval\n"
+                                 "file %D/plain/rec.dat existing\nanswer yes\nclick RECP ButtonSelRecFile\n"
+                                 "file %D/plain/rec.dat new\nclick RECP ButtonSelRecFile\nprint RECP DispRecFile\n"
+                                 "file %D/rec.dat new\nclick RECP ButtonSelRecFile\nset RECP EditSelectDataRec 1\n",
+                                 dir);
+    // Without a frame fetched every value is 0: 41-byte lines. 55 + 11 x 41 = 506
+    // bytes fit below the 512-byte limit, the twelfth line does not.
+    for (int i = 0; i < 12; ++i)
+        script += "click RECP ButtonManualRecord\n";
+    script += "print RECP DispRecordedValues\nset RECP EditSelectDataRec 0\nset RECP EditRecVal 5\n"
+              "answer yes\nclick RECP ButtonStartRecord\nwaitfor RECP DispTemp == 30 10\n"
+              "click RECP ButtonStopRecord\nwaitfor RECP ButtonStartRecord dimmed == 0 10\n"
+              "print RECP DispRecordedValues\nprintattr RECP ButtonStartRecord dimmed\n"
+              "printattr RECP EditSelectDataRec dimmed\nquit 0\n";
     std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir,
-                         "waitfor P DispStatus == " + kVersion +
-                             " 10\n"
-                             "click P ButtonOpenRecorder\n"
-                             "file " +
-                             oldFile +
-                             " cancel\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "file " +
-                             oldFile +
-                             " existing\n"
-                             "answer no\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "file " +
-                             oldFile +
-                             " existing\n"
-                             "answer yes\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "file " +
-                             other +
-                             " existing\n"
-                             "answer no\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "file " +
-                             other +
-                             " cancel\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "print RECP DispRecFile\n"
-                             "set RECP EditInterval 65535\n"
-                             "set RECP EditRecVal 65535\n"
-                             "print RECP DispRecordTimeDays\n"
-                             "print RECP DispRecordTimeHours\n"
-                             "print RECP DispRecordTimeMinutes\n"
-                             "print RECP DispRecordTimeSeconds\n"
-                             "print RECP DispRemaining\n"
-                             "rightclick RECP ButtonStartRecord\n"
-                             "rightclick RECP EditInterval\n"
-                             "quit 0\n",
-                         &out),
-              0)
-        << out;
+    ASSERT_EQ(RunVeltv61(sim, dir, script, &out, "trap '' XFSZ; ulimit -f 1;"), 0) << out;
     // The file dialog's own log lines aside.
     std::string seen;
     for (size_t p = 0; p < out.size();) {
@@ -296,67 +246,16 @@ TEST(Recorder, FileChoiceCancelReplaceAndTheLongestRecordingTime)
                              std::string(36, ' ') + "\\n Otherwise it can not be saved.\nRECP.DispRecFile=" + oldFile +
                              "\n" + confirm + "no\n" + noFile + "RECP.DispRecFile=" + oldFile + "\n"))
         << out;
-    EXPECT_TRUE(Has(out, "RECP.DispRecordTimeDays=49708\nRECP.DispRecordTimeHours=18\nRECP.DispRecordTimeMinutes=3\n"
-                         "RECP.DispRecordTimeSeconds=45\nRECP.DispRemaining=65535\n"))
-        << out;
     EXPECT_TRUE(Has(out,
                     "POPUP INFO!| Start record. \\n Record R,G,B,X,Y,INT, TEMP \\n respectively R,G,B,s,i,M,TEMP.\n"
                     "POPUP INFO!| Choose a even interval for recording. \\n Minimum interval is 1 second. \n"))
         << out;
     EXPECT_EQ(ReadTextFile(oldFile), kHeader);
     EXPECT_EQ(ReadTextFile(other), "OTHER DATA\r\n");
-}
 
-// Writes that fail, also for root: a file below a plain file can be neither
-// deleted nor created, and a file-size limit stops appends. Each failure is
-// named in a pop-up; the path text box keeps the last good file; a manual
-// record that failed is not counted; a timed recording ends at its failed
-// line without "File has been saved!"; the file holds whole lines only.
-TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
-{
-    SimProcess sim = StartSim(Link::Pty);
-    ASSERT_TRUE(sim.ok());
-    const std::string dir = MakeTempDir(), plain = dir + "/plain", bad = plain + "/rec.dat", file = dir + "/rec.dat";
-    WriteTextFile(plain, "a plain file\n");
-    std::string script = "waitfor P DispStatus == " + kVersion +
-                         " 10\n"
-                         "click P ButtonOpenRecorder\n"
-                         "file " +
-                         bad +
-                         " existing\n"
-                         "answer yes\n"
-                         "click RECP ButtonSelRecFile\n"
-                         "file " +
-                         bad +
-                         " new\n"
-                         "click RECP ButtonSelRecFile\n"
-                         "print RECP DispRecFile\n"
-                         "file " +
-                         file +
-                         " new\n"
-                         "click RECP ButtonSelRecFile\n"
-                         "set RECP EditSelectDataRec 1\n";
-    // Without a frame fetched every value is 0: 41-byte lines. 55 + 11 x 41 = 506
-    // bytes fit below the 512-byte limit, the twelfth line does not.
-    for (int i = 0; i < 12; ++i)
-        script += "click RECP ButtonManualRecord\n";
-    script += "print RECP DispRecordedValues\n"
-              "set RECP EditSelectDataRec 0\n"
-              "set RECP EditRecVal 5\n"
-              "answer yes\n"
-              "click RECP ButtonStartRecord\n"
-              "waitfor RECP DispTemp == 30 10\n"
-              "click RECP ButtonStopRecord\n"
-              "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-              "print RECP DispRecordedValues\n"
-              "printattr RECP ButtonStartRecord dimmed\n"
-              "printattr RECP EditSelectDataRec dimmed\n"
-              "quit 0\n";
-    std::string out;
-    ASSERT_EQ(RunVeltv61(sim, dir, script, &out, "trap '' XFSZ; ulimit -f 1;"), 0) << out;
     const std::string notWritten = "POPUP ATTENTION!| The record file could not be written: \\n ";
     EXPECT_TRUE(Has(out, "POPUP ATTENTION!| The record file could not be deleted: \\n " + bad + " \n")) << out;
-    EXPECT_TRUE(Has(out, notWritten + bad + " \nRECP.DispRecFile=\n")) << out;
+    EXPECT_TRUE(Has(out, notWritten + bad + " \nRECP.DispRecFile=" + oldFile + "\n")) << out;
     EXPECT_EQ(Count(out, notWritten + file + " \n"), 2) << out;
     EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=11\n")) << out;
     EXPECT_TRUE(Has(out, notWritten + file +
@@ -372,48 +271,31 @@ TEST(Recorder, FailedWritesAreReportedAndLeaveWholeLines)
     EXPECT_EQ(ReadTextFile(file).size(), 506u);
 }
 
-// A frame that does not come ends the recording with the time-out pop-up;
-// the counters stay at what was written. "File has been saved!" follows
-// only when a line was written: not when the first frame is missing.
-class RecorderTimeout : public ::testing::TestWithParam<int> {};
-
-TEST_P(RecorderTimeout, AFrameThatDoesNotComeEndsTheRecording)
+// A frame that does not come (the third) ends the recording with the
+// time-out pop-up; the counters stay at what was written, and "File has been
+// saved!" follows. (A missing first frame is a fault-matrix row.)
+TEST(Recorder, AFrameThatDoesNotComeEndsTheRecording)
 {
-    const int lines = GetParam() - 1; // the frames before the missing one
-    SimProcess sim = StartSim(Link::Tcp, {"--fault", "noreply:order=19:nth=" + std::to_string(GetParam())});
+    SimProcess sim = StartSim(Link::Tcp, {"--fault", "noreply:order=19:nth=3"});
     ASSERT_TRUE(sim.ok());
     const std::string dir = MakeTempDir(), file = dir + "/timeout.dat";
     std::string out;
     ASSERT_EQ(RunVeltv61(sim, dir,
-                         Connect(Link::Tcp, sim) +
-                             "click P ButtonOpenRecorder\n"
-                             "file " +
-                             file +
-                             " new\n"
-                             "click RECP ButtonSelRecFile\n"
-                             "set RECP EditRecVal 5\n"
-                             "answer yes\n"
-                             "click RECP ButtonStartRecord\n"
-                             "waitfor P DispStatus == TIMEOUT 10\n"
-                             "waitfor RECP ButtonStartRecord dimmed == 0 10\n"
-                             "print RECP DispRecordedValues\n"
-                             "print RECP DispRemaining\n"
-                             "quit 0\n",
+                         Connect(Link::Tcp, sim) + "click P ButtonOpenRecorder\nfile " + file +
+                             " new\nclick RECP ButtonSelRecFile\n"
+                             "set RECP EditRecVal 5\nanswer yes\nclick RECP ButtonStartRecord\n"
+                             "waitfor P DispStatus == TIMEOUT 10\nwaitfor RECP ButtonStartRecord dimmed == 0 10\n"
+                             "print RECP DispRecordedValues\nprint RECP DispRemaining\nquit 0\n",
                          &out),
               0)
         << out;
     EXPECT_EQ(Count(out, kTimeoutPopup), 1) << out;
-    EXPECT_EQ(Count(out, kSaved), lines > 0 ? 1 : 0) << out;
-    EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=" + std::to_string(lines) +
-                             "\nRECP.DispRemaining=" + std::to_string(5 - lines) + "\n"))
-        << out;
+    EXPECT_EQ(Count(out, kSaved), 1) << out;
+    EXPECT_TRUE(Has(out, "RECP.DispRecordedValues=2\nRECP.DispRemaining=3\n")) << out;
     const RecordFile rec = ReadRecordFile(file);
     EXPECT_EQ(rec.faults, "");
     EXPECT_EQ(rec.values, RecFramesSent(sim));
-    EXPECT_EQ(rec.values.size(), static_cast<size_t>(lines));
+    EXPECT_EQ(rec.values.size(), 2u);
 }
-
-INSTANTIATE_TEST_SUITE_P(MissingFrame, RecorderTimeout, ::testing::Values(1, 3),
-                         [](const ::testing::TestParamInfo<int> &info) { return "Nth" + std::to_string(info.param); });
 
 } // namespace

@@ -1,6 +1,6 @@
-// VeltTempCompV61 against a simulated sensor that answers wrongly: one wrong
-// word in a read-back reply, a reply one byte short, a connection closed
-// during the upload.
+// VeltTempCompV61's read-back against a sound sensor, and against one that
+// answers wrongly: one wrong word in a read-back reply, a reply one byte
+// short, a connection closed during the upload.
 #include "e2e_tempcomp_support.h"
 
 #include <gtest/gtest.h>
@@ -12,36 +12,39 @@ using namespace tempcompe2e;
 
 namespace {
 
-// A red curve of 10 against reference 1000 saturates at 65535. The first
-// read-back gets one wrong green factor: "FAILURE", no pop-up. The second
+// Get right after start-up, without an upload: the simulator's factory
+// tables are 1024 everywhere, as are the factors of a constant curve at the
+// reference value, and the cube-root table is fixed: "SUCCESS". Then a red
+// curve of 10 against reference 800 saturates at 65535; the upload's
+// read-back gets one wrong green factor: "FAILURE", no pop-up. The next one
 // gets 199 bytes for red: "TIMEOUT", the pop-up once, and no further order.
-TEST(TempCompFaults, OneWrongWordFailsAndAShortReplyTimesOut)
+TEST(TempCompFaults, GetWithoutUploadThenOneWrongWordFailsAndAShortReplyTimesOut)
 {
-    SimProcess sim({"--version-text", kVersion, "--fault", "alter:word=37:order=45:nth=1", "--fault",
-                    "short:bytes=199:order=44:nth=2"},
+    SimProcess sim({"--version-text", kVersion, "--fault", "alter:word=37:order=45:nth=2", "--fault",
+                    "short:bytes=199:order=44:nth=3"},
                    false, true);
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunTempComp(&sim,
-                          Connect(Link::Pty, sim) + "set P EditRT 10\n"
-                                                    "click P ButtonSendCF\n"
-                                                    "waitfor P DispResult == FAILURE 30\n"
-                                                    "print P DispStatus\n"
-                                                    "click P ButtonSendCF\n"
-                                                    "waitfor P DispStatus == TIMEOUT 30\n"
-                                                    "print P DispResult\n"
-                                                    "printattr P ButtonSendCF buttoncolor\n"
-                                                    "quit 0\n",
+                          Connect(Link::Pty, sim) +
+                              "set P EditRT 800\nset P EditGT 800\nset P EditBT 800\n"
+                              "set P EditRefR 800\nset P EditRefG 800\nset P EditRefB 800\n"
+                              "click P ButtonCalcCurves\nclick P ButtonCalcCalib\n"
+                              "click P ButtonGet\nwaitfor P DispResult == SUCCESS 20\n"
+                              "set P EditRT 10\nclick P ButtonSendCF\nwaitfor P DispResult == FAILURE 30\n"
+                              "print P DispStatus\n"
+                              "click P ButtonSendCF\nwaitfor P DispStatus == TIMEOUT 30\n"
+                              "print P DispResult\nprintattr P ButtonSendCF buttoncolor\nquit 0\n",
                           &out),
               0)
         << out;
-    EXPECT_TRUE(Has(out, "P.DispStatus=" + kVersion + "\n")) << out; // no time-out in the first run
+    EXPECT_TRUE(Has(out, "P.DispStatus=" + kVersion + "\n")) << out; // no time-out in the first upload
     EXPECT_TRUE(Has(out, "P.DispResult=TRY TO SAVE\n")) << out;
     EXPECT_TRUE(Has(out, "P.ButtonSendCF.buttoncolor=0xE0E0E0\n")) << out;
     EXPECT_EQ(Count(out, "POPUP"), 1) << out;
     EXPECT_EQ(Count(out, kTimeoutPopup), 1) << out;
 
-    std::vector<int> expected = {7};
+    std::vector<int> expected = {7, 44, 45, 46, 51, 51};
     std::vector<int> upload = UploadOrders();
     expected.insert(expected.end(), upload.begin(), upload.end());
     upload.resize(upload.size() - 4); // the second read-back ends at order 44
@@ -61,10 +64,8 @@ TEST(TempCompUploadFailure, ConnectionClosedDuringTheUploadEndsIt)
     ASSERT_TRUE(sim.ok());
     std::string out;
     ASSERT_EQ(RunTempComp(&sim,
-                          Connect(Link::Tcp, sim) + "click P ButtonSendCF\n"
-                                                    "waitfor P DispStatus == TIMEOUT 30\n"
-                                                    "print P DispResult\n"
-                                                    "quit 0\n",
+                          Connect(Link::Tcp, sim) + "click P ButtonSendCF\nwaitfor P DispStatus == TIMEOUT 30\n"
+                                                    "print P DispResult\nquit 0\n",
                           &out),
               0)
         << out;

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -25,19 +24,9 @@ inline std::string Connect(Link link, const SimProcess &sim) { return ConnectScr
 
 // Red constant 1000 (reference 1000: every factor 1024), green the line
 // 500 + t (reference 500), blue 0.1 t^2 + 1000 (reference 2000).
-inline const std::string kCoefficients = "set P EditRT 1000\n"
-                                         "set P EditRefR 1000\n"
-                                         "set P EditGX1 1\n"
-                                         "set P EditGT 500\n"
-                                         "set P EditRefG 500\n"
-                                         "set P EditBX2 0.1\n"
-                                         "set P EditBT 1000\n"
-                                         "set P EditRefB 2000\n";
-
-inline uint16_t RedFactor(int) { return 1024; }
-inline uint16_t GreenFactor(int t) { return static_cast<uint16_t>(512000.0 / (500 + t)); }
-inline uint16_t BlueFactor(int t) { return static_cast<uint16_t>(2048000.0 / (0.1 * (t * t) + 1000.0)); }
-inline uint16_t RootEntry(int i) { return static_cast<uint16_t>(1000.0 * std::pow(16.0 * i, 1.0 / 3.0)); }
+inline const std::string kCoefficients = "set P EditRT 1000\nset P EditRefR 1000\n"
+                                         "set P EditGX1 1\nset P EditGT 500\nset P EditRefG 500\n"
+                                         "set P EditBX2 0.1\nset P EditBT 1000\nset P EditRefB 2000\n";
 
 // sim is passed for its pty: COM1 names it, or nothing when the run is over TCP.
 inline int RunTempComp(const SimProcess *sim, const std::string &script, std::string *out,

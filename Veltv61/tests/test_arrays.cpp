@@ -48,19 +48,6 @@ TEST(Arrays, Copy1DAndErrorResults)
     EXPECT_EQ(v, Ramp(4));
 }
 
-TEST(Arrays, A300ValueHistoryAfter101FramesHoldsFrames2To101)
-{
-    std::vector<double> buf(300, 0);
-    for (int frame = 1; frame <= 101; ++frame) {
-        ASSERT_EQ(Shift(buf.data(), 300, -3, buf.data()), 0);
-        buf[297] = frame;
-        buf[298] = frame + 1000;
-        buf[299] = frame + 2000;
-    }
-    EXPECT_EQ((std::vector<double> {buf[0], buf[1], buf[2], buf[297], buf[299]}),
-              (std::vector<double> {2, 1002, 2002, 101, 2101}));
-}
-
 // The LEDs show the colour number, most significant bit on OUT4; 32 and above
 // (255: no colour) light all. Colour components are raw / 16, never above 255.
 TEST(LiveDisplays, LedBitsAndColourComponents)

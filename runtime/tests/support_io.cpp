@@ -168,15 +168,4 @@ bool writeAll(int fd, const std::string &bytes)
     return true;
 }
 
-unsigned closedPort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a = loopback();
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
-    ::close(fd); // bound but never listening: connections are refused
-    return ntohs(a.sin_port);
-}
-
 } // namespace testio

@@ -61,7 +61,5 @@ private:
 // time-out / close), write everything (waiting while a non-blocking fd is full).
 std::string readExactly(int fd, size_t n, int timeoutMs);
 bool writeAll(int fd, const std::string &bytes);
-// A port on 127.0.0.1 that nothing listens on.
-unsigned closedPort();
 
 } // namespace testio

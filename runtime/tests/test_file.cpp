@@ -1,5 +1,7 @@
 // File services: the text layouts of the programs' files byte for byte,
-// reading back, short and malformed files, line reading and directories.
+// reading back, short and malformed files, failed writes and special files.
+// (The EEPROM backup and the equation files are compared byte for byte, the
+// colour arrays value for value, where the programs write them.)
 #include "rt_file.h"
 #include "rt_ui.h"
 #include "support_io.h"
@@ -8,16 +10,14 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <algorithm>
 #include <unistd.h>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 using testio::fixture;
@@ -41,25 +41,6 @@ std::vector<uint16_t> parameterValues()
     std::copy(last, last + 6, v.end() - 6);
     return v;
 }
-
-std::vector<uint16_t> eepromWords()
-{
-    std::vector<uint16_t> w(3328);
-    for (uint64_t a = 0; a < w.size(); ++a)
-        w[a] = static_cast<uint16_t>((a * 2654435761ull >> 7) % 65536);
-    w[0] = 0;
-    w[1] = 65535;
-    w[3327] = 4660;
-    return w;
-}
-
-const std::array<int32_t, 15> kColourCycle = {0xFF0000, 0x80FF00, 0x0000FF, 0x000000, 0xFF80C0,
-                                              0xFFFF00, 0x808000, 0x800080, 0x80FFFF, 0xFF0080,
-                                              0x400080, 0xFF00FF, 0x008000, 0x408080, 0x800000};
-
-const std::array<double, 15> kEquation = {-1.25e-07, 3.5e-05,   -0.0021,       0.118, 1000,
-                                          2e-08,     -4.75e-06, 0.000125,      0.5,   980.5,
-                                          0.1 + 0.2, -1e-10,    123456789.125, -7,    0};
 
 // One group written as a column in fields of width 10, replacing the file.
 template <typename T>
@@ -104,45 +85,6 @@ TEST_F(FileTest, RewriteReplacesLongerContentAndLeavesNoTemporaryFile)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);
 }
 
-TEST_F(FileTest, EepromBackupIs256LinesOf13TabSeparatedWords)
-{
-    const auto words = eepromWords();
-    const std::string out = tmp.path("EEPROM_Backup.dat");
-    ASSERT_EQ(ArrayToFile(out.c_str(), words.data(), VAL_UNSIGNED_SHORT_INTEGER, 3328, 13, VAL_DATA_MULTIPLEXED,
-                          VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_TAB, 10, VAL_ASCII, VAL_TRUNCATE),
-              0);
-    EXPECT_EQ(readBytes(out), readBytes(fixture("eeprom_backup.dat")));
-    // The restore reads the file as one group in file order.
-    std::vector<uint16_t> back(3328, 1);
-    EXPECT_EQ(loadColumn(out, back.data(), VAL_UNSIGNED_SHORT_INTEGER, 3328), 3328);
-    EXPECT_EQ(back, words);
-}
-
-TEST_F(FileTest, ColourArrayAndEquationFilesRoundTrip)
-{
-    std::vector<int32_t> colours;
-    for (int i = 0; i < 3; ++i)
-        colours.insert(colours.end(), kColourCycle.begin(), kColourCycle.end());
-    ASSERT_EQ(saveColumn(tmp.path("ColorArray.car"), colours.data(), VAL_INTEGER, 45), 0);
-    EXPECT_EQ(readBytes(tmp.path("ColorArray.car")), readBytes(fixture("colors.car")));
-    // The reader accepts blanks and bare line feeds.
-    std::string lf;
-    for (int32_t c : colours)
-        lf += "  " + std::to_string(c) + " \n";
-    ASSERT_TRUE(writeBytes(tmp.path("lf.car"), lf));
-    std::vector<int32_t> back(45, -1);
-    EXPECT_EQ(loadColumn(tmp.path("lf.car"), back.data(), VAL_INTEGER, 45), 45);
-    EXPECT_EQ(back, colours);
-
-    // The equation file loads back to the identical doubles.
-    const std::string equ = tmp.path("equation.equ");
-    ASSERT_EQ(saveColumn(equ, kEquation.data(), VAL_DOUBLE, 15), 0);
-    EXPECT_EQ(readBytes(equ), readBytes(fixture("equation.equ")));
-    std::array<double, 15> coeffs {};
-    ASSERT_EQ(loadColumn(equ, coeffs.data(), VAL_DOUBLE, 15), 15);
-    EXPECT_EQ(std::memcmp(coeffs.data(), kEquation.data(), sizeof coeffs), 0);
-}
-
 TEST_F(FileTest, GroupOrderAndLayoutPlaceEveryValue)
 {
     // Two groups of three: {1,2,3} and {4,5,6}.
@@ -172,16 +114,6 @@ TEST_F(FileTest, GroupOrderAndLayoutPlaceEveryValue)
         ASSERT_EQ(FileToArray(out.c_str(), back, VAL_INTEGER, c.n, 2, c.order, c.layout, VAL_ASCII), c.n);
         EXPECT_EQ(std::memcmp(back, c.array, c.n * sizeof(int)), 0);
     }
-    // Records are appended as one tab-separated row each after the existing bytes.
-    const std::string rec = tmp.path("record.dat");
-    ASSERT_TRUE(writeBytes(rec, std::string("12-06-2024\0\0\t", 13)));
-    const uint16_t frame1[7] = {100, 200, 300, 1365, 1400, 4095, 65535}, frame2[7] = {0, 1, 2, 3, 4, 5, 6};
-    for (const uint16_t *f : {frame1, frame2})
-        ASSERT_EQ(ArrayToFile(rec.c_str(), f, VAL_UNSIGNED_SHORT_INTEGER, 7, 7, VAL_DATA_MULTIPLEXED,
-                              VAL_GROUPS_AS_COLUMNS, VAL_SEP_BY_TAB, 11, VAL_ASCII, VAL_APPEND),
-                  0);
-    EXPECT_EQ(readBytes(rec), std::string("12-06-2024\0\0\t", 13) +
-                                  "100\t200\t300\t1365\t1400\t4095\t65535\r\n0\t1\t2\t3\t4\t5\t6\r\n");
 }
 
 TEST_F(FileTest, ShortMalformedOrMissingFilesAreReported)
@@ -222,66 +154,22 @@ TEST_F(FileTest, ShortMalformedOrMissingFilesAreReported)
     int v[4] = {9, 9, 9, 9};
     EXPECT_EQ(loadColumn(tmp.path("missing.dat"), v, VAL_INTEGER, 4), kFileError);
     EXPECT_EQ(v[0], 9);
-    EXPECT_EQ(FileToArray(fixture("param.dat").c_str(), v, VAL_INTEGER, 4, 3, VAL_GROUPS_TOGETHER,
-                          VAL_GROUPS_AS_COLUMNS, VAL_ASCII),
-              kFileBadArgument);
-    EXPECT_LT(FileToArray(fixture("param.dat").c_str(), v, VAL_INTEGER, 4, 1, VAL_GROUPS_TOGETHER,
-                          VAL_GROUPS_AS_COLUMNS, VAL_BINARY),
-              0);
 }
 
-TEST_F(FileTest, FailedWritesAreReported)
+// Writes cut short by a file-size limit (as by a full disk) fail, never
+// pretend, and leave the file as it was: an append that would fit only in
+// part, and a whole-file rewrite, which is written aside and put in place
+// only when complete.
+TEST_F(FileTest, FailedWritesAreReportedAndLeaveTheFileWhole)
 {
-    const uint16_t v[3] = {1, 2, 3};
-    // Writes cut short by a file-size limit (as by a full disk) fail, never
-    // pretend: the append, the line writes, and a whole-file rewrite, which
-    // also leaves the old file whole.
-    const std::string param = tmp.path("init.dat");
+    const std::string param = tmp.path("init.dat"), rec = tmp.path("rec.dat");
     const std::vector<uint16_t> all = parameterValues();
     ASSERT_EQ(saveColumn(param, all.data(), VAL_UNSIGNED_SHORT_INTEGER, 202), 0);
-    const auto before = std::filesystem::file_size(param);
-    const int h = OpenFile(param.c_str(), VAL_WRITE_ONLY, VAL_APPEND, VAL_ASCII);
-    ASSERT_GE(h, 0);
-    rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto *oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const int appended = ArrayToFile(param.c_str(), v, VAL_UNSIGNED_SHORT_INTEGER, 3, 1, VAL_GROUPS_TOGETHER,
-                                     VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, VAL_APPEND);
-    const int line = WriteLine(h, "abc", -1);
-    const int raw = WriteFile(h, "abc", 3);
-    const std::vector<uint16_t> other(202, 7);
-    const int cut = saveColumn(param, other.data(), VAL_UNSIGNED_SHORT_INTEGER, 202);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    CloseFile(h);
-    EXPECT_EQ(appended, kFileError);
-    EXPECT_EQ(line, kFileError);
-    EXPECT_EQ(raw, kFileError);
-    EXPECT_EQ(cut, kFileError);
-    EXPECT_EQ(std::filesystem::file_size(param), before);
-    // A rewrite into a folder that does not exist fails and creates nothing.
-    EXPECT_EQ(saveColumn(tmp.path("no/such/dir/init.dat"), v, VAL_UNSIGNED_SHORT_INTEGER, 3), kFileError);
-    EXPECT_FALSE(std::filesystem::exists(tmp.path("no")));
-}
-
-// Appends go to the end in one piece; a failed one names no success and a
-// cut-short one leaves the file as it was before it.
-TEST_F(FileTest, AppendsAreWholeOrNotAtAll)
-{
-    const std::string f = tmp.path("rec.dat");
-    ASSERT_EQ(AppendToFile(f.c_str(), "ab\0\r\n", 5), 0);
-    ASSERT_EQ(AppendToFile(f.c_str(), "cd\r\n", 4), 0);
-    EXPECT_EQ(readBytes(f), std::string("ab\0\r\ncd\r\n", 9));
-    // Below a plain file nothing can be created, not even by root.
-    EXPECT_EQ(AppendToFile((f + "/x.dat").c_str(), "x", 1), kFileError);
-    EXPECT_EQ(AppendToFile("", "x", 1), kFileError);
-    // A FIFO would block the program: refused before it is opened.
-    const std::string fifo = tmp.path("fifo");
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(AppendToFile(fifo.c_str(), "x", 1), kFileNotRegular);
+    const std::string before = readBytes(param);
+    ASSERT_EQ(AppendToFile(rec.c_str(), "ab\0\r\n", 5), 0);
+    ASSERT_EQ(AppendToFile(rec.c_str(), "cd\r\n", 4), 0);
+    const std::string records("ab\0\r\ncd\r\n", 9);
+    EXPECT_EQ(readBytes(rec), records);
 
     rlimit old {};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -289,97 +177,70 @@ TEST_F(FileTest, AppendsAreWholeOrNotAtAll)
     rlimit small = old;
     small.rlim_cur = 12;
     setrlimit(RLIMIT_FSIZE, &small);
-    const int cut = AppendToFile(f.c_str(), "0123456789", 10); // 3 of 10 bytes would fit
+    const int partly = AppendToFile(rec.c_str(), "0123456789", 10); // 3 of 10 bytes would fit
+    const std::vector<uint16_t> other(202, 7);
+    const int cut = saveColumn(param, other.data(), VAL_UNSIGNED_SHORT_INTEGER, 202);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(partly, kFileError);
     EXPECT_EQ(cut, kFileError);
-    EXPECT_EQ(readBytes(f), std::string("ab\0\r\ncd\r\n", 9));
-}
+    EXPECT_EQ(readBytes(param), before);
+    EXPECT_EQ(readBytes(rec), records);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 2); // nothing left aside
 
-TEST_F(FileTest, ReadLineHandlesLineEndsLongLinesAndEndOfFile)
-{
-    const std::string path = tmp.path("lines.s");
-    ASSERT_TRUE(writeBytes(path, "S0030000FC\r\nS1130000\n\r\nABCDEFGHIJ\nx\ry\r\nlast"));
-    const int h = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
-    ASSERT_GE(h, 0);
-    // The rest of a long line is skipped, a CR inside a line is content,
-    // the last line may lack its line end.
-    const std::tuple<int, int, const char *> expected[] = {{7, 7, "S003000"}, {7, 7, "S113000"}, {7, 0, ""},
-                                                           {3, 3, "ABC"},     {7, 3, "x\ry"},    {7, 4, "last"}};
-    char buf[8];
-    for (auto [max, n, text] : expected) {
-        EXPECT_EQ(ReadLine(h, buf, max), n);
-        EXPECT_STREQ(buf, text);
-    }
-    EXPECT_EQ(ReadLine(h, buf, 7), kFileEof);
-    EXPECT_EQ(ReadLine(h, buf, 7), kFileEof);
-    EXPECT_EQ(CloseFile(h), 0);
-    EXPECT_EQ(ReadLine(h, buf, 7), kFileError); // closed handle
-    EXPECT_EQ(CloseFile(h), kFileError);
-}
+    // Nothing is created in a folder that does not exist, nor below a plain
+    // file (not even by root).
+    EXPECT_EQ(saveColumn(tmp.path("no/such/dir/init.dat"), all.data(), VAL_UNSIGNED_SHORT_INTEGER, 3), kFileError);
+    EXPECT_FALSE(std::filesystem::exists(tmp.path("no")));
+    EXPECT_EQ(AppendToFile((rec + "/x.dat").c_str(), "x", 1), kFileError);
+    EXPECT_EQ(AppendToFile("", "x", 1), kFileError);
 
-TEST_F(FileTest, LineWritesAppendAndFixedRecordsReadBack)
-{
-    // Records of a 20-byte NUL-padded field and a line feed, as the address history keeps them.
-    const std::string path = tmp.path("hist.ipa");
-    int h = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII);
-    ASSERT_GE(h, 0);
-    for (const char *text : {"192.168.0.10", "sensor-in-hall-three"}) {
-        char rec[20] = {};
-        std::memcpy(rec, text, std::strlen(text));
-        EXPECT_EQ(WriteLine(h, rec, 20), 20);
-    }
-    EXPECT_EQ(CloseFile(h), 0);
     long size = -1;
-    EXPECT_EQ(GetFileInfo(path.c_str(), &size), 1);
-    EXPECT_EQ(size, 42);
-
-    h = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
-    char buf[21];
-    EXPECT_EQ(ReadLine(h, buf, 20), 20);
-    EXPECT_STREQ(buf, "192.168.0.10");
-    EXPECT_EQ(ReadLine(h, buf, 20), 20);
-    EXPECT_STREQ(buf, "sensor-in-hall-three");
-    EXPECT_EQ(ReadLine(h, buf, 20), kFileEof);
-    CloseFile(h);
-
-    h = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_APPEND, VAL_ASCII);
-    EXPECT_EQ(WriteFile(h, "\tX", 2), 2);
-    EXPECT_EQ(WriteLine(h, "yz", -1), 2);
-    CloseFile(h);
-    EXPECT_EQ(readBytes(path).substr(42), "\tXyz\n");
-
-    EXPECT_EQ(DeleteFile(path.c_str()), 0);
-    EXPECT_EQ(GetFileInfo(path.c_str(), &size), 0);
-    EXPECT_EQ(DeleteFile(path.c_str()), kFileError);
-    EXPECT_EQ(OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII), kFileError);
+    EXPECT_EQ(GetFileInfo(rec.c_str(), &size), 1);
+    EXPECT_EQ(size, 9);
+    EXPECT_EQ(DeleteFile(rec.c_str()), 0);
+    EXPECT_EQ(GetFileInfo(rec.c_str(), &size), 0);
+    EXPECT_EQ(DeleteFile(rec.c_str()), kFileError);
 }
 
-TEST_F(FileTest, ProjectDirectoryIsTheExecutablesOrAPerUserOne)
+// Whole-file services accept a regular file (also through a symbolic link)
+// or a path with nothing yet, and refuse FIFOs, device nodes and directories
+// at once: a FIFO never blocks, a device node is never replaced by a file.
+TEST_F(FileTest, SpecialFilesAreRefusedByEveryWholeFileService)
 {
-    char dir[260];
-    ASSERT_EQ(GetProjectDir(dir), 0);
-    EXPECT_EQ(std::filesystem::path(dir), std::filesystem::canonical("/proc/self/exe").parent_path());
+    const std::string fifo = tmp.path("fifo"), dev = tmp.path("null");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const bool haveDev = mknod(dev.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0; // needs root
+    std::vector<std::string> special = {fifo, tmp.path()};
+    if (haveDev)
+        special.push_back(dev);
+    unsigned short values[3] = {1, 2, 3};
+    for (const std::string &p : special) {
+        SCOPED_TRACE(p);
+        EXPECT_EQ(CheckFileKind(p.c_str()), kFileNotRegular);
+        EXPECT_EQ(OpenFile(p.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII), kFileNotRegular);
+        EXPECT_EQ(OpenFile(p.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII), kFileNotRegular);
+        EXPECT_EQ(loadColumn(p, values, VAL_UNSIGNED_SHORT_INTEGER, 3), kFileNotRegular);
+        for (int action : {VAL_TRUNCATE, VAL_APPEND})
+            EXPECT_EQ(ArrayToFile(p.c_str(), values, VAL_UNSIGNED_SHORT_INTEGER, 3, 1, VAL_GROUPS_TOGETHER,
+                                  VAL_GROUPS_AS_COLUMNS, VAL_CONST_WIDTH, 10, VAL_ASCII, action),
+                      kFileNotRegular);
+        EXPECT_EQ(WriteWholeFile(p.c_str(), "x", 1), kFileNotRegular);
+        EXPECT_EQ(AppendToFile(p.c_str(), "x", 1), kFileNotRegular);
+        EXPECT_EQ(DeleteFile(p.c_str()), kFileNotRegular);
+    }
+    struct stat st {};
+    EXPECT_TRUE(stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(!haveDev || (stat(dev.c_str(), &st) == 0 && S_ISCHR(st.st_mode))) << "the device node was replaced";
 
-    EXPECT_EQ(rt::projectDirFor(tmp.path()), tmp.path());
-    const char *oldXdg = std::getenv("XDG_DATA_HOME");
-    const std::string saved = oldXdg ? oldXdg : "";
-    ::setenv("XDG_DATA_HOME", tmp.path("xdg").c_str(), 1);
-    const std::string fallback = rt::projectDirFor("/nonexistent/install/dir");
-    if (oldXdg)
-        ::setenv("XDG_DATA_HOME", saved.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(fallback, tmp.path("xdg/veltra"));
-    EXPECT_TRUE(std::filesystem::is_directory(fallback));
-
-    char cwd[260], now[260];
-    ASSERT_EQ(GetDir(cwd), 0);
-    ASSERT_EQ(SetDir(tmp.path().c_str()), 0);
-    EXPECT_EQ(GetDir(now), 0);
-    EXPECT_EQ(std::filesystem::canonical(now), std::filesystem::canonical(tmp.path()));
-    EXPECT_EQ(SetDir(tmp.path("missing").c_str()), kFileError);
-    ASSERT_EQ(SetDir(cwd), 0);
+    const std::string file = tmp.path("values.dat"), link = tmp.path("link.dat");
+    EXPECT_EQ(CheckFileKind(file.c_str()), 0); // nothing there yet
+    ASSERT_EQ(saveColumn(file, values, VAL_UNSIGNED_SHORT_INTEGER, 3), 0);
+    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
+    unsigned short back[3] = {};
+    EXPECT_EQ(loadColumn(link, back, VAL_UNSIGNED_SHORT_INTEGER, 3), 3);
+    EXPECT_EQ(back[2], 3);
+    EXPECT_EQ(WriteWholeFile(link.c_str(), "5\r\n", 3), 0);
 }
 
 } // namespace

