@@ -101,17 +101,6 @@ protected:
         EXPECT_EQ(IntAttr(panel, C_STRINGIP, ATTR_TEXT_SELECTION_START), start);
         EXPECT_EQ(IntAttr(panel, C_STRINGIP, ATTR_TEXT_SELECTION_LENGTH), length);
     }
-    // The ring is a square as high as the entry field, the frame holds both:
-    // left, top, width, height of frame, ring and entry field.
-    void expectLayout(int left, int top) const
-    {
-        const int h = IntAttr(panel, C_STRINGIP, ATTR_HEIGHT), w = IntAttr(panel, C_STRINGIP, ATTR_WIDTH);
-        std::vector<int> got;
-        for (int c : {frame, ring, C_STRINGIP})
-            for (int a : {ATTR_LEFT, ATTR_TOP, ATTR_WIDTH, ATTR_HEIGHT})
-                got.push_back(IntAttr(panel, c, a));
-        EXPECT_EQ(got, (std::vector<int> {left, top, w + h, h + 2, left + 1, top + 1, h, h, left + h, top + 1, w, h}));
-    }
     void focusEntry()
     {
         ASSERT_EQ(SetActiveCtrl(panel, C_STRINGIP), 0);
@@ -139,9 +128,15 @@ TEST_F(Combo, CreationBuildsRecordRingAndFrameOnceAndOnlyOnAString)
     EXPECT_EQ(IntAttr(panel, frame, ATTR_CTRL_STYLE), CTRL_DECORATION);
     // The ring takes the entry field's tab position: it comes directly before it.
     EXPECT_EQ(IntAttr(panel, ring, ATTR_CTRL_TAB_POSITION) + 1, IntAttr(panel, C_STRINGIP, ATTR_CTRL_TAB_POSITION));
-    // The entry field stays where it was (60, 60), the ring goes left of it.
-    expectLayout(60 - IntAttr(panel, C_STRINGIP, ATTR_HEIGHT), 59);
-    EXPECT_EQ(IntAttr(panel, C_STRINGIP, ATTR_WIDTH), 160);
+    // The entry field stays where it was (60, 60, 160 wide), the ring goes left
+    // of it, a square as high as the field; the frame holds both. Left, top,
+    // width and height of frame, ring and entry field:
+    const int h = IntAttr(panel, C_STRINGIP, ATTR_HEIGHT);
+    std::vector<int> got;
+    for (int c : {frame, ring, C_STRINGIP})
+        for (int a : {ATTR_LEFT, ATTR_TOP, ATTR_WIDTH, ATTR_HEIGHT})
+            got.push_back(IntAttr(panel, c, a));
+    EXPECT_EQ(got, (std::vector<int> {60 - h, 59, 160 + h, h + 2, 61 - h, 60, h, h, 60, 60, 160, h}));
 
     // A second creation, or one on a control that is no string, adds nothing.
     const int next = NewCtrl(panel, CTRL_DECORATION, "", 0, 0);
