@@ -136,6 +136,13 @@ int main(int argc, char **argv)
     put("telegram", "jump_answer",
         words({0xAA, ORDER_JUMP_BOOT, 0xAA, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) +
             words({ORDER_JUMP_BOOT, 0, 0, 0}) + "\x03");
+    // The loader's answer checks: a jump answer without 00AA, a block read's
+    // echo that differs in its last word (the count).
+    put("telegram", "jump_refused",
+        words({0xAA, ORDER_JUMP_BOOT, 0}) + std::string(30, '\0') + words({ORDER_JUMP_BOOT, 0, 0, 0}) + "\x03");
+    put("telegram", "echo_last_word",
+        words({0xAA, ORDER_EEPROM_READ, 0x1200, 14}) + std::string(28, '\0') +
+            words({ORDER_EEPROM_READ, 0x1200, 0, 13}) + "\x04");
     std::string version = "VELTSIM COLOUR SENSOR V6.1";
     version.resize(36, '\0');
     put("telegram", "version", version + words({ORDER_GET_VERSION, 31, 0, 0}) + "\x02");

@@ -2,6 +2,8 @@
 // standard output with status 0 and need no display; anything unknown is
 // refused on standard error with the usage and status 2, before any window
 // or line is opened.
+#include "e2e.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <gtest/gtest.h>
@@ -38,8 +40,6 @@ Outcome Start(const std::string &name, const QStringList &args)
     r.err = p.readAllStandardError().toStdString();
     return r;
 }
-
-bool Has(const std::string &text, const std::string &needle) { return text.find(needle) != std::string::npos; }
 
 class CommandLine : public ::testing::TestWithParam<const char *> {};
 

@@ -3,28 +3,23 @@
 // which then calls into data and crashes. No built program may define one.
 #include "simproc.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 #include <string>
 
 namespace {
 
+// The lines a shell command prints, one name a line.
 std::set<std::string> symbols(const std::string &command)
 {
-    std::set<std::string> out;
-    FILE *p = popen(command.c_str(), "r");
-    if (!p)
-        return out;
-    char line[512];
-    while (std::fgets(line, sizeof line, p)) {
-        std::string s(line);
-        while (!s.empty() && (s.back() == '\n' || s.back() == '\r'))
-            s.pop_back();
-        out.insert(s);
-    }
-    pclose(p);
-    return out;
+    std::string out;
+    RunProgram("/bin/sh", {"-c", command}, {}, 60, &out);
+    std::set<std::string> names;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);)
+        names.insert(line);
+    return names;
 }
 
 TEST(Symbols, NoProgramVariableShadowsACLibraryFunction)

@@ -66,8 +66,7 @@ TEST_P(VanishedDevice, TimesOutOnceIdlesAndReconnectsWhenTheSensorIsBack)
     EXPECT_LT(share, 0.01) << "the program used " << share * 100 << " % of a core while idle";
     // TRY TO CONNECT talked to the sensor that came back.
     const std::vector<int> orders = sim->receivedOrders();
-    ASSERT_FALSE(orders.empty());
-    EXPECT_EQ(orders.front(), 7);
+    EXPECT_EQ(orders.empty() ? -1 : orders.front(), 7);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, VanishedDevice, ::testing::Values("Veltv61", "VeltCalibV61"),

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <iostream>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,12 +36,6 @@ std::string Deb()
     while (!path.empty() && (path.back() == '\n' || path.back() == ' '))
         path.pop_back();
     return path;
-}
-
-// Runs a command; returns its exit status and its merged output.
-int Command(const std::string &path, const std::vector<std::string> &args, std::string *output, double timeout = 60)
-{
-    return RunProgram(path, args, {}, timeout, output);
 }
 
 bool Has(const std::string &text, const std::string &needle) { return text.find(needle) != std::string::npos; }
@@ -87,29 +80,26 @@ TEST_F(Contents, ProgramsWithTheirFilesAndLinksOnThePath)
         EXPECT_TRUE(fs::is_regular_file(progDir / (std::string(p) + ".uir"))) << p;
         const fs::path entry = Root() / "usr/share/applications" / DesktopEntry(p);
         std::string out;
-        EXPECT_EQ(Command("/usr/bin/desktop-file-validate", {entry.string()}, &out), 0) << entry << out;
+        EXPECT_EQ(RunProgram("/usr/bin/desktop-file-validate", {entry.string()}, {}, 60, &out), 0) << entry << out;
         EXPECT_EQ(out, "");
         const std::string text = ReadTextFile(entry.string());
         for (const std::string &line : {"\nExec=/usr/bin/" + std::string(p) + "\n", std::string("\nIcon=veltra\n"),
                                         "\nName=" + std::string(p) + "\n"})
             EXPECT_TRUE(Has(text, line)) << line << text;
     }
+    // Nothing but the programs' own files in the program directory, the brand bitmaps among them.
     int bitmaps = 0;
-    for (const auto &e : fs::directory_iterator(progDir))
-        bitmaps += e.path().filename().string().rfind("brand_", 0) == 0 && e.path().extension() == ".png";
-    EXPECT_GT(bitmaps, 0);
-    // Nothing but the programs' own files in the program directory.
     for (const auto &e : fs::directory_iterator(progDir)) {
         const std::string ext = e.path().extension().string();
         EXPECT_TRUE(ext.empty() || ext == ".uir" || ext == ".png") << e.path();
+        bitmaps += e.path().filename().string().rfind("brand_", 0) == 0 && ext == ".png";
     }
-
+    EXPECT_GT(bitmaps, 0);
     for (const char *size : {"16x16", "22x22", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256"})
         EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/icons/hicolor" / size / "apps/veltra.png")) << size;
-    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/icons/hicolor/scalable/apps/veltra.svg"));
-    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/bash-completion/completions/veltra"));
-    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/doc/veltra/copyright"));
-    EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share/doc/veltra/changelog.gz"));
+    for (const char *f : {"icons/hicolor/scalable/apps/veltra.svg", "bash-completion/completions/veltra",
+                          "doc/veltra/copyright", "doc/veltra/changelog.gz"})
+        EXPECT_TRUE(fs::is_regular_file(Root() / "usr/share" / f)) << f;
     // Only /usr: a package must not install into /opt or anywhere else.
     for (const auto &e : fs::directory_iterator(Root()))
         EXPECT_EQ(e.path().filename(), "usr") << e.path();
@@ -118,7 +108,7 @@ TEST_F(Contents, ProgramsWithTheirFilesAndLinksOnThePath)
 TEST_F(Contents, ControlDataNamesDependenciesAndDescription)
 {
     std::string control;
-    ASSERT_EQ(Command("/usr/bin/dpkg-deb", {"-f", Deb()}, &control), 0) << control;
+    ASSERT_EQ(RunProgram("/usr/bin/dpkg-deb", {"-f", Deb()}, {}, 60, &control), 0) << control;
     // The dependencies are computed from the binaries by shlibdeps, plus the run-time plugins.
     for (const char *needle : {"Package: veltra\n", "Architecture: ", "libqt6widgets6", "libqt6serialport6", "libc6",
                                "qt6-qpa-plugins", "Description: set-up, calibration and loader programs"})
@@ -128,11 +118,8 @@ TEST_F(Contents, ControlDataNamesDependenciesAndDescription)
 TEST(Lintian, ReportsNoErrors)
 {
     std::string out;
-    const int rc = Command("/usr/bin/lintian", {"--fail-on", "error", Deb()}, &out, 100);
+    const int rc = RunProgram("/usr/bin/lintian", {"--fail-on", "error", Deb()}, {}, 100, &out);
     EXPECT_EQ(rc, 0) << out;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);)
-        EXPECT_NE(line.rfind("E: ", 0), 0u) << line;
     // Warnings may stay; show them in the test's log.
     std::cout << out;
 }
@@ -147,24 +134,23 @@ TEST(Install, UnderAPrefixOfItsOwn)
     ASSERT_TRUE(cmake && build);
     const fs::path prefix = fs::path(MakeTempDir()) / "veltra";
     std::string out;
-    ASSERT_EQ(Command(cmake, {"--install", build, "--prefix", prefix.string()}, &out, 120), 0) << out;
+    ASSERT_EQ(RunProgram(cmake, {"--install", build, "--prefix", prefix.string()}, {}, 120, &out), 0) << out;
 
     const fs::path bin = prefix / "bin";
     for (const char *exe : kExecutables) {
         EXPECT_EQ(::access((bin / exe).c_str(), X_OK), 0) << exe;
         EXPECT_TRUE(fs::is_regular_file(prefix / "share/man/man1" / (std::string(exe) + ".1.gz"))) << exe;
     }
+    const fs::path icon = prefix / "share/icons/hicolor/scalable/apps/veltra.svg";
+    EXPECT_TRUE(fs::is_regular_file(icon) && fs::is_regular_file(bin / "brand_01.png"));
     for (const char *p : kPrograms) {
         EXPECT_TRUE(fs::is_regular_file(bin / (std::string(p) + ".uir"))) << p;
         const fs::path entry = prefix / "share/applications" / DesktopEntry(p);
         const std::string text = ReadTextFile(entry.string());
-        EXPECT_TRUE(Has(text, "\nExec=" + (bin / p).string() + "\n")) << text;
-        const fs::path icon = prefix / "share/icons/hicolor/scalable/apps/veltra.svg";
-        EXPECT_TRUE(Has(text, "\nIcon=" + icon.string() + "\n")) << text;
-        EXPECT_TRUE(fs::is_regular_file(icon));
-        EXPECT_EQ(Command("/usr/bin/desktop-file-validate", {entry.string()}, &out), 0) << out;
+        EXPECT_TRUE(Has(text, "\nExec=" + (bin / p).string() + "\n") && Has(text, "\nIcon=" + icon.string() + "\n"))
+            << text;
+        EXPECT_EQ(RunProgram("/usr/bin/desktop-file-validate", {entry.string()}, {}, 60, &out), 0) << out;
     }
-    EXPECT_TRUE(fs::is_regular_file(bin / "brand_01.png"));
     EXPECT_FALSE(fs::exists(prefix / "lib"));
 
     // The installed main program finds its panels and bitmaps beside it.
@@ -188,8 +174,7 @@ class ProgramRun : public ::testing::TestWithParam<const char *> {};
 TEST_P(ProgramRun, FromTheUnpackedPackage)
 {
     const std::string name = GetParam();
-    const fs::path progDir = Root() / "usr/lib/veltra";
-    ASSERT_TRUE(fs::is_directory(progDir));
+    ASSERT_TRUE(fs::is_directory(Root() / "usr/lib/veltra"));
     // A copy of the unpacked tree of its own, so that cases running at once
     // do not share it; read-only for everybody.
     const fs::path work = MakeTempDir();
@@ -209,11 +194,8 @@ TEST_P(ProgramRun, FromTheUnpackedPackage)
     if (asRoot) {
         // Root may write anywhere: run as nobody, whose only writable place is
         // its home here.
-        constexpr int kNobody = 65534;
-        for (const auto &e : fs::recursive_directory_iterator(home)) {
-            ASSERT_EQ(::lchown(e.path().c_str(), kNobody, kNobody), 0) << e.path();
-        }
-        ASSERT_EQ(::chown(home.c_str(), kNobody, kNobody), 0);
+        for (const fs::path &p : {home, script})
+            ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0) << p;
         ASSERT_EQ(::chmod(work.c_str(), 0755), 0);
         args = {"--reuid=65534", "--regid=65534", "--clear-groups", exe};
         exe = "/usr/bin/setpriv";
@@ -231,9 +213,7 @@ TEST_P(ProgramRun, FromTheUnpackedPackage)
                     "VELTRA_COM1=" + (home / "no-such-tty").string(), "QT_QPA_PLATFORM=offscreen"},
                    60, &out);
     EXPECT_EQ(rc, 0) << out;
-    struct stat st {};
-    ASSERT_EQ(::stat(shot.c_str(), &st), 0) << out;
-    EXPECT_GT(st.st_size, 1000) << out;
+    EXPECT_GT(fs::exists(shot) ? fs::file_size(shot) : 0, 1000u) << out;
     // The program directory is as it was unpacked.
     EXPECT_EQ(FilesUnder(root), before);
     EXPECT_TRUE(fs::is_directory(home / "data/veltra")) << out;

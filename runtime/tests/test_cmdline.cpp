@@ -51,16 +51,12 @@ TEST(CommandLine, EachFormOfArgument)
         {{"-"}, false, false, "", "unexpected argument '-'"},
     };
     for (const ParseCase &c : cases) {
-        std::string shown;
-        for (const auto &a : c.args)
-            shown += "[" + a + "]";
+        SCOPED_TRACE(testing::PrintToString(c.args));
         const CommandLine cl = Parse(c.args);
-        EXPECT_EQ(cl.help, c.help) << shown;
-        EXPECT_EQ(cl.version, c.version) << shown;
-        EXPECT_EQ(cl.error, c.error) << shown;
-        if (c.error.empty()) {
-            EXPECT_EQ(cl.uiScript, c.script) << shown;
-        }
+        EXPECT_EQ(cl.help, c.help);
+        EXPECT_EQ(cl.version, c.version);
+        EXPECT_EQ(cl.error, c.error);
+        EXPECT_TRUE(!c.error.empty() || cl.uiScript == c.script) << cl.uiScript;
     }
     // Some callers hand over argc 0 and no vector.
     const CommandLine none = ParseCommandLine(0, nullptr);
@@ -93,9 +89,8 @@ TEST(HelpText, HasTheSectionsAndFitsATerminal)
         EXPECT_LE(line.size(), 79u) << line;
         EXPECT_EQ(line.find('\t'), std::string::npos) << line;
     }
-    for (const char *needle : {"\nOptions:\n", "--ui-script=FILE", "--help", "--version", "\nEnvironment:\n",
-                               "VELTRA_COM<n>", "VELTRA_UI_SCRIPT", "\nFiles:\n", "Prog.uir", "brand_NN.png",
-                               "~/.local/share/veltra", "\nSerial devices:\n", "/dev/serial/by-id/", "dialout"})
+    // (The sections every executable's help shares are looked for end to end.)
+    for (const char *needle : {"\nOptions:\n", "--ui-script=FILE", "brand_NN.png", "\nSerial devices:\n"})
         EXPECT_NE(help.find(needle), std::string::npos) << needle;
     // A file name too long for the name column puts its text on the next line,
     // in the text column.
