@@ -14,6 +14,7 @@
 // The cases of one exchange run side by side (they share nothing); each
 // exchange is a CTest entry of its own.
 #include "e2e_fault_matrix_table.h"
+#include "e2e.h"
 
 #include <gtest/gtest.h>
 
@@ -38,16 +39,6 @@ constexpr double kIdleShareLimit = 0.05;
 // snapshot of the files there, the second once the program has ended. The
 // idle window lies between two printcpu actions.
 std::string MarkAction(const std::string &panel) { return "printattr " + panel + " DispStatus visible\n"; }
-
-int count(const std::string &text, const std::string &what)
-{
-    if (what.empty())
-        return 0;
-    int n = 0;
-    for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
-        ++n;
-    return n;
-}
 
 std::string replaceAll(std::string text, const std::string &from, const std::string &to)
 {
@@ -79,10 +70,7 @@ std::string Differences(const Snapshot &before, const Snapshot &after, const std
 {
     std::string diff;
     auto skip = [&](const std::string &name) {
-        for (const std::string &i : ignored)
-            if (name == i)
-                return true;
-        return false;
+        return std::find(ignored.begin(), ignored.end(), name) != ignored.end();
     };
     for (const auto &[name, bytes] : before)
         if (!skip(name)) {
@@ -121,22 +109,6 @@ struct PreparedCase {
     std::string exe;
 };
 
-// The program as an installation of its own in dir: its files go there. The
-// executable is hard-linked rather than copied where the file system allows,
-// so that a hundred and more cases do not write a gigabyte of copies.
-std::string InstallLinked(const std::string &program, const std::string &dir)
-{
-    const fs::path built(BuiltProgram(program));
-    std::error_code ec;
-    fs::create_hard_link(built, fs::path(dir) / program, ec);
-    if (ec)
-        return InstallCopy(program, dir);
-    for (const auto &entry : fs::directory_iterator(built.parent_path()))
-        if (entry.path().extension() == ".uir" || entry.path().extension() == ".png")
-            fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename(), fs::copy_options::overwrite_existing);
-    return (fs::path(dir) / program).string();
-}
-
 PreparedCase Prepare(const Exchange &ex, const Row &row, Link link)
 {
     PreparedCase p {&ex, &row, link, {}, {}};
@@ -144,14 +116,9 @@ PreparedCase Prepare(const Exchange &ex, const Row &row, Link link)
     p.c.link = link;
     if (ex.prepare)
         ex.prepare(p.c);
-    p.exe = InstallLinked(ex.program, p.c.dir);
+    // Hard-linked: a hundred and more cases must not write a gigabyte of copies.
+    p.exe = InstallCopy(ex.program, p.c.dir, true);
     return p;
-}
-
-// "CPU <processor seconds> <seconds since start>" as printcpu prints it.
-bool ParseCpu(const std::string &line, double *cpu, double *wall)
-{
-    return std::sscanf(line.c_str(), "CPU %lf %lf", cpu, wall) == 2;
 }
 
 // One program run with one fault rule against its own simulator.
@@ -195,10 +162,11 @@ CaseResult RunCase(PreparedCase &p)
                               if (line == markPrinted && ++r.marks == 1)
                                   beforeExchange = TakeSnapshot(c.dir, ex.program);
                           });
-    // The program's own CPU readings: the first and second printcpu lines.
+    // The program's own CPU readings: the first and second printcpu lines,
+    // "CPU <processor seconds> <seconds since start>".
     std::istringstream lines(r.output);
     for (std::string line; std::getline(lines, line) && r.cpuLines < 2;)
-        if (ParseCpu(line, &cpu[r.cpuLines], &wall[r.cpuLines]))
+        if (std::sscanf(line.c_str(), "CPU %lf %lf", &cpu[r.cpuLines], &wall[r.cpuLines]) == 2)
             ++r.cpuLines;
     afterExchange = TakeSnapshot(c.dir, ex.program);
     if (r.cpuLines == 2 && wall[1] > wall[0])
@@ -221,12 +189,12 @@ void Check(const CaseResult &r, const Row &row)
 {
     SCOPED_TRACE(r.name + " (simulator log " + r.simLog + ")");
     EXPECT_EQ(r.exitCode, 0) << r.output;
-    EXPECT_EQ(count(r.output, "Sanitizer"), 0) << r.output;
-    EXPECT_EQ(count(r.output, "runtime error:"), 0) << r.output;
-    EXPECT_EQ(count(r.output, "WAITFOR TIMEOUT"), 0) << r.output;
+    EXPECT_EQ(Count(r.output, "Sanitizer"), 0) << r.output;
+    EXPECT_EQ(Count(r.output, "runtime error:"), 0) << r.output;
+    EXPECT_EQ(Count(r.output, "WAITFOR TIMEOUT"), 0) << r.output;
     int popups = 0, popupsUpTo = 0;
     for (const Expect &e : row.expect) {
-        const int n = count(r.output, e.text), upTo = std::max(e.times, e.upTo);
+        const int n = Count(r.output, e.text), upTo = std::max(e.times, e.upTo);
         EXPECT_TRUE(n >= e.times && n <= upTo)
             << n << " x [" << e.text << "], expected " << e.times << " to " << upTo << "\n"
             << r.output;
@@ -235,7 +203,7 @@ void Check(const CaseResult &r, const Row &row)
             popupsUpTo += upTo;
         }
     }
-    const int shown = count(r.output, "POPUP ");
+    const int shown = Count(r.output, "POPUP ");
     EXPECT_TRUE(shown >= popups && shown <= popupsUpTo) << "other pop-ups than the expected ones\n" << r.output;
     ASSERT_EQ(r.marks, 1) << r.output;
     ASSERT_EQ(r.cpuLines, 2) << r.output;

@@ -5,6 +5,8 @@ bool Has(const std::string &text, const std::string &what) { return text.find(wh
 int Count(const std::string &text, const std::string &what)
 {
     int n = 0;
+    if (what.empty())
+        return 0;
     for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
         ++n;
     return n;

@@ -55,11 +55,15 @@ std::string MakeTempDir()
     return d ? d : "/tmp";
 }
 
-std::string InstallCopy(const std::string &program, const std::string &dir)
+std::string InstallCopy(const std::string &program, const std::string &dir, bool hardLink)
 {
     namespace fs = std::filesystem;
     const fs::path bin = fs::path(BuiltProgram(program)).parent_path();
-    fs::copy_file(bin / program, fs::path(dir) / program, fs::copy_options::overwrite_existing);
+    std::error_code ec;
+    if (hardLink)
+        fs::create_hard_link(bin / program, fs::path(dir) / program, ec);
+    if (!hardLink || ec)
+        fs::copy_file(bin / program, fs::path(dir) / program, fs::copy_options::overwrite_existing);
     for (const auto &entry : fs::directory_iterator(bin))
         if (entry.path().extension() == ".uir" || entry.path().extension() == ".png")
             fs::copy_file(entry.path(), fs::path(dir) / entry.path().filename(), fs::copy_options::overwrite_existing);

@@ -42,7 +42,8 @@ std::string BuiltProgram(const std::string &name);
 
 // Copies a built program and its panel resource file into dir, as an
 // installation of its own (its files then go to dir); returns the copy's path.
-std::string InstallCopy(const std::string &program, const std::string &dir);
+// With hardLink the executable is hard-linked where the file system allows.
+std::string InstallCopy(const std::string &program, const std::string &dir, bool hardLink = false);
 // A new empty temporary directory.
 std::string MakeTempDir();
 // Writes text to a file (a UI script); returns the path.
