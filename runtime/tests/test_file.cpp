@@ -138,7 +138,7 @@ TEST_F(FileTest, ShortMalformedOrMissingFilesAreReported)
 TEST_F(FileTest, FailedWritesAreReportedAndLeaveTheFileWhole)
 {
     const std::string param = tmp.path("init.dat"), rec = tmp.path("rec.dat");
-    const std::vector<uint16_t> all = parameterValues();
+    const std::vector<uint16_t> all(202, 1234);
     ASSERT_EQ(saveColumn(param, all.data(), VAL_UNSIGNED_SHORT_INTEGER, 202), 0);
     const std::string before = readBytes(param);
     ASSERT_EQ(AppendToFile(rec.c_str(), "ab\0\r\n", 5), 0);
