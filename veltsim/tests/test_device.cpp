@@ -123,22 +123,6 @@ TEST(Device, FlashPacingThrottlesInputWithXonXoff) {
   EXPECT_EQ(text(rig.tick(1.05)), kStarted);
 }
 
-// Other text and NULs around the boot messages, for the loader's text watcher.
-TEST(Device, BootTextFaultsSurroundTheMessages) {
-  Rig rig({"boottext:bytes=100", "bootnul"});
-  rig.send(rig.pty, telegram(JumpBoot), 0);
-  const std::string prompt = text(rig.tick(1));
-  const std::string nul(2, '\0');
-  const size_t at = prompt.find(nul + kPrompt + nul);
-  ASSERT_NE(at, std::string::npos);
-  EXPECT_EQ(at, 100u);
-  EXPECT_EQ(prompt.size(), 200 + 4 + kPrompt.size());
-  EXPECT_EQ(std::count(prompt.begin(), prompt.end(), '\0'),
-            4 + 2 * 2);  // and one every 40 characters of the text
-  const std::string error = text(rig.send(rig.pty, "S1131000000102030405060708090A0B0C0D0E0F65", 2));
-  EXPECT_EQ(error.substr(102, kError.size()), kError);
-}
-
 // Boot-mode scripts: at each time the jump order ("JUMP"), text for the boot
 // firmware, or nothing (a tick); then the text answered (" +fw" when a firmware
 // image was taken) and a log fragment. Every script ends back in the application.
@@ -166,16 +150,8 @@ TEST(Device, BootModeFailuresAndFaults) {
         {1, "", kPrompt, ""},  // a bad checksum
         {2, "S1131000000102030405060708090A0B0C0D0E0F65", kError, "bad checksum"}}},
       {{}, {{0, "JUMP", jumped, ""}, {1, "", kPrompt, ""}, {11, "", "", "timeout"}}},  // silence
-      {{"nojump:reset_ms=2000"},
-       {{0, "JUMP", "", "nojump"},
-        {1.9, "", "", ""},
-        {2.0, "", "", ""},  // then the "reset"
-        {2.5, "", kPrompt, ""},
-        {3, kFirmware, kStarted + " +fw", ""}}},
       {{"noprompt"},
        {{0, "JUMP", jumped, ""}, {0.1, "", "", ""}, {5, "", "", ""}, {6, kFirmware, kStarted + " +fw", ""}}},
-      {{"srecerror:nth=2"},
-       {{0, "JUMP", jumped, ""}, {1, "", kPrompt, ""}, {2, kFirmware, kError, "error at record 2"}}},
   };
   for (const Script& script : scripts) {
     Rig rig(script.faults);
@@ -203,45 +179,8 @@ TEST(Device, BootModeFailuresAndFaults) {
 
 // ---- faults ----
 
-// Each reply fault changes only the replies it names. A reply is summed up as
-// its pieces ("size" or "size@delay ms"), "#" and the echoed word, the last
-// byte of an overlong reply, and "!" when the fault was logged.
-TEST(Faults, ReplyFaults) {
-  struct Case {
-    std::vector<std::string> faults;
-    std::vector<std::pair<uint16_t, std::string>> replies;
-  };
-  const Case cases[] = {
-      {{"noreply:order=8:nth=2"},
-       {{LoadEeprom, "36 #8"}, {LoadEeprom, "!"}, {LoadEeprom, "36 #8"}, {GetPara, "36 #3"}}},
-      {{"noreply"}, {{GetPara, "!"}, {GetVersion, "!"}, {GetData, "!"}}},
-      {{"short:bytes=35:order=3"}, {{GetPara, "35 #3 !"}, {GetData, "36 #5"}}},
-      {{"long:bytes=1:order=5"}, {{GetData, "37 #5 ee !"}, {GetPara, "36 #3"}}},
-      {{"badecho:order=6", "badecho:order=8:word=7"},
-       {{SaveEeprom, "36 #7 !"}, {LoadEeprom, "36 #7 !"}, {GetPara, "36 #3"}}},
-      {{"delay:ms=250", "split:ms=100:order=31"},
-       {{GetPara, "36@250 #3 !"}, {GetCalibCf, "18@250 18@350 #31 !"}}},
-  };
-  for (const Case& c : cases) {
-    Rig rig(c.faults);
-    double now = 0;
-    for (const auto& [order, expected] : c.replies) {
-      const Outbox out = rig.send(rig.tcp, telegram(order), ++now);
-      std::string summary;
-      const auto add = [&](const std::string& token) { summary += (summary.empty() ? "" : " ") + token; };
-      for (const Emission& e : out.emissions)
-        add(std::to_string(e.bytes.size()) +
-            (e.at == now ? "" : "@" + std::to_string(std::lround((e.at - now) * 1000))));
-      const Bytes all = sentBytes(out);
-      if (all.size() >= 4) add("#" + std::to_string(words(all)[1]));
-      if (all.size() > 36) add(toHex(Bytes(all.end() - 1, all.end())));
-      if (logged(out, "\"event\":\"fault\"")) add("!");
-      EXPECT_EQ(summary, expected) << c.faults[0] << " order " << order;
-    }
-  }
-}
-
-// Malformed rules are refused (alter itself is driven in e2e_tempcomp_faults).
+// The reply faults are driven end to end by the fault matrix.
+// Malformed rules are refused (the rules themselves are driven end to end).
 TEST(Faults, MalformedRulesAreRefused) {
   std::string error;
   for (const char* bad :
