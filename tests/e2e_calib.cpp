@@ -83,11 +83,9 @@ protected:
     std::string dir = MakeTempDir();
 };
 
-// Send Power (accepted, then declined) and its live loop; then a capture of
-// the white target: the factors 750, 1024, 1299 pass, go to the sensor with
-// order 30 and the restarted live loop shows their effect. Then
-// the spread and the range checks refuse and a capture is declined: each time
-// the factors shown (edited by hand) go out and the live loop shows them.
+// Send Power and its live loop; a capture of the white target passes and its
+// factors go out; then the spread and range checks refuse and a capture is
+// declined: each time the factors shown go out and the live loop shows them.
 TEST_F(Calib, SendPowerThenCapturePassesThenSpreadAndRangeRefuse)
 {
     SimProcess sim(SimArgs(dir), false, true);
@@ -146,12 +144,8 @@ TEST_F(Calib, SendPowerThenCapturePassesThenSpreadAndRangeRefuse)
     EXPECT_EQ(factors[3].substr(0, 20), "0055001e02f104000513");
 }
 
-// Finish Calib on a line paced at 19200 baud (the 32 telegrams of the store
-// take 0.6 s to leave) stores the default set in the EEPROM: order 1, the 31
-// rows, each before the store (order 6, with its echo); then it writes and
-// reads back the factors and reconnects. Veltv61's Send to EEPROM on the same
-// line: every row arrives before the store, and a Get right after it reads the
-// parameters back. (A wrong echo to the store is a fault-matrix row.)
+// On a line paced at 19200 baud (the store's 32 telegrams take 0.6 s),
+// Finish Calib and Veltv61's Send to EEPROM get every row in before the store.
 TEST_F(Calib, FinishOnAPacedLineStoresTheDefaultSetAndSoDoesVeltv61)
 {
     const std::string state = dir + "/state.txt";
@@ -211,10 +205,8 @@ TEST_F(Calib, FinishOnAPacedLineStoresTheDefaultSetAndSoDoesVeltv61)
     EXPECT_EQ(EepromLine(state, "12d0").substr(20, 14), "0001 04d2 0001");
 }
 
-// Without a line every exchange fails: Send Power (the parameter write, Get
-// CF, the live loop) shows the time-out pop-up once for the lost line, not
-// once per step that fails after it. (Finish Calib and Calc CF on a lost
-// line are rows of the fault matrix.)
+// Without a line, Send Power shows the time-out pop-up once for the lost
+// line, not once per step that fails after it.
 TEST(CalibNoLine, SendPowerWithoutALineShowsTheTimeOutOnce)
 {
     SimProcess sim({"--version-text", kVersion}, true, false); // COM1 names no device

@@ -1,10 +1,7 @@
 // QuillonV20 and veltra's loader commands against the simulated sensor on a
-// pseudo-terminal: identification, EEPROM backup and restore (the sensor's
-// region and the file compared word for word), refused files, firmware
-// updates with files of objcopy and srec_cat (the image the sensor received
-// compared with the binary), the boot firmware's error and noisy text,
-// XON/XOFF at a slow boot firmware, Disarm PL, Ctrl-C and resume. The reply
-// faults of every loader exchange are rows of the fault matrix.
+// pseudo-terminal: identification, EEPROM backup and restore, firmware updates
+// with tool-made files, the boot firmware's errors and pacing, Disarm PL,
+// Ctrl-C and resume. Reply faults are rows of the fault matrix.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -175,10 +172,8 @@ TEST(Loader, IdentifiesTextsOf36And48And72Bytes)
     }
 }
 
-// The backup file holds the sensor's region word for word. A damaged file
-// is refused before anything is sent (the parser's kinds of damage are its
-// unit test); a sound one goes word for word into the region. (Reply faults
-// are rows of the fault matrix.)
+// The backup file holds the sensor's region word for word; a damaged file is
+// refused before anything is sent, a sound one goes word for word into the region.
 TEST(Loader, BackupEqualsTheSensorRegionThenRestoreWritesAFileIntoIt)
 {
     const std::string dir = MakeTempDir();
@@ -230,10 +225,8 @@ struct FirmwareRun {
     }
 };
 
-// A file of srec_cat with CR LF line ends, the boot firmware's texts among
-// 6000 bytes of other text and NULs: the image arrives whole, the records go
-// back to back without their line ends, the boot text is shown, and the
-// sensor is identified again in its new application.
+// A srec_cat file with CR LF line ends, the boot texts among 6000 bytes of
+// other text and NULs: the image arrives whole, the records back to back.
 TEST(Loader, FirmwareUpdateWithASrecCatFileAmongNoisyBootText)
 {
     FirmwareRun fw(3000);
@@ -400,11 +393,9 @@ TEST(Veltra, BackupThenRestoreWhoseVerifyFindsAWrongWord)
     EXPECT_EQ(sim.receivedOrders(), Repeat(Repeat(Repeat(Repeat({7}, 184, 256), 180, 13), 182, 256), 184, 256));
 }
 
-// The reply faults, refused files and a tcp: link of the loader's commands are
-// cases of e2e_veltra_jobs.cpp. Flash backs the EEPROM up first; the jump
-// order is not answered and the boot firmware starts 6 s later, as after a
-// hardware reset: Ctrl-C tells how to resume, and the resumed update sends no
-// second jump order.
+// Flash backs the EEPROM up first; the jump is not answered (the boot
+// firmware starts 6 s later, as after a hardware reset): Ctrl-C tells how to
+// resume, and the resumed update sends no second jump order.
 TEST(Veltra, FlashBacksUpTheEepromFirstAndResumesAfterCtrlC)
 {
     FirmwareRun fw(2000);

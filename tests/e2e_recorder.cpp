@@ -58,16 +58,10 @@ int RunVeltv61(const SimProcess &sim, const std::string &dir, const std::string 
 std::vector<std::string> RecFramesSent(const SimProcess &sim)
 {
     std::vector<std::string> out;
-    for (const std::string &l : sim.logLines()) {
-        if (l.find("\"dir\":\"tx\",\"order\":19,") == std::string::npos)
-            continue;
-        const size_t p = l.find("\"hex\":\"") + 7;
+    for (const std::string &hex : sim.telegrams("tx", 19)) {
         std::string values;
-        for (int w : {2, 3, 4, 5, 6, 7, 12}) {
-            if (!values.empty())
-                values += '\t';
-            values += std::to_string(std::stoul(l.substr(p + 4 * static_cast<size_t>(w), 4), nullptr, 16));
-        }
+        for (size_t w : {2, 3, 4, 5, 6, 7, 12})
+            values += (values.empty() ? "" : "\t") + std::to_string(std::stoul(hex.substr(4 * w, 4), nullptr, 16));
         out.push_back(values);
     }
     return out;
@@ -104,14 +98,9 @@ RecordFile ReadRecordFile(const std::string &path)
     return r;
 }
 
-// One record file, over the pty (the link changes nothing here but the
-// transport): first Manual mode, where polling refreshes the displays, each
-// Manual record appends exactly one line, the frame polled last, and Manual
-// record without polling appends the frame held; then two timed recordings
-// at 1 s: one line per frame, about a second apart. The file holds the header
-// once and exactly the frames the sensor sent, each line's fixed fields
-// whole. The counters, the busy Start record button, and the graph panel with
-// the last frame and only the records.
+// Manual records (one line each, the frame polled last or held), then two
+// timed recordings at 1 s: the file holds the header once and exactly the
+// frames the sensor sent; the counters and the graph panel follow.
 TEST(Recorder, ManualThenTimedRecordsHoldTheFramesSentAndTheGraphShowsThem)
 {
     SimProcess sim = StartSim(Link::Pty);
@@ -189,13 +178,9 @@ TEST(Recorder, ManualThenTimedRecordsHoldTheFramesSentAndTheGraphShowsThem)
     EXPECT_GT(rightmostRed, 500);
 }
 
-// The file dialog: cancel keeps the earlier path; an existing file declined
-// keeps it too; an existing file accepted is emptied down to the header.
-// Then writes that fail, also for root: a file below a plain file can be
-// neither deleted nor created, and a file-size limit stops appends. Each
-// failure is named in a pop-up; the path text box keeps the last good file;
-// a manual record that failed is not counted; a timed recording ends at its
-// failed line without "File has been saved!"; the file holds whole lines only.
+// The file dialog (cancel and decline keep the earlier path, accept empties
+// the file down to the header); then failed writes, also for root: each is
+// named in a pop-up, is not counted, and leaves whole lines only.
 TEST(Recorder, FileChoiceAndFailedWritesAreReportedAndLeaveWholeLines)
 {
     SimProcess sim = StartSim(Link::Pty);

@@ -24,12 +24,6 @@ const std::string kSettle = "waitfor P ButtonGet dimmed == 0 10\n";
 const std::string kFirstFrame = "waitfor P DispTemp == 30 10\n";
 const std::string kLoopRuns = "waitfor P ButtonGet dimmed == 1 10\n";
 
-// Over TCP the script also waits for the parameter read after the line check.
-std::string Connect(Link link, const SimProcess &sim)
-{
-    return ConnectScript(link, sim, kVersion, "waitfor P EditAverage == 16 10\n" + kSettle);
-}
-
 int RunIn(const std::string &dir, const SimProcess *sim, const std::string &script, std::string *out)
 {
     return RunScriptIn("Veltv61", dir, sim, script, out);
@@ -94,14 +88,9 @@ std::vector<std::vector<long>> Telegrams(const SimProcess &sim, const std::strin
 }
 std::vector<std::vector<long>> SentFrames(const SimProcess &sim) { return Telegrams(sim, "tx", 5); }
 
-// TEACH DATA TO takes the displays of the last frame the sensor sent, with
-// the tolerances of modes 0 / 2 and STAT / DYN; No. counts up to 30 and
-// stays there. RESET TABLE sets every cell to 1. AUTO ADJUST gives the radii
-// of the circle rule (rows at opposite corners of the plane included) and
-// runs the zoom loop with the command buttons dimmed until a click stops it.
-// TEACH MEAN VAL runs the live loop; the teach panel's captured rows are
-// frames the sensor sent, and TEACH TO TABLE writes their mean with VALUE CTO
-// + MAX DELTA and MAX DELTA INT (the statistics are unit-tested).
+// TEACH DATA TO takes the last frame the sensor sent; RESET TABLE; AUTO
+// ADJUST and its zoom loop; the teach panel's captures are frames the sensor
+// sent and TEACH TO TABLE writes their mean (the statistics are unit-tested).
 TEST(Teaching, TeachDataToResetAutoAdjustAndTheTeachPanelsCaptures)
 {
     SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, false, true);
@@ -139,7 +128,7 @@ TEST(Teaching, TeachDataToResetAutoAdjustAndTheTeachPanelsCaptures)
         "set TEACHP EditTpRowNo 7\nclick TEACHP ButtonTpTeachToTable\nprintcells P ColorTeachTable 5 8 8\n"
         "quit 0\n";
     std::string out;
-    ASSERT_EQ(RunIn(MakeTempDir(), &sim, Connect(Link::Pty, sim) + Expand(script), &out), 0) << out;
+    ASSERT_EQ(RunIn(MakeTempDir(), &sim, ConnectScript(Link::Pty, sim, kVersion) + Expand(script), &out), 0) << out;
     const auto frames = SentFrames(sim);
     ASSERT_GE(frames.size(), 2u) << out;
     // The zoom loop has fetched frames since; the Go frames end where the zoom ones begin.
@@ -184,10 +173,8 @@ TEST(Teaching, TeachDataToResetAutoAdjustAndTheTeachPanelsCaptures)
     EXPECT_FALSE(Has(out, "POPUP")) << out;
 }
 
-// Groups and the table travel with the parameter set: the order-1 telegram
-// carries the switch, the order-2 telegrams the group of each row; Send to
-// the EEPROM and Get from it, and a parameter-file round trip, restore the
-// taught row, its group and the switch.
+// A taught row, its group and the group switch survive the EEPROM and a
+// parameter file, and go out in the order-1 and order-2 telegrams.
 TEST(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
 {
     SimProcess sim({"--version-text", kVersion, "--temperature", "30"}, false, true);
@@ -205,7 +192,7 @@ TEST(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
                                "click P SelectFILE\nfile %D/taught.dat new\nclick P ButtonSend\n" + kSettle + reset +
                                "file %D/taught.dat existing\n" + get + "quit 0\n";
     std::string out;
-    ASSERT_EQ(RunIn(dir, &sim, Connect(Link::Pty, sim) + Expand(WithDir(script, dir)), &out), 0) << out;
+    ASSERT_EQ(RunIn(dir, &sim, ConnectScript(Link::Pty, sim, kVersion) + Expand(WithDir(script, dir)), &out), 0) << out;
     const std::string taught = "P.ColorTeachTable[1,3]=1111\nP.ColorTeachTable[2,3]=2222\nP.ColorTeachTable[3,3]=33\n"
                                "P.ColorTeachTable[4,3]=444\nP.ColorTeachTable[5,3]=55\nPGROUP.EditGridGroups[1,3]=7\n"
                                "PGROUP.EditColorGroups=1\n";
@@ -228,10 +215,8 @@ TEST(Teaching, TaughtTableAndGroupsSurviveEepromAndFile)
     EXPECT_TRUE(rowSent);
 }
 
-// Colour array files: the built-in colours saved, a file loaded and saved
-// back identically, bad and unwritable files refused with a pop-up, the
-// start-up array named and loaded at the next start, a start-up path to a
-// bad file refused, and a start-up path file that cannot be written.
+// Colour array files saved, loaded, refused; the start-up array named,
+// loaded at the next start, and refused when bad or unwritable.
 TEST(ColourArrays, SaveLoadStartupAndBadFiles)
 {
     SimProcess sim({"--version-text", kVersion}, false, true);

@@ -122,11 +122,9 @@ TEST(Veltv61Transfers, ReadAtStartUpGetFromEepromSendToEepromAndCalcModeToRam)
     EXPECT_EQ(Word(rows[31 + 2], 4), "04d2");                      // row 2, Y = 1234 set on the panel
 }
 
-// FILE: Send and Get never touch the link; a file round trip restores the
-// panel; MAXCOL-No. 99 reads as 31; an out-of-range file is refused and
-// changes nothing (the file reader's unit test has the other kinds); a cancelled dialog does nothing. Also the
-// RAM/EEPROM/FILE radio group and the help texts of the commands. Then Go fetches frames into the displays until Stop,
-// nothing is sent after Stop, and closing the main panel during Go ends the program.
+// FILE transfers never touch the link (round trip, MAXCOL-No. 99 read as 31,
+// a refused file, a cancelled dialog); then Go until Stop, and closing the
+// main panel during Go ends the program.
 TEST(Veltv61FileAndLive, FileTransfersNeverTouchTheLinkThenGoStopAndClose)
 {
     SimProcess sim({"--version-text", kVersion}, true, false);

