@@ -1,18 +1,9 @@
 // Every sensor exchange of the four programs against every reply fault of
-// the simulator, over the pseudo-terminal and over TCP. The table in
-// e2e_fault_matrix_table.h says for each exchange and fault what the program
-// shows; each case runs its own simulator with one fault rule and its own
-// program, and checks:
-//   - the expected messages appear exactly as often as the table says, and
-//     no other pop-up does;
-//   - the program ends with the exit code of `quit 0` (no crash, no stuck
-//     wait) and its output holds no sanitizer report;
-//   - no file in the program's directory changed across the exchange,
-//     unless the row names the file that the exchange writes;
-//   - afterwards the program is idle: its CPU time over a short window
-//     stays under a few percent of a core.
-// The cases of one exchange run side by side (they share nothing); each
-// exchange is a CTest entry of its own.
+// the simulator, over the pseudo-terminal and over TCP, as the table in
+// e2e_fault_matrix_table.h says. Each case runs its own simulator and program
+// and checks the messages (and no other pop-up), a clean `quit 0`, the files
+// the exchange may change, and that the program idles afterwards. Each
+// exchange is a CTest entry of its own; its cases run side by side.
 #include "e2e_fault_matrix_table.h"
 #include "e2e.h"
 

@@ -1,8 +1,6 @@
-// A number a user enters into a numeric control or a table cell whose value
-// goes into a 16-bit telegram word is taken only within the input's range
-// (0 to 65535, or the narrower range the input has): an entry outside it or
-// not a whole number leaves the previous value, and the sensor receives what
-// the panel shows.
+// A number entered into a control or table cell that goes into a 16-bit
+// telegram word is taken only within the input's range; anything else leaves
+// the previous value, and the sensor receives what the panel shows.
 #include "e2e.h"
 
 #include <gtest/gtest.h>

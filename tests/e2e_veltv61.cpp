@@ -35,10 +35,8 @@ std::string MakeStateFile(const std::string &dir)
                   "\neeprom 1210 0222 0000 0021 0000 000a 0032 0063 0001 0000 0000 0000 0bb8 0dac 0000 beef 1234\n");
 }
 
-// Script actions run inside the program's event processing, also inside the
-// waits of a command that is still running; a script therefore waits for a
-// command's end before it looks at its result. Get, Send, Go and the read
-// after a line check dim the link buttons while they run.
+// Scripts run inside the waits of a running command: wait for its end (Get,
+// Send, Go and the read after a line check dim the link buttons) before looking.
 const std::string kSettle = "waitfor P ButtonGet dimmed == 0 10\n";
 
 // Over TCP the script also waits for the parameter read after the line check

@@ -15,20 +15,7 @@ Bytes reply36(const std::string& text) {
 }
 }  // namespace
 
-TEST(Protocol, VersionTextPaddedWithNulTo36_48Or72Bytes) {
-  Sensor s = makeSensor();
-  EXPECT_EQ(ask(s, telegram(GetVersion)),
-            reply36("56454C5453494D20434F4C4F55522053454E534F522056362E31"));  // VELTSIM COLOUR SENSOR V6.1
-  s.setVersionText("X");
-  EXPECT_EQ(ask(s, telegram(GetVersion)), reply36("58"));
-  for (size_t len : {48u, 72u}) {
-    Sensor loader(SensorSettings{"ID", len}, MeasurementModel(Scene::builtIn(), {}, 1));
-    Bytes expected = hex("4944");
-    expected.resize(len, 0);
-    EXPECT_EQ(ask(loader, telegram(GetVersion)), expected);
-  }
-}
-
+// The version texts of 36, 48 and 72 bytes are read end to end (e2e_loader).
 // One sensor, one conversation: each request and the reply it must get.
 TEST(Protocol, RepliesToEachOrder) {
   Sensor s = makeSensor();
