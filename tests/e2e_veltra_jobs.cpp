@@ -1,7 +1,5 @@
 // veltra's parameter, live and compensation commands against the simulator:
-// what they send, the files they write, verify catching a wrong stored word,
-// and each reply fault's exit status and message with no file changed (the
-// loader's commands too; their own cases are in e2e_loader.cpp).
+// what they send and write, verify, and each fault's exit status and message.
 #include "e2e.h"
 
 #include <gtest/gtest.h>
@@ -164,9 +162,8 @@ struct FaultCase {
     bool creates = false; // out.dat is there afterwards (else the directory is as before)
 };
 
-// One row per kind of outcome: the exchanges are the shared ones (the link
-// and fault-matrix tests drive every fault kind), so a row checks what the
-// command says, its exit status and the files.
+// One row per kind of outcome (the fault matrix drives every fault kind):
+// what the command says, its exit status and the files.
 const FaultCase kFaultCases[] = {
     {"GetShortRow", Link::Tcp, "short:bytes=20:order=4:nth=7", "params get %D/out.dat", 1,
      "no complete reply to order 4 (row 6)"},

@@ -102,11 +102,9 @@ TEST_F(Teach, ApplyFromAllDrawsEveryRowAndTheDiagonalOnlyInTheXYPlane)
 
 TEST_F(Teach, ZoomGraphCursorIsClampedAndClicksEndTheLoop)
 {
-    for (auto [x, y, dx, dy] : {std::tuple {1234.7, 99.2, 1234, 99}, {70000.0, -5.0, 65535, 0}}) {
-        SetGraphCursor(panel, P_GRAPHDATA2, 1, x, y);
-        Fire(CBF_GraphData2, EVENT_VAL_CHANGED);
-        EXPECT_EQ(std::make_pair(IntVal(panel, P_DISPX), IntVal(panel, P_DISPY)), std::make_pair(dx, dy));
-    }
+    SetGraphCursor(panel, P_GRAPHDATA2, 1, 70000.0, -5.0); // the limits are CursorCoordinate's unit test
+    Fire(CBF_GraphData2, EVENT_VAL_CHANGED);
+    EXPECT_EQ(std::make_pair(IntVal(panel, P_DISPX), IntVal(panel, P_DISPY)), std::make_pair(65535, 0));
     ZoomGraphToFront();
     poll = 1;
     Fire(CBF_GraphData2, EVENT_LEFT_CLICK);

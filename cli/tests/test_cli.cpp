@@ -68,20 +68,7 @@ TEST(CliParser, OptionsStandBeforeOrAfterTheCommand)
     ::unsetenv("VELTRA_LINK");
 }
 
-TEST(CliParser, RefusesWhatDoesNotFitTheCommandWithUsageStatus)
-{
-    for (const std::vector<const char *> &args : std::vector<std::vector<const char *>> {
-             {"identify", "--eeprom"}, // an option of another command
-             {"demo"},                 // a verb missing
-             {"demo", "put", "F"},     // an unknown verb
-             {"demo", "get"},          // an operand missing
-             {"demo", "get", "F", "G"},
-             {"demo", "get", "F", "--count"},
-             {"demo", "get", "F", "--eeprom=1"},
-         })
-        EXPECT_EQ(parse(args).rc, kExitUsage) << args[0] << " " << (args.size() > 1 ? args[1] : "");
-}
-
+// What the parser refuses, with status and message, is run in e2e_veltra.
 TEST(CliLinkSpec, ParsesTheThreeForms)
 {
     const struct {

@@ -1,7 +1,6 @@
-// The Debian package as a user gets it: unpacked into a temporary root (by
-// the package_prepare fixture), its layout, its control data, its desktop
-// entries, lintian's verdict, and each program started from it with a
-// read-only program directory, so that its files go to the per-user one.
+// The Debian package as a user gets it (unpacked by the package_prepare
+// fixture): layout, control data, desktop entries, lintian, and each program
+// run from it with a read-only program directory.
 #include "simproc.h"
 
 #include <gtest/gtest.h>
