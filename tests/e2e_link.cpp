@@ -1,7 +1,5 @@
-// The link as the scope programs show it beyond the exchanges (which the
-// fault matrix runs over both lines for every program): without a sensor
-// they say so; Discard restores the old settings; the address history is
-// shared and stays cheap however long its file.
+// The link as the scope programs show it beyond the exchanges: no sensor,
+// Discard, and the shared address history however long its file.
 #include "e2e.h"
 
 #include <cstdio>

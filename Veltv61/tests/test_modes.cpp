@@ -71,6 +71,9 @@ TEST_F(Modes, WarningsOnlyWhenTheOutmodeCannotSignalThatManyColoursOrGroups)
         EXPECT_EQ(Popups([] { Commit(CBF_EditOutmode); }), expected);
         EXPECT_EQ(Popups(InitPanelCtrlAttr), expected);
         EXPECT_EQ(IntVal(panel, P_EDITMAXCOLNO), n); // nothing is corrected
+        // Row labels in both tables: green up to MAXCOL-No., red beyond.
+        for (auto [p, table] : {std::pair {panel, P_COLORTEACHTABLE}, {grouppanel, PGROUP_EDITGRIDGROUPS}})
+            EXPECT_TRUE(RowColor(p, table, n) == 0x008000 && (n == 31 || RowColor(p, table, n + 1) == 0xFF0000));
     }
     // The group warning follows the group switch, not a stale copy.
     SetCtrlVal(panel, P_EDITMAXCOLNO, 5);
@@ -82,19 +85,6 @@ TEST_F(Modes, WarningsOnlyWhenTheOutmodeCannotSignalThatManyColoursOrGroups)
     SetCtrlVal(grouppanel, PGROUP_EDITCOLORGROUPS, 0);
     EXPECT_EQ(Popups([] { Commit(CBF_EditOutmode); }), "");
     SetTableCellVal(grouppanel, PGROUP_EDITGRIDGROUPS, MakePoint(1, 31), 0);
-}
-
-TEST_F(Modes, RowLabelsGreenExactlyForTheCheckedRowsInBothTables)
-{
-    for (int n : {0, 31, 3}) {
-        SetCtrlVal(panel, P_EDITMAXCOLNO, n);
-        Popups([] { Commit(CBF_EditMaxcolNo); });
-        for (int row = 1; row <= 31; ++row) {
-            const int expected = row <= n ? 0x008000 : 0xFF0000;
-            EXPECT_EQ(RowColor(panel, P_COLORTEACHTABLE, row), expected) << n << " row " << row;
-            EXPECT_EQ(RowColor(grouppanel, PGROUP_EDITGRIDGROUPS, row), expected) << n << " row " << row;
-        }
-    }
 }
 
 TEST_F(Modes, EvaluationMode3ForcesBinaryOutputsAndLeavingItKeepsTheValues)

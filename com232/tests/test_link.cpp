@@ -1,7 +1,5 @@
-// The request/reply exchange and the line check against the simulator, over
-// a pseudo-terminal and over loopback TCP: stale and late replies, a server
-// that closes, no sensor, a nested request. (Short, long, split and
-// wrong-echo replies are rows of e2e_fault_matrix for every program.)
+// The exchange and the line check against the simulator over a pty and TCP:
+// stale and late replies, server close, no sensor, a nested request.
 #include "link.h"
 #include "packet.h"
 #include "rt_com.h"

@@ -1,6 +1,5 @@
 // RS-232 against a pseudo-terminal pair: the test plays the device on the
-// master side, the run-time opens the slave. (A device that goes away is run
-// end to end: the program times out once and then idles at no CPU.)
+// master side, the run-time opens the slave.
 #include "rt_com.h"
 #include "rt_ui.h"
 #include "support_io.h"

@@ -1,8 +1,6 @@
-// A UI script drives a panel from inside event processing: it presses Go's
-// shortcut key, whose callback loops on ProcessSystemEvents, and then clicks
-// Stop inside that loop; it sets values, reads them back and quits. Keys and
-// clicks enter as a user's do, so they raise the same events. (Answers to
-// pop-ups and their printed form are used by every end-to-end test.)
+// A UI script drives a panel from inside event processing: Go's shortcut key
+// starts a callback loop on ProcessSystemEvents, and Stop is clicked inside
+// it. Keys and clicks enter as a user's do, raising the same events.
 #include "RtTestIds.h"
 #include "rt_ui.h"
 

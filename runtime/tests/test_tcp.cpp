@@ -1,6 +1,5 @@
 // TCP client against loopback servers run by the test: replies in pieces,
-// server close, refused connections, read time-outs. (Unsolicited data is
-// covered at the link's level: a stale echo never becomes the next reply.)
+// server close, refused connections, read time-outs.
 #include "rt_tcp.h"
 #include "rt_ui.h"
 #include "support_io.h"

@@ -177,10 +177,8 @@ TEST(Device, BootModeFailuresAndFaults) {
   }
 }
 
-// ---- faults ----
-
-// The reply faults are driven end to end by the fault matrix.
-// Malformed rules are refused (the rules themselves are driven end to end).
+// Malformed fault rules are refused (the rules themselves, reply faults among
+// them, are driven end to end by the fault matrix).
 TEST(Faults, MalformedRulesAreRefused) {
   std::string error;
   for (const char* bad :
