@@ -6,7 +6,7 @@ int CliOpenLoaderLine(const CliContext &ctx)
     quillon::InitLoaderJobs();
     if (const int rc = CliOpenLink(ctx); rc != 0)
         return rc;
-    quillon::SetLoaderLink(ParseLinkSpec(ctx.link));
+    quillon::SetLoaderLink(ParseLinkName(ctx.link));
     return 0;
 }
 

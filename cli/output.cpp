@@ -163,11 +163,11 @@ LinkKind CliLinkKind(const CliContext &ctx) { return LinkKindOf(ctx.link); }
 
 int CliOpenLink(const CliContext &ctx, long baud, bool xonxoff)
 {
-    const LinkSpec spec = ParseLinkSpec(ctx.link);
-    if (spec.kind == LinkKind::Invalid)
+    const LinkName name = ParseLinkName(ctx.link);
+    if (name.kind == LinkKind::Invalid)
         return CliFail(ctx, kExitUsage, "'" + ctx.link + "' is no link: COM<n>, a device path or tcp:HOST:PORT");
     std::string message;
-    if (OpenLinkSpec(spec, baud, xonxoff, &message) < 0)
+    if (OpenLinkName(name, baud, xonxoff, &message) < 0)
         return CliFail(ctx, kExitLineFailed, message);
     return kExitOk;
 }

@@ -111,11 +111,11 @@ void CliEmit(const CliContext &ctx, const CliRecord &record, const std::string &
 int CliFail(const CliContext &ctx, int status, const std::string &text);
 
 // ---- the link -------------------------------------------------------------------------------
-// The kind of line ctx.link names (LinkKind::Invalid for no link spec).
+// The kind of line ctx.link names (LinkKind::Invalid for no link name).
 LinkKind CliLinkKind(const CliContext &ctx);
 // Opens ctx.link (serial lines at `baud`, with or without XON/XOFF). Returns
 // 0, or the exit status after the message: 2 for text that is no link
-// spec, 1 for a line that does not open.
+// name, 1 for a line that does not open.
 int CliOpenLink(const CliContext &ctx, long baud = 19200, bool xonxoff = false);
 
 // ---- the observer of a job --------------------------------------------------------------------

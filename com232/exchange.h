@@ -1,6 +1,6 @@
 // The core of the sensor link: the globals of the line in use, the one
 // request/reply exchange, the line check's order 7 and the opening of a line
-// named by a link spec. It needs the run-time's core part only (no panel, no
+// given by its name. It needs the run-time's core part only (no panel, no
 // pop-up), so the command-line tool uses it as the programs do; link.h adds
 // the programs' connection panel on top.
 #pragma once
@@ -65,13 +65,13 @@ bool ReadVersionText();
 const char *ComErrorText(int code);
 const char *TcpErrorText(int code);
 
-// ---- a line named by a link spec ---------------------------------------------
+// ---- a line given by its name ---------------------------------------------
 // "COM<n>" (the suite's rule: VELTRA_COM<n>, else ttyUSB/ttyACM/ttyS<n-1>),
 // a device path (/dev/ttyUSB0, a /dev/serial/by-id/... link, a
 // pseudo-terminal) or "tcp:HOST:PORT".
 enum class LinkKind { Invalid, Serial, Tcp };
 
-struct LinkSpec {
+struct LinkName {
     LinkKind kind = LinkKind::Invalid;
     int comNumber = 0;  // COM<n>; 0 for a device path
     std::string device; // the device path given (empty for COM<n>)
@@ -79,13 +79,13 @@ struct LinkSpec {
     unsigned port = 0;  // tcp
 };
 
-// Parses a link spec; kind Invalid when it is none of the three forms.
-LinkSpec ParseLinkSpec(const std::string &text);
-// Which kind of line a spec names (Invalid for text that is no link spec).
+// Parses a link name; kind Invalid when it is none of the three forms.
+LinkName ParseLinkName(const std::string &text);
+// Which kind of line a name stands for (Invalid for text that is no link name).
 LinkKind LinkKindOf(const std::string &text);
-// The device a serial spec stands for (COM<n> resolved by the suite's rule).
-std::string LinkDevice(const LinkSpec &spec);
+// The device a serial name stands for (COM<n> resolved by the suite's rule).
+std::string LinkDevice(const LinkName &name);
 // Opens the line and makes it the one in use: a serial line at `baud`, 8N1,
 // with or without XON/XOFF (both ignored over TCP). Returns 0, or the
 // run-time's negative error code with a sentence for the user in *message.
-int OpenLinkSpec(const LinkSpec &spec, long baud, bool xonxoff, std::string *message);
+int OpenLinkName(const LinkName &name, long baud, bool xonxoff, std::string *message);

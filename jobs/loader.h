@@ -57,7 +57,7 @@ enum class LoaderLine {
 // The line the loader jobs open (a COM number, a device path, or a TCP
 // address, which serves every job but the firmware update); not set, they
 // open COM<comport>.
-void SetLoaderLink(const LinkSpec &spec);
+void SetLoaderLink(const LinkName &name);
 // Closes the line and opens the loader's line in one configuration. Returns ret (0 or
 // the port's negative error code; its text goes to the status window).
 int OpenLoaderLine(LoaderLine line, LoaderObserver &obs);

@@ -34,7 +34,7 @@ constexpr double kEchoWait = 3.0;
 constexpr double kJumpWait = 2.0;
 
 // The line set by SetLoaderLink; none: COM<comport>.
-LinkSpec g_link;
+LinkName g_link;
 
 const char *const InfoEEPROMTransferError =
     " \nFailure! \nError occured while creating EEPROM backup! \nPlease verify sensor power supply, connection "
@@ -50,23 +50,23 @@ void InitLoaderJobs()
     order = 1;
     comport = 1;
     comecho = 1;
-    g_link = LinkSpec {};
+    g_link = LinkName {};
     std::fill(std::begin(fileBuf), std::end(fileBuf), 0);
 }
 
-void SetLoaderLink(const LinkSpec &spec) { g_link = spec; }
+void SetLoaderLink(const LinkName &name) { g_link = name; }
 
 int OpenLoaderLine(LoaderLine line, LoaderObserver &obs)
 {
     const bool boot = line == LoaderLine::Boot;
-    LinkSpec spec = g_link;
-    if (spec.kind == LinkKind::Invalid) {
-        spec.kind = LinkKind::Serial;
-        spec.comNumber = comport;
+    LinkName name = g_link;
+    if (name.kind == LinkKind::Invalid) {
+        name.kind = LinkKind::Serial;
+        name.comNumber = comport;
     }
     CloseTransport();
     std::string message;
-    ret = static_cast<int16_t>(OpenLinkSpec(spec, boot ? kBootBaud : kApplicationBaud, boot, &message));
+    ret = static_cast<int16_t>(OpenLinkName(name, boot ? kBootBaud : kApplicationBaud, boot, &message));
     if (ret < 0) {
         std::snprintf(szStatus, sizeof szStatus, "%s", ComErrorText(ret));
         obs.Status(szStatus);
@@ -74,7 +74,7 @@ int OpenLoaderLine(LoaderLine line, LoaderObserver &obs)
         obs.Step(message);
         return ret;
     }
-    if (spec.kind == LinkKind::Serial) {
+    if (name.kind == LinkKind::Serial) {
         comport = ::comport; // the number the line was opened under
         SetComTime(comport, boot ? kBootTimeout : kApplicationTimeout);
     }

@@ -1,5 +1,5 @@
 // The command-line framework without a sensor: the parser (options before
-// and after the command, two-word commands, operands), the link specs, the
+// and after the command, two-word commands, operands), the link names, the
 // JSON text and the plain progress lines (the exit statuses are checked
 // against the simulator in e2e_veltra_jobs).
 #include "veltra.h"
@@ -69,7 +69,7 @@ TEST(CliParser, OptionsStandBeforeOrAfterTheCommand)
 }
 
 // What the parser refuses, with status and message, is run in e2e_veltra.
-TEST(CliLinkSpec, ParsesTheThreeForms)
+TEST(CliLinkName, ParsesTheThreeForms)
 {
     const struct {
         const char *text;
@@ -92,7 +92,7 @@ TEST(CliLinkSpec, ParsesTheThreeForms)
         {"ttyUSB0", LinkKind::Invalid, 0, "", "", 0},
     };
     for (const auto &c : cases) {
-        const LinkSpec s = ParseLinkSpec(c.text);
+        const LinkName s = ParseLinkName(c.text);
         EXPECT_EQ(s.kind, c.kind) << c.text;
         if (s.kind == LinkKind::Invalid)
             continue;

@@ -1,4 +1,4 @@
-// A line named by a link spec ("COM3", "/dev/ttyUSB0", "tcp:host:port"),
+// A line given by its name ("COM3", "/dev/ttyUSB0", "tcp:host:port"),
 // parsed and opened through the transports.
 #include "exchange.h"
 
@@ -37,60 +37,60 @@ bool startsWithNoCase(const std::string &text, const char *prefix)
 
 } // namespace
 
-LinkSpec ParseLinkSpec(const std::string &text)
+LinkName ParseLinkName(const std::string &text)
 {
-    LinkSpec spec;
+    LinkName name;
     if (startsWithNoCase(text, "tcp:")) {
         const std::string rest = text.substr(4);
         const size_t colon = rest.rfind(':');
         if (colon == std::string::npos)
-            return spec;
+            return name;
         std::string host = rest.substr(0, colon);
         if (host.size() > 2 && host.front() == '[' && host.back() == ']')
             host = host.substr(1, host.size() - 2); // [::1]
         const long port = wholeNumber(rest.substr(colon + 1), 1, 65535);
         if (host.empty() || port < 0)
-            return spec;
-        spec.kind = LinkKind::Tcp;
-        spec.host = host;
-        spec.port = static_cast<unsigned>(port);
+            return name;
+        name.kind = LinkKind::Tcp;
+        name.host = host;
+        name.port = static_cast<unsigned>(port);
     } else if (startsWithNoCase(text, "com")) {
         const long n = wholeNumber(text.substr(3), 1, kMaxComNumber);
         if (n < 0)
-            return spec;
-        spec.kind = LinkKind::Serial;
-        spec.comNumber = static_cast<int>(n);
+            return name;
+        name.kind = LinkKind::Serial;
+        name.comNumber = static_cast<int>(n);
     } else if (text.find('/') != std::string::npos) {
-        spec.kind = LinkKind::Serial;
-        spec.device = text;
+        name.kind = LinkKind::Serial;
+        name.device = text;
     }
-    return spec;
+    return name;
 }
 
-LinkKind LinkKindOf(const std::string &text) { return ParseLinkSpec(text).kind; }
+LinkKind LinkKindOf(const std::string &text) { return ParseLinkName(text).kind; }
 
-std::string LinkDevice(const LinkSpec &spec)
+std::string LinkDevice(const LinkName &name)
 {
-    if (spec.kind != LinkKind::Serial)
+    if (name.kind != LinkKind::Serial)
         return "";
-    return spec.comNumber > 0 ? ResolveComDevice(spec.comNumber) : spec.device;
+    return name.comNumber > 0 ? ResolveComDevice(name.comNumber) : name.device;
 }
 
-int OpenLinkSpec(const LinkSpec &spec, long baud, bool xonxoff, std::string *message)
+int OpenLinkName(const LinkName &name, long baud, bool xonxoff, std::string *message)
 {
     std::string text;
     int r = kComInvalidPortNumber;
-    if (spec.kind == LinkKind::Tcp) {
-        r = OpenTcpTransport(spec.host.c_str(), spec.port, kConnectMs);
+    if (name.kind == LinkKind::Tcp) {
+        r = OpenTcpTransport(name.host.c_str(), name.port, kConnectMs);
         if (r < 0)
-            text = "tcp:" + spec.host + ":" + std::to_string(spec.port) + ": " + TcpErrorText(r);
-    } else if (spec.kind == LinkKind::Serial) {
-        const int port = spec.comNumber > 0 ? spec.comNumber : kDevicePathPort;
+            text = "tcp:" + name.host + ":" + std::to_string(name.port) + ": " + TcpErrorText(r);
+    } else if (name.kind == LinkKind::Serial) {
+        const int port = name.comNumber > 0 ? name.comNumber : kDevicePathPort;
         comport = static_cast<uint16_t>(port);
-        r = OpenSerialTransport(port, baud, xonxoff, spec.device.c_str());
+        r = OpenSerialTransport(port, baud, xonxoff, name.device.c_str());
         if (r < 0) {
             const std::string reason = GetComErrorReason(port);
-            text = std::string(ComErrorText(r)) + ": " + (reason.empty() ? LinkDevice(spec) : reason);
+            text = std::string(ComErrorText(r)) + ": " + (reason.empty() ? LinkDevice(name) : reason);
         }
     } else {
         text = "not a link: COM<n>, a device path or tcp:HOST:PORT";
